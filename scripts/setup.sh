@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what building and testing the runtime needs on a Debian 12 machine.
+# Idempotent: packages already present are left alone, and apt is only asked
+# when something is missing.
+set -euo pipefail
+
+# Packages for the host (amd64) side.
+host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file)
+# Packages whose 32-bit builds the runtime links against (multiarch i386).
+i386_packages=()
+
+missing=()
+for p in "${host_packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+for p in "${i386_packages[@]}"; do
+  dpkg -s "$p:i386" >/dev/null 2>&1 || missing+=("$p:i386")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all build dependencies are present"
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: missing packages: ${missing[*]} (run as root to install them)" >&2
+  exit 1
+fi
+
+if [ ${#i386_packages[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: enabling the i386 architecture for 32-bit libraries"
+  dpkg --add-architecture i386
+fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "setup: done"
