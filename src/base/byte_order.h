@@ -8,11 +8,15 @@
 
 namespace tess {
 
-inline uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint16_t le16(const uint8_t* p) {
+  return uint16_t(p[0] | (p[1] << 8));
+}
 inline uint32_t le32(const uint8_t* p) {
   return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
-inline uint16_t be16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
+inline uint16_t be16(const uint8_t* p) {
+  return uint16_t((p[0] << 8) | p[1]);
+}
 inline uint32_t be32(const uint8_t* p) {
   return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }

@@ -33,10 +33,10 @@ inline constexpr uint8_t kRecordDataAddress = 2;
 inline constexpr uint8_t kCallOpcode = 0xE8;
 inline constexpr uint32_t kMaxNameLength = 255;
 
-inline constexpr uint16_t kFixupSkip = 0x8000;      // ..0x8FFF
-inline constexpr uint16_t kFixupSkipMask = 0x0FFF;  // skip = (w & mask) + 1
-inline constexpr uint16_t kFixupCodeRun = 0x4000;   // ..0x41FF
-inline constexpr uint16_t kFixupDataRun = 0x4200;   // ..0x43FF
+inline constexpr uint16_t kFixupSkip = 0x8000;        // ..0x8FFF
+inline constexpr uint16_t kFixupSkipMask = 0x0FFF;    // skip = (w & mask) + 1
+inline constexpr uint16_t kFixupCodeRun = 0x4000;     // ..0x41FF
+inline constexpr uint16_t kFixupDataRun = 0x4200;     // ..0x43FF
 inline constexpr uint16_t kFixupCodeRunAlt = 0x4600;  // ..0x47FF, what class records use
 inline constexpr uint16_t kFixupRunMask = 0x01FF;     // words = (w & mask) + 1
 inline constexpr uint32_t kMaxSkip = 4096;

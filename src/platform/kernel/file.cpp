@@ -1,0 +1,90 @@
+// Host files over POSIX descriptors, with explicit positions (pread/pwrite) so
+// that a handle shared by readers never depends on a hidden descriptor offset.
+#include "platform/kernel/file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace tess::platform {
+
+std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case Mode::kRead:
+      flags |= O_RDONLY;
+      break;
+    case Mode::kReadWrite:
+      flags |= O_RDWR;
+      break;
+    case Mode::kCreate:
+      flags |= O_RDWR | O_CREAT | O_TRUNC;
+      break;
+  }
+  int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<File>(new File(fd));
+}
+
+File::~File() {
+  ::close(fd_);
+}
+
+size_t File::Read(void* buffer, size_t size) {
+  size_t done = 0;
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (done < size) {
+    ssize_t n = ::pread(fd_, out + done, size - done, off_t(position_));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += size_t(n);
+    position_ += uint64_t(n);
+  }
+  return done;
+}
+
+bool File::ReadExact(void* buffer, size_t size) {
+  return Read(buffer, size) == size;
+}
+
+bool File::Write(const void* buffer, size_t size) {
+  size_t done = 0;
+  auto* in = static_cast<const uint8_t*>(buffer);
+  while (done < size) {
+    ssize_t n = ::pwrite(fd_, in + done, size - done, off_t(position_));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += size_t(n);
+    position_ += uint64_t(n);
+  }
+  return true;
+}
+
+bool File::Seek(uint64_t position) {
+  position_ = position;
+  return true;
+}
+
+uint64_t File::Size() const {
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) return 0;
+  return uint64_t(st.st_size);
+}
+
+bool ReadWholeFile(const std::string& path, std::string* contents) {
+  auto file = File::Open(path, File::Mode::kRead);
+  if (!file) return false;
+  uint64_t size = file->Size();
+  if (size > uint64_t(SIZE_MAX / 2)) return false;
+  contents->resize(size_t(size));
+  return file->ReadExact(contents->data(), contents->size());
+}
+
+}  // namespace tess::platform
