@@ -1,0 +1,23 @@
+// Human-readable description of a built image, for people and for tests.
+// Everything read is bounds-checked and call chains are walked with loop
+// detection, so a malformed image yields an Error, never a crash or a hang.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "builder.h"
+
+namespace tess::imagetool {
+
+// Block sizes, link records with their call-site counts, fix-up steps and
+// pool items. `pool` may be null.
+std::string DescribeImage(const Image& image, const std::vector<uint8_t>* pool);
+
+// `path` is a runtime executable with an appended image, a directory of
+// development files, or a bare image file.
+std::string DumpPath(const std::filesystem::path& path);
+
+}  // namespace tess::imagetool
