@@ -24,21 +24,23 @@ std::string Hex(uint32_t value) {
 }
 
 // Bytes of the code segment already taken by a call site or a data address.
-// Two records that claim one byte mean overlapping or looping chains.
+// Two records that claim one byte mean overlapping or looping chains. One
+// flag byte per code byte keeps the walk's memory access beside the code's.
 class SiteClaims {
  public:
-  explicit SiteClaims(uint32_t codeSize) : bits_((size_t(codeSize) + 7) / 8) {}
+  explicit SiteClaims(uint32_t codeSize) : taken_(codeSize, 0) {}
   // False when any byte of [offset, offset + size) is claimed already.
   bool Claim(uint32_t offset, uint32_t size) {
-    for (uint32_t i = offset; i < offset + size; ++i) {
-      if (bits_[i / 8] & (1u << (i % 8))) return false;
-    }
-    for (uint32_t i = offset; i < offset + size; ++i) bits_[i / 8] |= uint8_t(1u << (i % 8));
+    uint8_t* flags = taken_.data() + offset;
+    uint8_t any = 0;
+    for (uint32_t i = 0; i < size; ++i) any |= flags[i];
+    if (any) return false;
+    std::memset(flags, 1, size);
     return true;
   }
 
  private:
-  std::vector<uint8_t> bits_;
+  std::vector<uint8_t> taken_;
 };
 
 // Walks the chain from `head`; with a target, patches each site after reading
