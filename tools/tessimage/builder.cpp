@@ -98,6 +98,10 @@ const char* RelocationName(uint8_t type) {
   }
 }
 
+bool IsPic(uint8_t type) {
+  return type == R_386_GOT32 || type == R_386_GOT32X || type == R_386_GOTOFF || type == R_386_GOTPC;
+}
+
 bool IsPcRelative(uint8_t type) {
   return type == R_386_PC32 || type == R_386_PLT32;
 }
@@ -307,6 +311,12 @@ class Builder {
     for (const ElfRelocation& r : in.elf.Relocations(relSection)) {
       if (r.type == R_386_NONE) continue;
       const std::string name = SymbolName(o, r.symbol);
+      if (r.type != R_386_32 && !IsPcRelative(r.type)) {
+        Refuse(o, s, r.offset, name,
+               "unsupported relocation type " + std::to_string(r.type) + " (" +
+                   RelocationName(r.type) + ")" + (IsPic(r.type) ? "; compile with -fno-pic" : ""));
+        continue;
+      }
       if (sec.type == SHT_NOBITS || r.offset > bytes.size() || bytes.size() - r.offset < 4) {
         Refuse(o, s, r.offset, name, "relocation lies outside the section's contents");
         continue;
@@ -317,11 +327,6 @@ class Builder {
       auto refuse = [&](const std::string& text) { Refuse(o, s, r.offset, name, text); };
       if (t.kind == Target::kOutside) {
         refuse("refers to " + t.outside + ", which is not part of the image");
-        continue;
-      }
-      if (r.type != R_386_32 && !IsPcRelative(r.type)) {
-        refuse("unsupported relocation type " + std::to_string(r.type) + " (" +
-               RelocationName(r.type) + "); compile with -fno-pic");
         continue;
       }
       patches_.push_back({inCode ? Segment::kCode : Segment::kData, at, o, s});

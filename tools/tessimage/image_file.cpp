@@ -120,16 +120,29 @@ std::vector<uint8_t> ReadFile(const fs::path& path) {
   return bytes;
 }
 
+namespace {
+
+void WriteDirect(const fs::path& path, std::span<const uint8_t> bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  out.close();
+  if (!out) throw Error(path.string() + ": cannot write");
+}
+
+}  // namespace
+
 void WriteFile(const fs::path& path, std::span<const uint8_t> bytes, bool executable) {
+  std::error_code ec;
+  // Devices, pipes and symbolic links are written through, never replaced.
+  const fs::file_status status = fs::symlink_status(path, ec);
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    WriteDirect(path, bytes);
+    return;
+  }
+  ec.clear();
   fs::path temp = path;
   temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) throw Error(path.string() + ": cannot write");
-  }
-  std::error_code ec;
+  WriteDirect(temp, bytes);
   if (executable) {
     fs::permissions(temp, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
                     fs::perm_options::add, ec);
