@@ -89,7 +89,8 @@ std::string DescribeImage(const Image& image, const std::vector<uint8_t>* pool) 
   const std::vector<PoolItem> items = ReadPool(*pool);
   out += "pool: " + Plural(uint32_t(items.size()), "item") + "\n";
   for (size_t i = 0; i < items.size(); ++i) {
-    out += Format("  item %zu: offset 0x%x, %u bytes\n", i + 1, items[i].offset, items[i].size);
+    out += Format("  item %zu: offset 0x%x, %s\n", i + 1, items[i].offset,
+                  Plural(items[i].size, "byte").c_str());
   }
   return out;
 }

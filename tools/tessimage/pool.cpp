@@ -41,10 +41,21 @@ std::vector<PoolItem> ReadPool(std::span<const uint8_t> pool) {
     }
     starts.push_back(items[i].offset);
   }
+  // Items laid out in order (as BuildPool does) end where their successor
+  // starts, which keeps an empty item empty; otherwise an item runs to the
+  // next start above it.
+  const bool ordered = std::is_sorted(starts.begin(), starts.end());
   std::sort(starts.begin(), starts.end());
-  for (PoolItem& item : items) {
-    auto next = std::upper_bound(starts.begin(), starts.end(), item.offset);
-    item.size = uint32_t((next == starts.end() ? area : *next) - item.offset);
+  for (uint32_t i = 0; i < count; ++i) {
+    PoolItem& item = items[i];
+    uint64_t end = area;
+    if (ordered) {
+      if (i + 1 < count) end = items[i + 1].offset;
+    } else {
+      auto next = std::upper_bound(starts.begin(), starts.end(), item.offset);
+      if (next != starts.end()) end = *next;
+    }
+    item.size = uint32_t(end - item.offset);
   }
   return items;
 }
