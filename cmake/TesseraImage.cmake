@@ -86,9 +86,11 @@ function(tessera_add_image name)
     list(APPEND args --descriptor ${TI_DESCRIPTOR})
   endif()
 
+  # CMake prefixes a target's emulator to custom commands only when
+  # cross-compiling, which a -m32 build on an x86 host is not; name it here.
   add_custom_command(
     OUTPUT ${outputs}
-    COMMAND tessimage build ${args} ${objects}
+    COMMAND ${TESSERA_EMULATOR} $<TARGET_FILE:tessimage> build ${args} ${objects}
     DEPENDS ${depends}
     COMMENT "Building application image ${name}"
     COMMAND_EXPAND_LISTS VERBATIM)
