@@ -17,11 +17,13 @@
 #
 # The compile options matter to the builder: no PIC (absolute references only),
 # no unwind tables, no sibling calls (every call to a link name stays a 5-byte
-# call the loader can bind), no stack protector (it calls a libc routine).
+# call the loader can bind), no stack protector (it calls a libc routine). The
+# stack is kept 4-byte aligned only, as compiled Tessera code keeps it, so the
+# runtime's entry points are exercised the way applications call them.
 
 set(TESSERA_IMAGE_COMPILE_OPTIONS
     -m32 -fno-pic -fno-pie -fno-asynchronous-unwind-tables -fno-optimize-sibling-calls
-    -fno-stack-protector -O1)
+    -fno-stack-protector -mpreferred-stack-boundary=2 -O1)
 
 # tessera_image_objects(NAME SOURCES ...): only the objects, as an OBJECT
 # library, for callers that run the builder themselves (its tests do).
