@@ -7,7 +7,7 @@ set -euo pipefail
 # Packages for the host (amd64) side.
 host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic)
 # Packages whose 32-bit builds the runtime links against (multiarch i386).
-i386_packages=(libfreetype-dev libpng-dev libx11-dev)
+i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev)
 
 missing=()
 for p in "${host_packages[@]}"; do
