@@ -10,3 +10,78 @@
 
 /* Start-up and messages */
 TESS_ENTRY(void, RuntimeMsgBox, (TessString * message))
+
+/* Objects and reference counts. The lock and unlock entry points keep the
+   caller's EAX, ECX and EDX. Booleans come back as 0 or 1 in EAX. */
+TESS_ENTRY(void, RuntimeLockObject, (TessObject * object))
+TESS_ENTRY(void, RuntimeUnlockObject, (TessObject * object))
+TESS_ENTRY(int32_t, RuntimeObjectIsa, (TessObject * object, int32_t classIndex))
+TESS_ENTRY(void, RuntimeCheckCast, (TessObject * object, int32_t classIndex))
+TESS_ENTRY(void*, FindVTableCode, (TessObject * object, int32_t slot))
+TESS_ENTRY(void*, FindInterfaceVTableCode, (TessObject * object, int32_t slot, int32_t interfaceIndex))
+TESS_ENTRY(void*, RuntimeFindHookCode, (TessObject * object, int32_t eventId))
+
+/* Debugging */
+TESS_ENTRY(int32_t, RuntimeDebugObjectCount, (TessObject * exclude))
+TESS_ENTRY(int32_t, RuntimeDebugObjectID, (TessObject * exclude, int32_t index))
+TESS_ENTRY(TessString*, RuntimeDebugObjectClass, (TessObject * exclude, int32_t index))
+TESS_ENTRY(int32_t, RuntimeDebugObjectRefs, (TessObject * exclude, int32_t index))
+TESS_ENTRY(int32_t, RuntimeDebugMemoryUsed, (void))
+TESS_ENTRY(TessObject*, RuntimeDebugInstance, (void))
+TESS_ENTRY(void, debugDumpObjects, (TessObject * output))
+
+/* Strings: references, concatenation and comparison */
+TESS_ENTRY(void, RuntimeLockString, (TessString * s))
+TESS_ENTRY(void, RuntimeUnlockString, (TessString * s))
+TESS_ENTRY(void, RuntimeLockUnlockStrings, (TessString * newValue, TessString* oldValue))
+TESS_ENTRY(TessString*, RuntimeAddString, (TessString * a, TessString* b))
+TESS_ENTRY(int32_t, RuntimeStringCompare, (TessString * a, TessString* b))
+TESS_ENTRY(int32_t, StringStrCompare, (TessString * a, TessString* b, int32_t mode))
+
+/* String functions */
+TESS_ENTRY(TessString*, StringLeft, (TessString * s, int32_t count))
+TESS_ENTRY(TessString*, StringRight, (TessString * s, int32_t count))
+TESS_ENTRY(TessString*, StringMid2, (TessString * s, int32_t start))
+TESS_ENTRY(TessString*, StringMid3, (TessString * s, int32_t start, int32_t count))
+TESS_ENTRY(int32_t, StringLen, (TessString * s))
+TESS_ENTRY(int32_t, StringAsc, (TessString * s))
+TESS_ENTRY(TessString*, StringChr, (int32_t code))
+TESS_ENTRY(TessString*, StringLCase, (TessString * s))
+TESS_ENTRY(TessString*, StringUCase, (TessString * s))
+TESS_ENTRY(TessString*, StringTitleCase, (TessString * s))
+TESS_ENTRY(int32_t, StringInStr, (int32_t start, TessString* s, TessString* find))
+TESS_ENTRY(int32_t, StringInStrB, (int32_t start, TessString* s, TessString* find))
+TESS_ENTRY(TessString*, StringReplace, (TessString * s, TessString* find, TessString* with))
+TESS_ENTRY(TessString*, StringReplaceAll, (TessString * s, TessString* find, TessString* with))
+TESS_ENTRY(int32_t, StringCountFields, (TessString * s, TessString* separator))
+TESS_ENTRY(TessString*, StringNthField, (TessString * s, TessString* separator, int32_t n))
+TESS_ENTRY(TessString*, runLTrim, (TessString * s))
+TESS_ENTRY(TessString*, runRTrim, (TessString * s))
+TESS_ENTRY(TessString*, runTrim, (TessString * s))
+TESS_ENTRY(double, StringVal, (TessString * s))
+TESS_ENTRY(double, runCDbl, (TessString * s))
+TESS_ENTRY(TessString*, RuntimeHex, (int32_t n))
+TESS_ENTRY(TessString*, RuntimeOct, (int32_t n))
+TESS_ENTRY(TessString*, RuntimeBin, (int32_t n))
+TESS_ENTRY(const char*, StringToCString, (TessString * s))
+TESS_ENTRY(const uint8_t*, StringToPString, (TessString * s))
+TESS_ENTRY(uint32_t, StringToOSType, (TessString * s))
+TESS_ENTRY(const char*, StringGetCString, (TessString * s))
+TESS_ENTRY(const uint8_t*, StringGetPString, (TessString * s))
+
+/* Character-aware string functions (counts and positions in characters) */
+TESS_ENTRY(int32_t, StringDBCSLen, (TessString * s))
+TESS_ENTRY(TessString*, StringDBCSLeft, (TessString * s, int32_t count))
+TESS_ENTRY(TessString*, StringDBCSRight, (TessString * s, int32_t count))
+TESS_ENTRY(TessString*, StringDBCSMid2, (TessString * s, int32_t start))
+TESS_ENTRY(TessString*, StringDBCSMid3, (TessString * s, int32_t start, int32_t count))
+TESS_ENTRY(int32_t, StringDBCSInStr, (int32_t start, TessString* s, TessString* find))
+TESS_ENTRY(int32_t, StringDBCSAsc, (TessString * s))
+TESS_ENTRY(TessString*, StringDBCSChr, (int32_t code))
+
+/* Plug-in string services */
+TESS_ENTRY(TessString*, TessBuildString, (const void* bytes, int32_t length))
+TESS_ENTRY(void, TessLockString, (TessString * s))
+TESS_ENTRY(void, TessUnlockString, (TessString * s))
+TESS_ENTRY(uint32_t, TessGetStringEncoding, (TessString * s))
+TESS_ENTRY(void, TessSetStringEncoding, (TessString * s, uint32_t encoding))

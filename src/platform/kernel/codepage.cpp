@@ -1,0 +1,231 @@
+#include "platform/kernel/codepage.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ucnv.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace tess::platform {
+
+namespace {
+
+struct ConverterDeleter {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterDeleter>;
+
+std::string IcuName(uint32_t codePage) {
+  switch (codePage) {
+    case CP_UTF8:
+      return "UTF-8";
+    case 1200:
+      return "UTF-16LE";
+    case 1201:
+      return "UTF-16BE";
+    case 20127:
+      return "US-ASCII";
+    case 50220:
+      return "ISO-2022-JP";
+    case 51932:
+      return "EUC-JP";
+    case 437:
+      return "ibm-437";
+    case 850:
+      return "ibm-850";
+    default:
+      if (codePage >= 28591 && codePage <= 28605) {
+        return "ISO-8859-" + std::to_string(codePage - 28590);
+      }
+      return "windows-" + std::to_string(codePage);
+  }
+}
+
+Converter Open(uint32_t codePage) {
+  UErrorCode error = U_ZERO_ERROR;
+  UConverter* c = ucnv_open(IcuName(codePage).c_str(), &error);
+  if (U_FAILURE(error)) return nullptr;
+  return Converter(c);
+}
+
+// Everything derived from the system code page, rebuilt when it changes.
+struct SystemPage {
+  uint32_t codePage = 1252;
+  bool doubleByte = false;
+  bool leadBytes[256] = {};
+  // Single-byte pages case through tables built once from ICU.
+  uint8_t upper[256] = {};
+  uint8_t lower[256] = {};
+};
+
+// Cases one code point with `map` and writes it back into the same bytes
+// when the cased form has exactly as many bytes.
+void CaseCharacter(UConverter* c, char* text, size_t length, UChar32 (*map)(UChar32)) {
+  UErrorCode error = U_ZERO_ERROR;
+  UChar wide[4];
+  int32_t units = ucnv_toUChars(c, wide, 4, text, int32_t(length), &error);
+  if (U_FAILURE(error) || units < 1) return;
+  UChar32 cp;
+  int32_t i = 0;
+  U16_NEXT(wide, i, units, cp);
+  if (i != units) return;
+  UChar32 cased = map(cp);
+  if (cased == cp) return;
+  UChar out[2];
+  int32_t outUnits = 0;
+  U16_APPEND_UNSAFE(out, outUnits, cased);
+  char bytes[8];
+  error = U_ZERO_ERROR;
+  int32_t n = ucnv_fromUChars(c, bytes, sizeof bytes, out, outUnits, &error);
+  if (U_FAILURE(error) || size_t(n) != length) return;
+  // A converter substitutes what it cannot map; keep the original then.
+  error = U_ZERO_ERROR;
+  UChar back[4];
+  int32_t backUnits = ucnv_toUChars(c, back, 4, bytes, n, &error);
+  if (U_FAILURE(error) || backUnits != outUnits || back[0] != out[0]) return;
+  for (size_t k = 0; k < length; ++k) text[k] = bytes[k];
+}
+
+std::mutex g_lock;
+SystemPage g_system;
+bool g_systemReady = false;
+
+void BuildSystemPage(uint32_t codePage, SystemPage* page) {
+  page->codePage = codePage;
+  Converter c = Open(codePage);
+  UBool starters[256] = {};
+  UErrorCode error = U_ZERO_ERROR;
+  if (c && ucnv_getType(c.get()) != UCNV_UTF8) ucnv_getStarters(c.get(), starters, &error);
+  for (int i = 0; i < 256; ++i) {
+    page->leadBytes[i] = U_SUCCESS(error) && starters[i];
+    page->doubleByte = page->doubleByte || page->leadBytes[i];
+  }
+  for (int i = 0; i < 256; ++i) {
+    char up = char(i), low = char(i);
+    if (c && !page->doubleByte) {
+      CaseCharacter(c.get(), &up, 1, u_toupper);
+      CaseCharacter(c.get(), &low, 1, u_tolower);
+    }
+    page->upper[i] = uint8_t(up);
+    page->lower[i] = uint8_t(low);
+  }
+}
+
+const SystemPage& System() {
+  std::lock_guard<std::mutex> guard(g_lock);
+  if (!g_systemReady) {
+    uint32_t codePage = 1252;
+    if (const char* setting = std::getenv("TESSERA_CODEPAGE")) {
+      uint32_t wanted = uint32_t(std::strtoul(setting, nullptr, 10));
+      if (Open(wanted)) codePage = wanted;
+    }
+    BuildSystemPage(codePage, &g_system);
+    g_systemReady = true;
+  }
+  return g_system;
+}
+
+uint32_t Resolve(uint32_t codePage) {
+  return codePage == CP_ACP ? GetACP() : codePage;
+}
+
+void CaseBuffer(char* text, size_t length, UChar32 (*map)(UChar32)) {
+  const SystemPage& page = System();
+  if (!page.doubleByte) {
+    const uint8_t* table = map == u_toupper ? page.upper : page.lower;
+    for (size_t i = 0; i < length; ++i) text[i] = char(table[uint8_t(text[i])]);
+    return;
+  }
+  Converter c = Open(page.codePage);
+  if (!c) return;
+  for (size_t i = 0; i < length;) {
+    size_t n = (page.leadBytes[uint8_t(text[i])] && i + 1 < length) ? 2 : 1;
+    CaseCharacter(c.get(), text + i, n, map);
+    i += n;
+  }
+}
+
+}  // namespace
+
+uint32_t GetACP() {
+  return System().codePage;
+}
+
+bool SetACP(uint32_t codePage) {
+  if (!Open(codePage)) return false;
+  SystemPage page;
+  BuildSystemPage(codePage, &page);
+  std::lock_guard<std::mutex> guard(g_lock);
+  g_system = page;
+  g_systemReady = true;
+  return true;
+}
+
+bool IsValidCodePage(uint32_t codePage) {
+  return codePage != CP_ACP && Open(codePage) != nullptr;
+}
+
+int MaxCharSize(uint32_t codePage) {
+  Converter c = Open(Resolve(codePage));
+  return c ? ucnv_getMaxCharSize(c.get()) : 1;
+}
+
+bool IsDBCSLeadByte(uint8_t byte) {
+  return System().leadBytes[byte];
+}
+
+uint16_t GetCharType(std::string_view character) {
+  std::u16string wide = MultiByteToWide(CP_ACP, character);
+  if (wide.empty()) return 0;
+  UChar32 cp;
+  int32_t i = 0;
+  U16_NEXT(wide.data(), i, int32_t(wide.size()), cp);
+  uint16_t type = 0;
+  if (u_isupper(cp)) type |= C1_UPPER;
+  if (u_islower(cp)) type |= C1_LOWER;
+  if (u_isdigit(cp)) type |= C1_DIGIT;
+  if (u_isspace(cp)) type |= C1_SPACE;
+  if (u_ispunct(cp)) type |= C1_PUNCT;
+  if (u_iscntrl(cp)) type |= C1_CNTRL;
+  if (u_isblank(cp)) type |= C1_BLANK;
+  if (u_isxdigit(cp)) type |= C1_XDIGIT;
+  if (u_isalpha(cp)) type |= C1_ALPHA;
+  return type;
+}
+
+void CharUpperBuff(char* text, size_t length) {
+  CaseBuffer(text, length, u_toupper);
+}
+void CharLowerBuff(char* text, size_t length) {
+  CaseBuffer(text, length, u_tolower);
+}
+
+std::u16string MultiByteToWide(uint32_t codePage, std::string_view text) {
+  Converter c = Open(Resolve(codePage));
+  if (!c || text.empty()) return {};
+  std::u16string out(text.size() * 2 + 2, u'\0');
+  UErrorCode error = U_ZERO_ERROR;
+  int32_t n = ucnv_toUChars(c.get(), reinterpret_cast<UChar*>(out.data()), int32_t(out.size()),
+                            text.data(), int32_t(text.size()), &error);
+  if (U_FAILURE(error)) return {};
+  out.resize(size_t(n));
+  return out;
+}
+
+std::string WideToMultiByte(uint32_t codePage, std::u16string_view text) {
+  Converter c = Open(Resolve(codePage));
+  if (!c || text.empty()) return {};
+  std::string out(text.size() * size_t(ucnv_getMaxCharSize(c.get())) + 4, '\0');
+  UErrorCode error = U_ZERO_ERROR;
+  int32_t n =
+      ucnv_fromUChars(c.get(), out.data(), int32_t(out.size()),
+                      reinterpret_cast<const UChar*>(text.data()), int32_t(text.size()), &error);
+  if (U_FAILURE(error)) return {};
+  out.resize(size_t(n));
+  return out;
+}
+
+}  // namespace tess::platform

@@ -1,0 +1,88 @@
+#include "platform/kernel/locale.h"
+
+#include <unicode/ucol.h>
+#include <unicode/uloc.h>
+#include <unicode/unum.h>
+
+#include <memory>
+#include <mutex>
+
+#include "platform/kernel/codepage.h"
+
+namespace tess::platform {
+
+namespace {
+
+struct CollatorDeleter {
+  void operator()(UCollator* c) const { ucol_close(c); }
+};
+
+std::mutex g_lock;
+std::string g_locale;  // empty: ICU's default from the environment
+// One collator per strength; ICU collators may not be shared while in use.
+std::unique_ptr<UCollator, CollatorDeleter> g_collators[2];
+
+UCollator* Collator(bool ignoreCase) {
+  auto& slot = g_collators[ignoreCase ? 1 : 0];
+  if (!slot) {
+    UErrorCode error = U_ZERO_ERROR;
+    UCollator* c = ucol_open(g_locale.empty() ? uloc_getDefault() : g_locale.c_str(), &error);
+    if (U_FAILURE(error)) return nullptr;
+    // Ignoring case keeps accents significant, as the classic comparison does.
+    ucol_setStrength(c, ignoreCase ? UCOL_SECONDARY : UCOL_TERTIARY);
+    slot.reset(c);
+  }
+  return slot.get();
+}
+
+std::string Symbol(UNumberFormatSymbol symbol) {
+  std::lock_guard<std::mutex> guard(g_lock);
+  UErrorCode error = U_ZERO_ERROR;
+  UNumberFormat* format =
+      unum_open(UNUM_DECIMAL, nullptr, 0, g_locale.empty() ? uloc_getDefault() : g_locale.c_str(),
+                nullptr, &error);
+  if (U_FAILURE(error)) return symbol == UNUM_DECIMAL_SEPARATOR_SYMBOL ? "." : ",";
+  UChar text[8];
+  int32_t n = unum_getSymbol(format, symbol, text, 8, &error);
+  unum_close(format);
+  if (U_FAILURE(error)) return symbol == UNUM_DECIMAL_SEPARATOR_SYMBOL ? "." : ",";
+  return WideToMultiByte(CP_ACP, std::u16string_view(reinterpret_cast<char16_t*>(text), size_t(n)));
+}
+
+}  // namespace
+
+int CompareStringW(uint32_t flags, std::u16string_view a, std::u16string_view b) {
+  std::lock_guard<std::mutex> guard(g_lock);
+  UCollator* c = Collator(flags & NORM_IGNORECASE);
+  if (!c) return 0;
+  switch (ucol_strcoll(c, reinterpret_cast<const UChar*>(a.data()), int32_t(a.size()),
+                       reinterpret_cast<const UChar*>(b.data()), int32_t(b.size()))) {
+    case UCOL_LESS:
+      return CSTR_LESS_THAN;
+    case UCOL_GREATER:
+      return CSTR_GREATER_THAN;
+    default:
+      return CSTR_EQUAL;
+  }
+}
+
+void SetUserLocale(const std::string& locale) {
+  std::lock_guard<std::mutex> guard(g_lock);
+  g_locale = locale;
+  g_collators[0].reset();
+  g_collators[1].reset();
+}
+
+std::string GetUserLocale() {
+  std::lock_guard<std::mutex> guard(g_lock);
+  return g_locale.empty() ? uloc_getDefault() : g_locale;
+}
+
+std::string DecimalSeparator() {
+  return Symbol(UNUM_DECIMAL_SEPARATOR_SYMBOL);
+}
+std::string ThousandsSeparator() {
+  return Symbol(UNUM_GROUPING_SEPARATOR_SYMBOL);
+}
+
+}  // namespace tess::platform

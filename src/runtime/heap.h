@@ -1,0 +1,32 @@
+// The runtime heap: every object, string and internal record comes from here,
+// under the heap's own lock, and the bytes handed out are counted for
+// RuntimeDebugMemoryUsed. Running out of memory ends the process with a
+// message: callers never see a null block.
+//
+// Internal blocks carry an 8-byte prefix {u32 size, u32 guard 0xDEADBEEF};
+// freeing checks the guard and overwrites it with 0xDEADDEAD, so a double
+// free or a stray pointer is reported instead of corrupting the heap.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tess {
+
+inline constexpr uint32_t kBlockGuard = 0xDEADBEEF;
+inline constexpr uint32_t kFreedGuard = 0xDEADDEAD;
+
+// Zero-filled block of `size` bytes; `size` must be given again to free it.
+void* HeapAllocate(size_t size);
+void HeapFree(void* block, size_t size);
+// Bytes currently handed out.
+size_t HeapBytesInUse();
+
+// Internal records with the size-and-guard prefix.
+void* AllocateInternalBlock(size_t size);
+void FreeInternalBlock(void* block);
+
+// Shows the out-of-memory message and ends the process.
+[[noreturn]] void OutOfMemory();
+
+}  // namespace tess

@@ -1,0 +1,48 @@
+// Objects: creation, reference counts, the re-entrant destruction loop, the
+// live-object list, type tests, method and interface dispatch and hook lookup.
+//
+// Reference counts and the live list use plain reads and writes: objects are
+// shared across threads only under the application's own locks. A destroyed
+// object's count is reset to 1 while its destruction routines run, so
+// references taken and dropped meanwhile never destroy it twice; an object
+// released during another's destruction waits on the pending stack until the
+// outer destruction finishes.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "runtime/object_layout.h"
+
+namespace tess {
+
+// A new object of `cls` with count 1: zeroed fields, construction routines run
+// from the root class down, linked at the head of the live list.
+TessObject* CreateObject(ClassObject* cls);
+
+void LockObject(TessObject* object);
+void UnlockObject(TessObject* object);
+
+// Size an object of `cls` occupies: the instance size rounded up to 4.
+uint32_t AllocationSize(const ClassObject* cls);
+
+// The application's class table, indexed by compiled code's class indices.
+void SetClassTable(std::span<ClassObject* const> classes);
+ClassObject* ClassAt(int32_t index);  // null outside the table
+// The root class; the type test against it succeeds for any object.
+ClassObject* RootClass();
+
+bool IsA(TessObject* object, const ClassObject* target);
+
+// The handler of `event` for `object`: searched from the object's class up,
+// where a class that defines the event itself ends the search and a class
+// that defines another event of the same name forgets what was found below.
+void* FindHook(TessObject* object, const EventDescriptor* event);
+
+// Live objects, newest first.
+ObjectHeader* NewestLiveObject();
+
+// Nearest named class in the chain of `cls`; null when none has a name.
+const TessString* NearestClassName(const ClassObject* cls);
+
+}  // namespace tess
