@@ -19,11 +19,12 @@
 # no unwind tables, no sibling calls (every call to a link name stays a 5-byte
 # call the loader can bind), no stack protector (it calls a libc routine). The
 # stack is kept 4-byte aligned only, as compiled Tessera code keeps it, so the
-# runtime's entry points are exercised the way applications call them.
+# runtime's entry points are exercised the way applications call them. Image
+# code is never instrumented, whatever the runtime's own build adds.
 
 set(TESSERA_IMAGE_COMPILE_OPTIONS
     -m32 -fno-pic -fno-pie -fno-asynchronous-unwind-tables -fno-optimize-sibling-calls
-    -fno-stack-protector -mpreferred-stack-boundary=2 -O1)
+    -fno-stack-protector -mpreferred-stack-boundary=2 -fno-sanitize=all -O1)
 
 # tessera_image_objects(NAME SOURCES ...): only the objects, as an OBJECT
 # library, for callers that run the builder themselves (its tests do).

@@ -27,7 +27,7 @@ namespace {
 // One process-wide buffer for assembling replacement results; a larger
 // request replaces it with request + 256 bytes.
 std::vector<char>& Scratch(size_t size, bool keepContents) {
-  static std::vector<char> buffer;
+  static std::vector<char> buffer(256);
   if (size > buffer.size()) {
     std::vector<char> larger(size + 256);
     if (keepContents) std::copy(buffer.begin(), buffer.end(), larger.begin());
@@ -190,7 +190,7 @@ TessString* StringReplace(TessString* s, TessString* find, TessString* with) {
   size_t size = text.size() - size_t(Length(find)) + size_t(Length(with));
   std::vector<char>& out = tess::Scratch(size, false);
   std::memcpy(out.data(), text.data(), size_t(at));
-  std::memcpy(out.data() + at, View(with).data(), size_t(Length(with)));
+  if (Length(with)) std::memcpy(out.data() + at, View(with).data(), size_t(Length(with)));
   std::memcpy(out.data() + at + Length(with), text.data() + at + Length(find),
               text.size() - size_t(at) - size_t(Length(find)));
   return tess::MakeString(std::string_view(out.data(), size),
@@ -226,7 +226,9 @@ TessString* StringReplaceAll(TessString* s, TessString* find, TessString* with) 
     size_t piece = size_t(at) - consumed;
     std::vector<char>& out = tess::Scratch(used + piece + replacement.size(), true);
     std::memcpy(out.data() + used, text.data() + consumed, piece);
-    std::memcpy(out.data() + used + piece, replacement.data(), replacement.size());
+    if (!replacement.empty()) {
+      std::memcpy(out.data() + used + piece, replacement.data(), replacement.size());
+    }
     used += piece + replacement.size();
     consumed = size_t(at) + pattern.size();
     at = tess::FindInsensitive(text, pattern, int64_t(consumed));

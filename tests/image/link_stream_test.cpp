@@ -91,7 +91,8 @@ TEST(LinkStream, LibraryRoutinesBindAndFailWithTheirMessages) {
     EXPECT_EQ(ok, *c.message == '\0') << c.name;
     EXPECT_EQ(message, c.message) << c.name;
     if (ok) {
-      void* strlenAddress = ::dlsym(RTLD_DEFAULT, "strlen");
+      // Asked of libc itself: a sanitizer interposes its own strlen globally.
+      void* strlenAddress = ::dlsym(::dlopen("libc.so.6", RTLD_NOW), "strlen");
       EXPECT_EQ(g.CodeWord(1), g.Displacement(1, strlenAddress)) << c.name;
       EXPECT_EQ(g.CodeWord(8), g.Displacement(8, strlenAddress)) << c.name;
     }
