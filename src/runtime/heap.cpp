@@ -1,8 +1,8 @@
 #include "runtime/heap.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
 #include "base/byte_order.h"
 #include "image/alerts.h"
@@ -11,8 +11,9 @@
 namespace tess {
 
 namespace {
-std::mutex g_heapLock;
-size_t g_bytesInUse = 0;
+// The host allocator does its own locking; the count is the heap's only
+// shared state, kept atomic so it never needs a lock of its own.
+std::atomic<size_t> g_bytesInUse{0};
 }  // namespace
 
 void OutOfMemory() {
@@ -23,21 +24,18 @@ void OutOfMemory() {
 void* HeapAllocate(size_t size) {
   void* block = std::calloc(1, size == 0 ? 1 : size);
   if (!block) OutOfMemory();
-  std::lock_guard<std::mutex> guard(g_heapLock);
-  g_bytesInUse += size;
+  g_bytesInUse.fetch_add(size, std::memory_order_relaxed);
   return block;
 }
 
 void HeapFree(void* block, size_t size) {
   if (!block) return;
   std::free(block);
-  std::lock_guard<std::mutex> guard(g_heapLock);
-  g_bytesInUse -= size;
+  g_bytesInUse.fetch_sub(size, std::memory_order_relaxed);
 }
 
 size_t HeapBytesInUse() {
-  std::lock_guard<std::mutex> guard(g_heapLock);
-  return g_bytesInUse;
+  return g_bytesInUse.load(std::memory_order_relaxed);
 }
 
 void* AllocateInternalBlock(size_t size) {

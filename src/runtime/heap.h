@@ -1,7 +1,7 @@
 // The runtime heap: every object, string and internal record comes from here,
-// under the heap's own lock, and the bytes handed out are counted for
-// RuntimeDebugMemoryUsed. Running out of memory ends the process with a
-// message: callers never see a null block.
+// and the bytes handed out are counted for RuntimeDebugMemoryUsed. It is
+// safe from any thread and never takes the string lock. Running out of memory ends the process with
+// a message: callers never see a null block.
 //
 // Internal blocks carry an 8-byte prefix {u32 size, u32 guard 0xDEADBEEF};
 // freeing checks the guard and overwrites it with 0xDEADDEAD, so a double
