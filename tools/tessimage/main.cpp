@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "builder.h"
+#include "description.h"
 #include "dump.h"
 #include "error.h"
 #include "image_file.h"
@@ -26,6 +27,7 @@ constexpr char kUsage[] =
     "  --entry SYM        entry routine (default TessMain)\n"
     "  --descriptor SYM   application descriptor (default TessApplication, if defined)\n"
     "  --map FILE         write the symbol map\n"
+    "  --describe FILE    lay out the strings, classes and items FILE describes\n"
     "       tessimage dump PATH\n"
     "  PATH is a runtime with an appended image, a directory of development files,\n"
     "  or a bare image\n";
@@ -38,7 +40,7 @@ struct BuildCommand {
   BuildOptions options;
   std::vector<std::string> objects;
   std::vector<std::string> pool;
-  std::optional<std::string> dev, image, runtime, output, map;
+  std::optional<std::string> dev, image, runtime, output, map, describe;
 };
 
 BuildCommand ParseBuild(int argc, char** argv) {
@@ -66,6 +68,9 @@ BuildCommand ParseBuild(int argc, char** argv) {
       cmd.options.descriptorRequired = true;
     } else if (arg == "--map") {
       cmd.map = value();
+    } else if (arg == "--describe") {
+      if (cmd.describe) throw UsageError{"--describe given twice"};
+      cmd.describe = value();
     } else if (arg.starts_with("-") && arg.size() > 1) {
       throw UsageError{"unknown option " + arg};
     } else {
@@ -85,6 +90,12 @@ BuildCommand ParseBuild(int argc, char** argv) {
 void Build(const BuildCommand& cmd) {
   std::vector<ObjectFile> objects;
   for (const std::string& path : cmd.objects) objects.push_back({path, ReadFile(path)});
+  if (cmd.describe) {
+    const std::vector<uint8_t> text = ReadFile(*cmd.describe);
+    const Description d = ParseDescription(
+        std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), *cmd.describe);
+    objects.push_back(DescriptionObject(d, objects, cmd.options.descriptor));
+  }
   const BuildResult result = BuildImage(objects, cmd.options);
 
   std::optional<std::vector<uint8_t>> pool;

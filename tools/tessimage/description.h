@@ -1,0 +1,141 @@
+// Description files: what the builder lays out in the data segment besides
+// the objects' own data. A description is turned into one more relocatable
+// object (a .data section, its symbols and R_386_32 relocations) that goes
+// through the linker like any other, so objects may refer to what it defines
+// and it may refer to what objects define.
+//
+// Format: one statement per line; words separated by blanks; '#' starts a
+// comment outside quotes. Quoted text takes the escapes \\ \" \n \r \t \0 and
+// \xHH (two hex digits); adjacent quoted pieces of a string are joined.
+// Numbers are decimal or 0x hex, optionally negative, and must fit 32 bits.
+//
+//   string NAME "text"... [encoding N]   string constant; NAME is a global
+//                                        symbol naming its 20-byte object
+//   slot NAME                            a global 4-byte zero variable
+//   descriptor                           emit the descriptor even when the
+//                                        file declares no class and no item
+//   framework NAME                       class record kind 1 (by name)
+//   class NAME ... end                   class record kind 0; statements:
+//     size N | name TEXT | super CLASS | routines CODE CODE | interface |
+//     implements CLASS... | method TEXT [params TEXT] [returns TEXT]
+//     [code CODE] [flags N] | hook TEXT CODE EVENT | event TEXT NUMBER |
+//     property TEXT TYPE OFFSET [ATTRIBUTES] | vtable CODE...
+//   item settings ... end                project item kind 4; statements:
+//     message "text" | multiple-document yes|no | title "text"
+//   item object CLASS SLOT               project item kind 5
+//   item empty                           item address 0
+//   item raw KIND WORD...                any kind followed by the words
+//
+// TEXT is "quoted text" or a bare word (a pooled string constant), @NAME (a
+// declared string constant) or - (address 0). CODE is a global symbol of the
+// objects' code, or 0. CLASS is a class NAME of this file or a number (a raw
+// index; super defaults to none = -1). TYPE is a number or one of string,
+// integer, color, single, double, boolean. A raw WORD is a number, a symbol,
+// "quoted text" or @NAME. Classes take indices in declaration order
+// (framework and class statements together); items keep their order.
+//
+// Laid out in one data section, in this order: the descriptor (under the
+// descriptor symbol, normally TessApplication), the class records, the item
+// records, the slots, the named strings, the pooled strings. Every error
+// names FILE:LINE; all errors of a file are reported together.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "builder.h"
+
+namespace tess::imagetool {
+
+// One word of a record, as written in the file.
+struct DescValue {
+  enum Kind : uint8_t { kZero, kNumber, kSymbol, kText, kNamedString } kind = kZero;
+  uint32_t number = 0;
+  std::string text;  // symbol name, text bytes, or string constant name
+  int line = 0;
+};
+
+struct DescString {
+  std::string name;
+  std::string bytes;
+  uint32_t encoding = 0;  // resolved: explicit, or chosen from the bytes
+  int line = 0;
+};
+
+struct DescMethod {
+  DescValue name, params, returns, code;
+  uint32_t flags = 0;
+};
+
+struct DescClass {
+  std::string label;
+  int line = 0;
+  bool framework = false;
+  uint32_t size = 16;
+  DescValue name;
+  DescValue super;  // kZero: none (-1)
+  bool routines = false;
+  DescValue construct, destruct;
+  bool isInterface = false;
+  std::vector<DescValue> interfaces;
+  std::vector<DescMethod> methods;
+  struct Hook {
+    DescValue name, code;
+    uint32_t event = 0;
+  };
+  std::vector<Hook> hooks;
+  struct Event {
+    DescValue name;
+    uint32_t number = 0;
+  };
+  std::vector<Event> events;
+  struct Property {
+    DescValue name;
+    uint32_t type = 0, offset = 0, attributes = 0;
+  };
+  std::vector<Property> properties;
+  std::vector<DescValue> vtable;
+};
+
+struct DescSettings {
+  std::vector<std::string> messages;
+  bool multipleDocument = false;
+  std::string title;
+};
+
+struct DescItem {
+  enum Kind : uint8_t { kEmpty, kSettings, kObject, kRaw } kind = kEmpty;
+  int line = 0;
+  DescSettings settings;
+  DescValue objectClass, slot;
+  uint32_t rawKind = 0;
+  std::vector<DescValue> words;
+};
+
+struct Description {
+  std::string file;
+  bool descriptor = false;  // set by "descriptor", any class or any item
+  std::vector<DescString> strings;
+  std::vector<std::pair<std::string, int>> slots;
+  std::vector<DescClass> classes;
+  std::vector<DescItem> items;
+};
+
+inline constexpr uint32_t kMaxSettingsMessages = 12;
+
+// Throws BuildError with every "FILE:LINE: ..." problem of the text.
+Description ParseDescription(std::string_view text, const std::string& file);
+
+// The settings item's stream: Number count, the Strings, Flag, String title.
+std::vector<uint8_t> SettingsStream(const DescSettings& settings);
+
+// The description as an object named after its file. Every symbol it names
+// must be defined globally by `objects` (or by the description), code fields
+// must name code, and nothing it defines may be defined by `objects`;
+// violations throw BuildError with FILE:LINE messages.
+ObjectFile DescriptionObject(const Description& description, const std::vector<ObjectFile>& objects,
+                             const std::string& descriptorSymbol);
+
+}  // namespace tess::imagetool
