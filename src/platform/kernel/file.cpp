@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <vector>
 
 namespace tess::platform {
 
@@ -76,6 +78,38 @@ uint64_t File::Size() const {
   struct stat st;
   if (::fstat(fd_, &st) != 0) return 0;
   return uint64_t(st.st_size);
+}
+
+bool File::SetSize(uint64_t size) {
+  int r;
+  do {
+    r = ::ftruncate(fd_, off_t(size));
+  } while (r != 0 && errno == EINTR);
+  return r == 0;
+}
+
+bool File::Sync() {
+  return ::fdatasync(fd_) == 0;
+}
+
+std::unique_ptr<File> File::CreateTemp(std::string* path) {
+  const char* dir = std::getenv("TMPDIR");
+  std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/tessera-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  *path = name.data();
+  return std::unique_ptr<File>(new File(fd));
+}
+
+bool File::Remove(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
+}
+
+bool File::Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
 }
 
 bool ReadWholeFile(const std::string& path, std::string* contents) {

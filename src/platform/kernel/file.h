@@ -28,6 +28,17 @@ class File {
   uint64_t Position() const { return position_; }
   // Size in bytes, or 0 when the host cannot tell.
   uint64_t Size() const;
+  // Cuts or zero-extends the file to `size` bytes; the position is kept.
+  bool SetSize(uint64_t size);
+  // Makes written data durable (the data, not necessarily the metadata).
+  bool Sync();
+
+  // A new empty file in the host's temporary folder, open read-write; its
+  // path goes to `path`. The caller deletes it with Remove.
+  static std::unique_ptr<File> CreateTemp(std::string* path);
+  // Deletes a file; false when it did not exist or could not be removed.
+  static bool Remove(const std::string& path);
+  static bool Exists(const std::string& path);
 
  private:
   explicit File(int fd) : fd_(fd) {}
