@@ -1,0 +1,326 @@
+// Storage trees: descent, ordered insertion with the three split cases, root
+// push-down, deletion marks and ordered iteration.
+#include "db/tree.h"
+
+#include <cstring>
+
+#include "base/byte_order.h"
+
+namespace tess::db {
+namespace {
+
+constexpr size_t kMaxDepth = 48;
+
+int CompareKeys(std::string_view a, std::string_view b) {
+  size_t n = a.size() < b.size() ? a.size() : b.size();
+  int c = n ? std::memcmp(a.data(), b.data(), n) : 0;
+  if (c) return c;
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+std::string_view LinkKey(const uint8_t* entry, size_t length) {
+  return {reinterpret_cast<const char*>(entry) + kEntryHeaderSize + 4,
+          length - kEntryHeaderSize - 4};
+}
+
+uint32_t LinkChild(const uint8_t* entry) {
+  return be32(entry + kEntryHeaderSize);
+}
+
+}  // namespace
+
+uint32_t EntryRef::record() const {
+  return be32(data + kEnRecord);
+}
+
+uint32_t Tree::CreateRoot(Pager* pager, uint32_t type) {
+  return pager->Allocate(type);
+}
+
+void Tree::EntryKey(const uint8_t* page, const uint8_t* entry, size_t length, std::string* key) {
+  key->clear();
+  if (be32(page + kPgType) == kIndexPage) {
+    key->assign(LinkKey(entry, length));
+  } else {
+    key_of_(entry, length, key);
+  }
+}
+
+std::string Tree::MakeEntry(std::string_view body) {
+  std::string e(kEntryHeaderSize + body.size(), '\0');
+  auto* p = reinterpret_cast<uint8_t*>(e.data());
+  put_be16(p + kEnLength, uint16_t(e.size()));
+  p[kEnState] = kLive;
+  uint32_t tag = pager_->transaction_tag();
+  p[3] = uint8_t(tag >> 16);
+  p[4] = uint8_t(tag >> 8);
+  p[5] = uint8_t(tag);
+  put_be32(p + kEnRecord, pager_->NewRecordId());
+  std::memcpy(p + kEntryHeaderSize, body.data(), body.size());
+  return e;
+}
+
+bool Tree::Descend(std::string_view key, Bound bound, std::vector<TreeStep>* path) {
+  path->clear();
+  uint32_t page = root_;
+  std::string k;
+  while (true) {
+    const uint8_t* d = pager_->Get(page);
+    if (!d || path->size() >= kMaxDepth) {
+      damaged_ = true;
+      return false;
+    }
+    for (const TreeStep& s : *path) {
+      if (s.page == page) {
+        damaged_ = true;
+        return false;
+      }
+    }
+    const uint8_t* area = d + kPageHeaderSize;
+    size_t used = be16(d + kPgUsed);
+    bool index = be32(d + kPgType) == kIndexPage;
+    size_t chosen = used;  // for index pages: the link to follow
+    size_t off = 0;
+    bool first = true;
+    for (; off < used; off += be16(area + off)) {
+      const uint8_t* e = area + off;
+      size_t len = be16(e);
+      if (index) {
+        if (e[kEnState] != kLive) continue;
+        if (!first) {
+          int c = CompareKeys(LinkKey(e, len), key);
+          if (bound == Bound::kUpper ? c > 0 : c >= 0) break;
+        }
+        chosen = off;
+        first = false;
+      } else {
+        EntryKey(d, e, len, &k);
+        int c = CompareKeys(k, key);
+        if (bound == Bound::kUpper ? c > 0 : c >= 0) break;
+      }
+    }
+    if (!index) {
+      path->push_back({page, off});
+      return true;
+    }
+    if (chosen == used) {  // an index page without live links
+      damaged_ = true;
+      return false;
+    }
+    path->push_back({page, chosen});
+    page = LinkChild(area + chosen);
+  }
+}
+
+bool Tree::PushDownRoot(std::vector<TreeStep>& path) {
+  uint8_t* r = pager_->GetForWrite(root_);
+  if (!r) return false;
+  uint32_t c = pager_->Allocate(be32(r + kPgType));
+  uint8_t* cd = c == kNoPage ? nullptr : pager_->GetForWrite(c);
+  if (!cd) return false;
+  size_t used = be16(r + kPgUsed);
+  std::memcpy(cd + kPageHeaderSize, r + kPageHeaderSize, used);
+  put_be16(cd + kPgUsed, uint16_t(used));
+  std::string key;
+  if (used) EntryKey(cd, cd + kPageHeaderSize, be16(cd + kPageHeaderSize), &key);
+  std::memset(r + kPageHeaderSize, 0, kEntryArea);
+  put_be32(r + kPgType, kIndexPage);
+  std::string body(4, '\0');
+  put_be32(reinterpret_cast<uint8_t*>(body.data()), c);
+  body += key;
+  std::string link = MakeEntry(body);
+  std::memcpy(r + kPageHeaderSize, link.data(), link.size());
+  put_be16(r + kPgUsed, uint16_t(link.size()));
+  path[0].page = c;
+  path.insert(path.begin(), TreeStep{root_, 0});
+  return true;
+}
+
+bool Tree::InsertLinkAfter(std::vector<TreeStep>& path, size_t level, uint32_t child,
+                           std::string_view key) {
+  TreeStep& parent = path[path.size() - 1 - level];
+  const uint8_t* d = pager_->Get(parent.page);
+  if (!d) return false;
+  size_t link_offset = parent.offset;
+  size_t after = link_offset + be16(d + kPageHeaderSize + link_offset);
+  std::string body(4, '\0');
+  put_be32(reinterpret_cast<uint8_t*>(body.data()), child);
+  body += key;
+  if (kEntryHeaderSize + body.size() > kEntryArea) return false;
+  std::string link = MakeEntry(body);
+  path[path.size() - 1 - level].offset = after;
+  bool ok = Place(path, level, link);
+  // Entries before the insertion offset stay where they were (a root
+  // push-down keeps offsets too), so the split page's link is still here.
+  path[path.size() - 1 - level].offset = link_offset;
+  return ok;
+}
+
+bool Tree::Place(std::vector<TreeStep>& path, size_t level, std::string_view entry) {
+  if (level >= path.size()) return false;
+  uint8_t* p = pager_->GetForWrite(path[path.size() - 1 - level].page);
+  if (!p) return false;
+  size_t used = be16(p + kPgUsed);
+  size_t len = entry.size();
+  size_t offset = path[path.size() - 1 - level].offset;
+  uint8_t* area = p + kPageHeaderSize;
+  if (used + len <= kEntryArea) {
+    std::memmove(area + offset + len, area + offset, used - offset);
+    std::memcpy(area + offset, entry.data(), len);
+    put_be16(p + kPgUsed, uint16_t(used + len));
+    return true;
+  }
+  if (path.size() - 1 - level == 0) {
+    if (!PushDownRoot(path)) return false;
+    p = pager_->GetForWrite(path[path.size() - 1 - level].page);
+    if (!p) return false;
+    area = p + kPageHeaderSize;
+  }
+  uint32_t type = be32(p + kPgType);
+  size_t tail = used - offset;
+  auto fill = [&](uint32_t page, std::string_view a, const uint8_t* b, size_t blen) {
+    uint8_t* n = pager_->GetForWrite(page);
+    if (!n) return false;
+    std::memcpy(n + kPageHeaderSize, a.data(), a.size());
+    if (blen) std::memcpy(n + kPageHeaderSize + a.size(), b, blen);
+    put_be16(n + kPgUsed, uint16_t(a.size() + blen));
+    return true;
+  };
+  std::string tail_key, entry_key;
+  if (tail) EntryKey(p, area + offset, be16(area + offset), &tail_key);
+  EntryKey(p, reinterpret_cast<const uint8_t*>(entry.data()), len, &entry_key);
+
+  if (offset + len <= kEntryArea) {
+    // The tail moves to a new page; the entry ends the old one.
+    uint32_t n = pager_->Allocate(type);
+    if (n == kNoPage || !fill(n, {}, area + offset, tail)) return false;
+    std::memset(area + offset, 0, tail);
+    std::memcpy(area + offset, entry.data(), len);
+    put_be16(p + kPgUsed, uint16_t(offset + len));
+    return InsertLinkAfter(path, level + 1, n, tail_key);
+  }
+  if (len + tail > kEntryArea) {
+    // Neither fits with the other: the entry and the tail get a page each.
+    uint32_t n1 = pager_->Allocate(type);
+    uint32_t n2 = n1 == kNoPage ? kNoPage : pager_->Allocate(type);
+    if (n2 == kNoPage || !fill(n1, entry, nullptr, 0) || !fill(n2, {}, area + offset, tail)) {
+      return false;
+    }
+    std::memset(area + offset, 0, tail);
+    put_be16(p + kPgUsed, uint16_t(offset));
+    return InsertLinkAfter(path, level + 1, n2, tail_key) &&
+           InsertLinkAfter(path, level + 1, n1, entry_key);
+  }
+  // The entry followed by the tail fill one new page.
+  uint32_t n = pager_->Allocate(type);
+  if (n == kNoPage || !fill(n, entry, area + offset, tail)) return false;
+  std::memset(area + offset, 0, tail);
+  put_be16(p + kPgUsed, uint16_t(offset));
+  return InsertLinkAfter(path, level + 1, n, entry_key);
+}
+
+uint32_t Tree::Insert(std::string_view key, std::string_view body) {
+  if (kEntryHeaderSize + body.size() > kEntryArea) return 0;
+  std::vector<TreeStep> path;
+  if (!Descend(key, Bound::kUpper, &path)) return 0;
+  std::string entry = MakeEntry(body);
+  uint32_t record = be32(reinterpret_cast<const uint8_t*>(entry.data()) + kEnRecord);
+  return Place(path, 0, entry) ? record : 0;
+}
+
+TreeCursor Tree::Begin() {
+  TreeCursor c;
+  c.pager_ = pager_;
+  c.stack_.push_back({root_, 0});
+  return c;
+}
+
+TreeCursor Tree::Seek(std::string_view key) {
+  TreeCursor c;
+  c.pager_ = pager_;
+  // Index steps of the path point at the link whose child is above them,
+  // which is the cursor's own convention.
+  if (!Descend(key, Bound::kLower, &c.stack_)) {
+    c.stack_.clear();
+    c.damaged_ = true;
+  }
+  return c;
+}
+
+bool Tree::Contains(std::string_view key) {
+  TreeCursor c = Seek(key);
+  EntryRef e;
+  std::string k;
+  while (c.Next(&e)) {
+    key_of_(e.data, e.length, &k);
+    return k == key;
+  }
+  return false;
+}
+
+bool Tree::Delete(const EntryRef& entry) {
+  uint8_t* p = pager_->GetForWrite(entry.page);
+  if (!p) return false;
+  uint8_t* e = p + kPageHeaderSize + entry.offset;
+  uint32_t tag = pager_->transaction_tag();
+  e[kEnState] = kDeleted;
+  e[3] = uint8_t(tag >> 16);
+  e[4] = uint8_t(tag >> 8);
+  e[5] = uint8_t(tag);
+  return true;
+}
+
+bool TreeCursor::Next(EntryRef* out) {
+  while (!stack_.empty()) {
+    TreeStep& top = stack_.back();
+    const uint8_t* d = pager_->Get(top.page);
+    if (!d) {
+      damaged_ = true;
+      stack_.clear();
+      return false;
+    }
+    size_t used = be16(d + kPgUsed);
+    const uint8_t* area = d + kPageHeaderSize;
+    bool index = be32(d + kPgType) == kIndexPage;
+    if (top.offset >= used) {
+      stack_.pop_back();
+      if (!stack_.empty()) {
+        // Step the parent past the link just finished.
+        const uint8_t* pd = pager_->Get(stack_.back().page);
+        if (!pd) return false;
+        stack_.back().offset += be16(pd + kPageHeaderSize + stack_.back().offset);
+      }
+      continue;
+    }
+    const uint8_t* e = area + top.offset;
+    size_t len = be16(e);
+    if (index) {
+      if (e[kEnState] != kLive) {
+        top.offset += len;
+        continue;
+      }
+      uint32_t child = LinkChild(e);
+      bool cycle = stack_.size() >= kMaxDepth;
+      for (const TreeStep& s : stack_) cycle = cycle || s.page == child;
+      if (cycle) {
+        damaged_ = true;
+        stack_.clear();
+        return false;
+      }
+      stack_.push_back({child, 0});
+      continue;
+    }
+    uint32_t page = top.page;
+    size_t offset = top.offset;
+    top.offset += len;
+    if (e[kEnState] != kLive) continue;
+    out->page = page;
+    out->offset = offset;
+    out->data = e;
+    out->length = len;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace tess::db
