@@ -1,0 +1,118 @@
+// Copying pixels between contexts: BitBlt and StretchBlt with the common
+// raster operations, between surfaces of any depth. Destination pixels are
+// limited by the destination's clip; source pixels outside the source
+// surface are left out, so no blit reads or writes outside a buffer.
+// Monochrome sources draw their 0 bits in the destination's text colour and
+// their 1 bits in its background colour, as the classic platform does.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gdi/gdi_internal.h"
+
+namespace tess::platform {
+
+using namespace gdi;
+
+namespace {
+
+bool Combine(DWORD rop, COLORREF s, COLORREF d, COLORREF* out) {
+  switch (rop) {
+    case SRCCOPY:
+      *out = s;
+      return true;
+    case SRCPAINT:
+      *out = s | d;
+      return true;
+    case SRCAND:
+      *out = s & d;
+      return true;
+    case SRCINVERT:
+      *out = s ^ d;
+      return true;
+    case NOTSRCCOPY:
+      *out = ~s & 0xFFFFFF;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool UsesSource(DWORD rop) {
+  return rop == SRCCOPY || rop == SRCPAINT || rop == SRCAND || rop == SRCINVERT ||
+         rop == NOTSRCCOPY;
+}
+
+}  // namespace
+
+BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
+                int sh, DWORD rop) {
+  if (!UsesSource(rop)) return PatBlt(dest, x, y, width, height, rop);
+  if (!IsLiveDC(dest) || !IsLiveDC(src) || !dest->surface || !src->surface) return 0;
+  if (width == 0 || height == 0 || sw == 0 || sh == 0) return 1;
+  // Mirroring: a negative extent on one side only flips the picture.
+  bool flipX = (width < 0) != (sw < 0), flipY = (height < 0) != (sh < 0);
+  int64_t dx0 = int64_t(x) + dest->base.x + dest->state.viewport.x;
+  int64_t dy0 = int64_t(y) + dest->base.y + dest->state.viewport.y;
+  int64_t dw = width, dh = height;
+  // A negative extent runs from the origin backwards, the origin included.
+  if (dw < 0) dx0 += dw + 1, dw = -dw;
+  if (dh < 0) dy0 += dh + 1, dh = -dh;
+  int64_t sx0 = int64_t(sx) + src->base.x + src->state.viewport.x;
+  int64_t sy0 = int64_t(sy) + src->base.y + src->state.viewport.y;
+  int64_t sww = sw, shh = sh;
+  if (sww < 0) sx0 += sww + 1, sww = -sww;
+  if (shh < 0) sy0 += shh + 1, shh = -shh;
+
+  // A copy within one surface reads from a snapshot, so overlapping areas
+  // come out as if copied at once.
+  std::unique_ptr<Surface> snapshot;
+  const Surface* from = src->surface;
+  if (src->surface == dest->surface) {
+    snapshot = Surface::Create(from->width(), from->height(), from->bitsPerPixel());
+    if (!snapshot) return 0;
+    snapshot->bytes() = from->bytes();
+    from = snapshot.get();
+  }
+  Surface* to = dest->surface;
+  bool mono = from->bitsPerPixel() == 1 && to->bitsPerPixel() != 1;
+  Region clip = EffectiveClip(*dest);
+  bool plain = rop == SRCCOPY && !mono && dw == sww && dh == shh && !flipX && !flipY &&
+               from->bitsPerPixel() == to->bitsPerPixel() && dest->state.rop2 == R2_COPYPEN;
+  int bytesPerPixel = to->bitsPerPixel() / 8;
+  for (const RECT& c : clip.rects()) {
+    int64_t l = std::max<int64_t>(c.left, dx0), r = std::min<int64_t>(c.right, dx0 + dw);
+    int64_t t = std::max<int64_t>(c.top, dy0), b = std::min<int64_t>(c.bottom, dy0 + dh);
+    for (int64_t py = t; py < b; ++py) {
+      int64_t ry = (py - dy0) * shh / dh;
+      int64_t qy = sy0 + (flipY ? shh - 1 - ry : ry);
+      if (qy < 0 || qy >= from->height()) continue;
+      if (plain && bytesPerPixel > 0) {
+        // Same depth, same size: whole runs of the row at once.
+        int64_t a = std::max(l, dx0 - sx0), e = std::min(r, dx0 - sx0 + from->width());
+        if (a < e)
+          std::memmove(to->row(int(py)) + a * bytesPerPixel,
+                       from->row(int(qy)) + (a - dx0 + sx0) * bytesPerPixel,
+                       size_t(e - a) * size_t(bytesPerPixel));
+        continue;
+      }
+      for (int64_t px = l; px < r; ++px) {
+        int64_t rx = (px - dx0) * sww / dw;
+        int64_t qx = sx0 + (flipX ? sww - 1 - rx : rx);
+        if (qx < 0 || qx >= from->width()) continue;
+        COLORREF s = from->Get(int(qx), int(qy));
+        if (mono) s = s ? dest->state.bkColor : dest->state.textColor;
+        COLORREF out = s;
+        Combine(rop, s, to->Get(int(px), int(py)), &out);
+        to->Set(int(px), int(py), out & 0xFFFFFF);
+      }
+    }
+  }
+  return 1;
+}
+
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop) {
+  if (!UsesSource(rop)) return PatBlt(dest, x, y, width, height, rop);
+  return StretchBlt(dest, x, y, width, height, src, sx, sy, width, height, rop);
+}
+
+}  // namespace tess::platform

@@ -1,0 +1,74 @@
+// The classic look, drawn in one place: 3D edges, window frames, captions
+// with their title and buttons, and the glyphs on those buttons. Controls
+// describe what they want (an edge kind, a button state) and this file
+// draws it; the desktop uses it for every window frame.
+#pragma once
+
+#include "platform/user/winuser.h"
+
+namespace tess::platform {
+
+// DrawEdge.
+enum : UINT {
+  BDR_RAISEDOUTER = 0x1,
+  BDR_SUNKENOUTER = 0x2,
+  BDR_RAISEDINNER = 0x4,
+  BDR_SUNKENINNER = 0x8,
+  EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER,
+  EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
+  EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER,
+  EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER,
+};
+enum : UINT {
+  BF_LEFT = 0x1,
+  BF_TOP = 0x2,
+  BF_RIGHT = 0x4,
+  BF_BOTTOM = 0x8,
+  BF_RECT = 0xF,
+  BF_MIDDLE = 0x800,
+  BF_SOFT = 0x1000,
+  BF_ADJUST = 0x2000,
+  BF_FLAT = 0x4000,
+  BF_MONO = 0x8000,
+};
+BOOL DrawEdge(HDC dc, RECT* r, UINT edge, UINT flags);
+
+// DrawFrameControl: caption buttons, push buttons, scroll arrows, checks.
+enum : UINT { DFC_CAPTION = 1, DFC_SCROLL = 3, DFC_BUTTON = 4 };
+enum : UINT {
+  DFCS_CAPTIONCLOSE = 0x0,
+  DFCS_CAPTIONMIN = 0x1,
+  DFCS_CAPTIONMAX = 0x2,
+  DFCS_CAPTIONRESTORE = 0x3,
+  DFCS_SCROLLUP = 0x0,
+  DFCS_SCROLLDOWN = 0x1,
+  DFCS_SCROLLLEFT = 0x2,
+  DFCS_SCROLLRIGHT = 0x3,
+  DFCS_BUTTONCHECK = 0x0,
+  DFCS_BUTTONRADIO = 0x4,
+  DFCS_BUTTONPUSH = 0x10,
+  DFCS_INACTIVE = 0x100,
+  DFCS_PUSHED = 0x200,
+  DFCS_CHECKED = 0x400,
+  DFCS_FLAT = 0x4000,
+  DFCS_MONO = 0x8000,
+};
+BOOL DrawFrameControl(HDC dc, RECT* r, UINT kind, UINT state);
+BOOL DrawFocusRect(HDC dc, const RECT* r);
+
+namespace user {
+
+// Where the caption parts of a window of this style and width lie, in
+// window coordinates. Empty rectangles for parts the style does not have.
+struct CaptionLayout {
+  RECT caption{}, icon{}, close{}, max{}, min{};
+};
+CaptionLayout LayoutCaption(DWORD style, DWORD exStyle, int windowWidth);
+
+// Draws a window's frame, caption and edges into a context covering the
+// whole window (GetWindowDC), as active or inactive.
+struct Window;
+void DrawNonClient(Window* w, HDC windowDC, bool active, int pressedHit);
+
+}  // namespace user
+}  // namespace tess::platform

@@ -1,0 +1,395 @@
+// Message queues, one per thread, and timers. A thread's messages come out
+// in the platform's order of priority: messages sent from other threads
+// (answered at once), posted messages, the quit message once no posted
+// message is left, input, WM_PAINT for a window with something to paint,
+// and WM_TIMER for the timer that fell due first. WM_PAINT and WM_TIMER are
+// never stored: they are made when nothing else is waiting, so they never
+// pile up. Anything that may create work for a queue bumps its signal
+// count, and a waiting thread sleeps until the count moves or its next
+// timer falls due, so no wake-up is lost.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <optional>
+#include <thread>
+
+#include "platform/user/window_internal.h"
+
+namespace tess::platform {
+
+using namespace user;
+
+namespace {
+
+struct Timer {
+  HWND hwnd;
+  uintptr_t id;
+  UINT elapse;
+  TIMERPROC proc;
+  DWORD due;
+  Queue* queue;
+};
+
+std::vector<Timer>& Timers() {
+  static std::vector<Timer> t;
+  return t;
+}
+uintptr_t g_nextTimerId = 0x8000;
+
+std::map<DWORD, std::unique_ptr<Queue>>& Queues() {
+  static std::map<DWORD, std::unique_ptr<Queue>> q;
+  return q;
+}
+std::atomic<DWORD> g_nextThreadId{1};
+thread_local DWORD t_threadId = 0;
+
+bool Later(DWORD a, DWORD b) {
+  return int32_t(a - b) > 0;
+}
+
+bool InRange(UINT msg, UINT first, UINT last) {
+  return (first == 0 && last == 0) || (msg >= first && msg <= last);
+}
+
+bool ForWindow(HWND msgHwnd, HWND filter) {
+  if (!filter) return true;
+  if (filter == reinterpret_cast<HWND>(-1)) return msgHwnd == nullptr;
+  return msgHwnd == filter || IsChild(filter, msgHwnd);
+}
+
+void AnswerSent(Queue& q) {
+  for (;;) {
+    SentMessage* s = nullptr;
+    {
+      std::lock_guard lock(q.lock);
+      if (q.sent.empty()) return;
+      s = q.sent.front();
+      q.sent.pop_front();
+    }
+    LRESULT r = Call(Lookup(s->hwnd), s->msg, s->wParam, s->lParam);
+    {
+      std::lock_guard lock(q.lock);
+      s->result = r;
+      s->done = true;
+    }
+    q.wake.notify_all();
+  }
+}
+
+uint64_t SignalCount(Queue& q) {
+  std::lock_guard lock(q.lock);
+  return q.signals;
+}
+
+bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait) {
+  Queue& q = CurrentQueue();
+  for (;;) {
+    uint64_t seen = SignalCount(q);
+    AnswerSent(q);
+    {
+      std::lock_guard lock(q.lock);
+      for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
+        if (!InRange(it->message, first, last) || !ForWindow(it->hwnd, filter)) continue;
+        *out = *it;
+        if (remove & PM_REMOVE) {
+          q.posted.erase(it);
+          q.current = *out;
+        }
+        return true;
+      }
+      if (q.quit && InRange(WM_QUIT, first, last)) {
+        *out = MSG{nullptr, WM_QUIT, WPARAM(q.quitCode), 0, Now(), {}};
+        if (remove & PM_REMOVE) q.quit = false;
+        return true;
+      }
+    }
+    ProcessRawInput(q);
+    {
+      std::unique_lock lock(q.lock);
+      for (auto it = q.input.begin(); it != q.input.end(); ++it) {
+        if (!InRange(it->message, first, last) || !ForWindow(it->hwnd, filter)) continue;
+        *out = *it;
+        if (remove & PM_REMOVE) {
+          q.input.erase(it);
+          q.current = *out;
+          lock.unlock();
+          NoteRetrieved(*out);
+        }
+        return true;
+      }
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    if (InRange(WM_PAINT, first, last))
+      if (Window* w = FindPaintWindow(q, filter)) {
+        *out = MSG{w->handle, WM_PAINT, 0, 0, Now(), cursor};
+        if (remove & PM_REMOVE) q.current = *out;
+        return true;
+      }
+    DWORD now = Now();
+    std::optional<DWORD> nextDue;
+    if (InRange(WM_TIMER, first, last)) {
+      std::lock_guard lock(StateLock());
+      Timer* best = nullptr;
+      for (Timer& t : Timers()) {
+        if (t.queue != &q || !ForWindow(t.hwnd, filter)) continue;
+        if (!Later(t.due, now) && (!best || Later(best->due, t.due))) best = &t;
+        if (!nextDue || Later(*nextDue, t.due)) nextDue = t.due;
+      }
+      if (best) {
+        *out =
+            MSG{best->hwnd, WM_TIMER, best->id, reinterpret_cast<LPARAM>(best->proc), now, cursor};
+        if (remove & PM_REMOVE) {
+          best->due = now + best->elapse;
+          q.current = *out;
+        }
+        return true;
+      }
+    }
+    if (!wait) return false;
+    std::unique_lock lock(q.lock);
+    auto moved = [&] { return q.signals != seen; };
+    if (nextDue) {
+      int32_t ms = std::max<int32_t>(0, int32_t(*nextDue - Now()));
+      q.wake.wait_for(lock, std::chrono::milliseconds(ms), moved);
+    } else {
+      q.wake.wait(lock, moved);
+    }
+  }
+}
+
+}  // namespace
+
+namespace user {
+
+Queue& CurrentQueue() {
+  if (!t_threadId) t_threadId = g_nextThreadId++;
+  std::lock_guard lock(StateLock());
+  auto& slot = Queues()[t_threadId];
+  if (!slot) {
+    slot = std::make_unique<Queue>();
+    slot->threadId = t_threadId;
+  }
+  return *slot;
+}
+
+Queue* QueueOf(DWORD threadId) {
+  std::lock_guard lock(StateLock());
+  auto it = Queues().find(threadId);
+  return it == Queues().end() ? nullptr : it->second.get();
+}
+
+void Wake(Queue& q) {
+  {
+    std::lock_guard lock(q.lock);
+    ++q.signals;
+  }
+  q.wake.notify_all();
+}
+
+void WakeAll() {
+  std::vector<Queue*> all;
+  {
+    std::lock_guard lock(StateLock());
+    for (auto& [id, q] : Queues()) all.push_back(q.get());
+  }
+  for (Queue* q : all) Wake(*q);
+}
+
+DWORD Now() {
+  static const auto start = std::chrono::steady_clock::now();
+  return DWORD(std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - start)
+                   .count());
+}
+
+void KillWindowTimers(Window* w) {
+  std::lock_guard lock(StateLock());
+  auto& t = Timers();
+  t.erase(std::remove_if(t.begin(), t.end(), [w](const Timer& x) { return x.hwnd == w->handle; }),
+          t.end());
+}
+
+}  // namespace user
+
+DWORD GetCurrentThreadId() {
+  return CurrentQueue().threadId;
+}
+
+DWORD GetTickCount() {
+  return Now();
+}
+
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Window* w = Lookup(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  Queue& mine = CurrentQueue();
+  if (!w->queue || w->queue == &mine) return Call(w, msg, wParam, lParam);
+  // Another thread's window: its thread answers, and this one waits.
+  Queue& target = *w->queue;
+  SentMessage s{hwnd, msg, wParam, lParam};
+  {
+    std::lock_guard lock(target.lock);
+    target.sent.push_back(&s);
+  }
+  Wake(target);
+  std::unique_lock lock(target.lock);
+  target.wake.wait(lock, [&] { return s.done; });
+  return s.result;
+}
+
+BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Queue* q = nullptr;
+  if (!hwnd) {
+    q = &CurrentQueue();
+  } else {
+    Window* w = Lookup(hwnd);
+    if (!w) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return 0;
+    }
+    q = w->queue;
+  }
+  if (!q) return 0;
+  POINT p{};
+  GetCursorPos(&p);
+  {
+    std::lock_guard lock(q->lock);
+    q->posted.push_back(MSG{hwnd, msg, wParam, lParam, Now(), p});
+  }
+  Wake(*q);
+  return 1;
+}
+
+BOOL PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Queue* q = QueueOf(threadId);
+  if (!q) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  {
+    std::lock_guard lock(q->lock);
+    q->posted.push_back(MSG{nullptr, msg, wParam, lParam, Now(), {}});
+  }
+  Wake(*q);
+  return 1;
+}
+
+void PostQuitMessage(int exitCode) {
+  Queue& q = CurrentQueue();
+  {
+    std::lock_guard lock(q.lock);
+    q.quit = true;
+    q.quitCode = exitCode;
+  }
+  Wake(q);
+}
+
+BOOL GetMessage(MSG* msg, HWND hwnd, UINT first, UINT last) {
+  if (!msg) return -1;
+  if (hwnd && hwnd != reinterpret_cast<HWND>(-1) && !Lookup(hwnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return -1;
+  }
+  Fetch(msg, hwnd, first, last, PM_REMOVE, true);
+  return msg->message == WM_QUIT ? 0 : 1;
+}
+
+BOOL PeekMessage(MSG* msg, HWND hwnd, UINT first, UINT last, UINT remove) {
+  if (!msg) return 0;
+  return Fetch(msg, hwnd, first, last, remove, false);
+}
+
+BOOL WaitMessage() {
+  Queue& q = CurrentQueue();
+  MSG m;
+  if (Fetch(&m, nullptr, 0, 0, PM_NOREMOVE, false)) return 1;
+  uint64_t seen = SignalCount(q);
+  std::unique_lock lock(q.lock);
+  q.wake.wait_for(lock, std::chrono::milliseconds(10), [&] { return q.signals != seen; });
+  return 1;
+}
+
+LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return proc ? proc(hwnd, msg, wParam, lParam) : 0;
+}
+
+LRESULT DispatchMessage(const MSG* msg) {
+  if (!msg) return 0;
+  if (msg->message == WM_TIMER && msg->lParam) {
+    // Only a timer procedure that a live timer names is called: a posted
+    // WM_TIMER cannot make the queue jump to an arbitrary address.
+    TIMERPROC proc = nullptr;
+    {
+      std::lock_guard lock(StateLock());
+      for (const Timer& t : Timers())
+        if (t.hwnd == msg->hwnd && t.id == msg->wParam &&
+            reinterpret_cast<LPARAM>(t.proc) == msg->lParam)
+          proc = t.proc;
+    }
+    if (proc) proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
+    return 0;
+  }
+  Window* w = Lookup(msg->hwnd);
+  if (!w) return 0;
+  LRESULT r = Call(w, msg->message, msg->wParam, msg->lParam);
+  if (msg->message == WM_PAINT && (w = Lookup(msg->hwnd))) {
+    // A window procedure that did not paint must not be asked forever.
+    w->update.Clear();
+    w->erase = false;
+    w->internalPaint = false;
+  }
+  return r;
+}
+
+DWORD GetMessageTime() {
+  return CurrentQueue().current.time;
+}
+
+DWORD GetMessagePos() {
+  const MSG& m = CurrentQueue().current;
+  return DWORD(MAKELPARAM(m.pt.x, m.pt.y));
+}
+
+uintptr_t SetTimer(HWND hwnd, uintptr_t id, UINT elapse, TIMERPROC proc) {
+  Window* w = nullptr;
+  if (hwnd && !(w = Lookup(hwnd))) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  elapse = std::clamp<UINT>(elapse, 10, 0x7FFFFFFF);
+  Queue* q = w ? w->queue : &CurrentQueue();
+  {
+    std::lock_guard lock(StateLock());
+    auto& timers = Timers();
+    auto it = std::find_if(timers.begin(), timers.end(), [&](const Timer& t) {
+      return t.hwnd == hwnd && t.id == id && (hwnd || t.queue == q);
+    });
+    if (it == timers.end()) {
+      if (!hwnd && id == 0) id = g_nextTimerId++;
+      timers.push_back(Timer{hwnd, id, elapse, proc, Now() + elapse, q});
+    } else {
+      *it = Timer{hwnd, id, elapse, proc, Now() + elapse, q};
+    }
+  }
+  Wake(*q);
+  return hwnd ? (id ? id : 1) : id;
+}
+
+BOOL KillTimer(HWND hwnd, uintptr_t id) {
+  std::lock_guard lock(StateLock());
+  auto& timers = Timers();
+  Queue* q = &CurrentQueue();
+  auto it = std::find_if(timers.begin(), timers.end(), [&](const Timer& t) {
+    return t.hwnd == hwnd && t.id == id && (hwnd || t.queue == q);
+  });
+  if (it == timers.end()) return 0;
+  timers.erase(it);
+  return 1;
+}
+
+}  // namespace tess::platform

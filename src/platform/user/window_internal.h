@@ -1,0 +1,147 @@
+// The window system's own records: classes, windows and per-thread queues,
+// and the helpers its files share. Handles are numbers that are never
+// reused, looked up in one table, so a handle kept after its window was
+// destroyed (in a posted message, say) finds nothing rather than a stranger.
+// Window and client rectangles are kept in the parent's client coordinates;
+// top-level windows are children of the desktop window, whose client area
+// is the screen.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/gdi_internal.h"
+#include "platform/user/winuser.h"
+
+namespace tess::platform::user {
+
+struct WindowClass {
+  std::string name;
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  HINSTANCE instance = nullptr;
+  HICON icon = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  std::vector<uint8_t> classExtra;
+  int windowExtra = 0;
+  ATOM atom = 0;
+};
+
+struct Queue;
+
+struct Window {
+  HWND handle = nullptr;
+  std::shared_ptr<WindowClass> cls;
+  WNDPROC proc = nullptr;
+  DWORD style = 0, exStyle = 0;
+  std::string text;
+  Window* parent = nullptr;       // the desktop for top-level windows
+  HWND owner = nullptr;           // top-level windows only
+  std::vector<Window*> children;  // front to back
+  RECT rect{}, client{};          // in the parent's client coordinates
+  RECT restore{};                 // rectangle before minimise or maximise
+  LONG id = 0;                    // child identifier (the menu argument)
+  HINSTANCE instance = nullptr;
+  LONG userData = 0;
+  std::vector<uint8_t> extra;
+  std::vector<std::pair<std::string, HANDLE>> props;
+  Queue* queue = nullptr;
+  gdi::Region update;  // client coordinates
+  bool erase = false;
+  bool internalPaint = false;
+  bool destroying = false;
+  bool desktop = false;
+  std::unique_ptr<gdi::Surface> backing;  // top-level windows: the whole window
+  // Live contexts drawing on this window; their visible parts are
+  // recomputed whenever the window tree moves.
+  struct DcEntry {
+    HDC dc;
+    bool whole;             // the whole window, frame included
+    bool painting;          // between BeginPaint and EndPaint
+    gdi::Region paintArea;  // client coordinates, while painting
+  };
+  std::vector<DcEntry> dcs;
+  HDC ownDC = nullptr;
+  int paintDepth = 0;  // nested BeginPaint on an own context
+
+  bool visible() const { return style & WS_VISIBLE; }
+  bool child() const { return style & WS_CHILD; }
+  bool topLevel() const { return parent && parent->desktop; }
+};
+
+// A message sent from another thread, answered by the receiving thread.
+struct SentMessage {
+  HWND hwnd;
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+  LRESULT result = 0;
+  bool done = false;
+};
+
+struct Queue {
+  DWORD threadId = 0;
+  std::mutex lock;
+  std::condition_variable wake;
+  std::deque<MSG> posted;
+  std::deque<MSG> input;
+  std::deque<SentMessage*> sent;
+  uint64_t signals = 0;  // bumped whenever there may be new work
+  bool quit = false;
+  int quitCode = 0;
+  MSG current{};  // the last message retrieved (time and position)
+};
+
+// The global state lock: window structures are touched by their own thread
+// only, but handle lookups, queues and timers are shared.
+std::recursive_mutex& StateLock();
+
+Window* Lookup(HWND hwnd);
+Window* Desktop();
+Queue& CurrentQueue();
+Queue* QueueOf(DWORD threadId);
+void Wake(Queue& q);
+void WakeAll();
+
+// Geometry helpers (position.cpp).
+POINT ClientOrigin(const Window* w);  // screen coordinates of client (0, 0)
+RECT ScreenRect(const Window* w);     // window rectangle on the screen
+Window* TopLevelOf(Window* w);
+RECT NonClientInsets(DWORD style, DWORD exStyle, bool menu);
+void MoveToFront(Window* w);
+// Calls the window procedure: the one road of every message into a window.
+LRESULT Call(Window* w, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Painting helpers (paint.cpp).
+void InvalidateWindow(Window* w, const RECT* clientRect, bool erase, bool children);
+void ExposeInParent(Window* w, const RECT& rectInParent);
+void RefreshDCs(Window* topLevel);
+void ReleaseWindowDCs(Window* w);
+void ResizeBacking(Window* w);
+Window* FindPaintWindow(Queue& q, HWND filter);
+
+// Activation and focus (focus.cpp).
+void ActivateOtherThan(Window* w);
+void LoseFocusWithin(Window* w);
+void ForgetWindow(Window* w);
+
+// Timers (queue.cpp).
+void KillWindowTimers(Window* w);
+// Milliseconds on the window system's clock.
+DWORD Now();
+
+// Input (input.cpp): converts waiting raw input into queued messages.
+void ProcessRawInput(Queue& q);
+void NoteRetrieved(const MSG& msg);
+bool HasRawInput();
+
+// The class background as a brush (a real brush or a colour index + 1).
+HBRUSH ResolveBrush(HBRUSH brush);
+
+}  // namespace tess::platform::user
