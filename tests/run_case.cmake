@@ -1,15 +1,19 @@
 # Runs one program and compares its exit code, standard output and standard
 # error with expectations, whole. Variables: PROGRAM, EMULATOR (may be empty),
-# WORKDIR, EXPECT_STDOUT, EXPECT_STDERR (files; absent means empty).
+# WORKDIR, ARGS (a list of arguments), EXPECT_STDOUT, EXPECT_STDERR (files;
+# absent means empty), EXPECT_EXIT (default 0).
 if(EMULATOR)
-  set(command ${EMULATOR} ${PROGRAM})
+  set(command ${EMULATOR} ${PROGRAM} ${ARGS})
 else()
-  set(command ${PROGRAM})
+  set(command ${PROGRAM} ${ARGS})
+endif()
+if(NOT DEFINED EXPECT_EXIT)
+  set(EXPECT_EXIT 0)
 endif()
 execute_process(COMMAND ${command} WORKING_DIRECTORY ${WORKDIR}
                 OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(SEND_ERROR "exit code ${rc}, expected 0")
+if(NOT rc EQUAL EXPECT_EXIT)
+  message(SEND_ERROR "exit code ${rc}, expected ${EXPECT_EXIT}")
 endif()
 function(expect_file what actual file)
   set(expected "")

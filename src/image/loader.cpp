@@ -9,9 +9,11 @@
 #include "image/format.h"
 #include "image/link_table.h"
 #include "image/messages.h"
+#include "image/startup.h"
 #include "platform/kernel/library.h"
 #include "platform/kernel/memory.h"
 #include "platform/kernel/process.h"
+#include "runtime/exceptions.h"
 
 namespace tess::image {
 
@@ -470,7 +472,13 @@ bool LoadApplicationImage() {
   }
   blocks.Release();
   platform::SetCodeExecutable(seg.code, seg.codeSize);
-  reinterpret_cast<void (*)()>(entry)();
+  SetCompiledCodeRange(seg.code, seg.codeSize);
+  InstallUnhandledPath();
+  try {
+    CallCompiled(reinterpret_cast<const void*>(entry), {});
+  } catch (LanguageException& e) {
+    HandleUnhandled(e);
+  }
   return true;
 }
 

@@ -58,6 +58,14 @@ struct EventDescriptor {
   const char* returnType;  // type name or null
 };
 
+// Events an application class declares for its subclasses to handle.
+struct DeclaredEvent {
+  DeclaredEvent* next;
+  TessString* name;
+  int32_t number;
+  uint32_t reserved;
+};
+
 struct HookDescriptor {
   HookDescriptor* next;
   TessString* name;
@@ -82,7 +90,7 @@ struct ClassObject {
   MethodDescriptor* methods;
   EventDescriptor* events;
   HookDescriptor* hooks;
-  EventDescriptor* declaredEvents;
+  DeclaredEvent* declaredEvents;
   InterfaceEntry* interfaces;
   uint8_t isInterface;
   ClassRoutine construct;
@@ -115,6 +123,7 @@ static_assert(sizeof(PropertyDescriptor) == 28);
 static_assert(sizeof(MethodDescriptor) == 4 * (2 + 4 + 2 + 20));
 static_assert(sizeof(EventDescriptor) == 16);
 static_assert(sizeof(HookDescriptor) == 16);
+static_assert(sizeof(DeclaredEvent) == 16);
 static_assert(sizeof(InterfaceEntry) == 16);
 #endif
 

@@ -1,8 +1,10 @@
 #include "runtime/objects.h"
 
+#include <optional>
 #include <vector>
 
 #include "image/alerts.h"
+#include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/name_fold.h"
 #include "runtime/raise.h"
@@ -27,10 +29,22 @@ ClassObject g_rootClass = [] {
   return c;
 }();
 
+// Framework routines are runtime code; an application's are compiled code
+// and are called behind a barrier, so a raise inside comes back as a throw.
+void RunRoutine(ClassRoutine routine, TessObject* object, ClassObject* cls) {
+  if (cls->isFramework) {
+    routine(object, cls);
+  } else {
+    CallCompiled(reinterpret_cast<const void*>(routine),
+                 {uint32_t(reinterpret_cast<uintptr_t>(object)),
+                  uint32_t(reinterpret_cast<uintptr_t>(cls))});
+  }
+}
+
 void Construct(TessObject* object, ClassObject* cls) {
   if (!cls) return;
   Construct(object, cls->superclass);
-  if (cls->construct) cls->construct(object, cls);
+  if (cls->construct) RunRoutine(cls->construct, object, cls);
 }
 
 void Unlink(ObjectHeader* o) {
@@ -45,15 +59,24 @@ void Destroy(ObjectHeader* o) {
   o->refCount = 1;
   if (g_destroying) return;  // the loop further up the stack takes it
   g_destroying = true;
+  // A destruction routine that raises does not stop the others or leave
+  // objects pending; the first exception goes on once all are destroyed.
+  std::optional<LanguageException> raised;
   while (!g_pendingDestruction.empty()) {
     ObjectHeader* victim = g_pendingDestruction.back();
     g_pendingDestruction.pop_back();
     for (ClassObject* c = victim->cls; c; c = c->superclass) {
-      if (c->destruct) c->destruct(AsObject(victim), c);
+      if (!c->destruct) continue;
+      try {
+        RunRoutine(c->destruct, AsObject(victim), c);
+      } catch (LanguageException& e) {
+        if (!raised) raised.emplace(std::move(e));
+      }
     }
     HeapFree(victim, AllocationSize(victim->cls));
   }
   g_destroying = false;
+  if (raised) throw std::move(*raised);
 }
 
 bool Implements(const ClassObject* cls, const ClassObject* interface) {
@@ -78,7 +101,13 @@ TessObject* CreateObject(ClassObject* cls) {
   o->refCount = 1;
   o->cls = cls;
   TessObject* object = AsObject(o);
-  Construct(object, cls);
+  try {
+    Construct(object, cls);
+  } catch (LanguageException&) {
+    // Never linked, never fully built: freed without destruction routines.
+    HeapFree(o, AllocationSize(cls));
+    throw;
+  }
   o->previous = nullptr;
   o->next = g_newest;
   if (g_newest) g_newest->previous = o;
@@ -164,7 +193,7 @@ __attribute__((visibility("hidden"))) void tessLockObjectCore(TessObject* object
   tess::LockObject(object);
 }
 __attribute__((visibility("hidden"))) void tessUnlockObjectCore(TessObject* object) {
-  tess::UnlockObject(object);
+  tess::AtEntry([object] { tess::UnlockObject(object); });
 }
 
 int32_t RuntimeObjectIsa(TessObject* object, int32_t classIndex) {
@@ -173,7 +202,7 @@ int32_t RuntimeObjectIsa(TessObject* object, int32_t classIndex) {
 
 void RuntimeCheckCast(TessObject* object, int32_t classIndex) {
   if (!object || tess::IsA(object, tess::ClassAt(classIndex))) return;
-  tess::Raise(tess::RuntimeError::kIllegalCast);
+  tess::AtEntry([] { tess::Raise(tess::RuntimeError::kIllegalCast); });
 }
 
 void* FindVTableCode(TessObject* object, int32_t slot) {

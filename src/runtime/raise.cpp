@@ -1,23 +1,43 @@
 #include "runtime/raise.h"
 
 #include "image/alerts.h"
+#include "platform/kernel/process.h"
+#include "runtime/exceptions.h"
 
 namespace tess {
 
-namespace {
-Raiser g_raiser = nullptr;
-}  // namespace
-
-void SetRaiser(Raiser raiser) {
-  g_raiser = raiser;
-}
-
 void Raise(RuntimeError error) {
-  if (g_raiser) {
-    g_raiser(error);
-    return;
+  const ExceptionClasses& e = Exceptions();
+  ClassObject* cls = nullptr;
+  switch (error) {
+    case RuntimeError::kNilObject:
+      cls = e.nilObject;
+      break;
+    case RuntimeError::kIllegalCast:
+      cls = e.illegalCast;
+      break;
+    case RuntimeError::kOutOfBounds:
+      cls = e.outOfBounds;
+      break;
+    case RuntimeError::kOutOfMemory:
+      cls = e.outOfMemory;
+      break;
+    case RuntimeError::kKeyNotFound:
+      cls = e.keyNotFound;
+      break;
+    case RuntimeError::kTypeMismatch:
+      cls = e.typeMismatch;
+      break;
+    case RuntimeError::kStackOverflow:
+      cls = e.stackOverflow;
+      break;
+    case RuntimeError::kEnd:
+      cls = e.end;
+      break;
   }
-  InternalAssertion(131, 4, "objects", error == RuntimeError::kIllegalCast ? 601 : 602);
+  if (cls) ThrowNew(cls);
+  InternalAssertion(131, 4, "objects", 600 + int(error));
+  platform::ExitProcess(0);
 }
 
 }  // namespace tess

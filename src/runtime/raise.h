@@ -1,17 +1,23 @@
-// The one road by which the object runtime raises language exceptions into
-// compiled code. Raising needs the unwinder over compiled frames; until it
-// is installed the failure is reported through the internal assertion, so no
-// failed cast or nil dereference passes silently.
+// The one road by which runtime code raises the language's own exceptions:
+// a new exception object of the error's framework class, thrown as a
+// LanguageException for the enclosing entry point to raise into compiled
+// code. Before the exception classes exist a failure is reported through
+// the internal assertion instead, so none passes silently.
 #pragma once
 
 namespace tess {
 
-enum class RuntimeError { kNilObject, kIllegalCast };
+enum class RuntimeError {
+  kNilObject,
+  kIllegalCast,
+  kOutOfBounds,
+  kOutOfMemory,
+  kKeyNotFound,
+  kTypeMismatch,
+  kStackOverflow,
+  kEnd,
+};
 
-// Installed by the exception machinery; returns only when nothing catches.
-using Raiser = void (*)(RuntimeError error);
-void SetRaiser(Raiser raiser);
-
-void Raise(RuntimeError error);
+[[noreturn]] void Raise(RuntimeError error);
 
 }  // namespace tess

@@ -7,9 +7,10 @@
 
 #include "platform/user/message_box.h"
 #include "runtime/debug_objects.h"
+#include "runtime/exceptions.h"
+#include "runtime/framework_classes.h"
 #include "runtime/heap.h"
 #include "runtime/objects.h"
-#include "runtime/raise.h"
 #include "runtime/runtime_test_support.h"
 #include "tessera/runtime.h"
 
@@ -157,16 +158,30 @@ TEST_F(ObjectsTest, TypeTestsFollowTheChainAndInheritedInterfaces) {
   RuntimeUnlockObject(b);
 }
 
-TEST_F(ObjectsTest, FailedCastsGoThroughTheRaiser) {
-  static std::vector<RuntimeError> raised;
-  raised.clear();
-  SetRaiser([](RuntimeError e) { raised.push_back(e); });
-  TessObject* b = CreateObject(&classes.base);
-  RuntimeCheckCast(b, 2);
-  RuntimeCheckCast(b, 1);
-  SetRaiser(nullptr);
-  EXPECT_EQ(raised, std::vector<RuntimeError>{RuntimeError::kIllegalCast});
-  RuntimeUnlockObject(b);
+TessObject* g_castee;
+int32_t g_castIndex;
+
+// Stands in for compiled code: the cast is made from inside a call through
+// the barrier, which hands a raise back as a LanguageException.
+void CastFromCompiledCode() {
+  RuntimeCheckCast(g_castee, g_castIndex);
+}
+
+TEST_F(ObjectsTest, FailedCastsRaiseIllegalCastException) {
+  InitFrameworkClasses();
+  g_castee = CreateObject(&classes.base);
+  g_castIndex = 1;
+  EXPECT_NO_THROW(CallCompiled(reinterpret_cast<const void*>(&CastFromCompiledCode), {}))
+      << "a valid cast returns";
+  g_castIndex = 2;
+  try {
+    CallCompiled(reinterpret_cast<const void*>(&CastFromCompiledCode), {});
+    ADD_FAILURE() << "the cast did not raise";
+  } catch (LanguageException& e) {
+    EXPECT_EQ(Header(e.exception())->cls, Exceptions().illegalCast);
+    EXPECT_EQ(Header(e.exception())->refCount, 1) << "only the raise holds it";
+  }
+  RuntimeUnlockObject(g_castee);
 }
 
 TEST_F(ObjectsTest, MethodAndInterfaceTablesAreFoundThroughTheChain) {

@@ -1,0 +1,291 @@
+#include "image/startup.h"
+
+#include <algorithm>
+
+#include "base/byte_order.h"
+#include "image/alerts.h"
+#include "image/loader.h"
+#include "image/runtime_main.h"
+#include "runtime/class_registry.h"
+#include "runtime/exceptions.h"
+#include "runtime/framework_classes.h"
+#include "runtime/objects.h"
+#include "runtime/string_value.h"
+#include "tessera/runtime.h"
+
+namespace tess {
+
+namespace {
+
+constexpr uint32_t kStackSize = 0xE2000;
+constexpr size_t kMaxMessages = 12;
+constexpr uint32_t kItemSettings = 4, kItemInstance = 5;
+
+struct StartupState {
+  bool ready = false;
+  std::vector<TessObject*> projectItems;  // slot 0 stays empty
+  TessObject* application = nullptr;
+  std::vector<std::string> messages;
+  bool multipleDocument = false;
+  std::string title;
+  std::vector<PeriodicService> periodic;
+};
+
+StartupState& State() {
+  static StartupState state;
+  return state;
+}
+
+// Reads the settings stream: Number count, that many Strings (the runtime
+// message texts), Flag multiple-document mode, String title. Numbers are
+// variable-length signed integers (6 bits in the first byte, 7 in the next).
+class SettingsReader {
+ public:
+  SettingsReader(const uint8_t* bytes, size_t size) : p_(bytes), end_(bytes + size) {}
+  bool ok() const { return ok_; }
+  int32_t Number() {
+    if (p_ >= end_) return Fail();
+    uint8_t first = *p_++;
+    bool negative = first & 0x40;
+    uint32_t magnitude = first & 0x3F;
+    int shift = 6;
+    bool more = first & 0x80;
+    while (more) {
+      if (p_ >= end_ || shift > 31) return Fail();
+      uint8_t b = *p_++;
+      magnitude |= uint32_t(b & 0x7F) << shift;
+      shift += 7;
+      more = b & 0x80;
+    }
+    if (magnitude == 0x80000000u) return INT32_MIN;
+    return negative ? -int32_t(magnitude & 0x7FFFFFFF) : int32_t(magnitude & 0x7FFFFFFF);
+  }
+  std::string String() {
+    int32_t length = Number();
+    if (length <= 0) return {};
+    if (size_t(end_ - p_) < size_t(length)) {
+      Fail();
+      return {};
+    }
+    std::string text(reinterpret_cast<const char*>(p_), size_t(length));
+    p_ += length;
+    return text;
+  }
+  bool Flag() {
+    if (p_ >= end_) return Fail() != 0;
+    return *p_++ != 0;
+  }
+
+ private:
+  int32_t Fail() {
+    ok_ = false;
+    p_ = end_;
+    return 0;
+  }
+  const uint8_t* p_;
+  const uint8_t* end_;
+  bool ok_ = true;
+};
+
+// A pointer from the image into its data segment, checked to lie inside it
+// (unchecked when no image is loaded, as in tests).
+bool InData(const uint8_t* p, size_t size) {
+  const image::Segments& seg = image::LoadedSegments();
+  if (!seg.data) return p != nullptr;
+  auto start = reinterpret_cast<uintptr_t>(seg.data), at = reinterpret_cast<uintptr_t>(p);
+  return at >= start && at - start <= seg.dataSize && size <= seg.dataSize - (at - start);
+}
+
+void ReadSettings(const uint8_t* record) {
+  if (!InData(record, 8)) return;
+  uint32_t size = le32(record + 4);
+  if (!InData(record + 8, size)) return;
+  SettingsReader r(record + 8, size);
+  StartupState& s = State();
+  int32_t count = std::clamp<int32_t>(r.Number(), 0, int32_t(kMaxMessages));
+  s.messages.clear();
+  for (int32_t i = 0; i < count && r.ok(); ++i) s.messages.push_back(r.String());
+  s.multipleDocument = r.Flag();
+  s.title = r.String();
+  SetApplicationTitle(s.title);
+}
+
+void BuildProjectItems(const uint8_t* descriptor, size_t classCount) {
+  StartupState& s = State();
+  const uint8_t* at = descriptor + 4 + 4 * classCount;
+  if (!InData(at, 4)) return;
+  uint32_t count = le32(at);
+  if (!InData(at + 4, size_t(count) * 4)) return;
+  s.projectItems.assign(size_t(count) + 1, nullptr);
+  for (uint32_t i = 0; i < count; ++i) {
+    auto* record = reinterpret_cast<const uint8_t*>(uintptr_t(le32(at + 4 + 4 * i)));
+    if (!record) continue;
+    if (!InData(record, 4)) continue;
+    uint32_t kind = le32(record);
+    if (kind == kItemSettings) {
+      ReadSettings(record);
+    } else if (kind == kItemInstance) {
+      if (!InData(record, 12)) continue;
+      auto* slot = reinterpret_cast<uint8_t*>(uintptr_t(le32(record + 8)));
+      if (!InData(slot, 4)) continue;
+      TessObject* object = RuntimeNewObject(int32_t(le32(record + 4)));
+      put_le32(slot, uint32_t(reinterpret_cast<uintptr_t>(object)));
+    } else if (kind < 1 || kind > 10) {
+      InternalAssertion(132, 3, nullptr, 0);
+    }
+    // Pictures, menus, movies, sounds, cursors and databases arrive with
+    // their subsystems; until then their slots stay empty.
+  }
+}
+
+ClassObject* ChooseApplicationClass(const std::vector<ClassObject*>& table, int32_t* index) {
+  ClassObject* chosen = nullptr;
+  for (size_t i = 0; i < table.size(); ++i) {
+    ClassObject* cls = table[i];
+    if (!cls || cls->isFramework) continue;
+    for (const ClassObject* c = cls->superclass; c; c = c->superclass) {
+      if (c == ApplicationClass()) {
+        chosen = cls;
+        *index = int32_t(i);
+        break;
+      }
+    }
+  }
+  return chosen;
+}
+
+void Init(const uint8_t* descriptor) {
+  StartupState& s = State();
+  s.ready = true;
+  InstallUnhandledPath();
+  InitFrameworkClasses();
+  InitStackChecker(kStackSize);
+  image::SetDeferredMemberLookup(&DeferredMemberLookup);
+  image::ResolveDeferredReferences();
+
+  const image::Segments& seg = image::LoadedSegments();
+  std::span<const uint8_t> data(seg.data, seg.data ? seg.dataSize : 0);
+  std::vector<ClassObject*> table = RegisterApplicationClasses(descriptor, data);
+  int32_t appIndex = -1;
+  ChooseApplicationClass(table, &appIndex);
+  BuildProjectItems(descriptor, table.size());
+
+  s.application = appIndex >= 0 ? RuntimeNewObject(appIndex) : CreateObject(ApplicationClass());
+  FireEvent(s.application, ApplicationEvent(AppEvent::kOpen), {});
+
+  const EventDescriptor* openDocument = ApplicationEvent(AppEvent::kOpenDocument);
+  std::vector<std::string> documents = SplitCommandLine(CommandLine());
+  if (FindHook(s.application, openDocument) && !documents.empty()) {
+    for (const std::string& path : documents) {
+      TessObject* item = NewFolderItem(path);
+      struct Release {
+        TessObject* o;
+        ~Release() { UnlockObject(o); }
+      } release{item};
+      FireEvent(s.application, openDocument, {uint32_t(reinterpret_cast<uintptr_t>(item))});
+    }
+  } else {
+    FireEvent(s.application, ApplicationEvent(AppEvent::kNewDocument), {});
+  }
+}
+
+}  // namespace
+
+std::string MessageText(size_t index) {
+  const StartupState& s = State();
+  return index < s.messages.size() ? s.messages[index] : std::string();
+}
+
+bool MultipleDocumentMode() {
+  return State().multipleDocument;
+}
+const std::string& ApplicationTitle() {
+  return State().title;
+}
+TessObject* ApplicationObject() {
+  return State().application;
+}
+
+void AddPeriodicService(PeriodicService service) {
+  State().periodic.push_back(service);
+}
+
+void RunPeriodicServices() {
+  for (PeriodicService service : State().periodic) service();
+}
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+  std::vector<std::string> args;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && line[i] == ' ') ++i;
+    if (i >= line.size()) break;
+    if (line[i] == '"') {
+      size_t close = line.find('"', i + 1);
+      if (close == std::string_view::npos) close = line.size();
+      args.emplace_back(line.substr(i + 1, close - i - 1));
+      i = close + 2;  // the character after the closing quote is skipped
+    } else {
+      size_t space = line.find(' ', i);
+      if (space == std::string_view::npos) space = line.size();
+      args.emplace_back(line.substr(i, space - i));
+      i = space;
+    }
+  }
+  return args;
+}
+
+bool FireEvent(TessObject* target, const void* event, std::initializer_list<uint32_t> args,
+               uint32_t* result) {
+  void* code = FindHook(target, static_cast<const EventDescriptor*>(event));
+  if (!code) return false;
+  std::vector<uint32_t> words{uint32_t(reinterpret_cast<uintptr_t>(target))};
+  words.insert(words.end(), args.begin(), args.end());
+  uint32_t value = CallCompiled(code, words);
+  if (result) *result = value;
+  return true;
+}
+
+}  // namespace tess
+
+extern "C" {
+
+void RuntimeInit(const void* descriptor) {
+  tess::AtEntry([descriptor] { tess::Init(static_cast<const uint8_t*>(descriptor)); });
+}
+
+TessObject* RuntimeNewObject(int32_t classIndex) {
+  tess::ClassObject* cls = tess::ClassAt(classIndex);
+  if (!cls) {
+    tess::InternalAssertion(131, 4, "RuntimeMain", 1309);
+    return nullptr;
+  }
+  return tess::AtEntry([cls] { return tess::CreateObject(cls); });
+}
+
+TessObject* RuntimeProjectObject(int32_t index) {
+  const auto& items = tess::State().projectItems;
+  if (index <= 0 || size_t(index) >= items.size()) return nullptr;
+  tess::LockObject(items[size_t(index)]);
+  return items[size_t(index)];
+}
+
+TessObject* getAppObject() {
+  tess::LockObject(tess::State().application);
+  return tess::State().application;
+}
+
+void ApplicationNewDocument(TessObject* application) {
+  tess::AtEntry([application] {
+    tess::FireEvent(application, tess::ApplicationEvent(tess::AppEvent::kNewDocument), {});
+  });
+}
+
+void ApplicationOpenDocument(TessObject* application, TessObject* item) {
+  tess::AtEntry([application, item] {
+    tess::FireEvent(application, tess::ApplicationEvent(tess::AppEvent::kOpenDocument),
+                    {uint32_t(reinterpret_cast<uintptr_t>(item))});
+  });
+}
+
+}  // extern "C"

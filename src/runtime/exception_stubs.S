@@ -1,0 +1,38 @@
+// Machine-level pieces of raising: entering a compiled handler with its
+// routine's frame base, and calling compiled code with an array of words.
+        .text
+
+// void tessJumpToHandler(uintptr_t frameBase, uintptr_t code): continues at
+// `code` with EBP = frameBase. The stack pointer stays where it is; the
+// handler sets it from its frame base.
+        .globl tessJumpToHandler
+        .type tessJumpToHandler, @function
+tessJumpToHandler:
+        movl 8(%esp), %eax
+        movl 4(%esp), %ebp
+        jmp *%eax
+        .size tessJumpToHandler, . - tessJumpToHandler
+
+// uint32_t tessCallWords(const void* code, const uint32_t* words, uint32_t
+// count): pushes the words right to left, calls `code`, removes them.
+        .globl tessCallWords
+        .type tessCallWords, @function
+tessCallWords:
+        pushl %ebp
+        movl %esp, %ebp
+        pushl %esi
+        movl 12(%ebp), %esi
+        movl 16(%ebp), %ecx
+1:      testl %ecx, %ecx
+        jz 2f
+        decl %ecx
+        pushl (%esi,%ecx,4)
+        jmp 1b
+2:      call *8(%ebp)
+        leal -4(%ebp), %esp
+        popl %esi
+        leave
+        ret
+        .size tessCallWords, . - tessCallWords
+
+        .section .note.GNU-stack, "", @progbits
