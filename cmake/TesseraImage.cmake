@@ -2,7 +2,7 @@
 #
 # tessera_add_image(NAME SOURCES src.c|src.s ...
 #                   [RUNTIME <target>] [DEV_DIR dir] [IMAGE file] [MAP file]
-#                   [POOL files...] [ENTRY sym] [DESCRIPTOR sym])
+#                   [POOL files...] [ENTRY sym] [DESCRIPTOR sym] [DESCRIBE file])
 #
 # Compiles the sources into ELF32 objects the way the builder needs them and
 # links them into an image. Target NAME (built by default) produces:
@@ -10,8 +10,12 @@
 #            given target with the image (and pool) appended;
 #   DEV_DIR  the development files code1.dat ... (data3.dat with a pool);
 #   IMAGE    the bare image; MAP the symbol map.
-# Relative DEV_DIR, IMAGE and MAP are taken in the current binary directory,
-# relative POOL files in the current source directory. With RUNTIME, do not
+# DESCRIBE names a description file (strings, classes, project items; see
+# tools/tessimage/description.h) laid out in the data segment. Assembler
+# sources may `.include "tessera/tessera.inc"`, the macros for routine frames,
+# call markers and trailers. Relative DEV_DIR, IMAGE and MAP are taken in the
+# current binary directory, relative POOL and DESCRIBE files in the current
+# source directory. With RUNTIME, do not
 # call this from the top-level directory: the executable would share its path
 # with the target's name.
 #
@@ -37,10 +41,18 @@ function(tessera_image_objects name)
   target_compile_options(${name} PRIVATE ${TESSERA_IMAGE_COMPILE_OPTIONS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include)
   set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE OFF)
+  # The compiler's dependency scan does not see assembler .include files.
+  foreach(source IN LISTS TI_SOURCES)
+    if(source MATCHES "\\.[sS]$")
+      set_property(SOURCE ${source} APPEND PROPERTY OBJECT_DEPENDS
+                   ${PROJECT_SOURCE_DIR}/include/tessera/tessera.inc)
+    endif()
+  endforeach()
 endfunction()
 
 function(tessera_add_image name)
-  cmake_parse_arguments(TI "" "RUNTIME;DEV_DIR;IMAGE;MAP;ENTRY;DESCRIPTOR" "SOURCES;POOL" ${ARGN})
+  cmake_parse_arguments(TI "" "RUNTIME;DEV_DIR;IMAGE;MAP;ENTRY;DESCRIPTOR;DESCRIBE" "SOURCES;POOL"
+                        ${ARGN})
   if(TI_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "tessera_add_image(${name}): unknown arguments ${TI_UNPARSED_ARGUMENTS}")
   endif()
@@ -87,6 +99,11 @@ function(tessera_add_image name)
   endif()
   if(TI_DESCRIPTOR)
     list(APPEND args --descriptor ${TI_DESCRIPTOR})
+  endif()
+  if(TI_DESCRIBE)
+    cmake_path(ABSOLUTE_PATH TI_DESCRIBE BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+    list(APPEND args --describe ${TI_DESCRIBE})
+    list(APPEND depends ${TI_DESCRIBE})
   endif()
 
   # CMake prefixes a target's emulator to custom commands only when

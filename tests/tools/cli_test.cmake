@@ -1,9 +1,11 @@
 # The tessimage command end to end: build every output from app.c and
 # helpers.c, dump each, run the patched stand-in runtime to see that the
 # locator it reads in memory names the image the dump found, compare with the
-# image tessera_add_image built, and check refusal and usage exit codes.
+# image tessera_add_image built, and check refusal and usage exit codes; then
+# the same for an image with a description file.
 # Inputs: TESSIMAGE, EMULATOR (may be empty), FIXTURES (object list), RUNTIME,
-# POOL ("|"-separated), SAMPLE (directory of the tessimage_sample outputs), WORK.
+# POOL ("|"-separated), SAMPLE (directory of the tessimage_sample and
+# tessimage_described outputs), DESCRIPTION (sample.desc), WORK.
 
 function(run expected_rc)
   execute_process(COMMAND ${EMULATOR} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out
@@ -32,6 +34,13 @@ endfunction()
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(STRINGS ${FIXTURES} objects)
+# describe.s, greeting.s, conventions.s: the order tessera_add_image used.
+set(described)
+foreach(source describe.s greeting.s conventions.s)
+  set(match ${objects})
+  list(FILTER match INCLUDE REGEX "/${source}\\.o$")
+  list(APPEND described ${match})
+endforeach()
 list(FILTER objects INCLUDE REGEX "/(app|helpers|refusals)\\.[cs]\\.o$")
 set(app ${objects})
 list(FILTER app EXCLUDE REGEX "refusals")
@@ -97,3 +106,41 @@ expect("${err}" "already carries an application image")
 run(2 ${TESSIMAGE} build ${app})
 expect("${err}" "nothing to write")
 run(2 ${TESSIMAGE} frobnicate)
+
+# A description file: the dump lists what it laid out, and tessera_add_image
+# built the same image.
+run(0 ${TESSIMAGE} build --describe ${DESCRIPTION} --image ${WORK}/described.img
+    --map ${WORK}/described.map ${described})
+file(READ ${WORK}/described.map map)
+expect("${map}" "data 0x[0-9a-f]+ +20 global Greeting  [^\n]*sample.desc\n")
+expect("${map}" "data 0x[0-9a-f]+ +[0-9]+ global TessApplication  [^\n]*sample.desc\n")
+run(0 ${TESSIMAGE} dump ${WORK}/described.img)
+set(described_dump "${out}")
+expect("${out}" "descriptor at data 0x[0-9a-f]+: 4 classes, 4 items\n")
+expect("${out}" "  class 0: framework \"Application\"\n  class 1: framework \"RuntimeException\"\n")
+expect("${out}" "  class 2: \"IRunnable\", 16 bytes, super -1, interface\n    method \"Run\" 0 0 0 0\n")
+expect("${out}" "  class 3: \"App\", 32 bytes, super 0, routines code 0x[0-9a-f]+ code 0x[0-9a-f]+\n")
+expect("${out}" "    implements 2\n    method \"Run\" \"times As Integer\" 0 code 0x[0-9a-f]+ 0\n")
+expect("${out}" "    property \"Count\" 2 20 16\n    method table: code 0x[0-9a-f]+ code 0x[0-9a-f]+\n")
+expect("${out}" "  item 1: settings, 5 messages, title \"Sample\"\n")
+expect("${out}" "    message 4: \"An exception of class %1 was not handled.\\\\x0dThe application")
+expect("${out}" "  item 2: object of class 3 into data 0x[0-9a-f]+\n  item 3: none\n  item 4: kind 7\n")
+body("${described_dump}" described_body)
+run(0 ${TESSIMAGE} dump ${SAMPLE}/described.img)
+body("${out}" added_body)
+if(NOT added_body STREQUAL described_body)
+  message(FATAL_ERROR "tessera_add_image output differs:\n${added_body}\n---\n${described_body}")
+endif()
+
+# A faulty description: every fault on its own line with file and line, exit
+# status 1, nothing written.
+file(WRITE ${WORK}/bad.desc "class A\n  super Nobody\nend\nitem object A Missing\n")
+run(1 ${TESSIMAGE} build --describe ${WORK}/bad.desc --image ${WORK}/bad.img ${described})
+expect("${err}" "tessimage: [^\n]*bad.desc:2: unknown class 'Nobody' \\(superclass\\)\n")
+expect("${err}" "tessimage: [^\n]*bad.desc:4: unknown symbol 'Missing' \\(slot\\)")
+if(EXISTS ${WORK}/bad.img)
+  message(FATAL_ERROR "a refused description left an image behind")
+endif()
+run(1 ${TESSIMAGE} build --describe ${WORK}/absent.desc --image ${WORK}/bad.img ${described})
+run(2 ${TESSIMAGE} build --describe ${DESCRIPTION} --describe ${DESCRIPTION} --image ${WORK}/x ${described})
+expect("${err}" "--describe given twice")

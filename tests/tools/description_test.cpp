@@ -8,6 +8,7 @@
 #include <set>
 
 #include "tessimage/description.h"
+#include "tessimage/records_dump.h"
 #include "tessimage/stored_record.h"
 #include "tessimage_test_support.h"
 
@@ -347,6 +348,49 @@ TEST(DescribedErrors, NameFileAndLine) {
        {"app.desc:14: more than 12 messages"}},
   };
   for (const Row& row : rows) EXPECT_EQ(Errors(row.text), row.messages) << row.text;
+}
+
+TEST(DescribedDump, ListsTheRecords) {
+  const Linked l = Link(
+      "framework Application\nclass A\n super Application\n routines AppCtor 0\n interface\n"
+      " implements 0 1\n hook Open AppOpen 2\n vtable AppClose\nend\n"
+      "item settings\n message \"m\\\"\\x01\"\n multiple-document yes\n title \"T\"\nend\n"
+      "slot S\nitem object A S\nitem empty\nitem raw 3 1\n");
+  const std::string expected =
+      "descriptor at data 0xc: 2 classes, 4 items\n"
+      "  class 0: framework \"Application\"\n"
+      "  class 1: \"A\", 16 bytes, super 0, routines code 0x3 0, interface\n"
+      "    implements 0 1\n"
+      "    hook \"Open\" code 0x1 2\n"
+      "    method table: code 0x2\n"
+      "  item 1: settings, 1 message, multiple-document, title \"T\"\n"
+      "    message 0: \"m\\\"\\x01\"\n"
+      "  item 2: object of class 1 into data 0x" +
+      [&] {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%x", l.Symbol("S"));
+        return std::string(hex);
+      }() +
+      "\n"
+      "  item 3: none\n"
+      "  item 4: kind 3\n";
+  EXPECT_EQ(imagetool::DescribeRecords(l.r.image), expected);
+}
+
+TEST(DescribedDump, SurvivesEveryDamagedWord) {
+  const Linked l = Link(
+      "framework Application\nclass A\n super 0\n routines AppCtor AppDtor\n implements 0\n"
+      " method M params P returns R code AppOpen\n hook H AppOpen 1\n event E 1\n"
+      " property Q string 16\n vtable AppOpen\nend\n"
+      "item settings\n message \"a\"\n title \"T\"\nend\nslot S\nitem object A S\n");
+  for (uint32_t at = 4; at + 4 <= l.r.image.data.size(); at += 4) {
+    for (uint32_t value : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFF0u, 0x100u}) {
+      imagetool::Image damaged = l.r.image;
+      put_le32(&damaged.data[at], value);
+      const std::string text = imagetool::DescribeRecords(damaged);
+      EXPECT_FALSE(text.empty()) << at;
+    }
+  }
 }
 
 TEST(StoredRecord, NumbersEncodeShortestAndRoundTrip) {

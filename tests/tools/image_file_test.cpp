@@ -128,7 +128,8 @@ constexpr char kLayoutDump[] =
     "  skip 904\n"
     "  code-base run of 1 word at offset 0x13ac\n"
     "  data-base run of 512 words at offset 0x13b0\n"
-    "  data-base run of 88 words at offset 0x1bb0\n";
+    "  data-base run of 88 words at offset 0x1bb0\n"
+    "descriptor at data 0x8: 0 classes, 0 items\n";
 
 TEST_F(RuntimeFixture, DumpDescribesEveryContainerAlike) {
   TempDir dir;

@@ -12,6 +12,7 @@
 #include "image_file.h"
 #include "link_records.h"
 #include "pool.h"
+#include "records_dump.h"
 
 namespace tess::imagetool {
 namespace fs = std::filesystem;
@@ -81,6 +82,8 @@ std::string DescribeImage(const Image& image, const std::vector<uint8_t>* pool) 
         break;
     }
   }
+
+  out += DescribeRecords(image);
 
   if (!pool) {
     out += "pool: none\n";
