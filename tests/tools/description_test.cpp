@@ -73,9 +73,10 @@ Linked Link(const std::string& text, const std::string& descriptor = "TessApplic
   return l;
 }
 
-std::vector<std::string> Errors(const std::string& text) {
+std::vector<std::string> Errors(const std::string& text,
+                                const std::string& descriptor = "TessApplication") {
   try {
-    Link(text);
+    Link(text, descriptor);
   } catch (const imagetool::BuildError& e) {
     return e.messages();
   }
@@ -348,6 +349,8 @@ TEST(DescribedErrors, NameFileAndLine) {
        {"app.desc:14: more than 12 messages"}},
   };
   for (const Row& row : rows) EXPECT_EQ(Errors(row.text), row.messages) << row.text;
+  EXPECT_EQ(Errors("string S \"x\"\nitem empty", "Counter"),
+            (std::vector<std::string>{"app.desc:2: 'Counter' is already defined by an object"}));
 }
 
 TEST(DescribedDump, ListsTheRecords) {

@@ -265,7 +265,7 @@ class Parser {
     } else if (keyword == "slot") {
       d_.slots.emplace_back(Symbol("slot name"), line_);
     } else if (keyword == "descriptor") {
-      d_.descriptor = true;
+      WantDescriptor();
     } else if (keyword == "framework" || keyword == "class") {
       DescClass c;
       c.label = Label("class name");
@@ -273,7 +273,7 @@ class Parser {
       c.framework = keyword == "framework";
       c.name = Value(DescValue::kText, c.label);
       d_.classes.push_back(std::move(c));
-      d_.descriptor = true;
+      WantDescriptor();
       if (keyword == "class") Open(Block::kClass);
     } else if (keyword == "item") {
       ItemStatement();
@@ -291,6 +291,11 @@ class Parser {
       throw LineError{std::string("bad ") + what + " '" + name + "'"};
     }
     return name;
+  }
+
+  void WantDescriptor() {
+    if (!d_.descriptor) d_.descriptorLine = line_;
+    d_.descriptor = true;
   }
 
   void Open(Block block) {
@@ -320,7 +325,7 @@ class Parser {
       throw LineError{"unknown item kind '" + kind + "' (settings, object, empty or raw)"};
     }
     d_.items.push_back(std::move(item));
-    d_.descriptor = true;
+    WantDescriptor();
   }
 
   void SettingsStatement(const std::string& keyword) {

@@ -117,6 +117,7 @@ struct DescItem {
 struct Description {
   std::string file;
   bool descriptor = false;  // set by "descriptor", any class or any item
+  int descriptorLine = 0;   // the first statement that asked for it
   std::vector<DescString> strings;
   std::vector<std::pair<std::string, int>> slots;
   std::vector<DescClass> classes;

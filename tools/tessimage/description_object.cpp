@@ -128,7 +128,7 @@ class Emitter {
       }
     };
     if (d_.descriptor) {
-      claim(descriptorSymbol_, 1);
+      claim(descriptorSymbol_, d_.descriptorLine);
       localSymbols_.insert(descriptorSymbol_);
     }
     std::vector<std::pair<int, std::string>> names;
