@@ -212,10 +212,12 @@ void ConvertMouse(const RawEvent& e) {
       target = target->parent;
     }
   }
-  if (!target || target->desktop) return;
+  if (!target || target->desktop || (!capture && (target->style & WS_DISABLED))) {
+    static const int vks[] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
+    if (e.kind == Kind::Button) SetKey(g_sync, vks[e.button], e.down);
+    return;
+  }
   HWND handle = target->handle;
-  // Windows below a disabled one get nothing, as do disabled windows.
-  if (!capture && (target->style & WS_DISABLED)) return;
   static const UINT downs[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
   UINT msg = WM_MOUSEMOVE;
   if (e.kind == Kind::Button) msg = e.down ? downs[e.button] : downs[e.button] + 1;
@@ -256,7 +258,11 @@ void ConvertKey(const RawEvent& e) {
   HWND focus = GetFocus();
   Window* target = Lookup(focus);
   if (!target) target = Lookup(GetActiveWindow());
-  if (!target) return;
+  if (!target) {
+    // No window hears it, but the key state must not stay stuck.
+    SetKey(g_sync, e.vk, e.down);
+    return;
+  }
   bool alt = e.alt, ctrl = e.ctrl;
   bool sys = !focus || (alt && !ctrl) || e.vk == VK_MENU || e.vk == VK_F10;
   UINT msg = e.down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);

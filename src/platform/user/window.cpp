@@ -228,6 +228,9 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
     return nullptr;
   }
+  // The first window decides whether the desktop is also shown on a display.
+  static const bool presented = desktop::PresentIfAsked();
+  (void)presented;
   Window* parent = Desktop();
   HWND owner = nullptr;
   if (parentHandle && parentHandle != Desktop()->handle) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/gdi/gdi_internal.h"
+#include "platform/user/desktop.h"
 #include "platform/user/winuser.h"
 
 namespace tess::platform::user {
@@ -140,6 +141,9 @@ DWORD Now();
 void ProcessRawInput(Queue& q);
 void NoteRetrieved(const MSG& msg);
 bool HasRawInput();
+
+// The presenter showing the desktop, if any (desktop.cpp).
+std::shared_ptr<desktop::Presenter>& CurrentPresenter();
 
 // The class background as a brush (a real brush or a colour index + 1).
 HBRUSH ResolveBrush(HBRUSH brush);

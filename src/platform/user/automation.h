@@ -1,0 +1,46 @@
+// Driving the window system from code or from a script, as a user would:
+// pointer, buttons, keys, text, waiting until everything pending has been
+// handled, and screenshots. Tests use it, and the runtime runs the script
+// named by the TESSERA_SCRIPT setting to drive an application headless.
+//
+// Script format, one command a line ('#' starts a comment):
+//   move X Y                  move the pointer
+//   click X Y [left|right|middle]
+//   doubleclick X Y
+//   down X Y [button]         press a button there (and hold it)
+//   up [button]               release it where the pointer is
+//   wheel DELTA               turn the wheel (120 a notch, positive away)
+//   key NAME[+NAME...]        press keys together: ctrl+s, alt+f4, enter, a
+//   type TEXT                 type the rest of the line (\n, \t, \\ escapes)
+//   idle                      handle everything pending
+//   screenshot FILE           the whole desktop as PNG
+//   screenshot-window FILE TITLE   one top-level window, found by its title
+// Every command is followed by an implicit idle.
+#pragma once
+
+#include <string>
+
+#include "platform/user/input.h"
+
+namespace tess::platform::automation {
+
+void MoveMouse(int x, int y);
+void Click(int x, int y, input::Button button = input::kLeft);
+void DoubleClick(int x, int y);
+// Presses keys together (modifiers first) and releases them in reverse.
+// Names as in scripts; false for an unknown name (nothing is pressed then).
+bool PressKeys(const std::string& chord);
+void Type(const std::string& text);
+// Handles messages and input until none is left; false if that did not
+// settle (a window that keeps making work), after a generous bound.
+bool WaitIdle();
+bool Screenshot(const std::string& path);
+bool ScreenshotWindow(const std::string& title, const std::string& path);
+
+// Runs a script; on failure `error` says "line N: what".
+bool RunScript(const std::string& text, std::string* error);
+bool RunScriptFile(const std::string& path, std::string* error);
+// Runs the script TESSERA_SCRIPT names; true when there is none.
+bool RunScriptFromSetting(std::string* error);
+
+}  // namespace tess::platform::automation

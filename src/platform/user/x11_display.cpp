@@ -1,0 +1,255 @@
+// Showing the desktop in a real X11 window, when the TESSERA_DISPLAY setting
+// is "x11" and a display can be opened. libX11 is loaded at run time, so a
+// headless run needs neither the library nor a server. The window shows
+// the composed desktop; its pointer, buttons, wheel, keys and focus are fed
+// back as input. Everything runs on the window thread, from its idle hook.
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/kernel/library.h"
+#include "platform/user/desktop.h"
+#include "platform/user/input.h"
+#include "platform/user/winuser.h"
+
+namespace tess::platform::desktop {
+
+namespace {
+
+struct Xlib {
+  decltype(&::XOpenDisplay) fOpenDisplay;
+  decltype(&::XDefaultScreen) fDefaultScreen;
+  decltype(&::XRootWindow) fRootWindow;
+  decltype(&::XDefaultVisual) fDefaultVisual;
+  decltype(&::XDefaultDepth) fDefaultDepth;
+  decltype(&::XCreateSimpleWindow) fCreateSimpleWindow;
+  decltype(&::XSelectInput) fSelectInput;
+  decltype(&::XMapWindow) fMapWindow;
+  decltype(&::XStoreName) fStoreName;
+  decltype(&::XCreateGC) fCreateGC;
+  decltype(&::XCreateImage) fCreateImage;
+  decltype(&::XPutImage) fPutImage;
+  decltype(&::XPending) fPending;
+  decltype(&::XNextEvent) fNextEvent;
+  decltype(&::XLookupKeysym) fLookupKeysym;
+  decltype(&::XFlush) fFlush;
+  decltype(&::XInternAtom) fInternAtom;
+  decltype(&::XSetWMProtocols) fSetWMProtocols;
+
+  bool Load() {
+    HMODULE lib = LoadLibrary("libX11.so.6");
+    if (!lib) return false;
+    bool ok = true;
+    auto get = [&](auto& fn, const char* name) {
+      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(GetProcAddress(lib, name));
+      ok = ok && fn;
+    };
+    get(fOpenDisplay, "XOpenDisplay");
+    get(fDefaultScreen, "XDefaultScreen");
+    get(fRootWindow, "XRootWindow");
+    get(fDefaultVisual, "XDefaultVisual");
+    get(fDefaultDepth, "XDefaultDepth");
+    get(fCreateSimpleWindow, "XCreateSimpleWindow");
+    get(fSelectInput, "XSelectInput");
+    get(fMapWindow, "XMapWindow");
+    get(fStoreName, "XStoreName");
+    get(fCreateGC, "XCreateGC");
+    get(fCreateImage, "XCreateImage");
+    get(fPutImage, "XPutImage");
+    get(fPending, "XPending");
+    get(fNextEvent, "XNextEvent");
+    get(fLookupKeysym, "XLookupKeysym");
+    get(fFlush, "XFlush");
+    get(fInternAtom, "XInternAtom");
+    get(fSetWMProtocols, "XSetWMProtocols");
+    return ok;
+  }
+};
+
+struct X11Presenter {
+  Xlib x;
+  Display* display = nullptr;
+  ::Window window = 0;
+  GC gc = nullptr;
+  XImage* image = nullptr;
+  Atom deleteWindow = 0;
+  std::string frame;  // the desktop pixels as last shown
+
+  void Show() {
+    const gdi::Surface& s = Compose();
+    const std::vector<uint8_t>& bytes = s.bytes();
+    if (frame.size() == bytes.size() && std::memcmp(frame.data(), bytes.data(), bytes.size()) == 0)
+      return;
+    frame.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    image->data = frame.data();
+    x.fPutImage(display, window, gc, image, 0, 0, 0, 0, unsigned(s.width()), unsigned(s.height()));
+    x.fFlush(display);
+  }
+
+  static int KeyFor(KeySym k) {
+    if (k >= XK_a && k <= XK_z) return int(k - XK_a) + 'A';
+    if (k >= XK_A && k <= XK_Z) return int(k - XK_A) + 'A';
+    if (k >= XK_0 && k <= XK_9) return int(k - XK_0) + '0';
+    if (k >= XK_F1 && k <= XK_F12) return int(k - XK_F1) + VK_F1;
+    switch (k) {
+      case XK_Return:
+      case XK_KP_Enter:
+        return VK_RETURN;
+      case XK_Tab:
+        return VK_TAB;
+      case XK_Escape:
+        return VK_ESCAPE;
+      case XK_BackSpace:
+        return VK_BACK;
+      case XK_Delete:
+        return VK_DELETE;
+      case XK_Insert:
+        return VK_INSERT;
+      case XK_Home:
+        return VK_HOME;
+      case XK_End:
+        return VK_END;
+      case XK_Prior:
+        return VK_PRIOR;
+      case XK_Next:
+        return VK_NEXT;
+      case XK_Left:
+        return VK_LEFT;
+      case XK_Right:
+        return VK_RIGHT;
+      case XK_Up:
+        return VK_UP;
+      case XK_Down:
+        return VK_DOWN;
+      case XK_space:
+        return VK_SPACE;
+      case XK_Shift_L:
+      case XK_Shift_R:
+        return VK_SHIFT;
+      case XK_Control_L:
+      case XK_Control_R:
+        return VK_CONTROL;
+      case XK_Alt_L:
+      case XK_Alt_R:
+        return VK_MENU;
+      case XK_Caps_Lock:
+        return VK_CAPITAL;
+      case XK_semicolon:
+        return VK_OEM_1;
+      case XK_equal:
+        return VK_OEM_PLUS;
+      case XK_comma:
+        return VK_OEM_COMMA;
+      case XK_minus:
+        return VK_OEM_MINUS;
+      case XK_period:
+        return VK_OEM_PERIOD;
+      case XK_slash:
+        return VK_OEM_2;
+      case XK_grave:
+        return VK_OEM_3;
+      case XK_bracketleft:
+        return VK_OEM_4;
+      case XK_backslash:
+        return VK_OEM_5;
+      case XK_bracketright:
+        return VK_OEM_6;
+      case XK_apostrophe:
+        return VK_OEM_7;
+      default:
+        return 0;
+    }
+  }
+
+  void Idle() {
+    while (x.fPending(display) > 0) {
+      XEvent e;
+      x.fNextEvent(display, &e);
+      switch (e.type) {
+        case MotionNotify:
+          input::MouseMove(e.xmotion.x, e.xmotion.y);
+          break;
+        case ButtonPress:
+        case ButtonRelease: {
+          bool down = e.type == ButtonPress;
+          input::MouseMove(e.xbutton.x, e.xbutton.y);
+          unsigned b = e.xbutton.button;
+          if (b == Button1)
+            input::MouseButton(input::kLeft, down);
+          else if (b == Button2)
+            input::MouseButton(input::kMiddle, down);
+          else if (b == Button3)
+            input::MouseButton(input::kRight, down);
+          else if (down && (b == Button4 || b == Button5))
+            input::Wheel(b == Button4 ? WHEEL_DELTA : -WHEEL_DELTA);
+          break;
+        }
+        case KeyPress:
+        case KeyRelease:
+          if (int vk = KeyFor(x.fLookupKeysym(&e.xkey, 0))) input::Key(vk, e.type == KeyPress);
+          break;
+        case FocusIn:
+          input::ApplicationActivation(true);
+          break;
+        case FocusOut:
+          input::ApplicationActivation(false);
+          break;
+        case Expose:
+          frame.clear();
+          break;
+        case ClientMessage:
+          if (Atom(e.xclient.data.l[0]) == deleteWindow)
+            // The host closed the desktop: every top-level window is asked to close.
+            for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+              PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+          break;
+        default:
+          break;
+      }
+    }
+    Show();
+  }
+};
+
+}  // namespace
+
+bool PresentIfAsked() {
+  const char* want = std::getenv("TESSERA_DISPLAY");
+  if (!want || std::strcmp(want, "x11") != 0 || !std::getenv("DISPLAY")) return false;
+  static X11Presenter* p = nullptr;
+  if (p) return true;
+  auto* xp = new X11Presenter;
+  if (!xp->x.Load() || !(xp->display = xp->x.fOpenDisplay(nullptr))) {
+    delete xp;
+    return false;
+  }
+  Display* d = xp->display;
+  int screen = xp->x.fDefaultScreen(d);
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  if (xp->x.fDefaultDepth(d, screen) < 24) return false;
+  xp->window = xp->x.fCreateSimpleWindow(d, xp->x.fRootWindow(d, screen), 0, 0, unsigned(w),
+                                         unsigned(h), 0, 0, 0);
+  xp->x.fStoreName(d, xp->window, "Tessera");
+  xp->x.fSelectInput(d, xp->window,
+                     ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
+                         KeyPressMask | KeyReleaseMask | FocusChangeMask);
+  xp->deleteWindow = xp->x.fInternAtom(d, "WM_DELETE_WINDOW", False);
+  xp->x.fSetWMProtocols(d, xp->window, &xp->deleteWindow, 1);
+  xp->gc = xp->x.fCreateGC(d, xp->window, 0, nullptr);
+  // 32-bit 0x00RRGGBB words in little-endian order are what a 24-bit
+  // TrueColor visual takes.
+  xp->image = xp->x.fCreateImage(d, xp->x.fDefaultVisual(d, screen), 24, ZPixmap, 0, nullptr,
+                                 unsigned(w), unsigned(h), 32, w * 4);
+  xp->x.fMapWindow(d, xp->window);
+  xp->x.fFlush(d);
+  p = xp;
+  auto presenter = std::make_shared<Presenter>();
+  presenter->idle = [xp] { xp->Idle(); };
+  SetPresenter(presenter);
+  return true;
+}
+
+}  // namespace tess::platform::desktop
