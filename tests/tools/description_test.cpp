@@ -313,7 +313,7 @@ TEST(DescribedErrors, NameFileAndLine) {
        {"app.desc:2: unknown symbol 'hidden' (method table entry): no object defines it as a "
         "global symbol"}},
       {"class A\n hook Open Counter 1\nend",
-       {"app.desc:2: hook code 'Counter' is not data, expected code"}},
+       {"app.desc:2: hook code 'Counter' is data, expected code"}},
       {"item object 0 AppOpen", {"app.desc:1: slot 'AppOpen' is code, expected data"}},
       {"slot S\nclass A\n routines S 0\nend",
        {"app.desc:3: construct routine 'S' is data of this description, not code"}},

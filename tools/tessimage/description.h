@@ -37,7 +37,8 @@
 // Laid out in one data section, in this order: the descriptor (under the
 // descriptor symbol, normally TessApplication), the class records, the item
 // records, the slots, the named strings, the pooled strings. Every error
-// names FILE:LINE; all errors of a file are reported together.
+// names FILE:LINE. Reading reports all faults of the text together; only a
+// text without them goes on to name resolution, which does the same.
 #pragma once
 
 #include <cstdint>

@@ -44,8 +44,9 @@ std::map<std::string, SymbolKind> ObjectGlobals(const std::vector<ObjectFile>& o
         kind = SymbolKind::kData;
       } else if (sym.shndx < elf.sections().size()) {
         const ElfSection& sec = elf.section(sym.shndx);
-        if (sec.flags & SHF_ALLOC)
+        if (sec.flags & SHF_ALLOC) {
           kind = sec.flags & SHF_EXECINSTR ? SymbolKind::kCode : SymbolKind::kData;
+        }
       }
       auto [it, added] = globals.try_emplace(sym.name, kind);
       if (!added && it->second == SymbolKind::kOther) it->second = kind;
@@ -198,8 +199,10 @@ class Emitter {
       return;
     }
     if (want != SymbolKind::kOther && it->second != want) {
-      Fail(v.line, std::string(what) + " '" + v.text + "' is " +
-                       (it->second == SymbolKind::kCode ? "code" : "not data") + ", expected " +
+      const char* is = it->second == SymbolKind::kCode   ? "code"
+                       : it->second == SymbolKind::kData ? "data"
+                                                         : "neither code nor data";
+      Fail(v.line, std::string(what) + " '" + v.text + "' is " + is + ", expected " +
                        (want == SymbolKind::kCode ? "code" : "data"));
     }
     auto [ext, added] = externs_.try_emplace(v.text, uint32_t(externs_.size()));
