@@ -85,10 +85,16 @@ uint64_t SignalCount(Queue& q) {
 bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait) {
   Queue& q = CurrentQueue();
   for (;;) {
-    uint64_t seen = SignalCount(q);
-    AnswerSent(q);
+    uint64_t seen;
     {
-      std::lock_guard lock(q.lock);
+      // The common case, a posted message and nothing sent, takes one lock.
+      std::unique_lock lock(q.lock);
+      seen = q.signals;
+      if (!q.sent.empty()) {
+        lock.unlock();
+        AnswerSent(q);
+        continue;
+      }
       for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
         if (!InRange(it->message, first, last) || !ForWindow(it->hwnd, filter)) continue;
         *out = *it;
@@ -268,8 +274,9 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   {
     std::lock_guard lock(q->lock);
     q->posted.push_back(MSG{hwnd, msg, wParam, lParam, Now(), p});
+    ++q->signals;
   }
-  Wake(*q);
+  q->wake.notify_all();
   return 1;
 }
 
