@@ -425,11 +425,10 @@ class Parser {
   uint32_t PropertyType() {
     static const std::map<std::string, uint32_t> kTypes = {
         {"string", 1}, {"integer", 2}, {"color", 3}, {"single", 4}, {"double", 5}, {"boolean", 6}};
-    const Token& t = tokens_[next_ < tokens_.size() ? next_ : 0];
-    if (More() && !t.quoted && !LooksNumeric(t)) {
-      ++next_;
-      auto it = kTypes.find(Lower(t.text));
-      if (it == kTypes.end()) throw LineError{"unknown property type '" + t.text + "'"};
+    if (More() && !tokens_[next_].quoted && !LooksNumeric(tokens_[next_])) {
+      const std::string& name = tokens_[next_++].text;
+      auto it = kTypes.find(Lower(name));
+      if (it == kTypes.end()) throw LineError{"unknown property type '" + name + "'"};
       return it->second;
     }
     return Number("property type");
