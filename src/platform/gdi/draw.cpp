@@ -52,22 +52,39 @@ int64_t Clamp(int64_t v) {
   return std::clamp<int64_t>(v, -(1 << 24), 1 << 24);
 }
 
-// Bresenham from (x0, y0) towards (x1, y1), the end point excluded, each
-// point drawn with the pen's nib (dash patterns apply to one-pixel pens).
+// A line from (x0, y0) towards (x1, y1), the end point excluded, each point
+// drawn with the pen's nib (dash patterns apply to one-pixel pens). Step i
+// along the major axis puts the minor axis at i * minor / major rounded half
+// up, which is what an error-term walk gives, but lets the walk start and
+// stop at the clip box: a line across the whole coordinate range costs no
+// more than one across the surface.
 void Line(Target& t, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
   if (!t.HasPen()) return;
   const Pen& p = *t.pen;
   x0 = Clamp(x0 + t.dx), y0 = Clamp(y0 + t.dy), x1 = Clamp(x1 + t.dx), y1 = Clamp(y1 + t.dy);
-  int64_t ddx = std::llabs(x1 - x0), ddy = -std::llabs(y1 - y0);
+  int64_t adx = std::llabs(x1 - x0), ady = std::llabs(y1 - y0);
+  int64_t n = std::max(adx, ady);
+  if (n == 0 || t.clip.Empty()) return;
   int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-  int64_t err = ddx + ddy;
+  bool xMajor = adx >= ady;
+  int64_t major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+  RECT box = t.clip.Bounds();
+  // Steps whose major coordinate can reach the box, the nib included.
+  int64_t start = xMajor ? x0 : y0;
+  int s = xMajor ? sx : sy;
+  int64_t lo = (xMajor ? box.left - p.width : box.top - p.height) + 1;
+  int64_t hi = xMajor ? box.right : box.bottom;
+  int64_t first = s > 0 ? lo - start : start - hi + 1;
+  int64_t last = s > 0 ? hi - start : start - lo + 1;
+  first = std::max<int64_t>(0, first), last = std::min(n, last);
   int on = p.style == PS_DASH ? 18 : 3, cycle = p.style == PS_DASH ? 24 : 6;
   bool patterned = (p.style == PS_DASH || p.style == PS_DOT) && p.width == 1 && p.height == 1;
-  for (int64_t i = 0; !(x0 == x1 && y0 == y1); ++i) {
-    if (!patterned || i % cycle < on) t.Fill(x0, y0, x0 + p.width, y0 + p.height, p.color);
-    int64_t e2 = 2 * err;
-    if (e2 >= ddy) err += ddy, x0 += sx;
-    if (e2 <= ddx) err += ddx, y0 += sy;
+  for (int64_t i = first; i < last; ++i) {
+    if (patterned && i % cycle >= on) continue;
+    int64_t m = (2 * i * minor + major) / (2 * major);
+    int64_t x = xMajor ? x0 + sx * i : x0 + sx * m;
+    int64_t y = xMajor ? y0 + sy * m : y0 + sy * i;
+    t.Fill(x, y, x + p.width, y + p.height, p.color);
   }
 }
 
