@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 
 #include "base/byte_order.h"
 #include "db/collation.h"
@@ -36,14 +37,18 @@ void DirectoryKeyOf(const uint8_t* entry, size_t length, std::string* key) {
   *key = Catalog::DirectoryKey(name);
 }
 
-KeyOf RowKeyOf(std::vector<uint8_t> types, std::vector<int> key) {
-  return [types = std::move(types), key = std::move(key)](const uint8_t* entry, size_t length,
-                                                          std::string* out) {
-    RowView row;
-    if (!row.Parse(Body(entry, length), types)) return;
-    for (int c : key) AppendStoredKey(row.Field(size_t(c)), out);
+// The lists must outlive the tree (table entries stay put for the length of
+// an operation; the catalog's own lists are static).
+KeyOf RowKeyOf(const std::vector<uint8_t>* types, const std::vector<int>* key) {
+  return [types, key, row = std::make_shared<RowView>()](const uint8_t* entry, size_t length,
+                                                         std::string* out) {
+    if (!row->Parse(Body(entry, length), *types)) return;
+    for (int c : *key) AppendStoredKey(row->Field(size_t(c)), out);
   };
 }
+
+const std::vector<int> kFirstField = {0};
+const std::vector<int> kSecondField = {1};
 
 std::string U32(uint32_t v) {
   std::string s(4, '\0');
@@ -218,7 +223,7 @@ const TableInfo* Catalog::FindTable(std::string_view name) const {
 
 Tree Catalog::TableTree(const TableInfo& table) {
   if (table.key.empty()) return Tree(pager_, table.root, RecordKeyOf);
-  return Tree(pager_, table.root, RowKeyOf(table.types, table.key));
+  return Tree(pager_, table.root, RowKeyOf(&table.types, &table.key));
 }
 
 std::string Catalog::RowKey(const TableInfo& table, std::string_view body) const {
@@ -247,7 +252,7 @@ bool Catalog::InsertFieldRow(uint32_t table_id, size_t number, const Column& col
   if (!EncodeRow(types, v, &body)) return false;
   std::string key;
   AppendStoredKey(FieldView{kInteger, reinterpret_cast<const uint8_t*>(v[0]->data()), 4}, &key);
-  Tree t(pager_, fields_root_, RowKeyOf(FieldsTypes(), {0}));
+  Tree t(pager_, fields_root_, RowKeyOf(&FieldsTypes(), &kFirstField));
   return t.Insert(key, body) != 0;
 }
 
@@ -278,7 +283,7 @@ Status Catalog::CreateTable(const std::string& name, const std::vector<Column>& 
   std::string tkey;
   AppendStoredKey(FieldView{kText, reinterpret_cast<const uint8_t*>(name.data()), name.size()},
                   &tkey);
-  Tree tables(pager_, tables_root_, RowKeyOf(TablesTypes(), {1}));
+  Tree tables(pager_, tables_root_, RowKeyOf(&TablesTypes(), &kSecondField));
   if (!tables.Insert(tkey, body)) return internal;
   for (size_t i = 0; i < columns.size(); ++i) {
     auto at = std::find(key.begin(), key.end(), int(i));
@@ -311,16 +316,17 @@ Status Catalog::AddColumn(const std::string& table, const Column& column) {
   return {};
 }
 
-Status Catalog::InsertEncoded(const TableInfo& table, std::string_view body) {
+Status Catalog::InsertEncoded(const TableInfo& table, std::string_view body, bool key_checked) {
   if (kEntryHeaderSize + body.size() >= kEntryArea + 1) {
     return Status::Error(2006, "Insert failed: data too long");
   }
   std::string key = RowKey(table, body);
   Tree tree = TableTree(table);
-  if (!table.key.empty() && tree.Contains(key)) {
-    return Status::Error(2005, "Insert failed: primary key violation");
-  }
-  if (!tree.Insert(key, body)) {
+  bool duplicate = false;
+  uint32_t record = table.key.empty() || key_checked ? tree.Insert(key, body)
+                                                     : tree.InsertUnique(key, body, &duplicate);
+  if (duplicate) return Status::Error(2005, "Insert failed: primary key violation");
+  if (!record) {
     return Status::Error(2001, "Unable to create " + table.name + " due to an internal error");
   }
   return {};
@@ -360,19 +366,22 @@ Status Catalog::InsertRow(
   }
   bool key_has_large = false;
   for (int k : t->key) key_has_large = key_has_large || IsLargeType(t->types[size_t(k)]);
+  bool any_large = false;
+  for (size_t i = 0; i < given.size(); ++i)
+    any_large = any_large || (stored[i] && IsLargeType(t->types[i]));
+  // Without large values the insert checks the key itself, in one descent.
+  if (!any_large) return InsertEncoded(*t, body);
   if (!t->key.empty() && !key_has_large && TableTree(*t).Contains(RowKey(*t, body))) {
     return Status::Error(2005, "Insert failed: primary key violation");
   }
-  bool any_large = false;
   for (size_t i = 0; i < given.size(); ++i) {
     if (!stored[i] || !IsLargeType(t->types[i])) continue;
     uint32_t ref;
     if (!WriteBlob(**given[i], &ref)) return Status::Error(2004, "Error writing BLOB");
     stored[i] = U32(ref);
-    any_large = true;
   }
-  if (any_large) EncodeRow(t->types, stored, &body);
-  return InsertEncoded(*t, body);
+  EncodeRow(t->types, stored, &body);
+  return InsertEncoded(*t, body, !key_has_large);
 }
 
 bool Catalog::WriteBlob(std::string_view data, uint32_t* reference) {

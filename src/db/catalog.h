@@ -75,9 +75,9 @@ class Catalog {
   Tree TableTree(const TableInfo& table);
   // The key of a row body of `table`.
   std::string RowKey(const TableInfo& table, std::string_view body) const;
-  // Inserts an encoded row, checking length and key; the row is not
-  // inserted when the status is not ok.
-  Status InsertEncoded(const TableInfo& table, std::string_view body);
+  // Inserts an encoded row, checking length and (unless the caller did)
+  // key uniqueness; the row is not inserted when the status is not ok.
+  Status InsertEncoded(const TableInfo& table, std::string_view body, bool key_checked = false);
 
   bool WriteBlob(std::string_view data, uint32_t* reference);
   bool ReadBlob(uint32_t reference, std::string* data);

@@ -2,6 +2,7 @@
 #include "db/query.h"
 
 #include <cmath>
+#include <optional>
 #include <set>
 
 #include "base/byte_order.h"
@@ -272,6 +273,31 @@ class Evaluator {
 
 // Walks the cross product of the tables, calling `emit` for every
 // combination that satisfies the condition.
+// The key to seek when the condition pins the first table's single key
+// column with `=` on a literal (alone or in a chain of `and`): then only the
+// entries with that key can match. The full condition is still evaluated.
+std::optional<std::string> SeekKey(const TableInfo& table, const BoundCondition* where) {
+  if (table.key.size() != 1) return std::nullopt;
+  size_t key_column = size_t(table.key[0]);
+  uint8_t type = table.types[key_column];
+  if (IsLargeType(type)) return std::nullopt;
+  for (const BoundCondition* c = where; c;) {
+    const BoundCondition* test = c->node == kNodeAnd ? c->left.get() : c;
+    if (test->node == kNodeCompare && test->op == kOpEq && !test->right_is_column &&
+        test->function == kFnNone && test->column.table == 0 && test->column.column == key_column) {
+      std::string stored, unused, key;
+      if (!ConvertText(type, test->literal, &stored, &unused)) return std::nullopt;
+      FieldView f{type, reinterpret_cast<const uint8_t*>(stored.data()), stored.size()};
+      AppendStoredKey(f, &key);
+      return key;
+    }
+    c = c->node == kNodeAnd ? c->right.get() : nullptr;
+  }
+  return std::nullopt;
+}
+
+// Walks the cross product of the tables, calling `emit` for every
+// combination that satisfies the condition.
 template <typename Emit>
 bool Scan(Catalog& catalog, const std::vector<const TableInfo*>& tables,
           const BoundCondition* where, std::vector<RowView>& rows, std::vector<EntryRef>& refs,
@@ -282,9 +308,12 @@ bool Scan(Catalog& catalog, const std::vector<const TableInfo*>& tables,
     return emit();
   }
   Tree tree = catalog.TableTree(*tables[level]);
-  TreeCursor c = tree.Begin();
+  std::optional<std::string> seek;
+  if (level == 0) seek = SeekKey(*tables[0], where);
+  TreeCursor c = seek ? tree.Seek(*seek) : tree.Begin();
   EntryRef e;
   while (c.Next(&e)) {
+    if (seek && catalog.RowKey(*tables[0], e.body()) != *seek) break;
     if (!rows[level].Parse(e.body(), tables[level]->types)) return false;
     refs[level] = e;
     if (!Scan(catalog, tables, where, rows, refs, level + 1, emit)) return false;

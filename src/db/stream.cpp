@@ -46,7 +46,7 @@ bool MemoryStream::Read(void* buffer, size_t count, size_t* done) {
   if (closed_) return false;
   if (position_ >= bytes_.size()) return true;
   size_t n = size_t(std::min<uint64_t>(count, bytes_.size() - position_));
-  std::memcpy(buffer, bytes_.data() + position_, n);
+  if (n) std::memcpy(buffer, bytes_.data() + position_, n);
   position_ += n;
   *done = n;
   return true;
@@ -69,7 +69,7 @@ bool MemoryStream::Write(const void* buffer, size_t count) {
     return false;
   }
   if (!Grow(position_ + count)) return false;
-  std::memcpy(bytes_.data() + position_, buffer, count);
+  if (count) std::memcpy(bytes_.data() + position_, buffer, count);
   position_ += count;
   return true;
 }

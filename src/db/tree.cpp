@@ -79,34 +79,44 @@ bool Tree::Descend(std::string_view key, Bound bound, std::vector<TreeStep>* pat
     const uint8_t* area = d + kPageHeaderSize;
     size_t used = be16(d + kPgUsed);
     bool index = be32(d + kPgType) == kIndexPage;
-    size_t chosen = used;  // for index pages: the link to follow
-    size_t off = 0;
-    bool first = true;
-    for (; off < used; off += be16(area + off)) {
-      const uint8_t* e = area + off;
+    // Entries are variable-length: list their offsets, then binary-search,
+    // deriving only the keys the search looks at.
+    offsets_.clear();
+    for (size_t off = 0; off < used; off += be16(area + off)) {
+      if (!index || area[off + kEnState] == kLive) offsets_.push_back(off);
+    }
+    auto passes = [&](size_t i) {
+      const uint8_t* e = area + offsets_[i];
       size_t len = be16(e);
+      int c;
       if (index) {
-        if (e[kEnState] != kLive) continue;
-        if (!first) {
-          int c = CompareKeys(LinkKey(e, len), key);
-          if (bound == Bound::kUpper ? c > 0 : c >= 0) break;
-        }
-        chosen = off;
-        first = false;
+        c = CompareKeys(LinkKey(e, len), key);
       } else {
         EntryKey(d, e, len, &k);
-        int c = CompareKeys(k, key);
-        if (bound == Bound::kUpper ? c > 0 : c >= 0) break;
+        c = CompareKeys(k, key);
+      }
+      return bound == Bound::kUpper ? c > 0 : c >= 0;
+    };
+    // The first link never bounds the search: it covers everything below
+    // the second.
+    size_t lo = index ? 1 : 0, hi = offsets_.size();
+    while (lo < hi) {
+      size_t mid = lo + (hi - lo) / 2;
+      if (passes(mid)) {
+        hi = mid;
+      } else {
+        lo = mid + 1;
       }
     }
     if (!index) {
-      path->push_back({page, off});
+      path->push_back({page, lo < offsets_.size() ? offsets_[lo] : used});
       return true;
     }
-    if (chosen == used) {  // an index page without live links
+    if (offsets_.empty()) {  // an index page without live links
       damaged_ = true;
       return false;
     }
+    size_t chosen = offsets_[lo - 1];
     path->push_back({page, chosen});
     page = LinkChild(area + chosen);
   }
@@ -181,7 +191,7 @@ bool Tree::Place(std::vector<TreeStep>& path, size_t level, std::string_view ent
   auto fill = [&](uint32_t page, std::string_view a, const uint8_t* b, size_t blen) {
     uint8_t* n = pager_->GetForWrite(page);
     if (!n) return false;
-    std::memcpy(n + kPageHeaderSize, a.data(), a.size());
+    if (!a.empty()) std::memcpy(n + kPageHeaderSize, a.data(), a.size());
     if (blen) std::memcpy(n + kPageHeaderSize + a.size(), b, blen);
     put_be16(n + kPgUsed, uint16_t(a.size() + blen));
     return true;
@@ -223,6 +233,39 @@ uint32_t Tree::Insert(std::string_view key, std::string_view body) {
   if (kEntryHeaderSize + body.size() > kEntryArea) return 0;
   std::vector<TreeStep> path;
   if (!Descend(key, Bound::kUpper, &path)) return 0;
+  std::string entry = MakeEntry(body);
+  uint32_t record = be32(reinterpret_cast<const uint8_t*>(entry.data()) + kEnRecord);
+  return Place(path, 0, entry) ? record : 0;
+}
+
+uint32_t Tree::InsertUnique(std::string_view key, std::string_view body, bool* duplicate) {
+  *duplicate = false;
+  if (kEntryHeaderSize + body.size() > kEntryArea) return 0;
+  std::vector<TreeStep> path;
+  if (!Descend(key, Bound::kUpper, &path)) return 0;
+  // Equal keys sit just before the insertion offset. Only when they reach
+  // back to the start of the leaf can one hide in an earlier leaf.
+  const uint8_t* d = pager_->Get(path.back().page);
+  size_t at = 0;
+  while (at < offsets_.size() && offsets_[at] < path.back().offset) ++at;
+  bool reached_start = true;
+  std::string k;
+  for (size_t i = at; i-- > 0;) {
+    const uint8_t* e = d + kPageHeaderSize + offsets_[i];
+    EntryKey(d, e, be16(e), &k);
+    if (k != key) {
+      reached_start = false;
+      break;
+    }
+    if (e[kEnState] == kLive) {
+      *duplicate = true;
+      return 0;
+    }
+  }
+  if (reached_start && path.back().page != root_ && Contains(key)) {
+    *duplicate = true;
+    return 0;
+  }
   std::string entry = MakeEntry(body);
   uint32_t record = be32(reinterpret_cast<const uint8_t*>(entry.data()) + kEnRecord);
   return Place(path, 0, entry) ? record : 0;

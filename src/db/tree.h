@@ -75,6 +75,9 @@ class Tree {
   // equal key. Returns the identifier, or 0 on failure (`damaged` set when a
   // damaged page was the cause).
   uint32_t Insert(std::string_view key, std::string_view body);
+  // As Insert, refusing (with `duplicate` set) when a live entry with an
+  // equal key exists; one descent in the common case.
+  uint32_t InsertUnique(std::string_view key, std::string_view body, bool* duplicate);
   // A cursor at the first entry whose key is not below `key`.
   TreeCursor Seek(std::string_view key);
   TreeCursor Begin();
@@ -97,7 +100,7 @@ class Tree {
   Pager* pager_;
   uint32_t root_;
   KeyOf key_of_;
-  std::string scratch_;
+  std::vector<size_t> offsets_;
   bool damaged_ = false;
 };
 
