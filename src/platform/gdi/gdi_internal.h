@@ -14,7 +14,6 @@
 namespace tess::platform {
 
 enum class GdiKind { Pen, Brush, Font, Bitmap, Region };
-enum : UINT { OBJ_PEN = 1, OBJ_BRUSH = 2, OBJ_FONT = 6, OBJ_BITMAP = 7 };
 
 struct GdiObject {
   explicit GdiObject(GdiKind k) : kind(k) {}

@@ -127,6 +127,7 @@ int SetROP2(HDC dc, int mode);
 UINT SetTextAlign(HDC dc, UINT align);
 BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* old);
 BOOL OffsetViewportOrgEx(HDC dc, int dx, int dy, POINT* old);
+enum : UINT { OBJ_PEN = 1, OBJ_BRUSH = 2, OBJ_FONT = 6, OBJ_BITMAP = 7 };
 HGDIOBJ GetCurrentObject(HDC dc, UINT kind);
 
 // Regions and clipping (clip regions are in logical coordinates when set,

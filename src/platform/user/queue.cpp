@@ -236,15 +236,16 @@ DWORD GetTickCount() {
 }
 
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Window* w = Lookup(hwnd);
-  if (!w) {
+  Queue* queue = QueueOfWindow(hwnd);
+  if (!queue && !Lookup(hwnd)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
   Queue& mine = CurrentQueue();
-  if (!w->queue || w->queue == &mine) return Call(w, msg, wParam, lParam);
+  // The desktop window has no queue; it answers whoever asks.
+  if (!queue || queue == &mine) return Call(Lookup(hwnd), msg, wParam, lParam);
   // Another thread's window: its thread answers, and this one waits.
-  Queue& target = *w->queue;
+  Queue& target = *queue;
   SentMessage s{hwnd, msg, wParam, lParam};
   {
     std::lock_guard lock(target.lock);
@@ -260,13 +261,9 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Queue* q = nullptr;
   if (!hwnd) {
     q = &CurrentQueue();
-  } else {
-    Window* w = Lookup(hwnd);
-    if (!w) {
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return 0;
-    }
-    q = w->queue;
+  } else if (!(q = QueueOfWindow(hwnd))) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
   }
   if (!q) return 0;
   POINT p{};

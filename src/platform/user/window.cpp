@@ -71,6 +71,12 @@ Window* Lookup(HWND hwnd) {
   return it == Table().end() ? nullptr : it->second.get();
 }
 
+Queue* QueueOfWindow(HWND hwnd) {
+  std::lock_guard lock(StateLock());
+  auto it = Table().find(uintptr_t(hwnd));
+  return it == Table().end() ? nullptr : it->second->queue;
+}
+
 Window* Desktop() {
   static Window* desktop = [] {
     auto w = std::make_unique<Window>();

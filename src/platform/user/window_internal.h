@@ -104,6 +104,9 @@ struct Queue {
 std::recursive_mutex& StateLock();
 
 Window* Lookup(HWND hwnd);
+// The queue of a window, read under the state lock: safe from any thread
+// even while the window is being destroyed on its own.
+Queue* QueueOfWindow(HWND hwnd);
 Window* Desktop();
 Queue& CurrentQueue();
 Queue* QueueOf(DWORD threadId);
