@@ -7,6 +7,7 @@
 #include "platform/gdi/png.h"
 #include "platform/message_log.h"
 #include "platform/user/automation.h"
+#include "platform/user/desktop.h"
 #include "test_support.h"
 
 namespace tess::test {
@@ -93,6 +94,60 @@ TEST_F(Automation, ScreenshotsFromAScriptFile) {
   EXPECT_EQ(win->height(), 200);
   EXPECT_EQ(win->Get(150, 100), GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(win->Get(150, 10), desk->Get(150, 10));  // the caption, as on the desktop
+}
+
+}  // namespace
+}  // namespace tess::test
+
+namespace tess::test {
+namespace {
+
+// With a presenter, a message box is a real dialog answered by input. The
+// test's presenter plays the user: it sees the dialog, then presses keys.
+TEST(PresentedMessageBox, AnswersTheKeyboardAndTheMouse) {
+  unsetenv("TESSERA_MSGBOX_ANSWER");
+  HWND owner = Make("Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 0, 0, 300, 200);
+  automation::WaitIdle();
+  struct Step {
+    std::vector<int> keys;
+    bool click;
+    unsigned type;
+    int expected;
+  };
+  const Step steps[] = {
+      {{VK_RETURN}, false, MB_YESNO | MB_ICONQUESTION, IDYES},
+      {{VK_TAB, VK_RETURN}, false, MB_YESNO, IDNO},
+      {{VK_ESCAPE}, false, MB_OKCANCEL | MB_DEFBUTTON1, IDCANCEL},
+      {{}, true, MB_OK | MB_ICONSTOP, IDOK},
+  };
+  for (const Step& step : steps) {
+    auto presenter = std::make_shared<desktop::Presenter>();
+    int calls = 0;
+    bool ownerDisabled = false;
+    presenter->idle = [&] {
+      if (calls++) return;
+      HWND dlg = GetActiveWindow();
+      ownerDisabled = !IsWindowEnabled(owner);
+      if (step.click) {
+        // The only button sits centred at the bottom of the dialog.
+        RECT r;
+        GetWindowRect(dlg, &r);
+        automation::Click((r.left + r.right) / 2, r.bottom - 3 - 12 - 11);
+      }
+      for (int vk : step.keys) {
+        input::Key(vk, true);
+        input::Key(vk, false);
+      }
+    };
+    desktop::SetPresenter(presenter);
+    int answer = MessageBox(owner, "Save the changes to this document?", "Tessera", step.type);
+    desktop::SetPresenter(nullptr);
+    EXPECT_EQ(answer, step.expected) << step.type;
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_EQ(GetActiveWindow(), owner);
+  }
+  DestroyWindow(owner);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/user/message_box.h"
 
+#include "platform/user/message_box_dialog.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -65,12 +67,21 @@ int NextScriptedAnswer() {
   }
 }
 
-int HeadlessMessageBox(const MessageBoxRequest& request) {
+// A box is always written to standard error; it is answered by the script
+// headless, or by the user when the desktop is presented.
+int HeadlessMessageBox(HWND owner, const MessageBoxRequest& request,
+                       std::unique_lock<std::mutex>& guard) {
   std::vector<int> buttons = Buttons(request.type);
   int answer = NextScriptedAnswer();
   bool offered = false;
   for (int b : buttons) offered = offered || b == answer;
   if (!offered) answer = DefaultButton(request.type);
+  guard.unlock();
+  // A scripted run keeps its script even with a display.
+  if (!std::getenv("TESSERA_MSGBOX_ANSWER"))
+    if (int pressed =
+            user::PresentedMessageBox(owner, request, buttons, DefaultButton(request.type)))
+      answer = pressed;
 
   std::string offeredNames;
   for (int b : buttons) {
@@ -126,7 +137,7 @@ int MessageBox(HWND owner, const std::string& text, const std::string& caption, 
     guard.unlock();
     return hook(request);
   }
-  return HeadlessMessageBox(request);
+  return HeadlessMessageBox(owner, request, guard);
 }
 
 }  // namespace tess::platform
