@@ -246,3 +246,63 @@ TEST_F(Input, BeepsAreRecorded) {
 
 }  // namespace
 }  // namespace tess::test
+
+namespace tess::test {
+namespace {
+
+LRESULT ClampingProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_SIZING) {
+    // The size clamp of the runtime: the dragged edge stops at 250 wide.
+    auto* r = reinterpret_cast<RECT*>(l);
+    if (r->right - r->left > 250) r->right = r->left + 250;
+    return 1;
+  }
+  return RecordingProc(hwnd, msg, w, l);
+}
+
+TEST(Sizing, TheSizingMessageCanClampTheDraggedEdge) {
+  HWND a = Make("A", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 100, 100, 200, 150);
+  SetWindowLong(a, GWL_WNDPROC, LONG(reinterpret_cast<intptr_t>(ClampingProc)));
+  Pump();
+  input::MouseMove(299, 200);  // the right border
+  input::MouseButton(input::kLeft, true);
+  input::MouseMove(400, 200);
+  input::MouseButton(input::kLeft, false);
+  Pump();
+  RECT r;
+  GetWindowRect(a, &r);
+  EXPECT_EQ(r, (RECT{100, 100, 350, 250}));
+  DestroyWindow(a);
+}
+
+TEST(ApplicationActivation, AnotherApplicationTakesAndGivesBackActivation) {
+  HWND a = Make("A", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND b = Make("B", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 30, 30);
+  SetActiveWindow(a);
+  Pump();
+  MessageLog::Get().Clear();
+  input::ApplicationActivation(false);
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  input::ApplicationActivation(true);
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), a);
+  EXPECT_EQ(MessageLog::Get().Take(),
+            (Seq{"A WM_NCACTIVATE 0", "A WM_ACTIVATE 0", "A WM_ACTIVATEAPP 0", "B WM_ACTIVATEAPP 0",
+                 "A WM_KILLFOCUS", "A WM_ACTIVATEAPP 1", "B WM_ACTIVATEAPP 1", "A WM_NCACTIVATE 1",
+                 "A WM_ACTIVATE 1", "A WM_SETFOCUS"}));
+  std::vector<HWND> seen;
+  EnumWindows(
+      [](HWND h, LPARAM l) {
+        reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&seen));
+  EXPECT_EQ(seen, (std::vector<HWND>{a, b}));
+  DestroyWindow(a);
+  DestroyWindow(b);
+  Pump();
+}
+
+}  // namespace
+}  // namespace tess::test

@@ -97,14 +97,22 @@ void ActivateByClick(Window* top) {
 }
 
 void SetApplicationActive(bool active) {
+  // The window active when another application took over gets it back.
+  static HWND lastActive = nullptr;
   if (active) {
     if (g_active) return;
+    if (Window* last = Lookup(lastActive);
+        last && last->visible() && !(last->style & WS_DISABLED)) {
+      Activate(last, WA_ACTIVE);
+      return;
+    }
     for (Window* t : Desktop()->children)
       if (t->visible() && !(t->style & (WS_DISABLED | WS_MINIMIZE))) {
         Activate(t, WA_ACTIVE);
         return;
       }
   } else {
+    if (g_active) lastActive = g_active;
     Activate(nullptr, WA_INACTIVE);
   }
 }

@@ -528,6 +528,35 @@ HWND FindWindow(const char* className, const char* windowName) {
   return nullptr;
 }
 
+namespace {
+// Handles first, so callbacks may create or destroy windows as they go.
+void CollectTree(Window* w, std::vector<HWND>& out) {
+  for (Window* c : w->children) {
+    out.push_back(c->handle);
+    CollectTree(c, out);
+  }
+}
+}  // namespace
+
+BOOL EnumWindows(WNDENUMPROC proc, LPARAM data) {
+  if (!proc) return 0;
+  std::vector<HWND> tops;
+  for (Window* t : Desktop()->children) tops.push_back(t->handle);
+  for (HWND h : tops)
+    if (IsWindow(h) && !proc(h, data)) return 0;
+  return 1;
+}
+
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM data) {
+  Window* p = Lookup(parent);
+  if (!p || !proc) return 0;
+  std::vector<HWND> all;
+  CollectTree(p, all);
+  for (HWND h : all)
+    if (IsWindow(h) && !proc(h, data)) return 0;
+  return 1;
+}
+
 LONG GetWindowLong(HWND hwnd, int index) {
   Window* w = Lookup(hwnd);
   if (!w) {

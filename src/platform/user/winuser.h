@@ -307,6 +307,11 @@ HWND GetWindow(HWND hwnd, UINT cmd);
 HWND GetTopWindow(HWND hwnd);
 HWND GetDesktopWindow();
 HWND FindWindow(const char* className, const char* windowName);
+// Top-level windows front to back, or a window's descendants parents first,
+// until the callback answers FALSE.
+using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
+BOOL EnumWindows(WNDENUMPROC proc, LPARAM data);
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM data);
 LONG GetWindowLong(HWND hwnd, int index);
 LONG SetWindowLong(HWND hwnd, int index, LONG value);
 BOOL SetProp(HWND hwnd, const char* name, HANDLE data);
