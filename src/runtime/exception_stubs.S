@@ -14,13 +14,18 @@ tessJumpToHandler:
         .size tessJumpToHandler, . - tessJumpToHandler
 
 // uint32_t tessCallWords(const void* code, const uint32_t* words, uint32_t
-// count): pushes the words right to left, calls `code`, removes them.
+// count): pushes the words right to left, calls `code`, removes them. A
+// handler inside the compiled code is entered with whatever registers the
+// raise had, so EBX, ESI and EDI are restored here from this frame, which
+// the compiled code's own frame chain always leads back to.
         .globl tessCallWords
         .type tessCallWords, @function
 tessCallWords:
         pushl %ebp
         movl %esp, %ebp
+        pushl %ebx
         pushl %esi
+        pushl %edi
         movl 12(%ebp), %esi
         movl 16(%ebp), %ecx
 1:      testl %ecx, %ecx
@@ -29,8 +34,9 @@ tessCallWords:
         pushl (%esi,%ecx,4)
         jmp 1b
 2:      call *8(%ebp)
-        leal -4(%ebp), %esp
-        popl %esi
+        movl -4(%ebp), %ebx
+        movl -8(%ebp), %esi
+        movl -12(%ebp), %edi
         leave
         ret
         .size tessCallWords, . - tessCallWords
