@@ -351,8 +351,11 @@ struct AggregateState {
   bool first = true;
 };
 
-std::unique_ptr<RowSet> Aggregate(RowSet& source, const std::vector<OutputColumn>& out,
-                                  bool grouped, Status* status) {
+// `group` is the GROUP BY column's index in the source rows, -1 without.
+std::unique_ptr<RowSet> Aggregate(RowSet& source, const std::vector<OutputColumn>& out, int group,
+                                  Status* status) {
+  bool grouped = group >= 0;
+  size_t g = grouped ? size_t(group) : 0;
   auto result = std::make_unique<MemoryRows>();
   size_t n = out.size();
   std::vector<ValueRef> values;
@@ -366,7 +369,7 @@ std::unique_ptr<RowSet> Aggregate(RowSet& source, const std::vector<OutputColumn
     }
     first_row.assign(bytes);
     std::vector<ValueRef> first;
-    if (!SplitRow(first_row, &first) || first.size() != n + (grouped ? 1 : 0)) {
+    if (!SplitRow(first_row, &first) || first.size() < n || (grouped && g >= first.size())) {
       *status = Status::Error(203, "Internal validation error");
       return nullptr;
     }
@@ -376,7 +379,7 @@ std::unique_ptr<RowSet> Aggregate(RowSet& source, const std::vector<OutputColumn
         *status = Damaged();
         return nullptr;
       }
-      if (grouped && (values[n].type != first[n].type || values[n].bytes != first[n].bytes)) break;
+      if (grouped && (values[g].type != first[g].type || values[g].bytes != first[g].bytes)) break;
       for (size_t c = 0; c < n; ++c) {
         if (!out[c].aggregate) continue;
         AggregateState& s = state[c];
@@ -486,11 +489,21 @@ std::unique_ptr<Cursor> RunSelect(Catalog& catalog, const SelectStatement& selec
   std::vector<Bound> hidden;
   std::vector<SortKey> keys;
   size_t visible = out.size();
+  size_t group_column = 0;
   if (select.group) {
     Bound g;
     if (resolver.Find(*select.group, &g, status) != 0) return nullptr;
-    hidden.push_back(g);
-    keys.push_back({visible, false});
+    // A selected column doubles as the GROUP BY column; otherwise it travels
+    // hidden after the output columns.
+    group_column = visible;
+    for (size_t i = 0; i < visible; ++i) {
+      if (!out[i].aggregate && out[i].source.table == g.table && out[i].source.column == g.column) {
+        group_column = i;
+        break;
+      }
+    }
+    if (group_column == visible) hidden.push_back(g);
+    keys.push_back({group_column, false});
   } else if (!aggregates) {
     for (const OrderKey& k : select.order) {
       if (k.position > 0) {
@@ -559,7 +572,7 @@ std::unique_ptr<Cursor> RunSelect(Catalog& catalog, const SelectStatement& selec
     result = std::move(plain);
   }
   if (aggregates) {
-    result = Aggregate(*result, out, select.group.has_value(), status);
+    result = Aggregate(*result, out, select.group ? int(group_column) : -1, status);
     if (!result) return nullptr;
   }
   std::vector<ResultColumn> names;

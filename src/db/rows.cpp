@@ -52,6 +52,18 @@ int Bytes(std::string_view a, std::string_view b) {
 
 int CompareValues(const ValueRef& a, const ValueRef& b) {
   if (a.type == kNull || b.type == kNull) return a.type == b.type ? 0 : a.type == kNull ? -1 : 1;
+  // The common case of one column's values: same type, no conversion.
+  if (a.type == b.type && a.bytes.size() == 4 && b.bytes.size() == 4 && a.type == kInteger) {
+    int32_t x = int32_t(le32(reinterpret_cast<const uint8_t*>(a.bytes.data())));
+    int32_t y = int32_t(le32(reinterpret_cast<const uint8_t*>(b.bytes.data())));
+    return x < y ? -1 : x > y ? 1 : 0;
+  }
+  if (a.type == b.type && a.bytes.size() == 8 && b.bytes.size() == 8 && a.type == kDouble) {
+    double x, y;
+    NativeNumber(kDouble, a.bytes, &x);
+    NativeNumber(kDouble, b.bytes, &y);
+    if (x == x && y == y) return x < y ? -1 : x > y ? 1 : 0;
+  }
   if (IsNumber(a.type)) {
     double x = 0, y = 0;
     NativeNumber(a.type, a.bytes, &x);
