@@ -2,6 +2,7 @@
 // unwinder reads them: prologues and frames, call markers with every item
 // kind and their jump lengths, and trailers whose handler displacements must
 // land exactly on the handler labels, across jumps the assembler resized.
+#include "tessimage/markers.h"
 #include "tessimage_test_support.h"
 
 namespace tess::test {
@@ -174,6 +175,71 @@ TEST(Conventions, EveryCallSiteUnwindsToItsItemsAndTrailer) {
   }
   EXPECT_EQ(Unwind(c.code(), indirect), with(items, {}));
   EXPECT_EQ(sites, returns) << "every linked call site is covered";
+}
+
+std::vector<uint32_t> Returns(const BuildResult& r) {
+  std::vector<uint32_t> returns;
+  for (const auto& [name, sites] : Chains(r.image)) {
+    for (uint32_t site : sites) returns.push_back(site + 4);
+  }
+  std::sort(returns.begin(), returns.end());  // a shared trailer is checked from the first
+  return returns;
+}
+
+TEST(Conventions, CheckerFindsEveryMarkerAndEachDamage) {
+  const Conventions& c = Image();
+  const std::vector<uint32_t> returns = Returns(c.r);
+  const imagetool::MarkerReport whole = imagetool::CheckMarkers(c.code(), returns);
+  EXPECT_EQ(whole.calls, 7u);
+  EXPECT_EQ(whole.marked, 7u);
+  EXPECT_EQ(whole.trailers, 4u);
+  EXPECT_EQ(whole.faults, std::vector<std::string>{});
+
+  const uint32_t items = c.At("Items") + 11;  // return address of its first call
+  const uint32_t plain = c.At("Plain") + 10;
+  const uint32_t trailer = c.At("late") + 9;
+  auto hex = [](uint32_t v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", v);
+    return std::string(text);
+  };
+  struct Row {
+    const char* what;
+    uint32_t at;
+    uint8_t byte;
+    std::vector<std::string> faults;
+  };
+  const Row rows[] = {
+      {"jump one short",
+       items + 1,
+       0x0A,
+       {"call returning to " + hex(items) + ": marker jumps to " + hex(items + 12) +
+        ", the list ends at " + hex(items + 13)}},
+      {"item kind 3",
+       items + 4,
+       0x03,
+       {"call returning to " + hex(items) + ": clean-up item of kind 3 at " + hex(items + 3)}},
+      {"trailer without its end",
+       plain + 8,
+       0x09,
+       {"call returning to " + hex(plain) + ": trailer entry of kind 9 at " + hex(plain + 8)}},
+      {"handler far away",
+       trailer + 6,
+       0x7F,
+       {"call returning to " + hex(c.At("Guarded") + 12) + ": handler at " + hex(trailer + 3) +
+        " points outside the code"}},
+      {"not a marker", plain, 0xEA, {}},
+  };
+  for (const Row& row : rows) {
+    std::vector<uint8_t> code = c.code();
+    code[row.at] = row.byte;
+    EXPECT_EQ(imagetool::CheckMarkers(code, returns).faults, row.faults) << row.what;
+  }
+  const std::vector<uint8_t> cut(c.code().begin(), c.code().begin() + plain + 5);
+  EXPECT_EQ(imagetool::CheckMarkers(cut, {plain}).faults,
+            std::vector<std::string>{"call returning to " + hex(plain) +
+                                     ": no trailer (C9 C3 2F) after the marker"});
+  EXPECT_EQ(imagetool::CheckMarkers(cut, {plain + 4, 0xFFFFFFFF}).marked, 0u);
 }
 
 }  // namespace

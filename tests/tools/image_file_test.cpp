@@ -116,6 +116,7 @@ constexpr char kLayoutDump[] =
     "  call !Xlibc.so.6!puts: 1 site\n"
     "  call !MApplication.Open: 1 site\n"
     "  data addresses in code: 2\n"
+    "  call markers: 0 of 5 named call sites, 0 trailers\n"
     "fix-ups:\n"
     "  code-base run of 1 word at offset 0x0\n"
     "  data-base run of 1 word at offset 0x4\n"

@@ -11,6 +11,7 @@
 #include "image/format.h"
 #include "image_file.h"
 #include "link_records.h"
+#include "markers.h"
 #include "pool.h"
 #include "records_dump.h"
 
@@ -47,6 +48,7 @@ std::string DescribeImage(const Image& image, const std::vector<uint8_t>* pool) 
 
   const LinkStream links = DecodeLinkRecords(image.link);
   uint32_t dataAddresses = 0;
+  std::vector<uint32_t> returns;
   out += "link records:\n";
   for (const LinkRecord& r : links.records) {
     if (r.type == image::kRecordDataAddress) {
@@ -57,13 +59,19 @@ std::string DescribeImage(const Image& image, const std::vector<uint8_t>* pool) 
       continue;
     }
     try {
-      const size_t sites = WalkCallChain(image.code, r.offset).size();
-      out += "  call " + r.name + ": " + Plural(uint32_t(sites), "site") + "\n";
+      const std::vector<uint32_t> sites = WalkCallChain(image.code, r.offset);
+      for (uint32_t site : sites) returns.push_back(site + 4);
+      out += "  call " + r.name + ": " + Plural(uint32_t(sites.size()), "site") + "\n";
     } catch (const Error& e) {
       throw Error("link record '" + r.name + "': " + e.what());
     }
   }
   out += "  data addresses in code: " + std::to_string(dataAddresses) + "\n";
+  const MarkerReport markers = CheckMarkers(image.code, returns);
+  out += Format("  call markers: %u of %s, %s\n", markers.marked,
+                Plural(markers.calls, "named call site").c_str(),
+                Plural(markers.trailers, "trailer").c_str());
+  for (const std::string& f : markers.faults) out += "    fault: " + f + "\n";
   if (links.unknownBytes) out += "  skipped bytes: " + std::to_string(links.unknownBytes) + "\n";
 
   out += "fix-ups:\n";

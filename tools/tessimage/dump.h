@@ -12,8 +12,9 @@
 
 namespace tess::imagetool {
 
-// Block sizes, link records with their call-site counts, fix-up steps and
-// pool items. `pool` may be null.
+// Block sizes, link records with their call-site counts, the call markers
+// and trailers those sites reach (with any faults), fix-up steps, the
+// descriptor's classes and items, and pool items. `pool` may be null.
 std::string DescribeImage(const Image& image, const std::vector<uint8_t>* pool);
 
 // `path` is a runtime executable with an appended image, a directory of
