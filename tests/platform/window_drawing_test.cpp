@@ -130,3 +130,59 @@ TEST_F(WindowDrawing, HiddenWindowsDrawNothingAndDestroyedContextsFail) {
 
 }  // namespace
 }  // namespace tess::test
+
+namespace tess::test {
+namespace {
+
+TEST_F(WindowDrawing, CaretIsDrawnInvertedOnTheDesktopOnlyWhileShown) {
+  HWND w = CreateWindowEx(0, "OwnDC", "", WS_POPUP | WS_VISIBLE, 10, 10, 40, 20, nullptr, nullptr,
+                          nullptr, nullptr);
+  ASSERT_TRUE(w);
+  Pump();
+  HDC dc = GetDC(w);
+  RECT all{0, 0, 40, 20};
+  FillRect(dc, &all, GetStockObject(WHITE_BRUSH));
+  ReleaseDC(w, dc);
+  ASSERT_TRUE(CreateCaret(w, nullptr, 2, 12));
+  SetCaretPos(5, 3);
+  EXPECT_EQ(desktop::Compose().Get(15, 13), 0xFFFFFFu);  // created hidden
+  ShowCaret(w);
+  const gdi::Surface& s = desktop::Compose();
+  EXPECT_EQ(s.Get(15, 13), 0u);
+  EXPECT_EQ(s.Get(16, 24), 0u);
+  EXPECT_EQ(s.Get(17, 13), 0xFFFFFFu);
+  EXPECT_EQ(s.Get(15, 25), 0xFFFFFFu);
+  HideCaret(w);
+  EXPECT_EQ(desktop::Compose().Get(15, 13), 0xFFFFFFu);
+  ShowCaret(w);
+  DestroyWindow(w);  // takes the caret with it
+  EXPECT_FALSE(DestroyCaret());
+}
+
+TEST_F(WindowDrawing, TextExtentsPerCharacterAndOpaqueClippedOutput) {
+  HWND w = CreateWindowEx(0, "OwnDC", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 20, nullptr, nullptr,
+                          nullptr, nullptr);
+  ASSERT_TRUE(w);
+  HDC dc = GetDC(w);
+  SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  int fit = 0, dx[3] = {};
+  SIZE size;
+  ASSERT_TRUE(GetTextExtentExPoint(dc, "abc", 3, 1000, &fit, dx, &size));
+  EXPECT_EQ(fit, 3);
+  EXPECT_EQ(dx[2], size.cx);
+  EXPECT_LT(dx[0], dx[1]);
+  ASSERT_TRUE(GetTextExtentExPoint(dc, "abc", 3, dx[1], &fit, nullptr, nullptr));
+  EXPECT_EQ(fit, 2);
+  SetBkColor(dc, 0x0000FF);
+  RECT r{0, 0, 10, 20};
+  ExtTextOut(dc, 0, 0, ETO_OPAQUE | ETO_CLIPPED, &r, "WWWW", 4, nullptr);
+  auto shot = desktop::CaptureWindow(w);
+  ASSERT_TRUE(shot);
+  EXPECT_EQ(shot->Get(0, 19), 0x0000FFu);
+  EXPECT_NE(shot->Get(15, 5), 0u);  // clipped: nothing drawn past the rectangle
+  ReleaseDC(w, dc);
+  DestroyWindow(w);
+}
+
+}  // namespace
+}  // namespace tess::test

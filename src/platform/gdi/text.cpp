@@ -37,6 +37,41 @@ BOOL GetTextExtentPoint32(HDC dc, const char* text, int length, SIZE* size) {
   return 1;
 }
 
+BOOL GetTextExtentExPoint(HDC dc, const char* text, int length, int maxExtent, int* fit, int* dx,
+                          SIZE* size) {
+  if (!IsLiveDC(dc) || length < 0 || (!text && length > 0)) return 0;
+  FontFace* face = FaceOf(dc);
+  std::vector<uint32_t> cps = DecodeText(text, length);
+  int64_t x = 0;
+  int fits = 0;
+  for (size_t i = 0; i < cps.size(); ++i) {
+    x = std::min<int64_t>(x + face->GlyphFor(cps[i]).advance, 1 << 30);
+    if (dx) dx[i] = int(x);
+    if (x <= maxExtent) fits = int(i) + 1;
+  }
+  if (fit) *fit = fits;
+  if (size) *size = SIZE{LONG(x), face->metrics().tmHeight};
+  return 1;
+}
+
+BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* r, const char* text, int length,
+                const int*) {
+  if (!IsLiveDC(dc)) return 0;
+  int saved = 0;
+  if (r && (options & ETO_OPAQUE)) {
+    HBRUSH bk = CreateSolidBrush(dc->state.bkColor);
+    FillRect(dc, r, bk);
+    DeleteObject(bk);
+  }
+  if (r && (options & ETO_CLIPPED)) {
+    saved = SaveDC(dc);
+    IntersectClipRect(dc, r->left, r->top, r->right, r->bottom);
+  }
+  BOOL ok = length > 0 ? TextOut(dc, x, y, text, length) : 1;
+  if (saved) RestoreDC(dc, saved);
+  return ok;
+}
+
 BOOL GetTextMetrics(HDC dc, TEXTMETRIC* tm) {
   if (!IsLiveDC(dc) || !tm) return 0;
   *tm = FaceOf(dc)->metrics();

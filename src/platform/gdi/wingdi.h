@@ -165,6 +165,15 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, 
 // Text, as UTF-8 bytes (bytes that are not UTF-8 are read as Latin-1).
 BOOL TextOut(HDC dc, int x, int y, const char* text, int length);
 BOOL GetTextExtentPoint32(HDC dc, const char* text, int length, SIZE* size);
+// How many characters (not bytes) of the text fit in maxExtent pixels, and
+// the extent after each character; `fit` and `dx` may be null.
+BOOL GetTextExtentExPoint(HDC dc, const char* text, int length, int maxExtent, int* fit, int* dx,
+                          SIZE* size);
+// TextOut with an optional rectangle filled with the background colour
+// (ETO_OPAQUE) and/or clipping the text (ETO_CLIPPED).
+enum : UINT { ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4 };
+BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* r, const char* text, int length,
+                const int* dx);
 BOOL GetTextMetrics(HDC dc, TEXTMETRIC* tm);
 int GetTextFace(HDC dc, int size, char* name);
 

@@ -72,6 +72,7 @@ const gdi::Surface& Compose() {
     DrawFrames(t, h == active);
     Blit(*t->backing, screen, t->rect.left, t->rect.top);
   }
+  DrawCaret(screen);
   return screen;
 }
 

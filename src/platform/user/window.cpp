@@ -369,6 +369,7 @@ void FreeTree(Window* w) {
   KillWindowTimers(w);
   ReleaseWindowDCs(w);
   ForgetWindow(w);
+  ForgetCaret(w->handle);
   if (w->parent) {
     auto& sib = w->parent->children;
     sib.erase(std::remove(sib.begin(), sib.end(), w), sib.end());

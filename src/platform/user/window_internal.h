@@ -145,6 +145,10 @@ void ProcessRawInput(Queue& q);
 void NoteRetrieved(const MSG& msg);
 bool HasRawInput();
 
+// The caret (caret.cpp): drawn on the composed desktop, forgotten with its window.
+void DrawCaret(gdi::Surface& screen);
+void ForgetCaret(HWND hwnd);
+
 // The presenter showing the desktop, if any (desktop.cpp).
 std::shared_ptr<desktop::Presenter>& CurrentPresenter();
 

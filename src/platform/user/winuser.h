@@ -396,6 +396,15 @@ HCURSOR LoadCursor(HINSTANCE instance, const char* name);
 HICON LoadIcon(HINSTANCE instance, const char* name);
 UINT GetDoubleClickTime();
 
+// The caret (the bitmap argument is not used: the caret is a solid block).
+BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height);
+BOOL DestroyCaret();
+BOOL ShowCaret(HWND hwnd);
+BOOL HideCaret(HWND hwnd);
+BOOL SetCaretPos(int x, int y);
+BOOL GetCaretPos(POINT* p);
+UINT GetCaretBlinkTime();
+
 // System.
 int GetSystemMetrics(int index);
 COLORREF GetSysColor(int index);
