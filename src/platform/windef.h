@@ -105,6 +105,7 @@ BOOL EqualRect(const RECT* a, const RECT* b);
 // their result.
 enum : DWORD {
   ERROR_SUCCESS = 0,
+  ERROR_ACCESS_DENIED = 5,
   ERROR_INVALID_HANDLE = 6,
   ERROR_NOT_ENOUGH_MEMORY = 8,
   ERROR_INVALID_PARAMETER = 87,

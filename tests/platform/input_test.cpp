@@ -3,6 +3,8 @@
 // dragging and sizing.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/message_log.h"
 #include "platform/user/input.h"
 
@@ -302,6 +304,45 @@ TEST(ApplicationActivation, AnotherApplicationTakesAndGivesBackActivation) {
   DestroyWindow(a);
   DestroyWindow(b);
   Pump();
+}
+
+}  // namespace
+}  // namespace tess::test
+
+namespace tess::test {
+namespace {
+
+TEST(Modal, ClickingADisabledOwnerBeepsAndBringsItsDialogForward) {
+  HWND owner = Make("O", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 0, 0, 300, 200);
+  HWND dialog = Make("D", WS_POPUP | WS_CAPTION | WS_VISIBLE, owner, 400, 0, 100, 100);
+  EnableWindow(owner, FALSE);
+  SetActiveWindow(owner);  // the owner in front, as after another application
+  Pump();
+  input::TakeBeeps();
+  MessageLog::Get().Clear();
+  input::MouseMove(50, 50);
+  input::MouseButton(input::kLeft, true);
+  input::MouseButton(input::kLeft, false);
+  Pump();
+  EXPECT_EQ(input::TakeBeeps(), (std::vector<UINT>{0}));
+  EXPECT_EQ(GetActiveWindow(), dialog);
+  for (const std::string& e : MessageLog::Get().Take())
+    EXPECT_EQ(e.find("BUTTON"), std::string::npos) << e;
+  DestroyWindow(owner);
+}
+
+TEST(Threads, OnlyTheOwningThreadDestroysAWindow) {
+  HWND a = Make("A", WS_POPUP);
+  BOOL destroyed = TRUE;
+  DWORD error = 0;
+  std::thread other([&] {
+    destroyed = DestroyWindow(a);
+    error = GetLastError();
+  });
+  other.join();
+  EXPECT_FALSE(destroyed);
+  EXPECT_EQ(error, DWORD(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(DestroyWindow(a));
 }
 
 }  // namespace

@@ -189,6 +189,18 @@ bool TrackFrame(const RawEvent& e) {
   return e.kind != Kind::Key && e.kind != Kind::Activation;
 }
 
+// A press on a disabled window, one under a modal dialog say: the beep,
+// and the window that disabled it comes forward.
+void RefuseClick(Window* target) {
+  MessageBeep(0);
+  Window* top = TopLevelOf(target);
+  for (Window* t : Desktop()->children)
+    if (t->owner == top->handle && t->visible() && !(t->style & WS_DISABLED)) {
+      SetActiveWindow(t->handle);
+      return;
+    }
+}
+
 void ConvertMouse(const RawEvent& e) {
   if (TrackFrame(e)) return;
   Window* target = nullptr;
@@ -215,6 +227,7 @@ void ConvertMouse(const RawEvent& e) {
   if (!target || target->desktop || (!capture && (target->style & WS_DISABLED))) {
     static const int vks[] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
     if (e.kind == Kind::Button) SetKey(g_sync, vks[e.button], e.down);
+    if (target && !target->desktop && e.kind == Kind::Button && e.down) RefuseClick(target);
     return;
   }
   HWND handle = target->handle;

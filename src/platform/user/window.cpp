@@ -386,6 +386,11 @@ BOOL DestroyWindow(HWND hwnd) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
+  // Only the window's own thread may destroy it, as on the platform.
+  if (w->queue && w->queue != &CurrentQueue()) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+  }
   if (w->destroying) return 1;
   w->destroying = true;
   if (w->child() && !(w->exStyle & WS_EX_NOPARENTNOTIFY))
