@@ -39,8 +39,7 @@ struct BoundCondition {
 
 class Resolver {
  public:
-  Resolver(Catalog& catalog, const std::vector<const TableInfo*>& tables)
-      : catalog_(catalog), tables_(tables) {}
+  explicit Resolver(const std::vector<const TableInfo*>& tables) : tables_(tables) {}
 
   // 0 and `out` set when found; 205 / 206 with `status` otherwise; 1 when an
   // unqualified name matches nothing (callers may then read it as a literal).
@@ -130,7 +129,6 @@ class Resolver {
     }
   }
 
-  Catalog& catalog_;
   const std::vector<const TableInfo*>& tables_;
 };
 
@@ -442,7 +440,7 @@ std::unique_ptr<Cursor> RunSelect(Catalog& catalog, const SelectStatement& selec
     }
     tables.push_back(t);
   }
-  Resolver resolver(catalog, tables);
+  Resolver resolver(tables);
   std::vector<OutputColumn> out;
   bool aggregates = select.group.has_value();
   for (const SelectItem& item : select.items) {
@@ -590,7 +588,7 @@ struct Match {
 Status Collect(Catalog& catalog, const TableInfo* table, const Condition* condition,
                std::vector<Match>* matches) {
   std::vector<const TableInfo*> tables = {table};
-  Resolver resolver(catalog, tables);
+  Resolver resolver(tables);
   std::unique_ptr<BoundCondition> where;
   Status status;
   if (condition && !resolver.BindCondition(*condition, &where, &status)) return status;

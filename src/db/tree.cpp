@@ -345,6 +345,11 @@ bool TreeCursor::Next(EntryRef* out) {
       uint32_t child = LinkChild(e);
       bool cycle = stack_.size() >= kMaxDepth;
       for (const TreeStep& s : stack_) cycle = cycle || s.page == child;
+      if (entered_.size() < pager_->page_count()) entered_.resize(pager_->page_count());
+      if (child < entered_.size()) {
+        cycle = cycle || entered_[child];
+        entered_[child] = true;
+      }
       if (cycle) {
         damaged_ = true;
         stack_.clear();

@@ -60,6 +60,9 @@ class TreeCursor {
   friend class Tree;
   Pager* pager_ = nullptr;
   std::vector<TreeStep> stack_;
+  // Pages entered so far: a damaged file may link one page from several
+  // places, which would otherwise repeat (and multiply) the walk.
+  std::vector<bool> entered_;
   bool damaged_ = false;
 };
 
