@@ -14,6 +14,10 @@
 extern "C" {
 // exception_stubs.S
 [[noreturn]] void tessJumpToHandler(uintptr_t frameBase, uintptr_t code);
+#if defined(__SANITIZE_ADDRESS__)
+// Forgets the instrumentation of the frames a jump abandons.
+void __asan_handle_no_return();
+#endif
 uint32_t tessCallWords(const void* code, const uint32_t* words, uint32_t count);
 }
 
@@ -127,6 +131,9 @@ void ProcessCompiledFrame(TessObject* exception, uintptr_t f, uintptr_t c, uintp
       *slot = exception;
       // The handler's slot holds the exception now; the raise lets go.
       UnlockObject(exception);
+#if defined(__SANITIZE_ADDRESS__)
+      __asan_handle_no_return();
+#endif
       tessJumpToHandler(c, code);
     } else if (kind == kTrailerString || kind == kTrailerObject) {
       if (q + 3 > end) break;
