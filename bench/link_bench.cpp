@@ -4,13 +4,13 @@
 //
 // Usage: link_bench [repetitions]
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "base/byte_order.h"
+#include "bench_support.h"
 #include "image/link_table.h"
 #include "image/loader.h"
 #include "platform/kernel/file.h"
@@ -70,19 +70,6 @@ std::vector<uint8_t> GenerateImage() {
   return image;
 }
 
-template <typename F>
-double MedianSeconds(int repetitions, F&& body) {
-  std::vector<double> times;
-  for (int i = 0; i < repetitions; ++i) {
-    auto start = std::chrono::steady_clock::now();
-    body();
-    times.push_back(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,12 +79,12 @@ int main(int argc, char** argv) {
   tess::test::WriteFile(path, GenerateImage());
 
   size_t sink = 0;
-  double read = MedianSeconds(repetitions, [&] {
+  double read = tess::bench::MedianSeconds(repetitions, [&] {
     std::string bytes;
     tess::platform::ReadWholeFile(path, &bytes);
     sink += bytes.size();
   });
-  double load = MedianSeconds(repetitions, [&] {
+  double load = tess::bench::MedianSeconds(repetitions, [&] {
     auto file = tess::platform::File::Open(path, tess::platform::File::Mode::kRead);
     tess::image::ImageBlocks blocks;
     std::vector<tess::image::DeferredReference> deferred;

@@ -6,19 +6,28 @@
 	.include "tessera/tessera.inc"
 	.text
 
+# Handler epilogue: report the exception in the slot, then release it.
+	.macro REPORT_AND_RELEASE text
+	pushl	-4(%ebp)
+	pushl	$\text
+	call	report_class
+	addl	$8, %esp
+	RELEASE_SLOT
+	.endm
+
+	.macro RELEASE_SLOT
+	pushl	-4(%ebp)
+	call	RuntimeUnlockObject
+	addl	$4, %esp
+	movl	$0, -4(%ebp)
+	.endm
+
 # A RuntimeException handler catches a NilObjectException.
 TESS_ROUTINE scenario_nil, 4
 	TESS_CALL RuntimeNilObject
 	jmp 1f
 TESS_CATCH nil_caught, 4
-	pushl	-4(%ebp)
-	pushl	$caught_text
-	call	report_class
-	addl	$8, %esp
-	pushl	-4(%ebp)
-	call	RuntimeUnlockObject
-	addl	$4, %esp
-	movl	$0, -4(%ebp)
+	REPORT_AND_RELEASE caught_text
 1:
 TESS_END
 	TESS_HANDLER 0, nil_caught
@@ -36,14 +45,7 @@ TESS_ROUTINE scenario_interface, 8
 	addl	$4, %esp
 	jmp	1f
 TESS_CATCH interface_caught, 8
-	pushl	-4(%ebp)
-	pushl	$interface_text
-	call	report_class
-	addl	$8, %esp
-	pushl	-4(%ebp)
-	call	RuntimeUnlockObject
-	addl	$4, %esp
-	movl	$0, -4(%ebp)
+	REPORT_AND_RELEASE interface_text
 1:
 	pushl	-8(%ebp)
 	call	RuntimeUnlockObject
@@ -76,14 +78,7 @@ TESS_ROUTINE scenario_in_handler, 4
 	TESS_CALL rethrowing
 	jmp	1f
 TESS_CATCH outer_caught, 4
-	pushl	-4(%ebp)
-	pushl	$outer_text
-	call	report_class
-	addl	$8, %esp
-	pushl	-4(%ebp)
-	call	RuntimeUnlockObject
-	addl	$4, %esp
-	movl	$0, -4(%ebp)
+	REPORT_AND_RELEASE outer_text
 1:
 TESS_END
 	TESS_HANDLER 0, outer_caught
@@ -122,10 +117,7 @@ TESS_ROUTINE scenario_locals, 4
 	TESS_CALL with_locals
 	jmp	1f
 TESS_CATCH locals_caught, 4
-	pushl	-4(%ebp)
-	call	RuntimeUnlockObject
-	addl	$4, %esp
-	movl	$0, -4(%ebp)
+	RELEASE_SLOT
 	call	report_memory
 1:
 TESS_END
@@ -144,14 +136,7 @@ TESS_ROUTINE scenario_overflow, 4
 	TESS_CALL recurse
 	jmp	1f
 TESS_CATCH overflow_caught, 4
-	pushl	-4(%ebp)
-	pushl	$caught_text
-	call	report_class
-	addl	$8, %esp
-	pushl	-4(%ebp)
-	call	RuntimeUnlockObject
-	addl	$4, %esp
-	movl	$0, -4(%ebp)
+	REPORT_AND_RELEASE caught_text
 	call	report_depth
 1:
 TESS_END
