@@ -101,6 +101,7 @@ bool SaveWindowScreenshot(HWND hwnd, const std::string& path) {
 }
 
 void SetPresenter(std::shared_ptr<Presenter> presenter) {
+  if (presenter) presenter->thread = GetCurrentThreadId();
   CurrentPresenter() = std::move(presenter);
 }
 

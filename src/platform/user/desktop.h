@@ -23,11 +23,13 @@ bool SaveScreenshot(const std::string& path);
 bool SaveWindowScreenshot(HWND hwnd, const std::string& path);
 
 // A presenter shows composed frames and feeds host input back in; it is
-// called on the window thread whenever that thread runs out of messages.
+// called on the thread that installed it whenever that thread runs out of
+// messages, never on another thread.
 // While one is installed, waiting threads wake at least every `pollMs`.
 struct Presenter {
   std::function<void()> idle;
   int pollMs = 15;
+  DWORD thread = 0;  // the thread that installed it: the only one it serves
 };
 void SetPresenter(std::shared_ptr<Presenter> presenter);
 // Starts the X11 presenter when the setting asks for it and a display is

@@ -156,7 +156,9 @@ LRESULT BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 int PresentedMessageBox(HWND owner, const MessageBoxRequest& request,
                         const std::vector<int>& buttons, int defaultButton) {
-  if (!CurrentPresenter() || buttons.empty()) return 0;
+  // Only the presenting thread shows dialogs; others are answered headless.
+  auto presenter = CurrentPresenter();
+  if (!presenter || presenter->thread != GetCurrentThreadId() || buttons.empty()) return 0;
   static const bool registered = [] {
     WNDCLASS wc;
     wc.lpfnWndProc = BoxProc;

@@ -157,7 +157,7 @@ bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait)
     // A presented desktop is shown, and its host input read, whenever the
     // thread runs out of work; it is then polled while the thread waits.
     std::shared_ptr<desktop::Presenter> presenter = CurrentPresenter();
-    if (presenter) {
+    if (presenter && presenter->thread == q.threadId) {
       presenter->idle();
       int32_t poll = std::max(1, presenter->pollMs);
       if (!nextDue || int32_t(*nextDue - Now()) > poll) nextDue = Now() + DWORD(poll);
