@@ -106,6 +106,15 @@ TEST_F(Queue, OtherThreadsPostAndSend) {
   EXPECT_EQ(MessageLog::Get().Take(), (Seq{"A WM_USER+1", "A WM_USER"}));
 }
 
+TEST_F(Queue, WaitMessageBlocksUntilSomethingArrivesAndLeavesIt) {
+  std::thread worker([&] { PostMessage(a_, WM_USER, 0, 0); });
+  WaitMessage();
+  worker.join();
+  MSG m;
+  ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, UINT(WM_USER));
+}
+
 std::vector<uintptr_t> g_procTimers;
 void TimerCallback(HWND, UINT, uintptr_t id, DWORD) {
   g_procTimers.push_back(id);

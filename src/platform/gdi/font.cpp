@@ -1,3 +1,4 @@
+// Font matching and FreeType rasterisation; see font.h.
 #include "platform/gdi/font.h"
 
 #include <ft2build.h>

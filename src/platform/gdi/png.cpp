@@ -1,3 +1,4 @@
+// PNG reading and writing through libpng; see png.h.
 #include "platform/gdi/png.h"
 
 #include <png.h>

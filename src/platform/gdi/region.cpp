@@ -1,3 +1,4 @@
+// Region arithmetic on disjoint rectangle lists; see region.h.
 #include "platform/gdi/region.h"
 
 #include <algorithm>

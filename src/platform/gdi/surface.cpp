@@ -1,3 +1,4 @@
+// Pixel access at each depth; see surface.h for the stored layouts.
 #include "platform/gdi/surface.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Desktop composition, window captures and screenshots; see desktop.h.
 #include "platform/user/desktop.h"
 
 #include <algorithm>

@@ -77,11 +77,6 @@ void AnswerSent(Queue& q) {
   }
 }
 
-uint64_t SignalCount(Queue& q) {
-  std::lock_guard lock(q.lock);
-  return q.signals;
-}
-
 bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait) {
   Queue& q = CurrentQueue();
   for (;;) {
@@ -317,12 +312,9 @@ BOOL PeekMessage(MSG* msg, HWND hwnd, UINT first, UINT last, UINT remove) {
 }
 
 BOOL WaitMessage() {
-  Queue& q = CurrentQueue();
+  // Blocks until something can be retrieved, and leaves it in the queue.
   MSG m;
-  if (Fetch(&m, nullptr, 0, 0, PM_NOREMOVE, false)) return 1;
-  uint64_t seen = SignalCount(q);
-  std::unique_lock lock(q.lock);
-  q.wake.wait_for(lock, std::chrono::milliseconds(10), [&] { return q.signals != seen; });
+  Fetch(&m, nullptr, 0, 0, PM_NOREMOVE, true);
   return 1;
 }
 
