@@ -283,6 +283,29 @@ TEST_F(Paint, AProcedureThatDoesNotPaintIsNotAskedAgain) {
   DestroyWindow(a);
 }
 
+int g_framesLeft = 0;
+LRESULT AnimatingProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    BeginPaint(hwnd, &ps);
+    EndPaint(hwnd, &ps);
+    g_painted.push_back(ps.rcPaint);
+    // Asks for the next frame from inside the paint.
+    if (--g_framesLeft > 0) InvalidateRect(hwnd, nullptr, FALSE);
+    return 0;
+  }
+  return DefWindowProc(hwnd, msg, w, l);
+}
+
+TEST_F(Paint, InvalidatingAfterPaintingAsksForAnotherRound) {
+  SetWindowLong(w_, GWL_WNDPROC, LONG(reinterpret_cast<intptr_t>(AnimatingProc)));
+  g_framesLeft = 3;
+  InvalidateRect(w_, nullptr, FALSE);
+  Pump();
+  EXPECT_EQ(g_painted.size(), 3u);
+  SetWindowLong(w_, GWL_WNDPROC, LONG(reinterpret_cast<intptr_t>(PaintingProc)));
+}
+
 TEST_F(Paint, ChildrenArePaintedAfterTheirParent) {
   HWND c = CreateWindowEx(0, "Painter", "C", WS_CHILD | WS_VISIBLE, 5, 5, 20, 20, w_, nullptr,
                           nullptr, nullptr);

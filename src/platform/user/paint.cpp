@@ -262,6 +262,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
   gdi::Region area = w->update;
   area.Intersect(ClientSize(w->client));
   bool erase = w->erase;
+  w->beganPaint = true;
   w->update.Clear();
   w->erase = false;
   w->internalPaint = false;

@@ -340,9 +340,11 @@ LRESULT DispatchMessage(const MSG* msg) {
   }
   Window* w = Lookup(msg->hwnd);
   if (!w) return 0;
+  if (msg->message == WM_PAINT) w->beganPaint = false;
   LRESULT r = Call(w, msg->message, msg->wParam, msg->lParam);
-  if (msg->message == WM_PAINT && (w = Lookup(msg->hwnd))) {
-    // A window procedure that did not paint must not be asked forever.
+  if (msg->message == WM_PAINT && (w = Lookup(msg->hwnd)) && !w->beganPaint) {
+    // A window procedure that did not paint must not be asked forever; one
+    // that painted and then invalidated again asked for another round.
     w->update.Clear();
     w->erase = false;
     w->internalPaint = false;

@@ -69,7 +69,8 @@ struct Window {
   };
   std::vector<DcEntry> dcs;
   HDC ownDC = nullptr;
-  int paintDepth = 0;  // nested BeginPaint on an own context
+  int paintDepth = 0;       // nested BeginPaint on an own context
+  bool beganPaint = false;  // BeginPaint ran during the current WM_PAINT
 
   bool visible() const { return style & WS_VISIBLE; }
   bool child() const { return style & WS_CHILD; }
