@@ -327,7 +327,8 @@ Status Catalog::InsertEncoded(const TableInfo& table, std::string_view body, boo
                                                      : tree.InsertUnique(key, body, &duplicate);
   if (duplicate) return Status::Error(2005, "Insert failed: primary key violation");
   if (!record) {
-    return Status::Error(2001, "Unable to create " + table.name + " due to an internal error");
+    return tree.damaged() ? Status::Error(2010, "The database file is damaged")
+                          : Status::Error(2009, "Unable to write the database file");
   }
   return {};
 }

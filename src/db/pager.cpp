@@ -133,6 +133,7 @@ bool Pager::Begin() {
     return false;
   }
   in_transaction_ = true;
+  began_ = true;
   chain_head_ = kNoPage;
   return true;
 }
@@ -235,6 +236,9 @@ bool Pager::Rollback() {
 }
 
 bool Pager::Close() {
+  // A session that never wrote (a read-only file, say) leaves the file as
+  // it found it.
+  if (!began_) return true;
   bool ok = Commit();
   return WriteHeaderWord(kHdrNextRecord, next_record_) && stream_->Flush() && ok;
 }

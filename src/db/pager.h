@@ -79,6 +79,7 @@ class Pager {
   uint32_t page_count_ = 0;
   uint32_t chain_head_ = kNoPage;
   bool in_transaction_ = false;
+  bool began_ = false;  // a transaction was begun in this session
   uint32_t sequence_ = 1;
   uint32_t next_record_ = 1;
   uint32_t directory_root_ = 0;

@@ -15,6 +15,11 @@ Status Damaged() {
   return Status::Error(2010, "The database file is damaged");
 }
 
+// A page could not be changed: damaged, or the file cannot be written.
+Status ChangeFailed(const Tree& tree) {
+  return tree.damaged() ? Damaged() : Status::Error(2009, "Unable to write the database file");
+}
+
 struct Bound {
   size_t table = 0;
   size_t column = 0;
@@ -612,7 +617,7 @@ Status RunDelete(Catalog& catalog, const DeleteStatement& remove) {
   if (!s.ok()) return s;
   Tree tree = catalog.TableTree(*table);
   for (const Match& m : matches) {
-    if (!tree.Delete(m.entry)) return Damaged();
+    if (!tree.Delete(m.entry)) return ChangeFailed(tree);
   }
   return {};
 }
@@ -693,7 +698,7 @@ Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
     }
   }
   for (const Match& m : matches) {
-    if (!tree.Delete(m.entry)) return Damaged();
+    if (!tree.Delete(m.entry)) return ChangeFailed(tree);
   }
   for (const std::string& body : bodies) {
     Status st = catalog.InsertEncoded(*table, body);

@@ -302,6 +302,7 @@ bool Tree::Contains(std::string_view key) {
 }
 
 bool Tree::Delete(const EntryRef& entry) {
+  if (!pager_->Get(entry.page)) damaged_ = true;
   uint8_t* p = pager_->GetForWrite(entry.page);
   if (!p) return false;
   uint8_t* e = p + kPageHeaderSize + entry.offset;

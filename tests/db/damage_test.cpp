@@ -52,6 +52,30 @@ TEST(FileStream, SetLengthAndTemporaryFiles) {
   EXPECT_FALSE(FileStream::Open(dir.File("missing"), FileStream::Mode::kReadWrite));
 }
 
+TEST(ReadOnlyFile, OpensQueriesAndClosesWithoutWriting) {
+  tess::test::TempDir dir;
+  std::string path = dir.File("ro.db");
+  Status s;
+  {
+    auto db = Database::Create(path, &s);
+    ASSERT_TRUE(db);
+    db->Execute("create table t (a integer)");
+    db->Execute("insert into t (a) values (1)");
+    db->Execute("delete from t where a = 1");
+    db->Execute("insert into t (a) values (2)");
+  }
+  auto stream = FileStream::Open(path, FileStream::Mode::kRead);
+  ASSERT_TRUE(stream);
+  auto db = Database::Open(std::move(stream), &s);
+  ASSERT_TRUE(db);
+  auto c = db->Select("select a from t");
+  ASSERT_TRUE(c);
+  EXPECT_EQ(RowsOf(*c), std::vector<std::string>{"2"});
+  db->Execute("insert into t (a) values (3)");
+  EXPECT_NE(db->ErrorCode(), 0);
+  EXPECT_TRUE(db->Close());
+}
+
 class DamageTest : public DbTest {
  protected:
   void SetUp() override {
