@@ -148,9 +148,27 @@ bool Pager::MarkModified(Page* p) {
   return true;
 }
 
+const std::vector<uint16_t>& Pager::EntryOffsets(uint32_t page) {
+  static const std::vector<uint16_t> kNone;
+  Page* p = Find(page);
+  if (!p) return kNone;
+  if (!p->offsets_valid) {
+    p->offsets.clear();
+    const uint8_t* area = p->data + kPageHeaderSize;
+    size_t used = be16(p->data + kPgUsed);
+    bool index = be32(p->data + kPgType) == kIndexPage;
+    for (size_t off = 0; off < used; off += be16(area + off)) {
+      if (!index || area[off + kEnState] == kLive) p->offsets.push_back(uint16_t(off));
+    }
+    p->offsets_valid = true;
+  }
+  return p->offsets;
+}
+
 uint8_t* Pager::GetForWrite(uint32_t page) {
   if (!Get(page)) return nullptr;
   Page* p = Find(page);
+  p->offsets_valid = false;
   return MarkModified(p) ? p->data : nullptr;
 }
 

@@ -39,6 +39,9 @@ class Pager {
   uint8_t* Get(uint32_t page);
   // As Get, and marks the page modified in the current transaction.
   uint8_t* GetForWrite(uint32_t page);
+  // Offsets of a loaded page's entries in its entry area (live links only
+  // on index pages), kept until the page is next fetched for writing.
+  const std::vector<uint16_t>& EntryOffsets(uint32_t page);
   // Appends a new, empty page of `type`, modified in the current transaction.
   uint32_t Allocate(uint32_t type);
 
@@ -63,6 +66,8 @@ class Pager {
     uint8_t data[kPageSize];
     uint32_t number = 0;
     bool dirty = false;
+    bool offsets_valid = false;
+    std::vector<uint16_t> offsets;
   };
   Page* Find(uint32_t page);
   Page* Load(uint32_t page);

@@ -92,15 +92,29 @@ int CompareValues(const ValueRef& a, const ValueRef& b) {
   }
 }
 
+namespace {
+
+// Integers of one column, the bulk of sort comparisons, without a call.
+inline int Compare(const ValueRef& a, const ValueRef& b) {
+  if (a.type == kInteger && b.type == kInteger && a.bytes.size() == 4 && b.bytes.size() == 4) {
+    int32_t x = int32_t(le32(reinterpret_cast<const uint8_t*>(a.bytes.data())));
+    int32_t y = int32_t(le32(reinterpret_cast<const uint8_t*>(b.bytes.data())));
+    return (x > y) - (x < y);
+  }
+  return CompareValues(a, b);
+}
+
+}  // namespace
+
 int CompareRows(const ValueRef* a, const ValueRef* b, size_t columns,
                 const std::vector<SortKey>& keys) {
   for (const SortKey& k : keys) {
     if (k.column >= columns) continue;
-    int c = CompareValues(a[k.column], b[k.column]);
+    int c = Compare(a[k.column], b[k.column]);
     if (c) return k.descending ? -c : c;
   }
   for (size_t i = 0; i < columns; ++i) {
-    int c = CompareValues(a[i], b[i]);
+    int c = Compare(a[i], b[i]);
     if (c) return c;
   }
   return 0;

@@ -79,12 +79,9 @@ bool Tree::Descend(std::string_view key, Bound bound, std::vector<TreeStep>* pat
     const uint8_t* area = d + kPageHeaderSize;
     size_t used = be16(d + kPgUsed);
     bool index = be32(d + kPgType) == kIndexPage;
-    // Entries are variable-length: list their offsets, then binary-search,
+    // Entries are variable-length: take their offsets, then binary-search,
     // deriving only the keys the search looks at.
-    offsets_.clear();
-    for (size_t off = 0; off < used; off += be16(area + off)) {
-      if (!index || area[off + kEnState] == kLive) offsets_.push_back(off);
-    }
+    const std::vector<uint16_t>& offsets_ = pager_->EntryOffsets(page);
     auto passes = [&](size_t i) {
       const uint8_t* e = area + offsets_[i];
       size_t len = be16(e);
@@ -246,6 +243,7 @@ uint32_t Tree::InsertUnique(std::string_view key, std::string_view body, bool* d
   // Equal keys sit just before the insertion offset. Only when they reach
   // back to the start of the leaf can one hide in an earlier leaf.
   const uint8_t* d = pager_->Get(path.back().page);
+  const std::vector<uint16_t>& offsets_ = pager_->EntryOffsets(path.back().page);
   size_t at = 0;
   while (at < offsets_.size() && offsets_[at] < path.back().offset) ++at;
   bool reached_start = true;

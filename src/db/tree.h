@@ -103,7 +103,6 @@ class Tree {
   Pager* pager_;
   uint32_t root_;
   KeyOf key_of_;
-  std::vector<size_t> offsets_;
   bool damaged_ = false;
 };
 
