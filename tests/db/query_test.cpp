@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include "db/collation.h"
 #include "db/rows.h"
@@ -171,12 +173,18 @@ TEST_F(QueryTest, SortLargerThanTheRunBudgetSpillsAndMatches) {
     ASSERT_TRUE(db_->InsertRecord("big", {{"id", std::to_string(i)}, {"name", name}}));
   }
   int streams = 0;
+  tess::test::TempDir temp;
   db_->set_temp_streams([&]() -> std::unique_ptr<ByteStream> {
     ++streams;
-    return FileStream::CreateTemp();
+    setenv("TMPDIR", temp.path().c_str(), 1);
+    auto f = FileStream::CreateTemp();
+    unsetenv("TMPDIR");
+    return f;
   });
   std::vector<std::string> spilled = Rows("select name, id from big order by name desc, id");
   EXPECT_GT(streams, 2);
+  // The cursor is gone, and with it every temporary file.
+  EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
   ASSERT_EQ(spilled.size(), 5000u);
   // The same order as sorting in memory with the same comparison.
   Sorter in_memory({{0, true}, {1, false}}, 2, nullptr, size_t(1) << 30);
