@@ -287,18 +287,26 @@ int SetROP2(HDC dc, int mode) {
   return std::exchange(dc->state.rop2, mode);
 }
 
+namespace {
+// Origins stay within +-2^30, so adding one to any 32-bit coordinate in
+// 64 bits, or to a surface position in 32, cannot overflow.
+LONG Bounded(int64_t v) {
+  return LONG(std::clamp<int64_t>(v, -(1 << 30), 1 << 30));
+}
+}  // namespace
+
 BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* old) {
   if (!IsLiveDC(dc)) return 0;
   if (old) *old = dc->state.viewport;
-  dc->state.viewport = {x, y};
+  dc->state.viewport = {Bounded(x), Bounded(y)};
   return 1;
 }
 
 BOOL OffsetViewportOrgEx(HDC dc, int dx, int dy, POINT* old) {
   if (!IsLiveDC(dc)) return 0;
   if (old) *old = dc->state.viewport;
-  dc->state.viewport.x += dx;
-  dc->state.viewport.y += dy;
+  dc->state.viewport.x = Bounded(int64_t(dc->state.viewport.x) + dx);
+  dc->state.viewport.y = Bounded(int64_t(dc->state.viewport.y) + dy);
   return 1;
 }
 
@@ -308,8 +316,11 @@ int ClipResult(HDC dc) {
   return r.Empty() ? NULLREGION : r.rects().size() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 RECT ToDevice(HDC dc, int l, int t, int r, int b) {
-  int dx = dc->base.x + dc->state.viewport.x, dy = dc->base.y + dc->state.viewport.y;
-  return {std::min(l, r) + dx, std::min(t, b) + dy, std::max(l, r) + dx, std::max(t, b) + dy};
+  int64_t dx = int64_t(dc->base.x) + dc->state.viewport.x;
+  int64_t dy = int64_t(dc->base.y) + dc->state.viewport.y;
+  auto sat = [](int64_t v) { return LONG(std::clamp<int64_t>(v, -(1 << 30), 1 << 30)); };
+  return {sat(std::min(l, r) + dx), sat(std::min(t, b) + dy), sat(std::max(l, r) + dx),
+          sat(std::max(t, b) + dy)};
 }
 }  // namespace
 

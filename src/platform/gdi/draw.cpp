@@ -148,8 +148,8 @@ void FillPolygon(Target& t, const POINT* pts, int n, COLORREF color, int mode) {
   for (int i = 0; i < n; ++i) {
     const POINT& a = pts[i];
     const POINT& b = pts[(i + 1) % n];
-    double ax = double(Clamp(a.x + t.dx)), ay = double(Clamp(a.y + t.dy));
-    double bx = double(Clamp(b.x + t.dx)), by = double(Clamp(b.y + t.dy));
+    double ax = double(Clamp(int64_t(a.x) + t.dx)), ay = double(Clamp(int64_t(a.y) + t.dy));
+    double bx = double(Clamp(int64_t(b.x) + t.dx)), by = double(Clamp(int64_t(b.y) + t.dy));
     top = std::min({top, ay, by});
     bottom = std::max({bottom, ay, by});
     if (ay == by) continue;
@@ -280,7 +280,9 @@ int FrameRect(HDC dc, const RECT* r, HBRUSH brush) {
 
 BOOL InvertRect(HDC dc, const RECT* r) {
   if (!r) return 0;
-  return PatBlt(dc, r->left, r->top, r->right - r->left, r->bottom - r->top, DSTINVERT);
+  auto extent = [](int64_t v) { return int(std::clamp<int64_t>(v, -(1 << 30), 1 << 30)); };
+  return PatBlt(dc, r->left, r->top, extent(int64_t(r->right) - r->left),
+                extent(int64_t(r->bottom) - r->top), DSTINVERT);
 }
 
 BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {

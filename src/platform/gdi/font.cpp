@@ -1,4 +1,5 @@
-// Font matching and FreeType rasterisation; see font.h.
+// Font matching and FreeType rasterisation; see font.h. Both caches are
+// bounded: faces by count, glyphs by bytes.
 #include "platform/gdi/font.h"
 
 #include <ft2build.h>
@@ -126,6 +127,12 @@ class FreeTypeFace : public FontFace {
     std::lock_guard lock(FtLock());
     auto it = cache_.find(cp);
     if (it != cache_.end()) return it->second;
+    // Bounded, so hostile text and sizes cannot exhaust memory. Callers hold
+    // one glyph at a time, so dropping the others here is safe.
+    if (cacheBytes_ > kCacheBytes) {
+      cache_.clear();
+      cacheBytes_ = 0;
+    }
     Glyph& g = cache_[cp];
     if (fakeItalic_) {
       FT_Matrix shear{0x10000, 0x3000, 0, 0x10000};
@@ -151,6 +158,7 @@ class FreeTypeFace : public FontFace {
       }
     }
     if (fakeItalic_) FT_Set_Transform(face_, nullptr, nullptr);
+    cacheBytes_ += g.bits.size() + sizeof(Glyph) + 16;
     return g;
   }
 
@@ -159,6 +167,8 @@ class FreeTypeFace : public FontFace {
   bool fakeBold_, fakeItalic_;
   int ppem_ = 1;
   std::unordered_map<uint32_t, Glyph> cache_;
+  size_t cacheBytes_ = 0;
+  static constexpr size_t kCacheBytes = size_t(8) << 20;
 };
 
 // Without any font file text still measures: boxes of a fixed size.
@@ -214,6 +224,11 @@ std::shared_ptr<FontFace> FontFace::Get(const LOGFONT& lf) {
                     (italic ? "i" : "") + (lf.lfUnderline ? "u" : "") + (lf.lfStrikeOut ? "s" : "");
   std::lock_guard lock(m);
   if (auto it = faces.find(key); it != faces.end()) return it->second;
+  if (faces.size() >= 64) {
+    // Faces no font object holds any more go first.
+    for (auto it = faces.begin(); it != faces.end();)
+      it = it->second.use_count() == 1 ? faces.erase(it) : std::next(it);
+  }
   std::shared_ptr<FontFace> result;
   FT_Face ft = nullptr;
   {
