@@ -24,6 +24,11 @@ typedef struct TessString {
 /* Objects are opaque to plug-ins and images beyond their address. */
 typedef struct TessObject TessObject;
 
+/* Arrays are opaque beyond their address; the code that creates one owns it
+   and disposes of it. A boolean array's block may move when it is resized. */
+typedef struct TessArray TessArray;
+typedef struct TessBoolArray TessBoolArray;
+
 #ifdef __cplusplus
 }
 #endif

@@ -34,6 +34,16 @@ void HeapFree(void* block, size_t size) {
   g_bytesInUse.fetch_sub(size, std::memory_order_relaxed);
 }
 
+void* HeapResize(void* block, size_t oldSize, size_t newSize) {
+  if (!block) return HeapAllocate(newSize);
+  void* moved = std::realloc(block, newSize == 0 ? 1 : newSize);
+  if (!moved) OutOfMemory();
+  if (newSize > oldSize) std::memset(static_cast<uint8_t*>(moved) + oldSize, 0, newSize - oldSize);
+  g_bytesInUse.fetch_add(newSize, std::memory_order_relaxed);
+  g_bytesInUse.fetch_sub(oldSize, std::memory_order_relaxed);
+  return moved;
+}
+
 size_t HeapBytesInUse() {
   return g_bytesInUse.load(std::memory_order_relaxed);
 }
