@@ -19,7 +19,8 @@ namespace tess::db {
 
 struct ResultColumn {
   std::string name;
-  uint8_t type = 0;  // declared type code
+  uint8_t type = 0;   // declared type code
+  std::string table;  // the table a plain column comes from; empty otherwise
 };
 
 class Cursor {
@@ -28,6 +29,7 @@ class Cursor {
 
   size_t ColumnCount() const { return columns_.size(); }
   const std::string& ColumnName(size_t column) const { return columns_[column].name; }
+  const std::string& ColumnTable(size_t column) const { return columns_[column].table; }
   uint8_t ColumnType(size_t column) const { return columns_[column].type; }
   size_t RecordCount() const { return rows_->size(); }
 

@@ -148,7 +148,8 @@ std::unique_ptr<Cursor> Database::TableSchema() {
     AppendValue(&row, kText, t.name);
     rows->Add(row);
   }
-  return std::make_unique<Cursor>(std::vector<ResultColumn>{{"TableName", kText}}, std::move(rows));
+  return std::make_unique<Cursor>(std::vector<ResultColumn>{{"TableName", kText, {}}},
+                                  std::move(rows));
 }
 
 std::unique_ptr<Cursor> Database::FieldSchema(const std::string& table) {
@@ -176,11 +177,11 @@ std::unique_ptr<Cursor> Database::FieldSchema(const std::string& table) {
     integer(t->columns[c].length);
     rows->Add(row);
   }
-  return std::make_unique<Cursor>(std::vector<ResultColumn>{{"ColumnName", kText},
-                                                            {"FieldType", kInteger},
-                                                            {"IsPrimary", kBoolean},
-                                                            {"NotNull", kBoolean},
-                                                            {"Length", kInteger}},
+  return std::make_unique<Cursor>(std::vector<ResultColumn>{{"ColumnName", kText, {}},
+                                                            {"FieldType", kInteger, {}},
+                                                            {"IsPrimary", kBoolean, {}},
+                                                            {"NotNull", kBoolean, {}},
+                                                            {"Length", kInteger, {}}},
                                   std::move(rows));
 }
 

@@ -459,7 +459,7 @@ std::unique_ptr<Cursor> RunSelect(Catalog& catalog, const SelectStatement& selec
         matched = true;
         for (size_t c = 0; c < tables[t]->columns.size(); ++c) {
           OutputColumn o;
-          o.result = {tables[t]->columns[c].name, tables[t]->types[c]};
+          o.result = {tables[t]->columns[c].name, tables[t]->types[c], tables[t]->name};
           o.source = {t, c, tables[t]->types[c]};
           out.push_back(o);
         }
@@ -476,11 +476,12 @@ std::unique_ptr<Cursor> RunSelect(Catalog& catalog, const SelectStatement& selec
       o.aggregate = true;
       o.function = item.function;
       o.has_source = item.function != kAggCount;
-      o.result = {item.label, uint8_t(item.function == kAggCount ? kInteger : kDouble)};
+      o.result = {item.label, uint8_t(item.function == kAggCount ? kInteger : kDouble), {}};
       if (o.has_source && resolver.Find(item.column, &o.source, status) != 0) return nullptr;
     } else {
       if (resolver.Find(item.column, &o.source, status) != 0) return nullptr;
-      o.result = {tables[o.source.table]->columns[o.source.column].name, o.source.type};
+      o.result = {tables[o.source.table]->columns[o.source.column].name, o.source.type,
+                  tables[o.source.table]->name};
     }
     out.push_back(o);
   }

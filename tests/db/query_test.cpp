@@ -142,6 +142,7 @@ TEST_F(QueryTest, CursorMovesAndReportsColumns) {
   EXPECT_TRUE(c->Bof());
   EXPECT_EQ(c->ColumnCount(), 2u);
   EXPECT_EQ(c->ColumnName(1), "name");
+  EXPECT_EQ(c->ColumnTable(1), "p");
   EXPECT_EQ(c->ColumnType(0), kInteger);
   EXPECT_EQ(c->RecordCount(), 2u);
   EXPECT_TRUE(c->MoveLast());
