@@ -126,9 +126,11 @@ void CutLevel(GrowableList* list, int32_t at, int32_t level, int32_t dimensions,
 // A one-dimensional list made exactly upper bound + 1 long.
 void MakeComplete(TessArray* array, ElementType type) {
   int64_t length = LengthFor(array->upperBounds[0]);
+  // A list already complete keeps its spare capacity, so a run of appends
+  // grows by the growth step instead of reallocating every time.
   if (array->list.count > length) {
     CutList(&array->list, length, 0, type);
-  } else {
+  } else if (array->list.count < length) {
     ListSetCount(&array->list, length);
   }
 }

@@ -180,6 +180,17 @@ TEST_F(ArraysTest, InsertAppendAndRemoveKeepTheUpperBound) {
   EXPECT_EQ(Ints(a), (std::vector<int32_t>{5, 0, 0, 40, 50}));
   RuntimeDisposeIntArray(a);
 
+  TessArray* run = OneDimensional(-1);
+  std::vector<int32_t> capacities;
+  for (int32_t i = 0; i < 120; ++i) {
+    RuntimeIntArrayAppend(run, i);
+    if (capacities.empty() || capacities.back() != run->list.capacity) {
+      capacities.push_back(run->list.capacity);
+    }
+  }
+  EXPECT_EQ(capacities, (std::vector<int32_t>{16, 48, 112, 240})) << "appends grow by the step";
+  RuntimeDisposeIntArray(run);
+
   TessArray* one = OneDimensional(0);
   RuntimeIntArrayRemove(one, 0);
   EXPECT_EQ(RuntimeUBound(one), -1);
