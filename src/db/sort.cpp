@@ -5,6 +5,9 @@
 #include <cstring>
 
 #include "base/byte_order.h"
+#include "db/collation.h"
+#include "db/format.h"
+#include "db/record.h"
 
 namespace tess::db {
 namespace {
@@ -86,6 +89,39 @@ class StreamRows final : public RowSet {
   BlockReader row_reader_, position_reader_;
 };
 
+// Zero for null (and for types without a prefix: then every row ties);
+// otherwise ordered like CompareValues for values of one type.
+uint64_t Prefix(const ValueRef& v) {
+  auto* p = reinterpret_cast<const uint8_t*>(v.bytes.data());
+  switch (v.type) {
+    case kSmallInt:
+      return v.bytes.size() == 2 ? uint64_t(int64_t(int16_t(le16(p)))) + (uint64_t(1) << 63) : 0;
+    case kInteger:
+      return v.bytes.size() == 4 ? uint64_t(int64_t(int32_t(le32(p)))) + (uint64_t(1) << 63) : 0;
+    case kDouble:
+    case kFloat: {
+      double d;
+      if (!NativeNumber(v.type, v.bytes, &d)) return 0;
+      if (d != d) return ~uint64_t(0);
+      if (d == 0) d = 0;  // -0 and +0 compare equal
+      uint64_t bits;
+      std::memcpy(&bits, &d, 8);
+      return (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63);
+    }
+    case kText:
+    case kLongText: {
+      // Seven weights and a marker byte keep 0 free for null.
+      uint64_t x = 1;
+      for (size_t i = 0; i < 7; ++i) {
+        x = (x << 8) | (i < v.bytes.size() ? kCollationWeights[p[i]] : 0);
+      }
+      return x;
+    }
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
 
 bool MemoryRows::Row(size_t index, std::string_view* row) {
@@ -123,11 +159,36 @@ bool Sorter::SortRun(std::vector<size_t>* order) {
     }
     std::copy(one.begin(), one.end(), flat.begin() + long(i * columns_));
   }
-  order->resize(n);
-  for (size_t i = 0; i < n; ++i) (*order)[i] = i;
-  std::stable_sort(order->begin(), order->end(), [&](size_t a, size_t b) {
-    return CompareRows(&flat[a * columns_], &flat[b * columns_], columns_, keys_) < 0;
+  // Most comparisons are settled by an order-preserving 64-bit prefix of
+  // the first key; equal prefixes fall back to the full row comparison.
+  struct Item {
+    uint64_t prefix;
+    size_t index;
+  };
+  std::vector<Item> items(n);
+  bool descending = !keys_.empty() && keys_[0].descending;
+  for (size_t i = 0; i < n; ++i) {
+    items[i] = {keys_.empty() ? 0 : Prefix(flat[i * columns_ + keys_[0].column]), i};
+  }
+  if (!keys_.empty()) {
+    // A prefix only orders values of one type.
+    uint8_t type = 0;
+    for (size_t i = 0; i < n; ++i) {
+      uint8_t t = flat[i * columns_ + keys_[0].column].type;
+      if (t == kNull) continue;
+      if (type && t != type) {
+        for (Item& it : items) it.prefix = 0;
+        break;
+      }
+      type = t;
+    }
+  }
+  std::stable_sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+    if (a.prefix != b.prefix) return descending ? a.prefix > b.prefix : a.prefix < b.prefix;
+    return CompareRows(&flat[a.index * columns_], &flat[b.index * columns_], columns_, keys_) < 0;
   });
+  order->resize(n);
+  for (size_t i = 0; i < n; ++i) (*order)[i] = items[i].index;
   return true;
 }
 

@@ -211,6 +211,10 @@ TEST_F(SqliteDiffTest, OrderByWithTheCollation) {
              "SELECT name, id FROM t ORDER BY name COLLATE TESS, id");
   ExpectSame("select name, qty, id from t order by name desc, qty",
              "SELECT name, qty, id FROM t ORDER BY name COLLATE TESS DESC, qty, id");
+  ExpectSame("select score, id from t order by score desc",
+             "SELECT score, id FROM t ORDER BY score DESC, id");
+  ExpectSame("select qty, id from t where qty < 3 order by qty, id desc",
+             "SELECT qty, id FROM t WHERE qty < 3 ORDER BY qty, id DESC");
   ExpectSame("select qty, score, name from t where qty > 0 order by qty desc, 2",
              "SELECT qty, score, name FROM t WHERE qty > 0 ORDER BY qty DESC, score, "
              "name COLLATE TESS");
