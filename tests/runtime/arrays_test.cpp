@@ -367,6 +367,31 @@ TEST_F(ArraysTest, ThreeDimensionalStringsRedimAtAnInnerLevel) {
   RuntimeDisposeStringArray(a);
 }
 
+TEST_F(ArraysTest, RedimOfTheFirstDimensionReleasesWholeRowsOfObjects) {
+  TessObject* o = CreateObject(Exceptions().runtimeException);
+  TessArray* a = RuntimeCreateArray();
+  RuntimeArrayCreateAddIndex(a, 0, 3);
+  RuntimeArrayCreateAddIndex(a, 0, 1);
+  for (int32_t i : {0, 2, 3}) {
+    RuntimeArrayStartWriteAccess(a, i);
+    RuntimeWriteObjectArray(a, 1, o);
+  }
+  EXPECT_EQ(Header(o)->refCount, 4);
+  RuntimeArrayStartReadAccess(a, 2);
+  TessObject* read = RuntimeReadObjectArray(a, 1);
+  EXPECT_EQ(read, o);
+  RuntimeUnlockObject(read);
+  const size_t before = HeapBytesInUse();
+  RuntimeRedimObjectArrayLevel(a, 0, 1);
+  EXPECT_EQ(Header(o)->refCount, 2) << "rows 2 and 3 went with their objects";
+  EXPECT_LT(HeapBytesInUse(), before) << "and their lists were freed";
+  RuntimeArrayStartReadAccess(a, 0);
+  EXPECT_EQ(RuntimeReadObjectArray(a, 0), nullptr);
+  RuntimeDisposeObjectArray(a);
+  EXPECT_EQ(Header(o)->refCount, 1);
+  RuntimeUnlockObject(o);
+}
+
 TEST_F(ArraysTest, SortsNumbersAscending) {
   struct Case {
     std::vector<int32_t> in;
