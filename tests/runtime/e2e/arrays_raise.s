@@ -1,0 +1,91 @@
+# Array entries raising OutOfBoundsException into real compiled frames: the
+# handler takes it and the array is left as it was. Class 0 is
+# OutOfBoundsException (arrays_raise.desc).
+	.include "tessera/tessera.inc"
+	.text
+
+	.macro REPORT_AND_RELEASE text
+	pushl	-4(%ebp)
+	pushl	$\text
+	call	report_class
+	addl	$8, %esp
+	pushl	-4(%ebp)
+	call	RuntimeUnlockObject
+	addl	$4, %esp
+	movl	$0, -4(%ebp)
+	.endm
+
+# Reading element 10 of an array whose upper bound is 9.
+TESS_ROUTINE scenario_read, 8
+	call	make_array
+	movl	%eax, -8(%ebp)
+	pushl	$10
+	pushl	%eax
+	TESS_CALL RuntimeDirectReadIntArray
+	addl	$8, %esp
+	pushl	$missed_text
+	call	say
+	addl	$4, %esp
+	jmp	1f
+TESS_CATCH read_caught, 8
+	REPORT_AND_RELEASE read_text
+1:
+	pushl	-8(%ebp)
+	call	check_array
+	addl	$4, %esp
+TESS_END
+	TESS_HANDLER 0, read_caught
+	TESS_TRAILER_END
+
+# Writing A(1, 5) of a 2 x 5 matrix: the second index is one too far.
+TESS_ROUTINE scenario_matrix, 8
+	call	make_matrix
+	movl	%eax, -8(%ebp)
+	pushl	$1
+	pushl	%eax
+	TESS_CALL RuntimeArrayStartWriteAccess
+	addl	$8, %esp
+	pushl	$99
+	pushl	$5
+	pushl	-8(%ebp)
+	TESS_CALL RuntimeWriteIntArray
+	addl	$12, %esp
+	pushl	$missed_text
+	call	say
+	addl	$4, %esp
+	jmp	1f
+TESS_CATCH matrix_caught, 8
+	REPORT_AND_RELEASE matrix_text
+1:
+	pushl	-8(%ebp)
+	call	check_matrix
+	addl	$4, %esp
+TESS_END
+	TESS_HANDLER 0, matrix_caught
+	TESS_TRAILER_END
+
+# Callee-saved registers are not restored by a handler; these wrappers are.
+	.macro GUARDED name
+	.globl	guarded_\name
+guarded_\name:
+	pushl	%ebp
+	movl	%esp, %ebp
+	pushl	%ebx
+	pushl	%esi
+	pushl	%edi
+	call	scenario_\name
+	movl	-4(%ebp), %ebx
+	movl	-8(%ebp), %esi
+	movl	-12(%ebp), %edi
+	leave
+	ret
+	.endm
+	GUARDED read
+	GUARDED matrix
+
+	.section .rodata
+read_text:	.asciz "direct read raised"
+matrix_text:	.asciz "matrix write raised"
+missed_text:	.asciz "NOT RAISED"
+
+	.section .note.GNU-stack, "", @progbits
