@@ -30,16 +30,19 @@ void TellApplication(bool active) {
 }
 
 void Activate(Window* w, UINT how) {
+  // Handlers may destroy any window while this runs: keep handles and look
+  // windows up again after every message.
   HWND oldHandle = g_active;
-  Window* old = Lookup(oldHandle);
   HWND newHandle = w ? w->handle : nullptr;
-  if (old) {
+  if (Window* old = Lookup(oldHandle)) {
     Call(old, WM_NCACTIVATE, 0, 0);
-    Call(old, WM_ACTIVATE, MAKELPARAM(WA_INACTIVE, (old->style & WS_MINIMIZE) ? 1 : 0),
-         reinterpret_cast<LPARAM>(newHandle));
+    if ((old = Lookup(oldHandle)))
+      Call(old, WM_ACTIVATE, MAKELPARAM(WA_INACTIVE, (old->style & WS_MINIMIZE) ? 1 : 0),
+           reinterpret_cast<LPARAM>(newHandle));
   }
+  if (newHandle && !Lookup(newHandle)) newHandle = nullptr;
   g_active = newHandle;
-  if (!w) {
+  if (!newHandle) {
     if (g_appActive) {
       g_appActive = false;
       TellApplication(false);
@@ -51,13 +54,14 @@ void Activate(Window* w, UINT how) {
     g_appActive = true;
     TellApplication(true);
   }
-  if (!Lookup(newHandle) || g_active != newHandle) return;
+  if (!(w = Lookup(newHandle)) || g_active != newHandle) return;
   MoveToFront(w);
   Call(w, WM_NCACTIVATE, 1, 0);
+  if (!(w = Lookup(newHandle)) || g_active != newHandle) return;
   Call(w, WM_ACTIVATE, MAKELPARAM(how, (w->style & WS_MINIMIZE) ? 1 : 0),
        reinterpret_cast<LPARAM>(oldHandle));
-  if (g_active == newHandle && Lookup(newHandle) && g_focus != newHandle &&
-      !IsChild(newHandle, g_focus))
+  if (!(w = Lookup(newHandle)) || g_active != newHandle) return;
+  if (g_focus != newHandle && !IsChild(newHandle, g_focus))
     SetFocus((w->style & WS_MINIMIZE) ? nullptr : newHandle);
 }
 
@@ -149,10 +153,11 @@ HWND SetFocus(HWND hwnd) {
   if (hwnd) {
     w = Lookup(hwnd);
     if (!w || w->desktop) return nullptr;
-    Window* top = TopLevelOf(w);
-    if (g_active != top->handle) {
-      Activate(top, WA_ACTIVE);
-      if (g_active != top->handle || !Lookup(hwnd)) return nullptr;
+    HWND top = TopLevelOf(w)->handle;
+    if (g_active != top) {
+      // Handlers may destroy windows while activation runs: handles only.
+      Activate(TopLevelOf(w), WA_ACTIVE);
+      if (g_active != top || !(w = Lookup(hwnd))) return nullptr;
     }
   }
   HWND old = g_focus;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <thread>
 #include <unordered_map>
@@ -351,21 +352,30 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
 
 namespace {
 
-void SendDestroy(Window* w) {
-  Call(w, WM_DESTROY, 0, 0);
-  // Children may be destroyed by the handler; walk a snapshot of handles.
+// Both walks go by handle: a handler may destroy an ancestor meanwhile,
+// which takes this whole tree with it.
+void SendDestroy(HWND h) {
+  Window* w = Lookup(h);
+  if (!w) return;
+  if (!w->destroySent) {
+    w->destroySent = true;
+    Call(w, WM_DESTROY, 0, 0);
+    if (!(w = Lookup(h))) return;
+  }
   std::vector<HWND> kids;
   for (Window* c : w->children) kids.push_back(c->handle);
-  for (HWND k : kids)
-    if (Window* c = Lookup(k)) SendDestroy(c);
+  for (HWND k : kids) SendDestroy(k);
 }
 
-void FreeTree(Window* w) {
+void FreeTree(HWND h) {
+  Window* w = Lookup(h);
+  if (!w) return;
   std::vector<HWND> kids;
   for (Window* c : w->children) kids.push_back(c->handle);
-  for (HWND k : kids)
-    if (Window* c = Lookup(k)) FreeTree(c);
+  for (HWND k : kids) FreeTree(k);
+  if (!(w = Lookup(h))) return;
   Call(w, WM_NCDESTROY, 0, 0);
+  if (!(w = Lookup(h))) return;
   KillWindowTimers(w);
   ReleaseWindowDCs(w);
   ForgetWindow(w);
@@ -375,7 +385,7 @@ void FreeTree(Window* w) {
     sib.erase(std::remove(sib.begin(), sib.end(), w), sib.end());
   }
   std::lock_guard lock(StateLock());
-  Table().erase(uintptr_t(w->handle));
+  Table().erase(uintptr_t(h));
 }
 
 }  // namespace
@@ -392,7 +402,13 @@ BOOL DestroyWindow(HWND hwnd) {
     return 0;
   }
   if (w->destroying) return 1;
-  w->destroying = true;
+  // The whole tree is marked first: a handler destroying one of these
+  // windows again while the teardown runs finds it already going.
+  std::function<void(Window*)> mark = [&](Window* x) {
+    x->destroying = true;
+    for (Window* c : x->children) mark(c);
+  };
+  mark(w);
   if (w->child() && !(w->exStyle & WS_EX_NOPARENTNOTIFY))
     Call(w->parent, WM_PARENTNOTIFY, MAKELPARAM(WM_DESTROY, w->id), reinterpret_cast<LPARAM>(hwnd));
   if (!Lookup(hwnd)) return 1;
@@ -406,10 +422,11 @@ BOOL DestroyWindow(HWND hwnd) {
   for (Window* t : Desktop()->children)
     if (t->owner == hwnd) owned.push_back(t->handle);
   for (HWND o : owned) DestroyWindow(o);
+  if (!(w = Lookup(hwnd))) return 1;
   LoseFocusWithin(w);
   if (GetCapture() && (GetCapture() == hwnd || IsChild(hwnd, GetCapture()))) ReleaseCapture();
-  SendDestroy(w);
-  FreeTree(w);
+  SendDestroy(hwnd);
+  FreeTree(hwnd);
   return 1;
 }
 

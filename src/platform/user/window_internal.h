@@ -57,6 +57,7 @@ struct Window {
   bool erase = false;
   bool internalPaint = false;
   bool destroying = false;
+  bool destroySent = false;
   bool desktop = false;
   std::unique_ptr<gdi::Surface> backing;  // top-level windows: the whole window
   // Live contexts drawing on this window; their visible parts are
