@@ -295,3 +295,21 @@ TEST_F(WindowMessages, CreateReturningMinusOneDestroysTheWindow) {
 
 }  // namespace
 }  // namespace tess::test
+
+namespace tess::test {
+namespace {
+
+TEST(Reparenting, MovesAWindowButNeverUnderItself) {
+  HWND a = Make("A", WS_POPUP);
+  HWND b = Make("B", WS_POPUP);
+  HWND c = Make("C", WS_CHILD, b, 0, 0, 10, 10);
+  EXPECT_EQ(SetParent(b, a), GetDesktopWindow());
+  EXPECT_EQ(SetParent(a, c), nullptr);  // c is under b, which is now under a
+  EXPECT_EQ(SetParent(a, a), nullptr);
+  EXPECT_EQ(GetAncestor(c, GA_ROOT), a);
+  DestroyWindow(a);
+  EXPECT_FALSE(IsWindow(c));
+}
+
+}  // namespace
+}  // namespace tess::test

@@ -478,7 +478,11 @@ HWND GetParent(HWND hwnd) {
 HWND SetParent(HWND hwnd, HWND parentHandle) {
   Window* w = Lookup(hwnd);
   Window* p = parentHandle ? Lookup(parentHandle) : Desktop();
-  if (!w || !p || w->desktop || p == w || IsChild(hwnd, parentHandle)) return nullptr;
+  if (!w || !p || w->desktop) return nullptr;
+  // A window cannot go under itself or its own descendants, whatever their
+  // styles: the parent chain must stay a tree.
+  for (Window* a = p; a; a = a->parent)
+    if (a == w) return nullptr;
   Window* old = w->parent;
   bool wasVisible = w->visible();
   if (wasVisible) ShowWindow(hwnd, SW_HIDE);
