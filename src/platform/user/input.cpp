@@ -219,7 +219,9 @@ void ConvertMouse(const RawEvent& e) {
   } else {
     target = Lookup(WindowFromPoint(e.pt));
     while (target && !target->desktop) {
-      hit = int(SendMessage(target->handle, WM_NCHITTEST, 0, MAKELPARAM(e.pt.x, e.pt.y)));
+      HWND asked = target->handle;
+      hit = int(SendMessage(asked, WM_NCHITTEST, 0, MAKELPARAM(e.pt.x, e.pt.y)));
+      if (!(target = Lookup(asked))) break;  // gone while answering
       if (hit != HTTRANSPARENT || !target->child()) break;
       target = target->parent;
     }

@@ -338,10 +338,12 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
   if (!Lookup(hwnd)) return nullptr;
   Call(w, WM_SIZE, SIZE_RESTORED,
        MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
+  if (!(w = Lookup(hwnd))) return nullptr;
   Call(w, WM_MOVE, 0, MAKELPARAM(w->client.left, w->client.top));
-  if (!Lookup(hwnd)) return nullptr;
-  if (w->child() && !(exStyle & WS_EX_NOPARENTNOTIFY))
-    Call(parent, WM_PARENTNOTIFY, MAKELPARAM(WM_CREATE, w->id), reinterpret_cast<LPARAM>(hwnd));
+  if (!(w = Lookup(hwnd))) return nullptr;
+  // The parent as it is now: handlers may have moved or destroyed things.
+  if (w->child() && !(exStyle & WS_EX_NOPARENTNOTIFY) && !w->parent->desktop)
+    Call(w->parent, WM_PARENTNOTIFY, MAKELPARAM(WM_CREATE, w->id), reinterpret_cast<LPARAM>(hwnd));
   if ((style & WS_VISIBLE) && Lookup(hwnd)) {
     ShowWindow(hwnd, (style & WS_MAXIMIZE)   ? SW_MAXIMIZE
                      : (style & WS_MINIMIZE) ? SW_MINIMIZE
@@ -483,9 +485,19 @@ HWND SetParent(HWND hwnd, HWND parentHandle) {
   // styles: the parent chain must stay a tree.
   for (Window* a = p; a; a = a->parent)
     if (a == w) return nullptr;
-  Window* old = w->parent;
   bool wasVisible = w->visible();
-  if (wasVisible) ShowWindow(hwnd, SW_HIDE);
+  if (wasVisible) {
+    ShowWindow(hwnd, SW_HIDE);
+    // Hiding ran handlers: both windows must still be there, and the
+    // move must still keep the tree a tree.
+    w = Lookup(hwnd);
+    p = parentHandle ? Lookup(parentHandle) : Desktop();
+    if (!w || !p) return nullptr;
+    for (Window* a = p; a; a = a->parent)
+      if (a == w) return nullptr;
+  }
+  Window* old = w->parent;
+  HWND oldHandle = old->handle;
   auto& sib = old->children;
   sib.erase(std::remove(sib.begin(), sib.end(), w), sib.end());
   w->parent = p;
@@ -494,7 +506,7 @@ HWND SetParent(HWND hwnd, HWND parentHandle) {
   if (!p->desktop) w->backing.reset();
   RefreshDCs(TopLevelOf(w));
   if (wasVisible) ShowWindow(hwnd, SW_SHOWNA);
-  return old->handle;
+  return oldHandle;
 }
 
 HWND GetAncestor(HWND hwnd, UINT flags) {
