@@ -187,3 +187,16 @@ TESS_ENTRY(TessBoolArray*, RuntimeFastBooleanArrayAppend, (TessBoolArray * array
 TESS_ENTRY(TessBoolArray*, RuntimeFastBooleanArrayInsert, (TessBoolArray * array, int32_t index, int32_t value))
 TESS_ENTRY(TessBoolArray*, RuntimeFastBooleanArrayRemove, (TessBoolArray * array, int32_t index))
 TESS_ENTRY(void, RuntimeDisposeFastBooleanArray, (TessBoolArray * array))
+
+/* Number formatting */
+
+/* Variant: boxing creates a new Variant (count 1); unboxing a nil variant
+   raises NilObjectException, an undefined conversion typeMismatchException. */
+
+/* Dictionary and Collection */
+
+/* Date */
+
+/* MemoryBlock */
+
+/* Text encodings */

@@ -5,6 +5,7 @@
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "values/value_classes.h"
 
 namespace tess {
 
@@ -91,6 +92,7 @@ void InitFrameworkClasses() {
                            "ThreadAlreadyRunningException", "UnsupportedFormatException"}) {
     ExceptionClass(name, e.runtimeException);
   }
+  InitValueClasses();
   LinkClasses();
 }
 

@@ -1,0 +1,1 @@
+// Calendar arithmetic for dates.
