@@ -192,8 +192,41 @@ TESS_ENTRY(void, RuntimeDisposeFastBooleanArray, (TessBoolArray * array))
 
 /* Variant: boxing creates a new Variant (count 1); unboxing a nil variant
    raises NilObjectException, an undefined conversion typeMismatchException. */
+TESS_ENTRY(TessObject*, intToVariant, (int32_t value))
+TESS_ENTRY(TessObject*, doubleToVariant, (double value))
+TESS_ENTRY(TessObject*, DateToVariant, (TessObject * date))
+TESS_ENTRY(TessObject*, stringToVariant, (TessString * value))
+TESS_ENTRY(TessObject*, objectToVariant, (TessObject * value))
+TESS_ENTRY(TessObject*, booleanToVariant, (int32_t value))
+TESS_ENTRY(TessObject*, colorToVariant, (uint32_t value))
+TESS_ENTRY(TessObject*, getNilVariant, (void))
+TESS_ENTRY(int32_t, variantToInt, (TessObject * variant))
+TESS_ENTRY(uint32_t, variantToColor, (TessObject * variant))
+TESS_ENTRY(double, variantToDouble, (TessObject * variant))
+TESS_ENTRY(int32_t, variantToBoolean, (TessObject * variant))
+TESS_ENTRY(TessString*, variantToString, (TessObject * variant))
+TESS_ENTRY(TessObject*, VariantToDate, (TessObject * variant))
+TESS_ENTRY(TessObject*, variantToObject, (TessObject * variant))
+TESS_ENTRY(int32_t, VariantHash, (TessObject * variant))
+TESS_ENTRY(int32_t, VariantEqual, (TessObject * a, TessObject* b))
 
-/* Dictionary and Collection */
+/* Dictionary and Collection. Property accessors take the property record's
+   parameter after the object, as the generic accessors do. */
+TESS_ENTRY(int32_t, dictionaryCount, (TessObject * dictionary, uint32_t parameter))
+TESS_ENTRY(int32_t, dictionaryGetBins, (TessObject * dictionary, uint32_t parameter))
+TESS_ENTRY(void, dictionarySetBins, (TessObject * dictionary, uint32_t parameter, int32_t bins))
+TESS_ENTRY(TessObject*, dictionaryValueGetter, (TessObject * dictionary, TessObject* key))
+TESS_ENTRY(void, dictionaryValueSetter, (TessObject * dictionary, TessObject* key, TessObject* value))
+TESS_ENTRY(int32_t, dictionaryHasKey, (TessObject * dictionary, TessObject* key))
+TESS_ENTRY(TessObject*, dictionaryKey, (TessObject * dictionary, int32_t index))
+TESS_ENTRY(void, dictionaryRemove, (TessObject * dictionary, TessObject* key))
+TESS_ENTRY(void, dictionaryRemoveAll, (TessObject * dictionary))
+TESS_ENTRY(int32_t, collectionCount, (TessObject * collection, uint32_t parameter))
+TESS_ENTRY(void, collectionAdd, (TessObject * collection, TessObject* value, TessString* key))
+TESS_ENTRY(TessObject*, collectionIdxItem, (TessObject * collection, int32_t index))
+TESS_ENTRY(TessObject*, collectionItem, (TessObject * collection, TessString* key))
+TESS_ENTRY(void, collectionIdxRemove, (TessObject * collection, int32_t index))
+TESS_ENTRY(void, collectionKeyRemove, (TessObject * collection, TessString* key))
 
 /* Date */
 

@@ -23,6 +23,14 @@ struct PropertyRecord {
   uint32_t parameter;  // generic accessors: byte offset of the value
 };
 
+// A method parameter: name and type (null for an object or Variant type);
+// the remaining words are the compiler's.
+struct ParameterRecord {
+  const char* name;
+  const TypeDescriptor* type;
+  uint32_t reserved[5];
+};
+
 struct MethodRecord {
   const char* name;
   const TypeDescriptor* returnType;  // null: a subroutine
@@ -44,6 +52,7 @@ struct EventRecord {
 #if defined(__i386__)
 static_assert(sizeof(TypeDescriptor) == 24);
 static_assert(sizeof(PropertyRecord) == 24);
+static_assert(sizeof(ParameterRecord) == 28);
 static_assert(sizeof(MethodRecord) == 96);
 static_assert(sizeof(EventRecord) == 24);
 static_assert(offsetof(EventRecord, descriptor) == 20);

@@ -21,10 +21,15 @@ void OutOfMemory() {
   platform::ExitProcess(0);
 }
 
-void* HeapAllocate(size_t size) {
+void* HeapTryAllocate(size_t size) {
   void* block = std::calloc(1, size == 0 ? 1 : size);
+  if (block) g_bytesInUse.fetch_add(size, std::memory_order_relaxed);
+  return block;
+}
+
+void* HeapAllocate(size_t size) {
+  void* block = HeapTryAllocate(size);
   if (!block) OutOfMemory();
-  g_bytesInUse.fetch_add(size, std::memory_order_relaxed);
   return block;
 }
 

@@ -1,11 +1,16 @@
 #include "values/value_classes.h"
 
 #include "values/date.h"
+#include "values/dictionary.h"
+#include "values/variant.h"
 
 namespace tess {
 
 void InitValueClasses() {
   InitDateClass();
+  InitVariantClass();
+  InitDictionaryClass();
+  InitCollectionClass();
 }
 
 }  // namespace tess

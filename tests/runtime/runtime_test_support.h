@@ -2,9 +2,12 @@
 // text, and classes assembled in the test.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "runtime/exceptions.h"
 #include "runtime/object_layout.h"
 #include "runtime/string_value.h"
 
@@ -20,6 +23,26 @@ inline StringRef Take(TessString* s) {
 }
 inline std::string Text(const TessString* s) {
   return std::string(View(s));
+}
+
+inline std::function<void()>& PendingBody() {
+  static std::function<void()> body;
+  return body;
+}
+__attribute__((noinline)) inline void RunPendingBody() {
+  PendingBody()();
+}
+
+// Runs `body` as compiled code would and returns the class of what it
+// raised, or null.
+inline const ClassObject* RaisedBy(std::function<void()> body) {
+  PendingBody() = std::move(body);
+  try {
+    CallCompiled(reinterpret_cast<const void*>(&RunPendingBody), {});
+  } catch (LanguageException& e) {
+    return Header(e.exception())->cls;
+  }
+  return nullptr;
 }
 
 }  // namespace tess::test
