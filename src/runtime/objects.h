@@ -11,8 +11,8 @@
 
 #include <cstdint>
 #include <span>
-#include <utility>
 
+#include "base/owned.h"
 #include "runtime/object_layout.h"
 
 namespace tess {
@@ -25,30 +25,7 @@ void LockObject(TessObject* object);
 void UnlockObject(TessObject* object);
 
 // One owned object reference, released when the holder goes.
-class ObjectRef {
- public:
-  ObjectRef() = default;
-  // Takes over a reference the caller holds (a new object, an entry's result).
-  static ObjectRef Adopt(TessObject* o) { return ObjectRef(o); }
-  ObjectRef(ObjectRef&& other) noexcept : o_(std::exchange(other.o_, nullptr)) {}
-  ObjectRef& operator=(ObjectRef&& other) noexcept {
-    if (this != &other) {
-      UnlockObject(o_);
-      o_ = std::exchange(other.o_, nullptr);
-    }
-    return *this;
-  }
-  ObjectRef(const ObjectRef&) = delete;
-  ObjectRef& operator=(const ObjectRef&) = delete;
-  ~ObjectRef() { UnlockObject(o_); }
-
-  TessObject* get() const { return o_; }
-  TessObject* Release() { return std::exchange(o_, nullptr); }
-
- private:
-  explicit ObjectRef(TessObject* o) : o_(o) {}
-  TessObject* o_ = nullptr;
-};
+using ObjectRef = Owned<TessObject, UnlockObject>;
 
 // Size an object of `cls` occupies: the instance size rounded up to 4.
 uint32_t AllocationSize(const ClassObject* cls);

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/owned.h"
 #include "tessera/types.h"
 
 namespace tess {
@@ -66,32 +67,8 @@ uint8_t* WritableChar(TessString** s, int32_t index);
 TessString* StringFromWide(const char16_t* text);
 std::u16string WideCopy(const TessString* s);
 
-// An owned reference, dropped when the handle goes away.
-class StringRef {
- public:
-  StringRef() = default;
-  // Takes over one reference the caller owns.
-  static StringRef Adopt(TessString* s) { return StringRef(s); }
-  StringRef(StringRef&& other) noexcept : s_(std::exchange(other.s_, nullptr)) {}
-  StringRef& operator=(StringRef&& other) noexcept {
-    if (this != &other) {
-      UnlockString(s_);
-      s_ = std::exchange(other.s_, nullptr);
-    }
-    return *this;
-  }
-  StringRef(const StringRef&) = delete;
-  StringRef& operator=(const StringRef&) = delete;
-  ~StringRef() { UnlockString(s_); }
-
-  TessString* get() const { return s_; }
-  // Hands the reference to the caller.
-  TessString* Release() { return std::exchange(s_, nullptr); }
-
- private:
-  explicit StringRef(TessString* s) : s_(s) {}
-  TessString* s_ = nullptr;
-};
+// An owned string reference, dropped when the handle goes away.
+using StringRef = Owned<TessString, UnlockString>;
 
 // A string with static storage, laid out like an image's string constant.
 class StaticString {
