@@ -1,8 +1,8 @@
 // Number-to-text entry points: Str, Format and CStr. The locale's separators
-// come from the host layer on every call, so a change of the user's locale
-// shows at once.
+// are looked up on every call, so a change of the user's locale shows at once.
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "platform/kernel/locale.h"
 #include "runtime/string_value.h"
@@ -20,6 +20,29 @@ TessString* NumberText(std::string_view text) {
   return MakeString(text, ascii ? kEncodingAsciiTag : kEncodingNone);
 }
 
+// The separators of the user's locale. The host answers from the locale id
+// alone but slowly (it opens a formatter per question), so each thread keeps
+// the answers for the locale id it last saw: a change of locale is still
+// seen by the very next call.
+struct Separators {
+  std::string locale;
+  std::string decimal;
+  std::string thousands;
+};
+
+const Separators& CurrentSeparators() {
+  thread_local Separators cached;
+  thread_local bool valid = false;
+  std::string locale = platform::GetUserLocale();
+  if (!valid || locale != cached.locale) {
+    cached.decimal = platform::DecimalSeparator();
+    cached.thousands = platform::ThousandsSeparator();
+    cached.locale = std::move(locale);
+    valid = true;
+  }
+  return cached;
+}
+
 }  // namespace
 }  // namespace tess
 
@@ -30,15 +53,15 @@ TessString* StringStr(double x) {
 }
 
 TessString* StringFormat(double x, TessString* picture) {
-  return tess::NumberText(tess::FormatPicture(x, tess::View(picture),
-                                              tess::platform::DecimalSeparator(),
-                                              tess::platform::ThousandsSeparator()));
+  const tess::Separators& separators = tess::CurrentSeparators();
+  return tess::NumberText(
+      tess::FormatPicture(x, tess::View(picture), separators.decimal, separators.thousands));
 }
 
 TessString* runCStr(double x) {
   std::string text = tess::FormatPlain(x);
   const size_t point = text.find('.');
-  if (point != std::string::npos) text.replace(point, 1, tess::platform::DecimalSeparator());
+  if (point != std::string::npos) text.replace(point, 1, tess::CurrentSeparators().decimal);
   return tess::NumberText(text);
 }
 

@@ -3,15 +3,16 @@
 //  * only 17 significant digits are ever converted; later places print 0;
 //  * those digits are rounded half up (2.5 -> "3"), not to even;
 //  * exponents have at least three digits, sign always shown ("e+006").
-// The 17 digits come from the host's "%.16e" (read back without regard to the
-// C locale's decimal point); rounding and layout are done here. Because no
+// The 17 digits are the correctly rounded ones that "%.16e" would give, taken
+// from std::to_chars, which is locale-free and several times faster than
+// snprintf; rounding and layout are done here. Because no
 // digit past the 17th is ever non-zero, a hostile precision costs only zero
 // padding, never a large conversion.
 #include "values/number_format.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace tess {
@@ -32,22 +33,18 @@ struct Decimal {
 };
 
 Decimal Decompose(double a) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.16e", a);
+  // "d.dddddddddddddddde+ddd" at most; to_chars never looks at the locale.
+  char text[32];
+  const char* end =
+      std::to_chars(text, text + sizeof text, a, std::chars_format::scientific, kSignificant - 1)
+          .ptr;
   Decimal d{};
-  int n = 0;
-  const char* p = text;
-  // Digits up to the exponent letter; whatever the locale put between the
-  // first digit and the rest is not a digit and is skipped.
-  for (; *p && *p != 'e'; ++p) {
-    if (*p >= '0' && *p <= '9' && n < kSignificant) d.digits[n++] = *p;
-  }
-  for (; n < kSignificant; ++n) d.digits[n] = '0';
-  if (*p == 'e') ++p;
-  bool negative = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
+  d.digits[0] = text[0];
+  std::copy(text + 2, text + 1 + kSignificant, d.digits + 1);
+  const char* p = text + 2 + kSignificant;  // after the 'e'
+  const bool negative = *p == '-';
   int e = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) e = e * 10 + (*p - '0');
+  for (++p; p < end; ++p) e = e * 10 + (*p - '0');
   d.exponent = negative ? -e : e;
   return d;
 }
@@ -101,33 +98,35 @@ std::string NonFinite(double x) {
 
 // `digits` (count n) is the value with its first digit at 10^exponent.
 std::string LayOutFixed(bool negative, const char* digits, int n, int exponent, int decimals) {
-  std::string s;
-  s.reserve(size_t(2 + std::max(exponent + 1, 1) + decimals));
-  if (negative) s += '-';
-  auto digitAt = [&](int power) {  // the digit for 10^power
+  const int integerDigits = n == 0 || exponent < 0 ? 1 : exponent + 1;
+  std::string s(
+      size_t(negative) + size_t(integerDigits) + (decimals > 0 ? 1u + size_t(decimals) : 0u), '0');
+  char* out = s.data();
+  if (negative) *out++ = '-';
+  // Digit i of `digits` sits at 10^(exponent - i); every other place is 0.
+  auto put = [&](int power) {
     int i = exponent - power;
-    return i >= 0 && i < n ? digits[i] : '0';
+    if (i >= 0 && i < n) *out = digits[i];
+    ++out;
   };
-  if (n == 0 || exponent < 0) {
-    s += '0';
-  } else {
-    for (int power = exponent; power >= 0; --power) s += digitAt(power);
-  }
+  for (int power = integerDigits - 1; power >= 0; --power) put(power);
   if (decimals > 0) {
-    s += '.';
-    for (int power = -1; power >= -decimals; --power) s += digitAt(power);
+    *out++ = '.';
+    const int last = std::max(-decimals, exponent - n + 1);  // places past it stay 0
+    for (int power = -1; power >= last; --power) put(power);
   }
   return s;
 }
 
 std::string LayOutExponent(bool negative, const char* digits, int n, int exponent, int count) {
   std::string s;
-  s.reserve(size_t(count + 8));
+  s.reserve(size_t(count) + 8);
   if (negative) s += '-';
   s += digits[0];
   if (count > 1) {
     s += '.';
-    for (int i = 1; i < count; ++i) s += i < n ? digits[i] : '0';
+    s.append(digits + 1, digits + std::min(n, count));
+    s.append(size_t(count - std::min(n, count)), '0');
   }
   s += 'e';
   AppendExponent(s, exponent);

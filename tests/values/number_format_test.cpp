@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -52,6 +55,24 @@ TEST(DigitString, WritesWhatTheClassicRuntimeWrites) {
   for (const auto& c : cases) {
     EXPECT_EQ(DigitString(c.x, c.fixed, c.count), c.expected)
         << c.x << (c.fixed ? " fixed " : " exponent ") << c.count;
+  }
+}
+
+// The seventeen digits are the correctly rounded ones the C library writes;
+// only the exponent is widened to three digits.
+TEST(DigitString, SeventeenDigitsMatchTheCLibrary) {
+  uint64_t bits = 0x0123456789ABCDEFull;
+  for (int i = 0; i < 20000; ++i) {
+    bits = bits * 6364136223846793005ull + 1442695040888963407ull;
+    double x;
+    std::memcpy(&x, &bits, sizeof x);
+    if (!std::isfinite(x) || x == 0) continue;
+    char text[40];
+    std::snprintf(text, sizeof text, "%.16e", x);
+    std::string expected = text;
+    const size_t sign = expected.find('e') + 2;
+    if (expected.size() - sign == 2) expected.insert(sign, "0");
+    ASSERT_EQ(DigitString(x, false, 17), expected) << i;
   }
 }
 
