@@ -3,11 +3,10 @@
 //  * only 17 significant digits are ever converted; later places print 0;
 //  * those digits are rounded half up (2.5 -> "3"), not to even;
 //  * exponents have at least three digits, sign always shown ("e+006").
-// The 17 digits are the correctly rounded ones that "%.16e" would give, taken
-// from std::to_chars, which is locale-free and several times faster than
-// snprintf; rounding and layout are done here. Because no
-// digit past the 17th is ever non-zero, a hostile precision costs only zero
-// padding, never a large conversion.
+// The 17 digits are the correctly rounded ones "%.16e" would give, taken from
+// std::to_chars, which ignores the C locale and is several times faster than
+// snprintf; rounding and layout are done here. Since no digit past the 17th is
+// ever non-zero, a hostile precision costs only zero padding.
 #include "values/number_format.h"
 
 #include <algorithm>
