@@ -189,6 +189,9 @@ TESS_ENTRY(TessBoolArray*, RuntimeFastBooleanArrayRemove, (TessBoolArray * array
 TESS_ENTRY(void, RuntimeDisposeFastBooleanArray, (TessBoolArray * array))
 
 /* Number formatting */
+TESS_ENTRY(TessString*, StringStr, (double x))
+TESS_ENTRY(TessString*, StringFormat, (double x, TessString* picture))
+TESS_ENTRY(TessString*, runCStr, (double x))
 
 /* Variant: boxing creates a new Variant (count 1); unboxing a nil variant
    raises NilObjectException, an undefined conversion typeMismatchException. */
