@@ -141,15 +141,17 @@ pf::SYSTEMTIME SystemTimeOf(const DateInstance* d) {
 
 // The long-date picture with day and month names shortened: "dddd" becomes
 // "ddd" and "MMMM" becomes "MMM" outside quoted text, until nothing changes.
-std::string AbbreviatedPicture(std::string picture) {
+// Worked on UTF-16, where no trail byte of a double-byte character can pass
+// for a letter of the picture.
+std::u16string AbbreviatedPicture(std::u16string picture) {
   for (bool changed = true; changed;) {
     changed = false;
     bool quoted = false;
     for (size_t i = 0; i < picture.size(); ++i) {
-      if (picture[i] == '\'') {
+      if (picture[i] == u'\'') {
         quoted = !quoted;
       } else if (!quoted &&
-                 (picture.compare(i, 4, "dddd") == 0 || picture.compare(i, 4, "MMMM") == 0)) {
+                 (picture.compare(i, 4, u"dddd") == 0 || picture.compare(i, 4, u"MMMM") == 0)) {
         picture.erase(i, 1);
         changed = true;
       }
@@ -169,8 +171,10 @@ std::string Text(DateInstance* d, uint32_t form) {
       pf::GetDateFormat(pf::DATE_LONGDATE, t, nullptr, &out);
       break;
     case kAbbreviatedDate: {
-      std::string picture = AbbreviatedPicture(pf::GetLocaleInfo(pf::LOCALE_SLONGDATE));
-      pf::GetDateFormat(0, t, picture.c_str(), &out);
+      std::u16string picture = AbbreviatedPicture(pf::GetLocaleInfoW(pf::LOCALE_SLONGDATE));
+      std::u16string wide;
+      if (pf::GetDateFormatW(0, t, picture.c_str(), &wide))
+        out = pf::WideToMultiByte(pf::CP_ACP, wide);
       break;
     }
     case kShortTime:

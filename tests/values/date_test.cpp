@@ -171,6 +171,8 @@ TEST_F(DateTest, TextFormsFollowTheLocale) {
       {"de_DE", kShortTime, "15:04"},
       {"de_DE", kLongTime, "15:04:05"},
       {"de_DE", 5, ""},
+      // Quoted text stays as it is.
+      {"es_ES", kAbbreviatedDate, "lun, 5 de feb de 2001"},
   };
   Owned date(DateAt(2001, 2, 5, 15, 4, 5));
   for (const Row& row : rows) {
