@@ -231,7 +231,17 @@ TESS_ENTRY(TessObject*, collectionItem, (TessObject * collection, TessString* ke
 TESS_ENTRY(void, collectionIdxRemove, (TessObject * collection, int32_t index))
 TESS_ENTRY(void, collectionKeyRemove, (TessObject * collection, TessString* key))
 
-/* Date */
+/* Date: the field accessors take the property's parameter (Year, Month, Day,
+   Hour, Minute, Second, DayOfWeek, DayOfYear, WeekOfYear from 0), the text
+   getter likewise (ShortDate, LongDate, AbbreviatedDate, ShortTime,
+   LongTime). parseDate stores a new Date in *date, releasing the one it
+   held, and returns 1; otherwise it leaves *date alone and returns 0. */
+TESS_ENTRY(int32_t, dateFieldGetter, (TessObject * date, uint32_t field))
+TESS_ENTRY(void, dateFieldSetter, (TessObject * date, uint32_t field, int32_t value))
+TESS_ENTRY(TessString*, dateStringGetter, (TessObject * date, uint32_t form))
+TESS_ENTRY(double, dateTotalSecondsGetter, (TessObject * date, uint32_t unused))
+TESS_ENTRY(void, dateTotalSecondsSetter, (TessObject * date, uint32_t unused, double seconds))
+TESS_ENTRY(int32_t, parseDate, (TessString * text, TessObject** date))
 
 /* MemoryBlock */
 
