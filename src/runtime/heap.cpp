@@ -28,6 +28,12 @@ void* HeapAllocate(size_t size) {
   return block;
 }
 
+void* HeapTryAllocate(size_t size) {
+  void* block = std::calloc(1, size == 0 ? 1 : size);
+  if (block) g_bytesInUse.fetch_add(size, std::memory_order_relaxed);
+  return block;
+}
+
 void HeapFree(void* block, size_t size) {
   if (!block) return;
   std::free(block);

@@ -18,6 +18,9 @@ inline constexpr uint32_t kFreedGuard = 0xDEADDEAD;
 
 // Zero-filled block of `size` bytes; `size` must be given again to free it.
 void* HeapAllocate(size_t size);
+// Zero-filled block of `size` bytes, or null when the host has none to give:
+// for callers that report running out of memory themselves.
+void* HeapTryAllocate(size_t size);
 void HeapFree(void* block, size_t size);
 // Moves `block` (null for none) to a block of `newSize` bytes, keeping the
 // first min(oldSize, newSize) bytes and zeroing the rest.

@@ -1,0 +1,29 @@
+// Helpers for the value classes' static member records: the 28-byte
+// parameter record that method records point at.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/class_records.h"
+
+namespace tess {
+
+struct ParameterRecord {
+  const char* name;
+  const TypeDescriptor* type;
+  uint32_t reserved[5];
+};
+
+#if defined(__i386__)
+static_assert(sizeof(ParameterRecord) == 28);
+#endif
+
+// A method record whose first entry is `code` and whose second entry (what
+// an assignment to the member binds to) is `assign`, or null.
+constexpr MethodRecord Method(const char* name, const TypeDescriptor* returnType,
+                              const ParameterRecord* parameters, uint32_t count, void* code,
+                              void* assign = nullptr) {
+  return MethodRecord{name, returnType, parameters, count, {code}, {assign}};
+}
+
+}  // namespace tess
