@@ -228,3 +228,14 @@ TESS_ENTRY(TessString*, memoryGetString, (TessObject * block, int32_t offset, in
 TESS_ENTRY(void, memorySetString, (TessObject * block, int32_t offset, int32_t length, TessString* value))
 
 /* Text encodings */
+TESS_ENTRY(TessObject*, getTextEncoding, (int32_t base, int32_t variant, int32_t format))
+TESS_ENTRY(int32_t, textEncodingBaseGetter, (TessObject * encoding, uint32_t parameter))
+TESS_ENTRY(int32_t, textEncodingVariantGetter, (TessObject * encoding, uint32_t parameter))
+TESS_ENTRY(int32_t, textEncodingFormatGetter, (TessObject * encoding, uint32_t parameter))
+TESS_ENTRY(TessString*, textEncodingInternetName, (TessObject * encoding, uint32_t parameter))
+TESS_ENTRY(TessObject*, getInternetTextEncoding, (TessString * name))
+TESS_ENTRY(TessObject*, getFontTextEncoding, (TessString * fontName))
+TESS_ENTRY(TessObject*, getTextConverter, (TessObject * source, TessObject* destination))
+TESS_ENTRY(TessString*, textConverterConvert, (TessObject * converter, TessString* s))
+TESS_ENTRY(void, textConverterClear, (TessObject * converter))
+TESS_ENTRY(TessObject*, guessJapaneseEncoding, (TessString * s))

@@ -22,6 +22,8 @@ std::string IcuName(uint32_t codePage) {
   switch (codePage) {
     case CP_UTF8:
       return "UTF-8";
+    case 65000:
+      return "UTF-7";
     case 1200:
       return "UTF-16LE";
     case 1201:
@@ -47,7 +49,12 @@ std::string IcuName(uint32_t codePage) {
 Converter Open(uint32_t codePage) {
   UErrorCode error = U_ZERO_ERROR;
   UConverter* c = ucnv_open(IcuName(codePage).c_str(), &error);
-  if (U_FAILURE(error)) return nullptr;
+  if (U_FAILURE(error)) {
+    // The OEM and EBCDIC pages (37, 851, ...) go by their IBM names only.
+    error = U_ZERO_ERROR;
+    c = ucnv_open(("ibm-" + std::to_string(codePage)).c_str(), &error);
+    if (U_FAILURE(error)) return nullptr;
+  }
   return Converter(c);
 }
 
