@@ -142,13 +142,13 @@ TessString* Convert(const TextConverterObject* c, TessString* s) {
   if (source == kShiftJis && IsPseudo(destination)) {
     return MakeString(FromShiftJis(destination, text), c->tag);
   }
-  std::u16string wide = platform::MultiByteToWide(source, text);
   if (destination == kUtf16) {
+    std::u16string wide = platform::MultiByteToWide(source, text);
     return MakeString(std::string_view(reinterpret_cast<const char*>(wide.data()), wide.size() * 2),
                       c->tag);
   }
   std::string out =
-      platform::WideToMultiByte(IsPseudo(destination) ? kShiftJis : destination, wide);
+      platform::ConvertMultiByte(source, IsPseudo(destination) ? kShiftJis : destination, text);
   if (IsPseudo(destination)) out = FromShiftJis(destination, out);
   return MakeString(out, c->tag);
 }

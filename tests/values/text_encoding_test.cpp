@@ -110,6 +110,16 @@ TEST_F(TextEncodingTest, JapaneseSampleRoundTripsBetweenEveryPair) {
   }
 }
 
+TEST_F(TextEncodingTest, OutputThreeTimesTheInputIsWhole) {
+  // Each half-width katakana byte becomes three UTF-8 bytes.
+  const std::string kana(20000, '\xB1');
+  std::string utf8;
+  for (int i = 0; i < 20000; ++i) utf8 += "\xEF\xBD\xB1";
+  EXPECT_EQ(Convert(kShiftJis, kUtf8, kana), utf8);
+  EXPECT_EQ(Convert(kUtf8, kShiftJis, utf8), kana);
+  EXPECT_EQ(Convert(kIso2022Jp, kUtf8, japanese::ShiftJisToIso2022Jp(kana)), utf8);
+}
+
 TEST_F(TextEncodingTest, WindowsLatin1WhereItCanHoldTheText) {
   const std::string latin1 = "caf\xE9 \xF7 \x80";  // café ÷ €
   const std::string utf8 = "caf\xC3\xA9 \xC3\xB7 \xE2\x82\xAC";
