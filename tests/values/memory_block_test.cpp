@@ -337,6 +337,13 @@ TEST_F(MemoryBlockTest, PtrStoresAndWrapsDataAddresses) {
   EXPECT_EQ(memoryGetLong(alias.get(), 0), 77);
   EXPECT_FALSE(alias.fields()->owned);
 
+  holder.SetLittleEndian(false);
+  memorySetPtr(holder.get(), 0, target.get());
+  EXPECT_NE(memoryGetLong(holder.get(), 4), memoryGetLong(holder.get(), 0)) << "reversed bytes";
+  Block bigAlias(memoryGetPtr(holder.get(), 0));
+  EXPECT_EQ(memoryGetLong(bigAlias.get(), 0), 77) << "read back in the same order";
+  holder.SetLittleEndian(true);
+
   memorySetPtr(holder.get(), 4, nullptr);
   EXPECT_EQ(memoryGetLong(holder.get(), 4), 0);
   Block nilTarget(memoryGetPtr(holder.get(), 4));
