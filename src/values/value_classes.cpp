@@ -2,6 +2,8 @@
 
 #include "values/date.h"
 #include "values/dictionary.h"
+#include "values/memory_block.h"
+#include "values/text_encoding.h"
 #include "values/variant.h"
 
 namespace tess {
@@ -11,6 +13,8 @@ void InitValueClasses() {
   InitVariantClass();
   InitDictionaryClass();
   InitCollectionClass();
+  InitMemoryBlockClass();
+  InitTextEncodingClasses();
 }
 
 }  // namespace tess

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -22,6 +23,8 @@ std::string IcuName(uint32_t codePage) {
   switch (codePage) {
     case CP_UTF8:
       return "UTF-8";
+    case 65000:
+      return "UTF-7";
     case 1200:
       return "UTF-16LE";
     case 1201:
@@ -47,7 +50,12 @@ std::string IcuName(uint32_t codePage) {
 Converter Open(uint32_t codePage) {
   UErrorCode error = U_ZERO_ERROR;
   UConverter* c = ucnv_open(IcuName(codePage).c_str(), &error);
-  if (U_FAILURE(error)) return nullptr;
+  if (U_FAILURE(error)) {
+    // The OEM and EBCDIC pages (37, 851, ...) go by their IBM names only.
+    error = U_ZERO_ERROR;
+    c = ucnv_open(("ibm-" + std::to_string(codePage)).c_str(), &error);
+    if (U_FAILURE(error)) return nullptr;
+  }
   return Converter(c);
 }
 
@@ -203,29 +211,63 @@ void CharLowerBuff(char* text, size_t length) {
   CaseBuffer(text, length, u_tolower);
 }
 
+// Both conversions write into an uninitialised worst-case buffer and copy out
+// what was used: zero-filling the worst case costs more than the copy.
 std::u16string MultiByteToWide(uint32_t codePage, std::string_view text) {
   Converter c = Open(Resolve(codePage));
   if (!c || text.empty()) return {};
-  std::u16string out(text.size() * 2 + 2, u'\0');
+  size_t capacity = text.size() * 2 + 2;
+  std::unique_ptr<UChar[]> out(new UChar[capacity]);
   UErrorCode error = U_ZERO_ERROR;
-  int32_t n = ucnv_toUChars(c.get(), reinterpret_cast<UChar*>(out.data()), int32_t(out.size()),
-                            text.data(), int32_t(text.size()), &error);
+  int32_t n = ucnv_toUChars(c.get(), out.get(), int32_t(capacity), text.data(),
+                            int32_t(text.size()), &error);
   if (U_FAILURE(error)) return {};
-  out.resize(size_t(n));
-  return out;
+  return std::u16string(reinterpret_cast<const char16_t*>(out.get()), size_t(n));
 }
 
 std::string WideToMultiByte(uint32_t codePage, std::u16string_view text) {
   Converter c = Open(Resolve(codePage));
   if (!c || text.empty()) return {};
-  std::string out(text.size() * size_t(ucnv_getMaxCharSize(c.get())) + 4, '\0');
+  size_t capacity = text.size() * size_t(ucnv_getMaxCharSize(c.get())) + 4;
+  std::unique_ptr<char[]> out(new char[capacity]);
   UErrorCode error = U_ZERO_ERROR;
   int32_t n =
-      ucnv_fromUChars(c.get(), out.data(), int32_t(out.size()),
+      ucnv_fromUChars(c.get(), out.get(), int32_t(capacity),
                       reinterpret_cast<const UChar*>(text.data()), int32_t(text.size()), &error);
   if (U_FAILURE(error)) return {};
-  out.resize(size_t(n));
-  return out;
+  return std::string(out.get(), size_t(n));
+}
+
+std::string ConvertMultiByte(uint32_t from, uint32_t to, std::string_view text) {
+  Converter source = Open(Resolve(from));
+  Converter target = Open(Resolve(to));
+  if (!source || !target || text.empty()) return {};
+  UChar pivot[4096];
+  UChar* pivotSource = pivot;
+  UChar* pivotTarget = pivot;
+  const char* in = text.data();
+  const char* end = in + text.size();
+  size_t capacity = text.size() * 2 + 16;
+  std::unique_ptr<char[]> buffer(new char[capacity]);
+  size_t used = 0;
+  for (bool reset = true;; reset = false) {
+    char* out = buffer.get() + used;
+    UErrorCode error = U_ZERO_ERROR;
+    ucnv_convertEx(target.get(), source.get(), &out, buffer.get() + capacity, &in, end, pivot,
+                   &pivotSource, &pivotTarget, pivot + 4096, reset, true, &error);
+    used = size_t(out - buffer.get());
+    if (error != U_BUFFER_OVERFLOW_ERROR) {
+      if (U_FAILURE(error)) return {};
+      break;
+    }
+    // The conversion resumes where it stopped, pivot included.
+    size_t larger = capacity * 2;
+    std::unique_ptr<char[]> grown(new char[larger]);
+    std::memcpy(grown.get(), buffer.get(), used);
+    buffer = std::move(grown);
+    capacity = larger;
+  }
+  return std::string(buffer.get(), used);
 }
 
 }  // namespace tess::platform

@@ -49,5 +49,8 @@ void CharLowerBuff(char* text, size_t length);
 // is empty when the code page has no converter.
 std::u16string MultiByteToWide(uint32_t codePage, std::string_view text);
 std::string WideToMultiByte(uint32_t codePage, std::u16string_view text);
+// WideToMultiByte(to, MultiByteToWide(from, text)), pivoting through UTF-16
+// a piece at a time instead of holding the whole UTF-16 text.
+std::string ConvertMultiByte(uint32_t from, uint32_t to, std::string_view text);
 
 }  // namespace tess::platform
