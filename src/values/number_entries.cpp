@@ -20,29 +20,6 @@ TessString* NumberText(std::string_view text) {
   return MakeString(text, ascii ? kEncodingAsciiTag : kEncodingNone);
 }
 
-// The separators of the user's locale. The host answers from the locale id
-// alone but slowly (it opens a formatter per question), so each thread keeps
-// the answers for the locale id it last saw: a change of locale is still
-// seen by the very next call.
-struct Separators {
-  std::string locale;
-  std::string decimal;
-  std::string thousands;
-};
-
-const Separators& CurrentSeparators() {
-  thread_local Separators cached;
-  thread_local bool valid = false;
-  std::string locale = platform::GetUserLocale();
-  if (!valid || locale != cached.locale) {
-    cached.decimal = platform::DecimalSeparator();
-    cached.thousands = platform::ThousandsSeparator();
-    cached.locale = std::move(locale);
-    valid = true;
-  }
-  return cached;
-}
-
 }  // namespace
 }  // namespace tess
 
@@ -53,15 +30,15 @@ TessString* StringStr(double x) {
 }
 
 TessString* StringFormat(double x, TessString* picture) {
-  const tess::Separators& separators = tess::CurrentSeparators();
-  return tess::NumberText(
-      tess::FormatPicture(x, tess::View(picture), separators.decimal, separators.thousands));
+  return tess::NumberText(tess::FormatPicture(x, tess::View(picture),
+                                              tess::platform::DecimalSeparator(),
+                                              tess::platform::ThousandsSeparator()));
 }
 
 TessString* runCStr(double x) {
   std::string text = tess::FormatPlain(x);
   const size_t point = text.find('.');
-  if (point != std::string::npos) text.replace(point, 1, tess::CurrentSeparators().decimal);
+  if (point != std::string::npos) text.replace(point, 1, tess::platform::DecimalSeparator());
   return tess::NumberText(text);
 }
 

@@ -36,7 +36,6 @@ UCollator* Collator(bool ignoreCase) {
 }
 
 std::string Symbol(UNumberFormatSymbol symbol) {
-  std::lock_guard<std::mutex> guard(g_lock);
   UErrorCode error = U_ZERO_ERROR;
   UNumberFormat* format =
       unum_open(UNUM_DECIMAL, nullptr, 0, g_locale.empty() ? uloc_getDefault() : g_locale.c_str(),
@@ -47,6 +46,28 @@ std::string Symbol(UNumberFormatSymbol symbol) {
   unum_close(format);
   if (U_FAILURE(error)) return symbol == UNUM_DECIMAL_SEPARATOR_SYMBOL ? "." : ",";
   return WideToMultiByte(CP_ACP, std::u16string_view(reinterpret_cast<char16_t*>(text), size_t(n)));
+}
+
+// Formatting asks for the separators on every call, and opening a formatter
+// costs far more than the formatting: the answers are kept until the locale
+// or the code page they were converted to changes.
+struct Separators {
+  bool valid = false;
+  uint32_t codePage = 0;
+  std::string decimal;
+  std::string thousands;
+};
+Separators g_separators;
+
+const Separators& CurrentSeparators() {
+  uint32_t codePage = GetACP();
+  if (!g_separators.valid || g_separators.codePage != codePage) {
+    g_separators.decimal = Symbol(UNUM_DECIMAL_SEPARATOR_SYMBOL);
+    g_separators.thousands = Symbol(UNUM_GROUPING_SEPARATOR_SYMBOL);
+    g_separators.codePage = codePage;
+    g_separators.valid = true;
+  }
+  return g_separators;
 }
 
 }  // namespace
@@ -69,6 +90,7 @@ int CompareStringW(uint32_t flags, std::u16string_view a, std::u16string_view b)
 void SetUserLocale(const std::string& locale) {
   std::lock_guard<std::mutex> guard(g_lock);
   g_locale = locale;
+  g_separators.valid = false;
   g_collators[0].reset();
   g_collators[1].reset();
 }
@@ -79,10 +101,12 @@ std::string GetUserLocale() {
 }
 
 std::string DecimalSeparator() {
-  return Symbol(UNUM_DECIMAL_SEPARATOR_SYMBOL);
+  std::lock_guard<std::mutex> guard(g_lock);
+  return CurrentSeparators().decimal;
 }
 std::string ThousandsSeparator() {
-  return Symbol(UNUM_GROUPING_SEPARATOR_SYMBOL);
+  std::lock_guard<std::mutex> guard(g_lock);
+  return CurrentSeparators().thousands;
 }
 
 }  // namespace tess::platform
