@@ -40,12 +40,6 @@ TessObject* DateAt(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
   return NewDate(calendar::SecondsFromStamp(stamp.value_or(0)));
 }
 
-struct Owned {
-  explicit Owned(TessObject* o) : object(o) {}
-  ~Owned() { UnlockObject(object); }
-  TessObject* object;
-};
-
 std::string Text(TessObject* date, uint32_t form) {
   StringRef s = StringRef::Adopt(dateStringGetter(date, form));
   return std::string(View(s.get()));
@@ -71,29 +65,29 @@ TEST_F(DateTest, IsAFrameworkClass) {
 }
 
 TEST_F(DateTest, TotalSecondsCountFrom1904) {
-  Owned epoch(NewDate(0));
-  ExpectDate(epoch.object, 1904, 1, 1, "epoch");
-  EXPECT_EQ(dateFieldGetter(epoch.object, kHour), 0);
-  EXPECT_EQ(dateTotalSecondsGetter(epoch.object, 0), 0.0);
-  Owned next(DateAt(1904, 1, 2));
-  EXPECT_EQ(dateTotalSecondsGetter(next.object, 0), 86400.0);
-  EXPECT_EQ(DateTotalSeconds(next.object), 86400.0);
+  ObjectRef epoch = ObjectRef::Adopt(NewDate(0));
+  ExpectDate(epoch.get(), 1904, 1, 1, "epoch");
+  EXPECT_EQ(dateFieldGetter(epoch.get(), kHour), 0);
+  EXPECT_EQ(dateTotalSecondsGetter(epoch.get(), 0), 0.0);
+  ObjectRef next = ObjectRef::Adopt(DateAt(1904, 1, 2));
+  EXPECT_EQ(dateTotalSecondsGetter(next.get(), 0), 86400.0);
+  EXPECT_EQ(DateTotalSeconds(next.get()), 86400.0);
 
-  dateTotalSecondsSetter(next.object, 0, -0.5);
-  ExpectDate(next.object, 1903, 12, 31, "half a second before");
-  EXPECT_EQ(dateFieldGetter(next.object, kSecond), 59);
-  EXPECT_EQ(dateTotalSecondsGetter(next.object, 0), -0.5);
-  dateTotalSecondsSetter(next.object, 0, 1e-8);  // below one tick: truncated
-  EXPECT_EQ(dateTotalSecondsGetter(next.object, 0), 0.0);
+  dateTotalSecondsSetter(next.get(), 0, -0.5);
+  ExpectDate(next.get(), 1903, 12, 31, "half a second before");
+  EXPECT_EQ(dateFieldGetter(next.get(), kSecond), 59);
+  EXPECT_EQ(dateTotalSecondsGetter(next.get(), 0), -0.5);
+  dateTotalSecondsSetter(next.get(), 0, 1e-8);  // below one tick: truncated
+  EXPECT_EQ(dateTotalSecondsGetter(next.get(), 0), 0.0);
 
   // Out of range or not a number: the Date keeps its moment.
   for (double bad : {std::nan(""), 1e300, -1e11}) {
-    dateTotalSecondsSetter(next.object, 0, 3600);
-    dateTotalSecondsSetter(next.object, 0, bad);
-    EXPECT_EQ(dateTotalSecondsGetter(next.object, 0), 3600.0) << bad;
+    dateTotalSecondsSetter(next.get(), 0, 3600);
+    dateTotalSecondsSetter(next.get(), 0, bad);
+    EXPECT_EQ(dateTotalSecondsGetter(next.get(), 0), 3600.0) << bad;
   }
-  Owned clamped(NewDate(-1e300));
-  ExpectDate(clamped.object, 1601, 1, 1, "clamped");
+  ObjectRef clamped = ObjectRef::Adopt(NewDate(-1e300));
+  ExpectDate(clamped.get(), 1601, 1, 1, "clamped");
 }
 
 TEST_F(DateTest, SettingAFieldNormalises) {
@@ -123,14 +117,14 @@ TEST_F(DateTest, SettingAFieldNormalises) {
       {2001, 1, 1, 99, 3, 2001, 1, 1, 0},
   };
   for (const Row& row : rows) {
-    Owned date(DateAt(row.y, row.mo, row.d));
-    dateFieldSetter(date.object, row.field, row.value);
+    ObjectRef date = ObjectRef::Adopt(DateAt(row.y, row.mo, row.d));
+    dateFieldSetter(date.get(), row.field, row.value);
     std::string what = std::to_string(row.field) + "=" + std::to_string(row.value);
-    ExpectDate(date.object, row.year, row.month, row.day, what.c_str());
-    EXPECT_EQ(dateFieldGetter(date.object, kHour), row.hour) << what;
+    ExpectDate(date.get(), row.year, row.month, row.day, what.c_str());
+    EXPECT_EQ(dateFieldGetter(date.get(), kHour), row.hour) << what;
     // The day of week follows the new date.
     int64_t days = calendar::DaysFromCivil(row.year, row.month, row.day);
-    EXPECT_EQ(dateFieldGetter(date.object, kDayOfWeek), calendar::DayOfWeek(days) + 1) << what;
+    EXPECT_EQ(dateFieldGetter(date.get(), kDayOfWeek), calendar::DayOfWeek(days) + 1) << what;
   }
 }
 
@@ -146,10 +140,10 @@ TEST_F(DateTest, DerivedFields) {
       {2001, 1, 1, 2, 1, 1},
   };
   for (const Row& row : rows) {
-    Owned date(DateAt(row.y, row.mo, row.d));
-    EXPECT_EQ(dateFieldGetter(date.object, kDayOfWeek), row.dayOfWeek) << row.d;
-    EXPECT_EQ(dateFieldGetter(date.object, kDayOfYear), row.dayOfYear) << row.d;
-    EXPECT_EQ(dateFieldGetter(date.object, kWeek), row.week) << row.d;
+    ObjectRef date = ObjectRef::Adopt(DateAt(row.y, row.mo, row.d));
+    EXPECT_EQ(dateFieldGetter(date.get(), kDayOfWeek), row.dayOfWeek) << row.d;
+    EXPECT_EQ(dateFieldGetter(date.get(), kDayOfYear), row.dayOfYear) << row.d;
+    EXPECT_EQ(dateFieldGetter(date.get(), kWeek), row.week) << row.d;
   }
 }
 
@@ -174,15 +168,15 @@ TEST_F(DateTest, TextFormsFollowTheLocale) {
       // Quoted text stays as it is.
       {"es_ES", kAbbreviatedDate, "lun, 5 de feb de 2001"},
   };
-  Owned date(DateAt(2001, 2, 5, 15, 4, 5));
+  ObjectRef date = ObjectRef::Adopt(DateAt(2001, 2, 5, 15, 4, 5));
   for (const Row& row : rows) {
     platform::SetUserLocale(row.locale);
-    EXPECT_EQ(Text(date.object, row.form), row.text) << row.locale << " " << row.form;
+    EXPECT_EQ(Text(date.get(), row.form), row.text) << row.locale << " " << row.form;
   }
   platform::SetUserLocale("en_US");
-  EXPECT_EQ(DateText(date.object), "2/5/2001 3:04:05 PM");
+  EXPECT_EQ(DateText(date.get()), "2/5/2001 3:04:05 PM");
   platform::SetUserLocale("de_DE");
-  EXPECT_EQ(DateText(date.object), "05.02.2001 15:04:05");
+  EXPECT_EQ(DateText(date.get()), "05.02.2001 15:04:05");
 }
 
 struct ParseRow {
@@ -225,11 +219,11 @@ TEST_F(DateTest, ParseDateReadsTheLocaleOrder) {
   };
   for (const ParseRow& row : rows) {
     platform::SetUserLocale(row.locale);
-    Owned date(ParseDateText(row.text));
-    ASSERT_EQ(date.object != nullptr, row.ok) << row.locale << " \"" << row.text << "\"";
-    if (!date.object) continue;
-    ExpectDate(date.object, row.year, row.month, row.day, row.text);
-    EXPECT_EQ(Byte(date.object, kParsedOffset), 1);
+    ObjectRef date = ObjectRef::Adopt(ParseDateText(row.text));
+    ASSERT_EQ(date.get() != nullptr, row.ok) << row.locale << " \"" << row.text << "\"";
+    if (!date.get()) continue;
+    ExpectDate(date.get(), row.year, row.month, row.day, row.text);
+    EXPECT_EQ(Byte(date.get(), kParsedOffset), 1);
   }
 }
 
@@ -245,26 +239,26 @@ bool CloseTimesOfDay(double a, double b) {
 
 TEST_F(DateTest, ParseDateKeepsTheTimeOfDay) {
   setenv("TZ", "<+05>-5", 1);
-  Owned now(CreateObject(DateClass()));
-  Owned parsed(ParseDateText("7/4/2001"));
-  ASSERT_NE(parsed.object, nullptr);
-  EXPECT_TRUE(CloseTimesOfDay(TimeOfDay(parsed.object), TimeOfDay(now.object)));
+  ObjectRef now = ObjectRef::Adopt(CreateObject(DateClass()));
+  ObjectRef parsed = ObjectRef::Adopt(ParseDateText("7/4/2001"));
+  ASSERT_NE(parsed.get(), nullptr);
+  EXPECT_TRUE(CloseTimesOfDay(TimeOfDay(parsed.get()), TimeOfDay(now.get())));
   setenv("TZ", "UTC0", 1);
 }
 
 TEST_F(DateTest, ParseDateReplacesTheReference) {
-  Owned old(NewDate(0));
-  LockObject(old.object);  // the variable's own reference
-  TessObject* variable = old.object;
+  ObjectRef old = ObjectRef::Adopt(NewDate(0));
+  LockObject(old.get());  // the variable's own reference
+  TessObject* variable = old.get();
   StringRef bad = StringRef::Adopt(MakeString("2/31/2001"));
   EXPECT_EQ(parseDate(bad.get(), &variable), 0);
-  EXPECT_EQ(variable, old.object);
-  EXPECT_EQ(Header(old.object)->refCount, 2);
+  EXPECT_EQ(variable, old.get());
+  EXPECT_EQ(Header(old.get())->refCount, 2);
 
   StringRef good = StringRef::Adopt(MakeString("3/4/2005"));
   EXPECT_EQ(parseDate(good.get(), &variable), 1);
-  ASSERT_NE(variable, old.object);
-  EXPECT_EQ(Header(old.object)->refCount, 1);
+  ASSERT_NE(variable, old.get());
+  EXPECT_EQ(Header(old.get())->refCount, 1);
   EXPECT_EQ(Header(variable)->refCount, 1);
   ExpectDate(variable, 2005, 3, 4, "byref");
 
@@ -279,26 +273,26 @@ TEST_F(DateTest, ParseDateReplacesTheReference) {
 
 TEST_F(DateTest, ANewDateIsNowOnFirstUse) {
   setenv("TZ", "<+05>-5", 1);
-  Owned date(CreateObject(DateClass()));
-  EXPECT_EQ(Byte(date.object, kValidOffset), 0);
+  ObjectRef date = ObjectRef::Adopt(CreateObject(DateClass()));
+  EXPECT_EQ(Byte(date.get(), kValidOffset), 0);
   platform::SYSTEMTIME utc;
   platform::GetSystemTime(&utc);
   auto expected = calendar::StampFromFields(
       {utc.wYear, utc.wMonth, utc.wDay, utc.wHour + 5, utc.wMinute, utc.wSecond, 0, 0});
   ASSERT_TRUE(expected);
-  int year = dateFieldGetter(date.object, kYear);  // any member makes it valid
-  EXPECT_EQ(Byte(date.object, kValidOffset), 1);
-  EXPECT_NEAR(DateTotalSeconds(date.object), calendar::SecondsFromStamp(*expected), 2.0);
+  int year = dateFieldGetter(date.get(), kYear);  // any member makes it valid
+  EXPECT_EQ(Byte(date.get(), kValidOffset), 1);
+  EXPECT_NEAR(DateTotalSeconds(date.get()), calendar::SecondsFromStamp(*expected), 2.0);
   EXPECT_GE(year, 2024);
   // Once valid, it no longer moves.
-  double first = DateTotalSeconds(date.object);
-  EXPECT_EQ(DateTotalSeconds(date.object), first);
+  double first = DateTotalSeconds(date.get());
+  EXPECT_EQ(DateTotalSeconds(date.get()), first);
 
   // Setting a field of a Date not yet valid starts from now too.
-  Owned other(CreateObject(DateClass()));
-  dateFieldSetter(other.object, kYear, 2001);
-  EXPECT_EQ(dateFieldGetter(other.object, kYear), 2001);
-  EXPECT_TRUE(CloseTimesOfDay(TimeOfDay(other.object), TimeOfDay(date.object)));
+  ObjectRef other = ObjectRef::Adopt(CreateObject(DateClass()));
+  dateFieldSetter(other.get(), kYear, 2001);
+  EXPECT_EQ(dateFieldGetter(other.get(), kYear), 2001);
+  EXPECT_TRUE(CloseTimesOfDay(TimeOfDay(other.get()), TimeOfDay(date.get())));
   setenv("TZ", "UTC0", 1);
 }
 

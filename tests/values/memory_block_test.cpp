@@ -22,25 +22,10 @@
 namespace tess {
 namespace {
 
+using test::RaisedBy;
 using test::S;
 using test::Take;
 using test::Text;
-
-std::function<void()> g_body;
-__attribute__((noinline)) void RunBody() {
-  g_body();
-}
-
-// Runs `body` as compiled code would and names the class it raised, if any.
-const ClassObject* RaisedBy(std::function<void()> body) {
-  g_body = std::move(body);
-  try {
-    CallCompiled(reinterpret_cast<const void*>(&RunBody), {});
-  } catch (LanguageException& e) {
-    return Header(e.exception())->cls;
-  }
-  return nullptr;
-}
 
 // A block owned by the test.
 class Block {

@@ -8,12 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/kernel/locale.h"
 #include "runtime/framework_classes.h"
 #include "runtime/objects.h"
 #include "runtime/raise.h"
 #include "runtime/string_value.h"
 #include "runtime_test_support.h"
 #include "tessera/runtime.h"
+#include "values/calendar.h"
+#include "values/date.h"
 #include "values/variant.h"
 
 namespace tess {
@@ -220,6 +223,54 @@ TEST_F(VariantTest, HoldsOneReferenceToItsStringOrObject) {
   }
   EXPECT_EQ(text.get()->refCount, 1u);
   EXPECT_EQ(Header(object.get())->refCount, 1);
+}
+
+TEST_F(VariantTest, DatesTravelAsTotalSecondsAndTextParsesInTheLocalesOrder) {
+  setenv("TZ", "UTC0", 1);
+  platform::SetUserLocale("en_US");
+  enum : uint32_t { kYear, kMonth, kDay };
+  double seconds =
+      calendar::SecondsFromStamp(*calendar::StampFromFields({2001, 2, 5, 15, 4, 5, 0, 0}));
+  ObjectRef date = Own(NewDate(seconds));
+  ObjectRef boxed = Own(DateToVariant(date.get()));
+  EXPECT_EQ(VarType(boxed.get()), 7);
+  EXPECT_EQ(variantToDouble(boxed.get()), seconds);
+  EXPECT_EQ(AsString(boxed.get()), "'2/5/2001 3:04:05 PM'");
+  EXPECT_EQ(AsInt(boxed.get()), "-2147483648") << "beyond an Integer";
+  ObjectRef copy = Own(VariantToDate(boxed.get()));
+  EXPECT_NE(copy.get(), date.get());
+  EXPECT_EQ(DateTotalSeconds(copy.get()), seconds);
+  ObjectRef asObject = Own(variantToObject(boxed.get()));
+  EXPECT_TRUE(IsA(asObject.get(), DateClass()));
+  EXPECT_EQ(DateTotalSeconds(asObject.get()), seconds);
+
+  ObjectRef holding = Own(objectToVariant(date.get()));
+  ObjectRef same = Own(VariantToDate(holding.get()));
+  EXPECT_EQ(same.get(), date.get()) << "an Object holding a Date gives the Date itself";
+  ObjectRef plain = Own(CreateObject(RootClass()));
+  ObjectRef notADate = Own(objectToVariant(plain.get()));
+  ObjectRef nilObject = Own(objectToVariant(nullptr));
+  ObjectRef text = Own(stringToVariant(S("2/5/2001").get()));
+  ObjectRef junk = Own(stringToVariant(S("tomorrow").get()));
+  ObjectRef nil = Own(getNilVariant());
+  auto ToDate = [](TessObject* v) {
+    return Outcome([&] {
+      ObjectRef d = Own(VariantToDate(v));
+      if (!d.get()) return std::string("nil");
+      return std::to_string(dateFieldGetter(d.get(), kYear)) + "-" +
+             std::to_string(dateFieldGetter(d.get(), kMonth)) + "-" +
+             std::to_string(dateFieldGetter(d.get(), kDay));
+    });
+  };
+  EXPECT_EQ(ToDate(notADate.get()), "raises typeMismatchException");
+  EXPECT_EQ(ToDate(nilObject.get()), "nil");
+  EXPECT_EQ(ToDate(text.get()), "2001-2-5");
+  EXPECT_EQ(ToDate(junk.get()), "raises typeMismatchException");
+  EXPECT_EQ(ToDate(nil.get()), "raises typeMismatchException");
+  EXPECT_EQ(ToDate(Own(intToVariant(86400)).get()), "1904-1-2");
+  EXPECT_EQ(ToDate(Own(booleanToVariant(1)).get()), "1904-1-1");
+  ObjectRef nilDate = Own(DateToVariant(nullptr));
+  EXPECT_EQ(variantToDouble(nilDate.get()), 0.0);
 }
 
 }  // namespace
