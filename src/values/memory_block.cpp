@@ -341,7 +341,7 @@ void memorySetPString(TessObject* block, int32_t offset, TessString* value) {
     if (text.size() > 255) Raise(RuntimeError::kOutOfBounds);
     uint8_t* p = tess::At(b, offset, 1 + int64_t(text.size()));
     p[0] = uint8_t(text.size());
-    std::memcpy(p + 1, text.data(), text.size());
+    if (!text.empty()) std::memcpy(p + 1, text.data(), text.size());
   });
 }
 
@@ -367,7 +367,7 @@ void memorySetCString(TessObject* block, int32_t offset, TessString* value) {
     MemoryBlockObject* b = Checked(block);
     std::string_view text = tess::View(value);
     uint8_t* p = tess::At(b, offset, int64_t(text.size()) + 1);
-    std::memcpy(p, text.data(), text.size());
+    if (!text.empty()) std::memcpy(p, text.data(), text.size());
     p[text.size()] = 0;
   });
 }
@@ -387,7 +387,7 @@ void memorySetString(TessObject* block, int32_t offset, int32_t length, TessStri
     uint8_t* p = tess::At(b, offset, length);
     std::string_view text = tess::View(value);
     size_t n = std::min(text.size(), size_t(length));
-    std::memcpy(p, text.data(), n);
+    if (n != 0) std::memcpy(p, text.data(), n);
     std::memset(p + n, 0, size_t(length) - n);
   });
 }
