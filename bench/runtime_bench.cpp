@@ -1,11 +1,16 @@
 // Object and string operations against the plain C++ way of doing the same
 // work: object create+release against malloc+free of the same size,
-// StringInStrB against memmem, StringReplaceAll against a std::string loop.
+// StringInStrB against memmem, StringReplaceAll against a std::string loop,
+// and locale comparison (StringStrCompare) against ICU's collator called on
+// the same bytes directly.
 //
 // Usage: runtime_bench [repetitions]
+#include <unicode/ucol.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "bench_support.h"
 #include "runtime/objects.h"
@@ -57,7 +62,8 @@ void InStrBAgainstMemmem(int repetitions) {
   text += "needle in the haystack";
   tess::StringRef hay = tess::StringRef::Adopt(tess::MakeString(text));
   tess::StringRef needle = tess::StringRef::Adopt(tess::MakeString("needle in the"));
-  double ours = MedianSeconds(repetitions, [&] { g_sink = uintptr_t(StringInStrB(1, hay.get(), needle.get())); });
+  double ours = MedianSeconds(
+      repetitions, [&] { g_sink = uintptr_t(StringInStrB(1, hay.get(), needle.get())); });
   double theirs = MedianSeconds(repetitions, [&] {
     g_sink = uintptr_t(::memmem(text.data(), text.size(), "needle in the", 13));
   });
@@ -89,6 +95,37 @@ void ReplaceAllAgainstStdString(int repetitions) {
   PrintRatio("StringReplaceAll over 1 MB", ours, "std::string find/append loop", theirs);
 }
 
+void LocaleCompareAgainstIcu(int repetitions) {
+  std::vector<tess::StringRef> texts;
+  for (int i = 0; i < 1000; ++i) {
+    texts.push_back(tess::StringRef::Adopt(tess::MakeString("Name " + std::to_string(i * 7919))));
+  }
+  double ours = MedianSeconds(repetitions, [&] {
+    int sum = 0;
+    for (int k = 0; k < 100; ++k) {
+      for (size_t i = 1; i < texts.size(); ++i) {
+        sum += StringStrCompare(texts[i - 1].get(), texts[i].get(), 1);
+      }
+    }
+    g_sink = uintptr_t(sum);
+  });
+  UErrorCode error = U_ZERO_ERROR;
+  UCollator* collator = ucol_open("", &error);
+  double theirs = MedianSeconds(repetitions, [&] {
+    int sum = 0;
+    for (int k = 0; k < 100; ++k) {
+      for (size_t i = 1; i < texts.size(); ++i) {
+        std::string_view a = tess::View(texts[i - 1].get()), b = tess::View(texts[i].get());
+        sum += ucol_strcollUTF8(collator, a.data(), int32_t(a.size()), b.data(), int32_t(b.size()),
+                                &error);
+      }
+    }
+    g_sink = uintptr_t(sum);
+  });
+  ucol_close(collator);
+  PrintRatio("100,000 locale comparisons", ours, "ucol_strcollUTF8", theirs);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,5 +133,6 @@ int main(int argc, char** argv) {
   ObjectsAgainstMalloc(repetitions);
   InStrBAgainstMemmem(repetitions);
   ReplaceAllAgainstStdString(repetitions);
+  LocaleCompareAgainstIcu(repetitions);
   return 0;
 }

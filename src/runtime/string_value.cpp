@@ -91,9 +91,8 @@ TessString* Concatenate(TessString* a, TessString* b) {
 }
 
 int CompareLocale(const TessString* a, const TessString* b, bool ignoreCase) {
-  std::u16string wa = platform::MultiByteToWide(platform::CP_ACP, View(a));
-  std::u16string wb = platform::MultiByteToWide(platform::CP_ACP, View(b));
-  int result = platform::CompareStringW(ignoreCase ? platform::NORM_IGNORECASE : 0, wa, wb);
+  int result =
+      platform::CompareStringA(ignoreCase ? platform::NORM_IGNORECASE : 0, View(a), View(b));
   if (result == platform::CSTR_LESS_THAN) return -1;
   if (result == platform::CSTR_GREATER_THAN) return 1;
   if (result != platform::CSTR_EQUAL) return 0;

@@ -59,11 +59,27 @@ Converter Open(uint32_t codePage) {
   return Converter(c);
 }
 
+// Opening a converter by name costs more than converting a short text, and
+// comparisons convert two texts each time: every thread keeps the converters
+// it has used (a converter must not be shared between threads), reset
+// before each use. A code page without a converter is remembered as such.
+UConverter* Cached(uint32_t codePage) {
+  thread_local std::map<uint32_t, Converter> cache;
+  auto it = cache.find(codePage);
+  if (it == cache.end()) it = cache.emplace(codePage, Open(codePage)).first;
+  UConverter* c = it->second.get();
+  if (c) ucnv_reset(c);
+  return c;
+}
+
 // Everything derived from the system code page, rebuilt when it changes.
 struct SystemPage {
   uint32_t codePage = 1252;
   bool doubleByte = false;
   bool leadBytes[256] = {};
+  // Printable ASCII, tab, CR and LF are their own bytes, as in all but the
+  // EBCDIC pages. (Some pages move control characters such as 0x1A.)
+  bool asciiCompatible = false;
   // Single-byte pages case through tables built once from ICU.
   uint8_t upper[256] = {};
   uint8_t lower[256] = {};
@@ -110,6 +126,18 @@ void BuildSystemPage(uint32_t codePage, SystemPage* page) {
   for (int i = 0; i < 256; ++i) {
     page->leadBytes[i] = U_SUCCESS(error) && starters[i];
     page->doubleByte = page->doubleByte || page->leadBytes[i];
+  }
+  if (c) {
+    char ascii[128];
+    UChar wide[128];
+    for (int i = 0; i < 128; ++i) ascii[i] = char(i);
+    error = U_ZERO_ERROR;
+    int32_t n = ucnv_toUChars(c.get(), wide, 128, ascii, 128, &error);
+    page->asciiCompatible = U_SUCCESS(error) || error == U_STRING_NOT_TERMINATED_WARNING;
+    for (int i = 0; page->asciiCompatible && i < 128; ++i) {
+      bool plain = (i >= 0x20 && i < 0x7F) || i == '\t' || i == '\n' || i == '\r';
+      page->asciiCompatible = n == 128 && (!plain || wide[i] == UChar(i));
+    }
   }
   for (int i = 0; i < 256; ++i) {
     char up = char(i), low = char(i);
@@ -173,12 +201,16 @@ bool SetACP(uint32_t codePage) {
 }
 
 bool IsValidCodePage(uint32_t codePage) {
-  return codePage != CP_ACP && Open(codePage) != nullptr;
+  return codePage != CP_ACP && Cached(codePage) != nullptr;
 }
 
 int MaxCharSize(uint32_t codePage) {
-  Converter c = Open(Resolve(codePage));
-  return c ? ucnv_getMaxCharSize(c.get()) : 1;
+  UConverter* c = Cached(Resolve(codePage));
+  return c ? ucnv_getMaxCharSize(c) : 1;
+}
+
+bool IsAsciiCompatible() {
+  return System().asciiCompatible;
 }
 
 bool IsDBCSLeadByte(uint8_t byte) {
@@ -214,26 +246,26 @@ void CharLowerBuff(char* text, size_t length) {
 // Both conversions write into an uninitialised worst-case buffer and copy out
 // what was used: zero-filling the worst case costs more than the copy.
 std::u16string MultiByteToWide(uint32_t codePage, std::string_view text) {
-  Converter c = Open(Resolve(codePage));
+  UConverter* c = Cached(Resolve(codePage));
   if (!c || text.empty()) return {};
   size_t capacity = text.size() * 2 + 2;
   std::unique_ptr<UChar[]> out(new UChar[capacity]);
   UErrorCode error = U_ZERO_ERROR;
-  int32_t n = ucnv_toUChars(c.get(), out.get(), int32_t(capacity), text.data(),
-                            int32_t(text.size()), &error);
+  int32_t n =
+      ucnv_toUChars(c, out.get(), int32_t(capacity), text.data(), int32_t(text.size()), &error);
   if (U_FAILURE(error)) return {};
   return std::u16string(reinterpret_cast<const char16_t*>(out.get()), size_t(n));
 }
 
 std::string WideToMultiByte(uint32_t codePage, std::u16string_view text) {
-  Converter c = Open(Resolve(codePage));
+  UConverter* c = Cached(Resolve(codePage));
   if (!c || text.empty()) return {};
-  size_t capacity = text.size() * size_t(ucnv_getMaxCharSize(c.get())) + 4;
+  size_t capacity = text.size() * size_t(ucnv_getMaxCharSize(c)) + 4;
   std::unique_ptr<char[]> out(new char[capacity]);
   UErrorCode error = U_ZERO_ERROR;
   int32_t n =
-      ucnv_fromUChars(c.get(), out.get(), int32_t(capacity),
-                      reinterpret_cast<const UChar*>(text.data()), int32_t(text.size()), &error);
+      ucnv_fromUChars(c, out.get(), int32_t(capacity), reinterpret_cast<const UChar*>(text.data()),
+                      int32_t(text.size()), &error);
   if (U_FAILURE(error)) return {};
   return std::string(out.get(), size_t(n));
 }

@@ -23,6 +23,9 @@ bool IsValidCodePage(uint32_t codePage);
 int MaxCharSize(uint32_t codePage);
 
 bool IsDBCSLeadByte(uint8_t byte);  // in the system code page
+// Whether the system code page writes printable ASCII, tab, CR and LF as
+// their own bytes.
+bool IsAsciiCompatible();
 
 // Character type bits (the C1 class).
 enum : uint16_t {

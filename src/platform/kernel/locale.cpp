@@ -70,14 +70,8 @@ const Separators& CurrentSeparators() {
   return g_separators;
 }
 
-}  // namespace
-
-int CompareStringW(uint32_t flags, std::u16string_view a, std::u16string_view b) {
-  std::lock_guard<std::mutex> guard(g_lock);
-  UCollator* c = Collator(flags & NORM_IGNORECASE);
-  if (!c) return 0;
-  switch (ucol_strcoll(c, reinterpret_cast<const UChar*>(a.data()), int32_t(a.size()),
-                       reinterpret_cast<const UChar*>(b.data()), int32_t(b.size()))) {
+int Result(UCollationResult result) {
+  switch (result) {
     case UCOL_LESS:
       return CSTR_LESS_THAN;
     case UCOL_GREATER:
@@ -85,6 +79,39 @@ int CompareStringW(uint32_t flags, std::u16string_view a, std::u16string_view b)
     default:
       return CSTR_EQUAL;
   }
+}
+
+// Printable ASCII, tab, CR and LF.
+bool IsPlainAscii(std::string_view text) {
+  for (char c : text) {
+    if ((c < 0x20 || c > 0x7E) && c != '\t' && c != '\n' && c != '\r') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int CompareStringW(uint32_t flags, std::u16string_view a, std::u16string_view b) {
+  std::lock_guard<std::mutex> guard(g_lock);
+  UCollator* c = Collator(flags & NORM_IGNORECASE);
+  if (!c) return 0;
+  return Result(ucol_strcoll(c, reinterpret_cast<const UChar*>(a.data()), int32_t(a.size()),
+                             reinterpret_cast<const UChar*>(b.data()), int32_t(b.size())));
+}
+
+// Plain ASCII text is the same characters in UTF-8, so the collator reads it
+// as it stands; anything else is converted first.
+int CompareStringA(uint32_t flags, std::string_view a, std::string_view b) {
+  if (IsAsciiCompatible() && IsPlainAscii(a) && IsPlainAscii(b)) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    UCollator* c = Collator(flags & NORM_IGNORECASE);
+    if (!c) return 0;
+    UErrorCode error = U_ZERO_ERROR;
+    UCollationResult result =
+        ucol_strcollUTF8(c, a.data(), int32_t(a.size()), b.data(), int32_t(b.size()), &error);
+    return U_FAILURE(error) ? 0 : Result(result);
+  }
+  return CompareStringW(flags, MultiByteToWide(CP_ACP, a), MultiByteToWide(CP_ACP, b));
 }
 
 void SetUserLocale(const std::string& locale) {

@@ -17,6 +17,9 @@ inline constexpr int CSTR_GREATER_THAN = 3;
 // Compares two UTF-16 texts in the user's locale; 0 when the host cannot.
 int CompareStringW(uint32_t flags, std::u16string_view a, std::u16string_view b);
 
+// The same for two texts in the system code page.
+int CompareStringA(uint32_t flags, std::string_view a, std::string_view b);
+
 // Replaces the user's locale (an ICU locale id such as "en_US" or "de_DE").
 void SetUserLocale(const std::string& locale);
 std::string GetUserLocale();
