@@ -1,6 +1,8 @@
 #include "image/startup.h"
 
 #include <algorithm>
+#include <iterator>
+#include <span>
 
 #include "base/byte_order.h"
 #include "image/alerts.h"
@@ -239,9 +241,15 @@ bool FireEvent(TessObject* target, const void* event, std::initializer_list<uint
                uint32_t* result) {
   void* code = FindHook(target, static_cast<const EventDescriptor*>(event));
   if (!code) return false;
-  std::vector<uint32_t> words{uint32_t(reinterpret_cast<uintptr_t>(target))};
-  words.insert(words.end(), args.begin(), args.end());
-  uint32_t value = CallCompiled(code, words);
+  // Events carry a handful of arguments: no allocation per event.
+  uint32_t words[16];
+  if (args.size() >= std::size(words)) {
+    InternalAssertion(131, 4, "RuntimeMain", __LINE__);
+    return false;
+  }
+  words[0] = uint32_t(reinterpret_cast<uintptr_t>(target));
+  std::copy(args.begin(), args.end(), words + 1);
+  uint32_t value = CallCompiled(code, std::span<const uint32_t>(words, args.size() + 1));
   if (result) *result = value;
   return true;
 }
