@@ -64,24 +64,8 @@ TESS_END
 	TESS_HANDLER 0, matrix_caught
 	TESS_TRAILER_END
 
-# Callee-saved registers are not restored by a handler; these wrappers are.
-	.macro GUARDED name
-	.globl	guarded_\name
-guarded_\name:
-	pushl	%ebp
-	movl	%esp, %ebp
-	pushl	%ebx
-	pushl	%esi
-	pushl	%edi
-	call	scenario_\name
-	movl	-4(%ebp), %ebx
-	movl	-8(%ebp), %esi
-	movl	-12(%ebp), %edi
-	leave
-	ret
-	.endm
-	GUARDED read
-	GUARDED matrix
+	TESS_GUARDED guarded_read, scenario_read
+	TESS_GUARDED guarded_matrix, scenario_matrix
 
 	.section .rodata
 read_text:	.asciz "direct read raised"

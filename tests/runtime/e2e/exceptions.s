@@ -143,28 +143,11 @@ TESS_END
 	TESS_HANDLER 5, overflow_caught
 	TESS_TRAILER_END
 
-# C calls the scenarios through these: a handler is entered with the
-# raise's registers, so the callee-saved ones are kept here for C.
-	.macro GUARDED name
-	.globl guarded_\name
-guarded_\name:
-	pushl	%ebp
-	movl	%esp, %ebp
-	pushl	%ebx
-	pushl	%esi
-	pushl	%edi
-	call	scenario_\name
-	movl	-4(%ebp), %ebx
-	movl	-8(%ebp), %esi
-	movl	-12(%ebp), %edi
-	leave
-	ret
-	.endm
-	GUARDED nil
-	GUARDED interface
-	GUARDED in_handler
-	GUARDED locals
-	GUARDED overflow
+	TESS_GUARDED guarded_nil, scenario_nil
+	TESS_GUARDED guarded_interface, scenario_interface
+	TESS_GUARDED guarded_in_handler, scenario_in_handler
+	TESS_GUARDED guarded_locals, scenario_locals
+	TESS_GUARDED guarded_overflow, scenario_overflow
 
 	.section .rodata
 caught_text:	.asciz "caught"
