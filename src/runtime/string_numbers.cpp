@@ -2,6 +2,8 @@
 // locale's separators, Hex/Oct/Bin, and the pointer and OSType views of a
 // string.
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,6 +21,35 @@ bool IsSpace(char c) {
 }
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
+}
+
+// Decimal exponent of a well-formed number's magnitude, roughly: positive
+// for numbers of one or more integer digits, negative below 0.1.
+int64_t MagnitudeExponent(std::string_view number) {
+  size_t i = number.find_first_not_of("+-");
+  int64_t exponent = 0;
+  bool leading = true;
+  bool fraction = false;
+  for (; i < number.size() && number[i] != 'e' && number[i] != 'E'; ++i) {
+    if (number[i] == '.') {
+      fraction = true;
+    } else if (leading && number[i] == '0') {
+      if (fraction) --exponent;
+    } else {
+      leading = false;
+      if (!fraction) ++exponent;
+    }
+  }
+  if (i < number.size()) {
+    std::string_view digits = number.substr(i + 1);
+    bool minus = !digits.empty() && digits[0] == '-';
+    int64_t e = 0;
+    for (char c : digits) {
+      if (IsDigit(c)) e = std::min<int64_t>(e * 10 + (c - '0'), 1000000);
+    }
+    exponent += minus ? -e : e;
+  }
+  return exponent;
 }
 
 // The longest prefix of `text` that reads as a decimal number, after leading
@@ -44,8 +75,20 @@ double ReadDecimal(std::string_view text) {
       i = e;
     }
   }
-  std::string number(text.substr(start, i - start));
-  return std::strtod(number.c_str(), nullptr);
+  // from_chars reads the same grammar as strtod without the C locale (which
+  // a plug-in may change), but takes no "+" and reports overflow instead of
+  // returning infinity.
+  if (text[start] == '+') ++start;
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data() + start, text.data() + i, value);
+  (void)end;
+  if (error == std::errc::result_out_of_range) {
+    const bool negative = text[start] == '-';
+    const bool huge = MagnitudeExponent(text.substr(start, i - start)) > 0;
+    value = huge ? HUGE_VAL : 0.0;
+    return negative ? -value : value;
+  }
+  return value;
 }
 
 int DigitValue(char c) {

@@ -178,11 +178,31 @@ TEST_F(StringsTest, NumbersFromAndToText) {
     const char* text;
     double value;
   } cases[] = {
-      {"&hFF", 255},       {"&HfF", 255}, {"&b102", 2},
-      {"&x1", 0},          {"&o17", 15},  {"&hFFFFFFFF", 4294967295.0},
-      {"  12.5abc", 12.5}, {"abc", 0},    {"-3e2x", -300},
-      {"1e", 1},           {".5", 0.5},   {"0x10", 0},
-      {"inf", 0},          {"", 0},       {"&", 0},
+      {"&hFF", 255},
+      {"&HfF", 255},
+      {"&b102", 2},
+      {"&x1", 0},
+      {"&o17", 15},
+      {"&hFFFFFFFF", 4294967295.0},
+      {"  12.5abc", 12.5},
+      {"abc", 0},
+      {"-3e2x", -300},
+      {"1e", 1},
+      {".5", 0.5},
+      {"0x10", 0},
+      {"inf", 0},
+      {"", 0},
+      {"&", 0},
+      {"+5", 5},
+      {"5.", 5},
+      {"-0.25e+1", -2.5},
+      // beyond a double: infinity or zero with the sign, as strtod gives
+      {"1e400", HUGE_VAL},
+      {"-1e400", -HUGE_VAL},
+      {"1e-400", 0},
+      {"0.0001e-320", 0},
+      {"4.9e-324", 4.9e-324},
+      {"1234567890123456789012345678901234567890", 1.2345678901234568e39},
   };
   for (const Case& c : cases) EXPECT_EQ(StringVal(S(c.text).get()), c.value) << c.text;
   EXPECT_EQ(Text(Take(RuntimeHex(-1)).get()), "FFFFFFFF");
