@@ -56,6 +56,16 @@ Converter Open(uint32_t codePage) {
     c = ucnv_open(("ibm-" + std::to_string(codePage)).c_str(), &error);
     if (U_FAILURE(error)) return nullptr;
   }
+  // What a page cannot hold becomes "?", as the platform writes it; ICU's
+  // own substitutes (0x1A, FC FC) are control or private characters there.
+  char question[8];
+  const UChar mark = u'?';
+  error = U_ZERO_ERROR;
+  int32_t n = ucnv_fromUChars(c, question, sizeof question, &mark, 1, &error);
+  if (U_SUCCESS(error) && n > 0) {
+    ucnv_setSubstChars(c, question, int8_t(n), &error);
+  }
+  ucnv_reset(c);
   return Converter(c);
 }
 

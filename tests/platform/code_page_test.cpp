@@ -1,6 +1,7 @@
-// Locale comparison of code-page text: the direct path for ASCII text must
-// order exactly as the converted path does, with and without case, and the
-// code pages whose low half is not ASCII must not take it.
+// Code-page text: what a page cannot hold becomes the page's own "?", and
+// locale comparison's direct path for ASCII text orders exactly as the
+// converted path does, with and without case, and only where the page
+// writes ASCII as its own bytes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,6 +16,14 @@ namespace {
 
 int Converted(uint32_t flags, const std::string& a, const std::string& b) {
   return CompareStringW(flags, MultiByteToWide(CP_ACP, a), MultiByteToWide(CP_ACP, b));
+}
+
+TEST(WideToMultiByte, WhatAPageCannotHoldBecomesItsQuestionMark) {
+  EXPECT_EQ(WideToMultiByte(1252, u"\u65E5\u672C x"), "?? x");
+  EXPECT_EQ(WideToMultiByte(932, u"\u0416\u65E5"), "\x84\x47\x93\xFA") << "both in 932";
+  EXPECT_EQ(WideToMultiByte(932, u"\u0E01"), "?");
+  EXPECT_EQ(WideToMultiByte(37, u"\u65E5A"), "\x6F\xC1") << "EBCDIC's own '?'";
+  EXPECT_EQ(WideToMultiByte(CP_UTF8, u"\u65E5"), "\xE6\x97\xA5");
 }
 
 TEST(CompareStringA, AsciiTextOrdersAsTheConvertedText) {
