@@ -8,6 +8,9 @@
    left and removed by the caller, results in EAX (floating point on the x87
    stack). Strings and objects returned carry one reference for the caller. */
 
+/* One entry to a line, however long, so the list reads and greps as a table. */
+/* clang-format off */
+
 /* Start-up and messages */
 TESS_ENTRY(void, RuntimeMsgBox, (TessString * message))
 
@@ -285,3 +288,5 @@ TESS_ENTRY(TessObject*, getTextConverter, (TessObject * source, TessObject* dest
 TESS_ENTRY(TessString*, textConverterConvert, (TessObject * converter, TessString* s))
 TESS_ENTRY(void, textConverterClear, (TessObject * converter))
 TESS_ENTRY(TessObject*, guessJapaneseEncoding, (TessString * s))
+
+/* clang-format on */
