@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "image/alerts.h"
+#include "platform/kernel/process.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
@@ -65,7 +65,7 @@ class PendingReleases {
 class Busy {
  public:
   explicit Busy(DictionaryFields* d) : d_(d) {
-    while (d_->busy) std::this_thread::yield();
+    while (d_->busy) platform::SwitchToThread();
     d_->busy = 1;
   }
   Busy(const Busy&) = delete;

@@ -1,5 +1,6 @@
 #include "platform/kernel/process.h"
 
+#include <sched.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +19,10 @@ std::string GetModuleFileName() {
 namespace {
 std::span<const ModuleResource> g_resources;
 }  // namespace
+
+void SwitchToThread() {
+  ::sched_yield();
+}
 
 void SetModuleResources(std::span<const ModuleResource> resources) {
   g_resources = resources;

@@ -27,6 +27,9 @@ bool FindResource(const char* type, int id, const volatile uint8_t** data, size_
 // Text for a debugger; the host has none, so it goes to standard error.
 void OutputDebugString(const char* text);
 
+// Gives the rest of the calling thread's time slice to another ready thread.
+void SwitchToThread();
+
 // Ends the process at once with `code`, after flushing standard streams.
 [[noreturn]] void ExitProcess(int code);
 // Ends the process after reporting `text`, when an orderly exit failed.
