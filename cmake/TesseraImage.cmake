@@ -2,7 +2,8 @@
 #
 # tessera_add_image(NAME SOURCES src.c|src.s ...
 #                   [RUNTIME <target>] [DEV_DIR dir] [IMAGE file] [MAP file]
-#                   [POOL files...] [ENTRY sym] [DESCRIPTOR sym] [DESCRIBE file])
+#                   [POOL files...] [ENTRY sym] [DESCRIPTOR sym] [DESCRIBE file]
+#                   [INCLUDES dirs...])
 #
 # Compiles the sources into ELF32 objects the way the builder needs them and
 # links them into an image. Target NAME (built by default) produces:
@@ -13,7 +14,8 @@
 # DESCRIBE names a description file (strings, classes, project items; see
 # tools/tessimage/description.h) laid out in the data segment. Assembler
 # sources may `.include "tessera/tessera.inc"`, the macros for routine frames,
-# call markers and trailers. Relative DEV_DIR, IMAGE and MAP are taken in the
+# call markers and trailers, and files of the INCLUDES folders (relative ones
+# are taken in the current source directory). Relative DEV_DIR, IMAGE and MAP are taken in the
 # current binary directory, relative POOL and DESCRIBE files in the current
 # source directory. With RUNTIME, do not
 # call this from the top-level directory: the executable would share its path
@@ -33,33 +35,40 @@ set(TESSERA_IMAGE_COMPILE_OPTIONS
 # tessera_image_objects(NAME SOURCES ...): only the objects, as an OBJECT
 # library, for callers that run the builder themselves (its tests do).
 function(tessera_image_objects name)
-  cmake_parse_arguments(TI "" "" "SOURCES" ${ARGN})
+  cmake_parse_arguments(TI "" "" "SOURCES;INCLUDES" ${ARGN})
   if(NOT TI_SOURCES)
     message(FATAL_ERROR "tessera_image_objects(${name}): no SOURCES")
   endif()
   add_library(${name} OBJECT ${TI_SOURCES})
   target_compile_options(${name} PRIVATE ${TESSERA_IMAGE_COMPILE_OPTIONS})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include)
+  set(includes ${PROJECT_SOURCE_DIR}/include)
+  set(assembler_includes ${PROJECT_SOURCE_DIR}/include/tessera/tessera.inc)
+  foreach(dir IN LISTS TI_INCLUDES)
+    cmake_path(ABSOLUTE_PATH dir BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+    list(APPEND includes ${dir})
+    file(GLOB found ${dir}/*.inc)
+    list(APPEND assembler_includes ${found})
+  endforeach()
+  target_include_directories(${name} PRIVATE ${includes})
   set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE OFF)
   # The compiler's dependency scan does not see assembler .include files.
   foreach(source IN LISTS TI_SOURCES)
     if(source MATCHES "\\.[sS]$")
-      set_property(SOURCE ${source} APPEND PROPERTY OBJECT_DEPENDS
-                   ${PROJECT_SOURCE_DIR}/include/tessera/tessera.inc)
+      set_property(SOURCE ${source} APPEND PROPERTY OBJECT_DEPENDS ${assembler_includes})
     endif()
   endforeach()
 endfunction()
 
 function(tessera_add_image name)
-  cmake_parse_arguments(TI "" "RUNTIME;DEV_DIR;IMAGE;MAP;ENTRY;DESCRIPTOR;DESCRIBE" "SOURCES;POOL"
-                        ${ARGN})
+  cmake_parse_arguments(TI "" "RUNTIME;DEV_DIR;IMAGE;MAP;ENTRY;DESCRIPTOR;DESCRIBE"
+                        "SOURCES;POOL;INCLUDES" ${ARGN})
   if(TI_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "tessera_add_image(${name}): unknown arguments ${TI_UNPARSED_ARGUMENTS}")
   endif()
   if(NOT TI_RUNTIME AND NOT TI_DEV_DIR AND NOT TI_IMAGE)
     message(FATAL_ERROR "tessera_add_image(${name}): give RUNTIME, DEV_DIR or IMAGE")
   endif()
-  tessera_image_objects(${name}_objects SOURCES ${TI_SOURCES})
+  tessera_image_objects(${name}_objects SOURCES ${TI_SOURCES} INCLUDES ${TI_INCLUDES})
 
   set(objects $<TARGET_OBJECTS:${name}_objects>)
   set(args)

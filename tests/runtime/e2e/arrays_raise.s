@@ -2,18 +2,8 @@
 # handler takes it and the array is left as it was. Class 0 is
 # OutOfBoundsException (arrays_raise.desc).
 	.include "tessera/tessera.inc"
+	.include "handlers.inc"
 	.text
-
-	.macro REPORT_AND_RELEASE text
-	pushl	-4(%ebp)
-	pushl	$\text
-	call	report_class
-	addl	$8, %esp
-	pushl	-4(%ebp)
-	call	RuntimeUnlockObject
-	addl	$4, %esp
-	movl	$0, -4(%ebp)
-	.endm
 
 # Reading element 10 of an array whose upper bound is 9.
 TESS_ROUTINE scenario_read, 8

@@ -4,23 +4,8 @@
 # Reportable, 3 AppError (a RuntimeException implementing Reportable),
 # 5 stackOverflowException.
 	.include "tessera/tessera.inc"
+	.include "handlers.inc"
 	.text
-
-# Handler epilogue: report the exception in the slot, then release it.
-	.macro REPORT_AND_RELEASE text
-	pushl	-4(%ebp)
-	pushl	$\text
-	call	report_class
-	addl	$8, %esp
-	RELEASE_SLOT
-	.endm
-
-	.macro RELEASE_SLOT
-	pushl	-4(%ebp)
-	call	RuntimeUnlockObject
-	addl	$4, %esp
-	movl	$0, -4(%ebp)
-	.endm
 
 # A RuntimeException handler catches a NilObjectException.
 TESS_ROUTINE scenario_nil, 4

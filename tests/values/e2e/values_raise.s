@@ -3,18 +3,8 @@
 # 1 typeMismatchException, 2 OutOfBoundsException) and the value is left as
 # it was.
 	.include "tessera/tessera.inc"
+	.include "handlers.inc"
 	.text
-
-	.macro REPORT_AND_RELEASE text
-	pushl	-4(%ebp)
-	pushl	$\text
-	call	report_class
-	addl	$8, %esp
-	pushl	-4(%ebp)
-	call	RuntimeUnlockObject
-	addl	$4, %esp
-	movl	$0, -4(%ebp)
-	.endm
 
 # Reading a key the dictionary does not hold.
 TESS_ROUTINE scenario_missing_key, 8
