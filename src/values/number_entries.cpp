@@ -2,7 +2,6 @@
 // are looked up on every call, so a change of the user's locale shows at once.
 #include <algorithm>
 #include <string>
-#include <utility>
 
 #include "platform/kernel/locale.h"
 #include "runtime/string_value.h"
