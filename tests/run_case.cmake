@@ -1,11 +1,19 @@
 # Runs one program and compares its exit code, standard output and standard
 # error with expectations, whole. Variables: PROGRAM, EMULATOR (may be empty),
 # WORKDIR, ARGS (a list of arguments), EXPECT_STDOUT, EXPECT_STDERR (files;
-# absent means empty), EXPECT_EXIT (default 0).
+# absent means empty), EXPECT_EXIT (default 0), UNSET (environment variables
+# removed for the run).
 if(EMULATOR)
   set(command ${EMULATOR} ${PROGRAM} ${ARGS})
 else()
   set(command ${PROGRAM} ${ARGS})
+endif()
+if(UNSET)
+  set(unset_args "")
+  foreach(variable ${UNSET})
+    list(APPEND unset_args --unset=${variable})
+  endforeach()
+  set(command ${CMAKE_COMMAND} -E env ${unset_args} ${command})
 endif()
 if(NOT DEFINED EXPECT_EXIT)
   set(EXPECT_EXIT 0)

@@ -4,6 +4,7 @@
 #include <unicode/uloc.h>
 #include <unicode/unum.h>
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -18,7 +19,30 @@ struct CollatorDeleter {
 };
 
 std::mutex g_lock;
-std::string g_locale;  // empty: ICU's default from the environment
+std::string g_locale;  // empty: the user's locale from the environment
+
+// The locale the environment names. An environment that names only C or
+// POSIX (a container, a service) gets ICU's POSIX locale, whose collation
+// orders by code point and never ignores case; the platform's own default
+// user locale stands in for it, so comparisons keep the language's rules.
+const std::string& EnvironmentLocale() {
+  static const std::string locale = [] {
+    const char* id = uloc_getDefault();
+    char variant[32] = {};
+    UErrorCode error = U_ZERO_ERROR;
+    uloc_getVariant(id, variant, sizeof variant, &error);
+    char language[16] = {};
+    uloc_getLanguage(id, language, sizeof language, &error);
+    bool posix = U_FAILURE(error) || language[0] == 0 || std::strcmp(variant, "POSIX") == 0 ||
+                 std::strcmp(language, "c") == 0 || std::strcmp(language, "posix") == 0;
+    return posix ? std::string(kPlainEnvironmentLocale) : std::string(id);
+  }();
+  return locale;
+}
+
+const char* CurrentLocale() {
+  return g_locale.empty() ? EnvironmentLocale().c_str() : g_locale.c_str();
+}
 // One collator per strength; ICU collators may not be shared while in use.
 std::unique_ptr<UCollator, CollatorDeleter> g_collators[2];
 
@@ -26,7 +50,7 @@ UCollator* Collator(bool ignoreCase) {
   auto& slot = g_collators[ignoreCase ? 1 : 0];
   if (!slot) {
     UErrorCode error = U_ZERO_ERROR;
-    UCollator* c = ucol_open(g_locale.empty() ? uloc_getDefault() : g_locale.c_str(), &error);
+    UCollator* c = ucol_open(CurrentLocale(), &error);
     if (U_FAILURE(error)) return nullptr;
     // Ignoring case keeps accents significant, as the classic comparison does.
     ucol_setStrength(c, ignoreCase ? UCOL_SECONDARY : UCOL_TERTIARY);
@@ -37,9 +61,7 @@ UCollator* Collator(bool ignoreCase) {
 
 std::string Symbol(UNumberFormatSymbol symbol) {
   UErrorCode error = U_ZERO_ERROR;
-  UNumberFormat* format =
-      unum_open(UNUM_DECIMAL, nullptr, 0, g_locale.empty() ? uloc_getDefault() : g_locale.c_str(),
-                nullptr, &error);
+  UNumberFormat* format = unum_open(UNUM_DECIMAL, nullptr, 0, CurrentLocale(), nullptr, &error);
   if (U_FAILURE(error)) return symbol == UNUM_DECIMAL_SEPARATOR_SYMBOL ? "." : ",";
   UChar text[8];
   int32_t n = unum_getSymbol(format, symbol, text, 8, &error);
@@ -124,7 +146,7 @@ void SetUserLocale(const std::string& locale) {
 
 std::string GetUserLocale() {
   std::lock_guard<std::mutex> guard(g_lock);
-  return g_locale.empty() ? uloc_getDefault() : g_locale;
+  return CurrentLocale();
 }
 
 std::string DecimalSeparator() {

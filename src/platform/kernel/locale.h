@@ -1,5 +1,6 @@
 // The user's locale: string collation and number separators, backed by ICU.
-// The default locale comes from the environment (LC_ALL, LANG); tests pin one.
+// The default locale comes from the environment (LC_ALL, LC_MESSAGES, LANG);
+// one that names only C or POSIX means kPlainEnvironmentLocale. Tests pin one.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +21,12 @@ int CompareStringW(uint32_t flags, std::u16string_view a, std::u16string_view b)
 // The same for two texts in the system code page.
 int CompareStringA(uint32_t flags, std::string_view a, std::string_view b);
 
+// The user's locale when the environment names none but C or POSIX: the
+// platform's own default user locale.
+inline constexpr const char* kPlainEnvironmentLocale = "en_US";
+
 // Replaces the user's locale (an ICU locale id such as "en_US" or "de_DE").
+// An empty id goes back to the locale of the environment.
 void SetUserLocale(const std::string& locale);
 std::string GetUserLocale();
 
