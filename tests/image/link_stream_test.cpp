@@ -132,6 +132,21 @@ TEST(LinkStream, ANameMissingFromTheLinkTableRefusesTheImage) {
   EXPECT_FALSE(Link(g, LinkStreamBuilder().Named(1, ""), &message));
 }
 
+TEST(LinkStream, ANameMissingFromTheLinkTableWithoutSitesIsIgnored) {
+  GuardedSegments g(16, 4);
+  g.PlaceCall(1, 0);
+  std::vector<uint8_t> before(g.seg.code, g.seg.code + 16);
+  std::string message;
+  EXPECT_TRUE(Link(g, LinkStreamBuilder().Named(0, "NoSuchEntryPoint").Named(0, ""), &message))
+      << message;
+  EXPECT_EQ(std::vector<uint8_t>(g.seg.code, g.seg.code + 16), before);
+  // The records after it still bind.
+  ASSERT_TRUE(
+      Link(g, LinkStreamBuilder().Named(0, "NoSuchEntryPoint").Named(1, "RuntimeMsgBox"), &message))
+      << message;
+  EXPECT_EQ(g.CodeWord(1), g.Displacement(1, MsgBoxEntry()));
+}
+
 TEST(LinkStream, MalformedStreamsAreRefusedWithoutWritingOutsideTheCode) {
   struct Case {
     const char* what;
