@@ -23,6 +23,8 @@ TESS_ENTRY(void, RuntimeCheckCast, (TessObject * object, int32_t classIndex))
 TESS_ENTRY(void*, FindVTableCode, (TessObject * object, int32_t slot))
 TESS_ENTRY(void*, FindInterfaceVTableCode, (TessObject * object, int32_t slot, int32_t interfaceIndex))
 TESS_ENTRY(void*, RuntimeFindHookCode, (TessObject * object, int32_t eventId))
+/* A new instance of the class of that name, or nil (unknown, interface). */
+TESS_ENTRY(TessObject*, CreateInstance, (TessString * className))
 
 /* Debugging */
 TESS_ENTRY(int32_t, RuntimeDebugObjectCount, (TessObject * exclude))
@@ -104,6 +106,16 @@ TESS_ENTRY(int32_t, shortGetter, (TessObject * object, uint32_t offset))
 TESS_ENTRY(void, shortSetter, (TessObject * object, uint32_t offset, int32_t value))
 TESS_ENTRY(TessObject*, objGetter, (TessObject * object, uint32_t offset))
 TESS_ENTRY(void, objSetter, (TessObject * object, uint32_t offset, TessObject* value))
+/* Setters that also redraw what shows the object when the value changed;
+   doublePercent stores a fraction and reads and writes a percentage. */
+TESS_ENTRY(void, stringInvalidateSetter, (TessObject * object, uint32_t offset, TessString* value))
+TESS_ENTRY(void, intInvalidateSetter, (TessObject * object, uint32_t offset, int32_t value))
+TESS_ENTRY(void, boolInvalidateSetter, (TessObject * object, uint32_t offset, int32_t value))
+TESS_ENTRY(void, objInvalidateSetter, (TessObject * object, uint32_t offset, TessObject* value))
+TESS_ENTRY(double, doublePercentGetter, (TessObject * object, uint32_t offset))
+TESS_ENTRY(void, doublePercentSetter, (TessObject * object, uint32_t offset, double value))
+/* The native handle of a window or control object; 0 for anything else. */
+TESS_ENTRY(int32_t, getterWinHWND, (TessObject * object, uint32_t parameter))
 
 /* Exceptions and the stack check */
 TESS_ENTRY(void, RuntimeRaiseException, (TessObject * exception))
@@ -191,6 +203,63 @@ TESS_ENTRY(TessBoolArray*, RuntimeFastBooleanArrayInsert, (TessBoolArray * array
 TESS_ENTRY(TessBoolArray*, RuntimeFastBooleanArrayRemove, (TessBoolArray * array, int32_t index))
 TESS_ENTRY(void, RuntimeDisposeFastBooleanArray, (TessBoolArray * array))
 
+/* Math. Doubles in and out (results on the x87 stack, rounded to double
+   precision); NaN propagates, Max and Min included. Round takes halves away
+   from zero. */
+TESS_ENTRY(double, RuntimeACos, (double x))
+TESS_ENTRY(double, RuntimeASin, (double x))
+TESS_ENTRY(double, RuntimeATan, (double x))
+TESS_ENTRY(double, RuntimeATan2, (double y, double x))
+TESS_ENTRY(double, RuntimeCos, (double x))
+TESS_ENTRY(double, RuntimeSin, (double x))
+TESS_ENTRY(double, RuntimeTan, (double x))
+TESS_ENTRY(double, RuntimeExp, (double x))
+TESS_ENTRY(double, RuntimeLog, (double x))
+TESS_ENTRY(double, RuntimePow, (double x, double y))
+TESS_ENTRY(double, RuntimeSqrt, (double x))
+TESS_ENTRY(double, RuntimeCeil, (double x))
+TESS_ENTRY(double, RuntimeFloor, (double x))
+TESS_ENTRY(double, RuntimeRound, (double x))
+TESS_ENTRY(double, RuntimeAbs, (double x))
+TESS_ENTRY(double, RuntimeMax, (double a, double b))
+TESS_ENTRY(double, RuntimeMin, (double a, double b))
+TESS_ENTRY(double, rnd, (void))
+
+/* Clocks and the bell: Ticks in sixtieths of a second, Microseconds as a
+   double, both since the runtime started. */
+TESS_ENTRY(int32_t, RuntimeTicks, (void))
+TESS_ENTRY(double, RuntimeMicroseconds, (void))
+TESS_ENTRY(void, RuntimeBeep, (void))
+
+/* Integer operations and numeric conversions. Doubles and Singles become
+   Integers by truncation toward zero; NaN, infinities and values beyond the
+   Integer range give 0x80000000. */
+TESS_ENTRY(int32_t, BitwiseAnd, (int32_t a, int32_t b))
+TESS_ENTRY(int32_t, BitwiseOr, (int32_t a, int32_t b))
+TESS_ENTRY(int32_t, BitwiseXor, (int32_t a, int32_t b))
+TESS_ENTRY(int32_t, FPToInt, (double x))
+TESS_ENTRY(double, IntToFP, (int32_t n))
+TESS_ENTRY(int32_t, SingleToInt, (float x))
+TESS_ENTRY(int32_t, RuntimeShortToInteger, (int32_t n))
+
+/* Colours (0x00RRGGBB). RGB clamps its components to 0-255; HSV, CMY and the
+   fractional readers work in 0-1. */
+TESS_ENTRY(int32_t, RuntimeRGB, (int32_t red, int32_t green, int32_t blue))
+TESS_ENTRY(int32_t, RuntimeHSV, (double hue, double saturation, double value))
+TESS_ENTRY(int32_t, RuntimeCMY, (double cyan, double magenta, double yellow))
+TESS_ENTRY(int32_t, readColorRed, (int32_t color))
+TESS_ENTRY(int32_t, readColorGreen, (int32_t color))
+TESS_ENTRY(int32_t, readColorBlue, (int32_t color))
+TESS_ENTRY(double, readColorHue, (int32_t color))
+TESS_ENTRY(double, readColorSaturation, (int32_t color))
+TESS_ENTRY(double, readColorValue, (int32_t color))
+TESS_ENTRY(double, readColorCyan, (int32_t color))
+TESS_ENTRY(double, readColorMagenta, (int32_t color))
+TESS_ENTRY(double, readColorYellow, (int32_t color))
+
+/* The current mouse event is a contextual-menu click (the right button). */
+TESS_ENTRY(int32_t, IsCMMClick, (void))
+
 /* Number formatting */
 TESS_ENTRY(TessString*, StringStr, (double x))
 TESS_ENTRY(TessString*, StringFormat, (double x, TessString* picture))
@@ -215,6 +284,10 @@ TESS_ENTRY(TessObject*, VariantToDate, (TessObject * variant))
 TESS_ENTRY(TessObject*, variantToObject, (TessObject * variant))
 TESS_ENTRY(int32_t, VariantHash, (TessObject * variant))
 TESS_ENTRY(int32_t, VariantEqual, (TessObject * a, TessObject* b))
+/* The type code (0 for a nil reference); numeric is Integer or Double only. */
+TESS_ENTRY(int32_t, VarType, (TessObject * variant))
+TESS_ENTRY(int32_t, IsNumeric, (TessObject * variant))
+TESS_ENTRY(int32_t, IsNull, (TessObject * variant))
 
 /* Dictionary and Collection. Property accessors take the property record's
    parameter after the object, as the generic accessors do. */

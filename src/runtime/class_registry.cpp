@@ -5,6 +5,7 @@
 #include "base/byte_order.h"
 #include "image/alerts.h"
 #include "platform/kernel/process.h"
+#include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/name_fold.h"
 #include "runtime/objects.h"
@@ -376,3 +377,14 @@ ClassObject* AllClasses() {
 }
 
 }  // namespace tess
+
+// A new instance of the class named `name` (application or framework, letter
+// case ignored), count 1; nil for an empty name, an unknown class or an
+// interface, which has no instances.
+TessObject* CreateInstance(TessString* name) {
+  return tess::AtEntry([name]() -> TessObject* {
+    tess::ClassObject* cls = name ? tess::FindClassByName(tess::View(name)) : nullptr;
+    if (!cls || cls->isInterface) return nullptr;
+    return tess::CreateObject(cls);
+  });
+}

@@ -7,6 +7,7 @@
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/name_fold.h"
+#include "runtime/numeric_conversions.h"
 #include "runtime/objects.h"
 #include "runtime/raise.h"
 #include "runtime/string_value.h"
@@ -56,13 +57,6 @@ TessString* StringOf(const VariantFields* f) {
 
 TessObject* ObjectOf(const VariantFields* f) {
   return reinterpret_cast<TessObject*>(uintptr_t(f->words[0]));
-}
-
-// Truncation toward zero; what the processor's conversion gives for values
-// no Integer holds (0x80000000) rather than undefined behaviour.
-int32_t Truncate(double value) {
-  if (!(value > -2147483649.0 && value < 2147483648.0)) return INT32_MIN;
-  return int32_t(value);
 }
 
 const VariantFields* Checked(TessObject* variant) {
@@ -133,12 +127,12 @@ int32_t VarType(TessObject* variant) {
 }
 
 bool IsNumeric(TessObject* variant) {
-  int32_t type = VarType(variant);
+  int32_t type = tess::VarType(variant);
   return type == int32_t(VariantType::kInteger) || type == int32_t(VariantType::kDouble);
 }
 
 bool IsNull(TessObject* variant) {
-  return VarType(variant) == int32_t(VariantType::kNil);
+  return tess::VarType(variant) == int32_t(VariantType::kNil);
 }
 
 uint32_t HashVariant(TessObject* variant) {
@@ -216,7 +210,7 @@ int32_t variantToInt(TessObject* v) {
       case VariantType::kBoolean:
         return int32_t(f->words[0]);
       default:
-        return Truncate(NumberOf(f));
+        return TruncateToInteger(NumberOf(f));
     }
   });
 }
@@ -320,4 +314,14 @@ int32_t VariantHash(TessObject* v) {
 
 int32_t VariantEqual(TessObject* a, TessObject* b) {
   return EqualVariants(a, b);
+}
+
+int32_t VarType(TessObject* variant) {
+  return tess::VarType(variant);
+}
+int32_t IsNumeric(TessObject* variant) {
+  return tess::IsNumeric(variant) ? 1 : 0;
+}
+int32_t IsNull(TessObject* variant) {
+  return tess::IsNull(variant) ? 1 : 0;
 }

@@ -155,9 +155,9 @@ TEST_F(VariantTest, TypeCodesAndQueries) {
   };
   for (auto& c : cases) {
     ObjectRef v = Own(c.v);
-    EXPECT_EQ(VarType(v.get()), c.type);
-    EXPECT_EQ(IsNumeric(v.get()), c.numeric) << c.type;
-    EXPECT_EQ(IsNull(v.get()), c.null) << c.type;
+    EXPECT_EQ(::VarType(v.get()), c.type);
+    EXPECT_EQ(::IsNumeric(v.get()), c.numeric) << c.type;
+    EXPECT_EQ(::IsNull(v.get()), c.null) << c.type;
   }
 }
 
@@ -181,7 +181,7 @@ TEST_F(VariantTest, HashFollowsTheStringAndWordRules) {
   };
   for (auto& c : cases) {
     ObjectRef v = Own(c.v);
-    EXPECT_EQ(uint32_t(VariantHash(v.get())), c.hash) << VarType(v.get());
+    EXPECT_EQ(uint32_t(VariantHash(v.get())), c.hash) << ::VarType(v.get());
   }
 }
 
@@ -233,7 +233,7 @@ TEST_F(VariantTest, DatesTravelAsTotalSecondsAndTextParsesInTheLocalesOrder) {
       calendar::SecondsFromStamp(*calendar::StampFromFields({2001, 2, 5, 15, 4, 5, 0, 0}));
   ObjectRef date = Own(NewDate(seconds));
   ObjectRef boxed = Own(DateToVariant(date.get()));
-  EXPECT_EQ(VarType(boxed.get()), 7);
+  EXPECT_EQ(::VarType(boxed.get()), 7);
   EXPECT_EQ(variantToDouble(boxed.get()), seconds);
   EXPECT_EQ(AsString(boxed.get()), "'2/5/2001 3:04:05 PM'");
   EXPECT_EQ(AsInt(boxed.get()), "-2147483648") << "beyond an Integer";

@@ -133,4 +133,16 @@ bool SystemTimeToTzSpecificLocalTime(const void* zone, const SYSTEMTIME* utc, SY
   return true;
 }
 
+bool QueryPerformanceCounter(int64_t* count) {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  *count = int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+  return true;
+}
+
+bool QueryPerformanceFrequency(int64_t* frequency) {
+  *frequency = 1'000'000'000;
+  return true;
+}
+
 }  // namespace tess::platform

@@ -56,4 +56,9 @@ bool FileTimeToSystemTime(const FILETIME* stamp, SYSTEMTIME* time);
 // only the host's own zone is known.
 bool SystemTimeToTzSpecificLocalTime(const void* zone, const SYSTEMTIME* utc, SYSTEMTIME* local);
 
+// The high-resolution counter: counts since an arbitrary start that never
+// goes back, and counts per second. Both always succeed on this host.
+bool QueryPerformanceCounter(int64_t* count);
+bool QueryPerformanceFrequency(int64_t* frequency);
+
 }  // namespace tess::platform
