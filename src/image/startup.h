@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/events.h"
 #include "tessera/types.h"
 
 namespace tess {
@@ -56,9 +57,5 @@ std::vector<std::string> SplitCommandLine(std::string_view line);
 // The application object (no reference added), null before RuntimeInit.
 TessObject* ApplicationObject();
 
-// Fires an event on `target` by its descriptor; false when no handler. The
-// handler's 32-bit result goes to `result`.
-bool FireEvent(TessObject* target, const void* event, std::initializer_list<uint32_t> args,
-               uint32_t* result = nullptr);
 
 }  // namespace tess

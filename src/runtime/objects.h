@@ -26,6 +26,11 @@ void UnlockObject(TessObject* object);
 
 // One owned object reference, released when the holder goes.
 using ObjectRef = Owned<TessObject, UnlockObject>;
+// A new reference to `object` (nil allowed) held by the returned holder.
+inline ObjectRef ShareObject(TessObject* object) {
+  LockObject(object);
+  return ObjectRef::Adopt(object);
+}
 
 // Size an object of `cls` occupies: the instance size rounded up to 4.
 uint32_t AllocationSize(const ClassObject* cls);
