@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "base/byte_order.h"
-#include "image/alerts.h"
 #include "image/format.h"
 #include "image/link_table.h"
 #include "image/messages.h"
@@ -13,6 +12,7 @@
 #include "platform/kernel/library.h"
 #include "platform/kernel/memory.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 
 namespace tess::image {

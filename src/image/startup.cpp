@@ -5,15 +5,16 @@
 #include <span>
 
 #include "base/byte_order.h"
-#include "image/alerts.h"
 #include "image/loader.h"
 #include "image/runtime_main.h"
+#include "runtime/alerts.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/framework_classes.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "values/value_classes.h"
 
 namespace tess {
 
@@ -160,7 +161,7 @@ void Init(const uint8_t* descriptor) {
   StartupState& s = State();
   s.ready = true;
   InstallUnhandledPath();
-  InitFrameworkClasses();
+  InitFrameworkAndValueClasses();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/objects.h"

@@ -6,7 +6,7 @@
 // OutOfMemoryException instead of wrapping.
 #include <cstring>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/raise.h"

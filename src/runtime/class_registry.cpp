@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "base/byte_order.h"
-#include "image/alerts.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 #include "runtime/heap.h"
 #include "runtime/name_fold.h"
 #include "runtime/objects.h"

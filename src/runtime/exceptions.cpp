@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "base/byte_order.h"
-#include "image/alerts.h"
 #include "platform/kernel/memory.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 #include "runtime/heap.h"
 #include "runtime/raise.h"
 

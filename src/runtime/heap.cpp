@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "base/byte_order.h"
-#include "image/alerts.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 
 namespace tess {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/name_fold.h"

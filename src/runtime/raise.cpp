@@ -1,7 +1,7 @@
 #include "runtime/raise.h"
 
-#include "image/alerts.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 
 namespace tess {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/alerts.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/locale.h"
+#include "runtime/alerts.h"
 #include "runtime/heap.h"
 #include "tessera/runtime.h"
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "image/alerts.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"

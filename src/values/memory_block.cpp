@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "runtime/framework_classes.h"
+#include "values/value_classes.h"
 
 namespace tess {
 namespace {
 
 TEST(ValueClasses, BuildWithTheFramework) {
-  InitFrameworkClasses();
+  InitFrameworkAndValueClasses();
 }
 
 }  // namespace

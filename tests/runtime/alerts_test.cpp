@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "image/alerts.h"
 #include "platform/user/message_box.h"
+#include "runtime/alerts.h"
 #include "tessera/image.h"
 
 namespace tess {

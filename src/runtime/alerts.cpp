@@ -1,4 +1,4 @@
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 
 #include <cstdio>
 
