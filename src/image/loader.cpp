@@ -406,7 +406,7 @@ void ResolveDeferredReferences() {
     void* address = state.lookup ? state.lookup(reference.name) : nullptr;
     std::string message;
     if (address && !PatchChain(seg, reference.chainHead, address, reference.name, &message)) {
-      InternalAssertion(131, 4, "RuntimeMain", __LINE__);
+      InternalAssertion(kFailedCheck, kSourceRuntimeMain, __LINE__);
     }
   }
   platform::SetCodeExecutable(seg.code, seg.codeSize);

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "base/byte_order.h"
+#include "image/assertions.h"
 #include "image/loader.h"
 #include "image/runtime_main.h"
 #include "runtime/alerts.h"
@@ -134,7 +135,7 @@ void BuildProjectItems(const uint8_t* descriptor, size_t classCount) {
       TessObject* object = RuntimeNewObject(int32_t(le32(record + 4)));
       put_le32(slot, uint32_t(reinterpret_cast<uintptr_t>(object)));
     } else if (kind < 1 || kind > 10) {
-      InternalAssertion(132, 3, nullptr, 0);
+      InternalAssertion(kUnknownProjectItem);
     }
     // Pictures, menus, movies, sounds, cursors and databases arrive with
     // their subsystems; until then their slots stay empty.
@@ -245,7 +246,7 @@ bool FireEvent(TessObject* target, const void* event, std::initializer_list<uint
   // Events carry a handful of arguments: no allocation per event.
   uint32_t words[16];
   if (args.size() >= std::size(words)) {
-    InternalAssertion(131, 4, "RuntimeMain", __LINE__);
+    InternalAssertion(kFailedCheck, kSourceRuntimeMain, __LINE__);
     return false;
   }
   words[0] = uint32_t(reinterpret_cast<uintptr_t>(target));
@@ -266,7 +267,7 @@ void RuntimeInit(const void* descriptor) {
 TessObject* RuntimeNewObject(int32_t classIndex) {
   tess::ClassObject* cls = tess::ClassAt(classIndex);
   if (!cls) {
-    tess::InternalAssertion(131, 4, "RuntimeMain", 1309);
+    tess::InternalAssertion(tess::kClassIndexOutOfRange);
     return nullptr;
   }
   return tess::AtEntry([cls] { return tess::CreateObject(cls); });

@@ -105,7 +105,7 @@ void ProcessCompiledFrame(TessObject* exception, uintptr_t f, uintptr_t c, uintp
       insideHandler = true;
       p += 2;
     } else {
-      InternalAssertion(131, 4, "win32exception", 127);
+      InternalAssertion(kUnknownCleanupItem);
       p += 2;
     }
   }

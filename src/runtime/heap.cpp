@@ -65,7 +65,7 @@ void FreeInternalBlock(void* block) {
   if (!block) return;
   uint8_t* start = static_cast<uint8_t*>(block) - 8;
   if (le32(start + 4) != kBlockGuard) {
-    InternalAssertion(131, 4, "dump", 68);
+    InternalAssertion(kBlockGuardDamaged);
     return;
   }
   put_le32(start + 4, kFreedGuard);
