@@ -434,7 +434,7 @@ bool LoadApplicationImage() {
   LoaderState& state = State();
   const volatile uint8_t* resource = nullptr;
   size_t resourceSize = 0;
-  platform::FindResource("PICKLE", 101, &resource, &resourceSize);
+  platform::FindResource(kLocatorResourceType, kLocatorResourceId, &resource, &resourceSize);
   state.locator = ParseLocator(resource, resourceSize);
 
   ImageBlocks blocks;
