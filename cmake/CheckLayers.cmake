@@ -1,5 +1,6 @@
-# Checks that every folder of src/ includes only itself and the layers beneath
-# it, so a subsystem can be understood, built and tested without those above.
+# Checks that every folder of src/, and the public headers, include only
+# themselves and the layers beneath them, so a subsystem can be understood,
+# built and tested without those above.
 #
 #   cmake -DSOURCE_DIR=<tree holding src/> -P cmake/CheckLayers.cmake
 #
@@ -15,6 +16,7 @@ cmake_minimum_required(VERSION 3.20)
 
 set(layers platform base db tessera runtime values image)
 set(may_include_platform platform)
+set(may_include_tessera tessera)
 set(may_include_base platform base)
 set(may_include_db platform base db)
 set(may_include_runtime platform base tessera runtime)
@@ -26,22 +28,15 @@ if(NOT SOURCE_DIR)
 endif()
 
 set(violations 0)
-file(GLOB folders LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*)
-list(SORT folders)
-foreach(folder IN LISTS folders)
-  if(NOT IS_DIRECTORY ${SOURCE_DIR}/src/${folder})
-    continue()
-  endif()
-  if(NOT DEFINED may_include_${folder})
-    message(NOTICE "src/${folder}: not in the layer table (cmake/CheckLayers.cmake)")
-    math(EXPR violations "${violations} + 1")
-    continue()
-  endif()
+
+# Checks every source below DIR (relative to SOURCE_DIR) as part of LAYER.
+function(check_layer dir layer)
+  set(count ${violations})
   file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
-       ${SOURCE_DIR}/src/${folder}/*.h ${SOURCE_DIR}/src/${folder}/*.c
-       ${SOURCE_DIR}/src/${folder}/*.cpp ${SOURCE_DIR}/src/${folder}/*.S
-       ${SOURCE_DIR}/src/${folder}/*.s ${SOURCE_DIR}/src/${folder}/*.inc)
+       ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.c ${SOURCE_DIR}/${dir}/*.cpp
+       ${SOURCE_DIR}/${dir}/*.S ${SOURCE_DIR}/${dir}/*.s ${SOURCE_DIR}/${dir}/*.inc)
   list(SORT sources)
+  string(REPLACE ";" ", " allowed "${may_include_${layer}}")
   foreach(source IN LISTS sources)
     file(STRINGS ${SOURCE_DIR}/${source} includes
          REGEX "^[ \t]*(#[ \t]*include|\\.include)[ \t]*[<\"]")
@@ -49,24 +44,41 @@ foreach(folder IN LISTS folders)
       string(REGEX REPLACE "^[^<\"]*[<\"]([^>\"]*)[>\"].*$" "\\1" path "${line}")
       if(path MATCHES "(^|/)\\.\\.(/|$)")
         message(NOTICE "${source}: includes \"${path}\": name the layer, not a relative path")
-        math(EXPR violations "${violations} + 1")
+        math(EXPR count "${count} + 1")
         continue()
       endif()
       if(NOT path MATCHES "/")
         continue()
       endif()
-      string(REGEX REPLACE "/.*$" "" layer "${path}")
-      if(NOT layer IN_LIST layers OR layer IN_LIST may_include_${folder})
+      string(REGEX REPLACE "/.*$" "" included "${path}")
+      if(NOT included IN_LIST layers OR included IN_LIST may_include_${layer})
         continue()
       endif()
-      string(REPLACE ";" ", " allowed "${may_include_${folder}}")
-      message(NOTICE "${source}: includes \"${path}\"; src/${folder} may include ${allowed}")
-      math(EXPR violations "${violations} + 1")
+      message(NOTICE "${source}: includes \"${path}\"; ${dir} may include ${allowed}")
+      math(EXPR count "${count} + 1")
     endforeach()
   endforeach()
+  set(violations ${count} PARENT_SCOPE)
+endfunction()
+
+if(IS_DIRECTORY ${SOURCE_DIR}/include/tessera)
+  check_layer(include/tessera tessera)
+endif()
+file(GLOB folders LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*)
+list(SORT folders)
+foreach(folder IN LISTS folders)
+  if(NOT IS_DIRECTORY ${SOURCE_DIR}/src/${folder})
+    continue()
+  endif()
+  if(NOT DEFINED may_include_${folder} OR folder STREQUAL "tessera")
+    message(NOTICE "src/${folder}: not in the layer table (cmake/CheckLayers.cmake)")
+    math(EXPR violations "${violations} + 1")
+    continue()
+  endif()
+  check_layer(src/${folder} ${folder})
 endforeach()
 
 if(violations GREATER 0)
   message(FATAL_ERROR "${violations} include(s) against the layer order")
 endif()
-message(STATUS "layers: every include of src/ is of its own layer or one beneath")
+message(STATUS "layers: every include is of its own layer or one beneath")
