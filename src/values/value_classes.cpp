@@ -1,7 +1,6 @@
 #include "values/value_classes.h"
 
 #include "runtime/framework_classes.h"
-
 #include "values/date.h"
 #include "values/dictionary.h"
 #include "values/memory_block.h"
