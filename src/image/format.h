@@ -60,6 +60,9 @@ inline constexpr char kLocatorSection[] = ".pickle";
 inline constexpr uint32_t kLocatorSize = 8;
 inline constexpr uint32_t kNoPool = 0xFFFFFFFF;
 inline constexpr char kPlaceholder[4] = {'P', 'I', 'C', 'K'};
+// The module resource through which the loader finds the locator.
+inline constexpr char kLocatorResourceType[] = "PICKLE";
+inline constexpr int kLocatorResourceId = 101;
 
 // Development mode files, in the current directory.
 inline constexpr char kDevCodeFile[] = "code1.dat";

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "base/byte_order.h"
-#include "image/alerts.h"
 #include "image/format.h"
 #include "image/link_table.h"
 #include "image/messages.h"
@@ -13,6 +12,7 @@
 #include "platform/kernel/library.h"
 #include "platform/kernel/memory.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 
 namespace tess::image {
@@ -408,7 +408,7 @@ void ResolveDeferredReferences() {
     void* address = state.lookup ? state.lookup(reference.name) : nullptr;
     std::string message;
     if (address && !PatchChain(seg, reference.chainHead, address, reference.name, &message)) {
-      InternalAssertion(131, 4, "RuntimeMain", __LINE__);
+      InternalAssertion(kFailedCheck, kSourceRuntimeMain, __LINE__);
     }
   }
   platform::SetCodeExecutable(seg.code, seg.codeSize);
@@ -436,7 +436,7 @@ bool LoadApplicationImage() {
   LoaderState& state = State();
   const volatile uint8_t* resource = nullptr;
   size_t resourceSize = 0;
-  platform::FindResource("PICKLE", 101, &resource, &resourceSize);
+  platform::FindResource(kLocatorResourceType, kLocatorResourceId, &resource, &resourceSize);
   state.locator = ParseLocator(resource, resourceSize);
 
   ImageBlocks blocks;

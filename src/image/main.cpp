@@ -16,7 +16,8 @@ __attribute__((section(".pickle"), used,
     'P', 'I', 'C', 'K', 0xFF, 0xFF, 0xFF, 0xFF};
 
 const tess::platform::ModuleResource kResources[] = {
-    {"PICKLE", 101, g_locator, sizeof g_locator},
+    {tess::image::kLocatorResourceType, tess::image::kLocatorResourceId, g_locator,
+     sizeof g_locator},
 };
 
 }  // namespace

@@ -6,10 +6,10 @@
 // released), so resuming is simply the next iteration.
 #include <vector>
 
-#include "image/alerts.h"
 #include "image/startup.h"
 #include "platform/kernel/process.h"
 #include "platform/user/winuser.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 #include "runtime/framework_classes.h"
 #include "runtime/name_fold.h"

@@ -5,15 +5,17 @@
 #include <span>
 
 #include "base/byte_order.h"
-#include "image/alerts.h"
+#include "image/assertions.h"
 #include "image/loader.h"
 #include "image/runtime_main.h"
+#include "runtime/alerts.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/framework_classes.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "values/value_classes.h"
 
 namespace tess {
 
@@ -133,7 +135,7 @@ void BuildProjectItems(const uint8_t* descriptor, size_t classCount) {
       TessObject* object = RuntimeNewObject(int32_t(le32(record + 4)));
       put_le32(slot, uint32_t(reinterpret_cast<uintptr_t>(object)));
     } else if (kind < 1 || kind > 10) {
-      InternalAssertion(132, 3, nullptr, 0);
+      InternalAssertion(kUnknownProjectItem);
     }
     // Pictures, menus, movies, sounds, cursors and databases arrive with
     // their subsystems; until then their slots stay empty.
@@ -160,7 +162,7 @@ void Init(const uint8_t* descriptor) {
   StartupState& s = State();
   s.ready = true;
   InstallUnhandledPath();
-  InitFrameworkClasses();
+  InitFrameworkAndValueClasses();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();
@@ -249,7 +251,7 @@ void RuntimeInit(const void* descriptor) {
 TessObject* RuntimeNewObject(int32_t classIndex) {
   tess::ClassObject* cls = tess::ClassAt(classIndex);
   if (!cls) {
-    tess::InternalAssertion(131, 4, "RuntimeMain", 1309);
+    tess::InternalAssertion(tess::kClassIndexOutOfRange);
     return nullptr;
   }
   return tess::AtEntry([cls] { return tess::CreateObject(cls); });

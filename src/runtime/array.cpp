@@ -12,7 +12,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/objects.h"
@@ -27,7 +27,7 @@ static_assert(sizeof(void*) == 4, "sub-list references are 4-byte elements");
 
 bool Present(const void* array, int line) {
   if (array) return true;
-  InternalAssertion(131, 4, "commonruntime", line);
+  InternalAssertion(kFailedCheck, kSourceCommonRuntime, line);
   return false;
 }
 
@@ -62,7 +62,7 @@ bool FitElements(GrowableList* list, ElementType type) {
     list->elementSize = size;
     return true;
   }
-  InternalAssertion(131, 4, "array", __LINE__);
+  InternalAssertion(kFailedCheck, kSourceArray, __LINE__);
   return false;
 }
 
@@ -160,7 +160,7 @@ template <typename V>
 V LoadElement(GrowableList* list, int64_t i) {
   if (!list || i >= list->count) return V{};
   if (list->elementSize != SizeOf(TypeOf<V>())) {
-    InternalAssertion(131, 4, "array", __LINE__);
+    InternalAssertion(kFailedCheck, kSourceArray, __LINE__);
     return V{};
   }
   return Load<V>(ListAt(list, i));
@@ -206,7 +206,7 @@ GrowableList* Step(GrowableList* list, int32_t i, bool create) {
   }
   if (!create) return nullptr;
   if (list->elementSize != 4) {
-    InternalAssertion(131, 4, "array", __LINE__);
+    InternalAssertion(kFailedCheck, kSourceArray, __LINE__);
     return nullptr;
   }
   if (i >= list->count) ListSetCount(list, int64_t(i) + 1);
@@ -236,7 +236,7 @@ void AddAccessIndex(TessArray* array, int32_t index, bool create) {
     if (array->accessList) {
       array->accessList = Step(array->accessList, index, create);
     } else if (create) {
-      InternalAssertion(131, 4, "commonruntime", __LINE__);
+      InternalAssertion(kFailedCheck, kSourceCommonRuntime, __LINE__);
     }
     array->accessLevel = level + 1;
   });
@@ -265,7 +265,7 @@ void AccessWrite(TessArray* array, int32_t index, V value) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
     GrowableList* list = FinishAccess(array, index);
-    if (!list) return InternalAssertion(131, 4, "commonruntime", __LINE__);
+    if (!list) return InternalAssertion(kFailedCheck, kSourceCommonRuntime, __LINE__);
     if (!FitElements(list, TypeOf<V>())) return;
     if (index >= list->count) ListSetCount(list, int64_t(index) + 1);
     Store<V>(ListAt(list, index), value);
@@ -358,7 +358,7 @@ void RuntimeArrayCreateAddIndex(TessArray* array, int32_t lower, int32_t upper) 
   // more than the slots hold would write past them.
   if (array->dimensionCount >= kMaxArrayDimensions ||
       (array->dimensionCount > 0 && array->list.count > 0)) {
-    return tess::InternalAssertion(131, 4, "commonruntime", __LINE__);
+    return tess::InternalAssertion(tess::kFailedCheck, tess::kSourceCommonRuntime, __LINE__);
   }
   int64_t bound = int64_t(upper) - lower;
   if (bound > INT32_MAX) bound = INT32_MAX;

@@ -6,7 +6,7 @@
 // OutOfMemoryException instead of wrapping.
 #include <cstring>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/raise.h"
@@ -29,7 +29,7 @@ uint8_t* Elements(TessBoolArray* array) {
 
 bool Present(const TessBoolArray* array, int line) {
   if (array) return true;
-  InternalAssertion(131, 4, "commonruntime", line);
+  InternalAssertion(kFailedCheck, kSourceCommonRuntime, line);
   return false;
 }
 

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "base/byte_order.h"
-#include "image/alerts.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/name_fold.h"
@@ -210,7 +210,7 @@ bool LinkClass(ClassObject* cls) {
         }
       }
       if (!code) {
-        InternalAssertion(131, 2, "ObjectDefinition", 2542);
+        InternalAssertion(kInterfaceMethodMissing);
         return false;
       }
       entry->methodTable[m->interfaceSlot] = code;
@@ -275,7 +275,7 @@ std::vector<ClassObject*> RegisterApplicationClasses(const uint8_t* descriptor,
   RecordReader header(descriptor, segment);
   uint32_t count = header.Word();
   if (!header.ok() || (!segment.empty() && count > segment.size() / 4)) {
-    InternalAssertion(132, 2, nullptr, 0);
+    InternalAssertion(kClassRecordUnusable);
     return table;
   }
   table.assign(count, nullptr);
@@ -288,12 +288,12 @@ std::vector<ClassObject*> RegisterApplicationClasses(const uint8_t* descriptor,
     if (kind == 1) {
       TessString* name = r.String();
       table[i] = r.ok() ? FindClassByName(View(name)) : nullptr;
-      if (!table[i]) InternalAssertion(132, 2, nullptr, 0);
+      if (!table[i]) InternalAssertion(kClassRecordUnusable);
       continue;
     }
     ClassObject* cls = ReadApplicationClass(r, table, &superIndex[i]);
     if (!r.ok()) {
-      InternalAssertion(132, 2, nullptr, 0);
+      InternalAssertion(kClassRecordUnusable);
       continue;
     }
     table[i] = cls;
@@ -303,13 +303,13 @@ std::vector<ClassObject*> RegisterApplicationClasses(const uint8_t* descriptor,
   for (uint32_t i = 0; i < count; ++i) {
     if (!defined[i] || superIndex[i] == -1) continue;
     if (superIndex[i] < 0 || uint32_t(superIndex[i]) >= count) {
-      InternalAssertion(131, 4, "RuntimeMain", __LINE__);
+      InternalAssertion(kFailedCheck, kSourceRuntimeMain, __LINE__);
       continue;
     }
     table[i]->superclass = table[size_t(superIndex[i])];
   }
   SetClassTable(table);
-  if (!LinkClasses()) InternalAssertion(131, 2, "ObjectDefinition", 2713);
+  if (!LinkClasses()) InternalAssertion(kClassLinkFailed);
   return table;
 }
 
@@ -343,7 +343,7 @@ void* DeferredMemberLookup(std::string_view reference) {
   ClassObject* cls = FindClassByName(className);
   if (!cls) {
     platform::OutputDebugString(("Unable to load class: " + std::string(className) + "\n").c_str());
-    InternalAssertion(131, 4, "RuntimeMain", 507);
+    InternalAssertion(kDeferredClassUnknown);
     return nullptr;
   }
   switch (kind) {
@@ -360,7 +360,7 @@ void* DeferredMemberLookup(std::string_view reference) {
       }
       return nullptr;
     default:
-      InternalAssertion(131, 4, "RuntimeMain", 558);
+      InternalAssertion(kDeferredKindUnknown);
       return nullptr;
   }
 }

@@ -4,7 +4,8 @@
 #include <iterator>
 #include <span>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
+#include "runtime/assertions.h"
 #include "runtime/exceptions.h"
 #include "runtime/objects.h"
 
@@ -17,7 +18,7 @@ bool FireEvent(TessObject* target, const void* event, std::initializer_list<uint
   // Events carry a handful of arguments: no allocation per event.
   uint32_t words[16];
   if (args.size() >= std::size(words)) {
-    InternalAssertion(131, 4, "RuntimeMain", __LINE__);
+    InternalAssertion(kFailedCheck, kSourceRuntimeMain, __LINE__);
     return false;
   }
   words[0] = uint32_t(reinterpret_cast<uintptr_t>(target));

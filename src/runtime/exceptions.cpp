@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "base/byte_order.h"
-#include "image/alerts.h"
 #include "platform/kernel/memory.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
@@ -105,7 +105,7 @@ void ProcessCompiledFrame(TessObject* exception, uintptr_t f, uintptr_t c, uintp
       insideHandler = true;
       p += 2;
     } else {
-      InternalAssertion(131, 4, "win32exception", 127);
+      InternalAssertion(kUnknownCleanupItem);
       p += 2;
     }
   }

@@ -5,7 +5,6 @@
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
-#include "values/value_classes.h"
 
 namespace tess {
 
@@ -15,6 +14,7 @@ constexpr uint32_t kMessageOffset = 24;
 
 ClassObject* g_application = nullptr;
 ClassObject* g_folderItem = nullptr;
+void (*g_classHook)() = nullptr;
 
 EventRecord g_applicationEvents[] = {
     {0, "Open", nullptr, nullptr, 0, nullptr},
@@ -92,8 +92,12 @@ void InitFrameworkClasses() {
                            "ThreadAlreadyRunningException", "UnsupportedFormatException"}) {
     ExceptionClass(name, e.runtimeException);
   }
-  InitValueClasses();
+  if (g_classHook) g_classHook();
   LinkClasses();
+}
+
+void SetFrameworkClassHook(void (*build)()) {
+  g_classHook = build;
 }
 
 ClassObject* ApplicationClass() {

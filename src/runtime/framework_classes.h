@@ -11,6 +11,11 @@ namespace tess {
 // Builds and registers the classes once; later calls do nothing.
 void InitFrameworkClasses();
 
+// Builds the framework classes of the layers above the runtime (the value
+// types). Installed by those layers before the first InitFrameworkClasses,
+// which calls it after its own classes and before linking them all.
+void SetFrameworkClassHook(void (*build)());
+
 ClassObject* ApplicationClass();
 ClassObject* FolderItemClass();
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 #include "runtime/heap.h"
 #include "runtime/raise.h"
 
@@ -16,7 +16,7 @@ namespace {
 constexpr int64_t kMaxListBytes = 0x7FFFFFFF;
 
 void Misuse(int line) {
-  InternalAssertion(131, 4, "array", line);
+  InternalAssertion(kFailedCheck, kSourceArray, line);
 }
 
 size_t Bytes(const GrowableList* list, int64_t elements) {

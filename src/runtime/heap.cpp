@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "base/byte_order.h"
-#include "image/alerts.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 
 namespace tess {
 
@@ -65,7 +65,7 @@ void FreeInternalBlock(void* block) {
   if (!block) return;
   uint8_t* start = static_cast<uint8_t*>(block) - 8;
   if (le32(start + 4) != kBlockGuard) {
-    InternalAssertion(131, 4, "dump", 68);
+    InternalAssertion(kBlockGuardDamaged);
     return;
   }
   put_le32(start + 4, kFreedGuard);

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/name_fold.h"
@@ -124,7 +124,7 @@ void UnlockObject(TessObject* object) {
   ObjectHeader* o = Header(object);
   uint32_t count = uint32_t(o->refCount);
   if (count < 1 || count > 0xD0000000u) {
-    InternalAssertion(131, 4, "objects", 316);
+    InternalAssertion(kUnlockCountOutOfRange);
     return;
   }
   if (--o->refCount == 0) Destroy(o);
@@ -156,7 +156,7 @@ bool IsA(TessObject* object, const ClassObject* target) {
 
 void* FindHook(TessObject* object, const EventDescriptor* event) {
   if (!event) {
-    InternalAssertion(131, 4, "objects", 3194);
+    InternalAssertion(kHookWithoutEvent);
     return nullptr;
   }
   if (!object) return nullptr;

@@ -1,7 +1,7 @@
 #include "runtime/raise.h"
 
-#include "image/alerts.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 
 namespace tess {
@@ -36,7 +36,7 @@ void Raise(RuntimeError error) {
       break;
   }
   if (cls) ThrowNew(cls);
-  InternalAssertion(131, 4, "objects", 600 + int(error));
+  InternalAssertion(kFailedCheck, kSourceObjects, kRaiseWithoutClassesLine + int(error));
   platform::ExitProcess(0);
 }
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/alerts.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/locale.h"
+#include "runtime/alerts.h"
 #include "runtime/heap.h"
 #include "tessera/runtime.h"
 
@@ -46,7 +46,7 @@ void LockString(TessString* s) {
   if (!s) return;
   std::lock_guard<std::recursive_mutex> guard(StringLock());
   if (s->refCount == 0) {
-    InternalAssertion(131, 4, "string", __LINE__);
+    InternalAssertion(kFailedCheck, kSourceString, __LINE__);
     return;
   }
   ++s->refCount;
@@ -56,7 +56,7 @@ void UnlockString(TessString* s) {
   if (!s) return;
   std::lock_guard<std::recursive_mutex> guard(StringLock());
   if (s->refCount == 0) {
-    InternalAssertion(131, 4, "string", __LINE__);
+    InternalAssertion(kFailedCheck, kSourceString, __LINE__);
     return;
   }
   if (--s->refCount == 0) {
@@ -111,12 +111,12 @@ uint8_t* WritableChar(TessString** s, int32_t index) {
   std::lock_guard<std::recursive_mutex> guard(StringLock());
   TessString* current = *s;
   if (!current) {
-    if (index != 0) InternalAssertion(131, 4, "string", __LINE__);
+    if (index != 0) InternalAssertion(kFailedCheck, kSourceString, __LINE__);
     g_emptyText[1] = 0;
     return &g_emptyText[1];
   }
   if (index < 0 || index >= current->length) {
-    InternalAssertion(131, 4, "string", __LINE__);
+    InternalAssertion(kFailedCheck, kSourceString, __LINE__);
     return nullptr;
   }
   if (current->refCount != 1) {

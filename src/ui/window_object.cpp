@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
+#include "runtime/assertions.h"
 #include "runtime/events.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
+#include "ui/assertions.h"
 #include "ui/control_list.h"
 #include "ui/window_class.h"
 #include "ui/windowing.h"
@@ -14,10 +16,6 @@ namespace tess::ui {
 namespace {
 
 using namespace platform;
-
-// The failed assertion for a frame kind outside the tables.
-constexpr int kAssertKind = 131;
-constexpr int kAssertUnknownFrameKind = 4;
 
 WindowObject* g_windows = nullptr;
 std::vector<WindowObject*> g_dialogs;  // oldest first
@@ -206,7 +204,7 @@ WindowObject* OpenWindow(TessObject* instance) {
   int32_t placement = 0;
   FrameStyle style{};
   if (!FrameKindOf(f->frame, &kind, &placement) || !StyleOfFrameKind(kind, &style)) {
-    InternalAssertion(kAssertKind, kAssertUnknownFrameKind, "window", __LINE__);
+    InternalAssertion(kFailedCheck, kSourceWindow, __LINE__);
     return nullptr;
   }
   if (f->placement != 0) placement = f->placement;

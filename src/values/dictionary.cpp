@@ -5,14 +5,15 @@
 #include <utility>
 #include <vector>
 
-#include "image/alerts.h"
 #include "platform/kernel/process.h"
+#include "runtime/alerts.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/objects.h"
 #include "runtime/raise.h"
 #include "tessera/runtime.h"
+#include "values/assertions.h"
 #include "values/variant.h"
 
 namespace tess {
@@ -172,7 +173,7 @@ void Remove(DictionaryFields* d, TessObject* key, PendingReleases& releases) {
   DictionaryEntry** link = &d->bins[hash % uint32_t(d->binCount)];
   while (*link && *link != e) link = &(*link)->next;
   if (!*link) {
-    InternalAssertion(131, 4, "Dictionary", __LINE__);
+    InternalAssertion(kFailedCheck, kSourceDictionary, __LINE__);
     return;
   }
   *link = e->next;

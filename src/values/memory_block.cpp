@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
@@ -15,6 +15,7 @@
 #include "runtime/raise.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "values/assertions.h"
 #include "values/class_members.h"
 
 namespace tess {
@@ -36,7 +37,7 @@ void ProbeByteOrder() {
   } else if (first == 0x12) {
     g_machineLittleEndian = false;
   } else {
-    InternalAssertion(131, 4, "MemoryBlock", __LINE__);
+    InternalAssertion(kFailedCheck, kSourceMemoryBlock, __LINE__);
   }
 }
 

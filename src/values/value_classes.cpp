@@ -1,5 +1,6 @@
 #include "values/value_classes.h"
 
+#include "runtime/framework_classes.h"
 #include "values/date.h"
 #include "values/dictionary.h"
 #include "values/memory_block.h"
@@ -15,6 +16,11 @@ void InitValueClasses() {
   InitCollectionClass();
   InitMemoryBlockClass();
   InitTextEncodingClasses();
+}
+
+void InitFrameworkAndValueClasses() {
+  SetFrameworkClassHook(&InitValueClasses);
+  InitFrameworkClasses();
 }
 
 }  // namespace tess

@@ -8,4 +8,8 @@ namespace tess {
 // linked.
 void InitValueClasses();
 
+// Builds the framework classes with the value classes among them: the
+// runtime below reaches them through its class hook. Later calls do nothing.
+void InitFrameworkAndValueClasses();
+
 }  // namespace tess

@@ -9,12 +9,12 @@
 #include "platform/kernel/locale.h"
 #include "platform/kernel/time.h"
 #include "runtime/class_registry.h"
-#include "runtime/framework_classes.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
 #include "values/calendar.h"
 #include "values/date.h"
+#include "values/value_classes.h"
 
 namespace tess {
 namespace {
@@ -27,7 +27,7 @@ constexpr size_t kParsedOffset = 41;
 class DateTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    InitFrameworkClasses();
+    InitFrameworkAndValueClasses();
     setenv("TZ", "UTC0", 1);
   }
   void SetUp() override { platform::SetUserLocale("en_US"); }

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "runtime/class_registry.h"
-#include "runtime/framework_classes.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "runtime_test_support.h"
 #include "tessera/runtime.h"
 #include "values/dictionary.h"
+#include "values/value_classes.h"
 #include "values/variant.h"
 
 namespace tess {
@@ -39,7 +39,7 @@ ObjectRef Str(std::string_view text) {
 class DictionaryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkClasses();
+    InitFrameworkAndValueClasses();
     liveBefore_ = RuntimeDebugObjectCount(nullptr);
     d_ = Own(CreateObject(DictionaryClass()));
   }

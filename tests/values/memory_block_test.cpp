@@ -18,6 +18,7 @@
 #include "runtime/runtime_test_support.h"
 #include "tessera/runtime.h"
 #include "values/memory_block.h"
+#include "values/value_classes.h"
 
 namespace tess {
 namespace {
@@ -49,7 +50,7 @@ class Block {
 class MemoryBlockTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkClasses();
+    InitFrameworkAndValueClasses();
     objects_ = RuntimeDebugObjectCount(nullptr);
     heap_ = HeapBytesInUse();
   }

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "runtime/exceptions.h"
-#include "runtime/framework_classes.h"
 #include "runtime/objects.h"
 #include "runtime/runtime_test_support.h"
 #include "tessera/runtime.h"
 #include "values/japanese.h"
 #include "values/text_encoding.h"
+#include "values/value_classes.h"
 
 namespace tess {
 namespace {
@@ -69,7 +69,7 @@ const std::string kSampleShiftJis =
 class TextEncodingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkClasses();
+    InitFrameworkAndValueClasses();
     objects_ = RuntimeDebugObjectCount(nullptr);
   }
   void TearDown() override {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/kernel/locale.h"
-#include "runtime/framework_classes.h"
 #include "runtime/objects.h"
 #include "runtime/raise.h"
 #include "runtime/string_value.h"
@@ -17,6 +16,7 @@
 #include "tessera/runtime.h"
 #include "values/calendar.h"
 #include "values/date.h"
+#include "values/value_classes.h"
 #include "values/variant.h"
 
 namespace tess {
@@ -30,7 +30,7 @@ using test::Text;
 class VariantTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkClasses();
+    InitFrameworkAndValueClasses();
     liveBefore_ = RuntimeDebugObjectCount(nullptr);
   }
   void TearDown() override { EXPECT_EQ(RuntimeDebugObjectCount(nullptr), liveBefore_); }

@@ -139,6 +139,9 @@ bool RunScript(const std::string& text, std::string* error) {
     if (error) *error = "line " + std::to_string(number) + ": " + what;
     return false;
   };
+  auto unknownButton = [&](const std::string& word) {
+    return fail("unknown button '" + word + "'");
+  };
   while (std::getline(lines, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -154,7 +157,7 @@ bool RunScript(const std::string& text, std::string* error) {
       if (!(args >> x >> y)) return fail(command + " needs X and Y");
       args >> word;
       input::Button b;
-      if (!ParseButton(word, &b)) return fail("unknown button '" + word + "'");
+      if (!ParseButton(word, &b)) return unknownButton(word);
       if (command == "move")
         MoveMouse(x, y);
       else if (command == "click")
@@ -168,7 +171,7 @@ bool RunScript(const std::string& text, std::string* error) {
     } else if (command == "up") {
       args >> word;
       input::Button b;
-      if (!ParseButton(word, &b)) return fail("unknown button '" + word + "'");
+      if (!ParseButton(word, &b)) return unknownButton(word);
       input::MouseButton(b, false);
     } else if (command == "wheel") {
       if (!(args >> x)) return fail("wheel needs a delta");

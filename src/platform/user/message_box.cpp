@@ -12,6 +12,9 @@ namespace tess::platform {
 
 namespace {
 
+// The comma-separated button names that answer boxes in order.
+constexpr char kAnswerVariable[] = "TESSERA_MSGBOX_ANSWER";
+
 std::mutex g_lock;
 MessageBoxHook g_hook;
 size_t g_answersUsed = 0;
@@ -52,7 +55,7 @@ int ButtonFromName(std::string_view name) {
 
 // The next scripted answer, or 0 when the script is exhausted.
 int NextScriptedAnswer() {
-  const char* script = std::getenv("TESSERA_MSGBOX_ANSWER");
+  const char* script = std::getenv(kAnswerVariable);
   if (!script) return 0;
   std::string_view rest(script);
   for (size_t index = 0;; ++index) {
@@ -78,7 +81,7 @@ int HeadlessMessageBox(HWND owner, const MessageBoxRequest& request,
   if (!offered) answer = DefaultButton(request.type);
   guard.unlock();
   // A scripted run keeps its script even with a display.
-  if (!std::getenv("TESSERA_MSGBOX_ANSWER"))
+  if (!std::getenv(kAnswerVariable))
     if (int pressed =
             user::PresentedMessageBox(owner, request, buttons, DefaultButton(request.type)))
       answer = pressed;

@@ -1,4 +1,4 @@
-#include "image/alerts.h"
+#include "runtime/alerts.h"
 
 #include <cstdio>
 
@@ -33,9 +33,9 @@ std::string FormatAssertion(int number, const char* file, int line) {
   return text;
 }
 
-void InternalAssertion(int kind, int number, const char* file, int line) {
+void InternalAssertion(AssertionCode code, const char* source, int line) {
   int pressed =
-      platform::MessageBox(nullptr, FormatAssertion(number, file, line), "",
+      platform::MessageBox(nullptr, FormatAssertion(code.number, source, line), "",
                            platform::MB_OKCANCEL | platform::MB_ICONSTOP | platform::MB_DEFBUTTON2);
   if (pressed == platform::IDCANCEL) platform::ExitProcess(0);
 }

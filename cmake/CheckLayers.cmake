@@ -1,0 +1,85 @@
+# Checks that every folder of src/, and the public headers, include only
+# themselves and the layers beneath them, so a subsystem can be understood,
+# built and tested without those above.
+#
+#   cmake -DSOURCE_DIR=<tree holding src/> -P cmake/CheckLayers.cmake
+#
+# The table below is the rule, in layer order; the README's layout table says
+# the same in words. `tessera` stands for the public headers (include/tessera),
+# which carry the layouts shared with compiled code: the database and the host
+# layer stay free of them. A folder of src/ missing from the table fails the
+# check, so a new subsystem states its place when it is added. Includes whose
+# first component names no layer (system and library headers) and includes
+# without a folder (beside the including file) are not layered.
+
+cmake_minimum_required(VERSION 3.20)
+
+set(layers platform base db tessera runtime values ui image)
+set(may_include_platform platform)
+set(may_include_tessera tessera)
+set(may_include_base platform base)
+set(may_include_db platform base db)
+set(may_include_runtime platform base tessera runtime)
+set(may_include_values platform base tessera runtime values)
+set(may_include_ui platform base tessera runtime values ui)
+set(may_include_image platform base db tessera runtime values ui image)
+
+if(NOT SOURCE_DIR)
+  message(FATAL_ERROR "usage: cmake -DSOURCE_DIR=<tree holding src/> -P CheckLayers.cmake")
+endif()
+
+set(violations 0)
+
+# Checks every source below DIR (relative to SOURCE_DIR) as part of LAYER.
+function(check_layer dir layer)
+  set(count ${violations})
+  file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
+       ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.c ${SOURCE_DIR}/${dir}/*.cpp
+       ${SOURCE_DIR}/${dir}/*.S ${SOURCE_DIR}/${dir}/*.s ${SOURCE_DIR}/${dir}/*.inc)
+  list(SORT sources)
+  string(REPLACE ";" ", " allowed "${may_include_${layer}}")
+  foreach(source IN LISTS sources)
+    file(STRINGS ${SOURCE_DIR}/${source} includes
+         REGEX "^[ \t]*(#[ \t]*include|\\.include)[ \t]*[<\"]")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[^<\"]*[<\"]([^>\"]*)[>\"].*$" "\\1" path "${line}")
+      if(path MATCHES "(^|/)\\.\\.(/|$)")
+        message(NOTICE "${source}: includes \"${path}\": name the layer, not a relative path")
+        math(EXPR count "${count} + 1")
+        continue()
+      endif()
+      if(NOT path MATCHES "/")
+        continue()
+      endif()
+      string(REGEX REPLACE "/.*$" "" included "${path}")
+      if(NOT included IN_LIST layers OR included IN_LIST may_include_${layer})
+        continue()
+      endif()
+      message(NOTICE "${source}: includes \"${path}\"; ${dir} may include ${allowed}")
+      math(EXPR count "${count} + 1")
+    endforeach()
+  endforeach()
+  set(violations ${count} PARENT_SCOPE)
+endfunction()
+
+if(IS_DIRECTORY ${SOURCE_DIR}/include/tessera)
+  check_layer(include/tessera tessera)
+endif()
+file(GLOB folders LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*)
+list(SORT folders)
+foreach(folder IN LISTS folders)
+  if(NOT IS_DIRECTORY ${SOURCE_DIR}/src/${folder})
+    continue()
+  endif()
+  if(NOT DEFINED may_include_${folder} OR folder STREQUAL "tessera")
+    message(NOTICE "src/${folder}: not in the layer table (cmake/CheckLayers.cmake)")
+    math(EXPR violations "${violations} + 1")
+    continue()
+  endif()
+  check_layer(src/${folder} ${folder})
+endforeach()
+
+if(violations GREATER 0)
+  message(FATAL_ERROR "${violations} include(s) against the layer order")
+endif()
+message(STATUS "layers: every include is of its own layer or one beneath")
