@@ -311,6 +311,14 @@ TESS_ENTRY(void, formRefresh, (TessObject * window))
 TESS_ENTRY(void, formRefreshRect, (TessObject * window, int32_t left, int32_t top, int32_t width, int32_t height))
 TESS_ENTRY(void, formSetFocus, (TessObject * window))
 
+/* Window construction: the record block is a u32 byte count and the layout
+   record; the window also goes to *out (one reference each). Controls are
+   reached by key: Name, or Name + "$" + Index for a control array. */
+TESS_ENTRY(TessObject*, RuntimeCreateWindow, (const void* record, TessObject** out))
+TESS_ENTRY(TessObject*, RuntimeControlFetch, (TessObject * window, TessString* key))
+TESS_ENTRY(TessObject*, RuntimeControlReference, (TessObject * window, TessString* name))
+TESS_ENTRY(TessObject*, RuntimeControlArrayItemReference, (TessObject * window, TessString* name, int32_t index))
+
 /* Controls */
 TESS_ENTRY(int32_t, controlVisibleGetter, (TessObject * control, uint32_t parameter))
 TESS_ENTRY(void, ControlVisibleSetter, (TessObject * control, uint32_t parameter, int32_t value))

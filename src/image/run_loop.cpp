@@ -143,6 +143,14 @@ void PeriodicStep() {
 
 }  // namespace
 
+void RunOneIteration() {
+  try {
+    Iteration();
+  } catch (LanguageException& e) {
+    HandleUnhandled(e);  // returns only when the loop may resume
+  }
+}
+
 void SetRunLoopServices(const RunLoopServices& services) {
   Loop().services = services;
 }
@@ -162,13 +170,7 @@ extern "C" {
 void RuntimeRun() {
   tess::LoopState& loop = tess::Loop();
   loop.running = true;
-  while (!loop.quit) {
-    try {
-      tess::Iteration();
-    } catch (tess::LanguageException& e) {
-      tess::HandleUnhandled(e);  // returns only when the loop may resume
-    }
-  }
+  while (!loop.quit) tess::RunOneIteration();
   loop.running = false;
   tess::CloseAllWindows();
 }

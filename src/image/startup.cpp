@@ -12,9 +12,11 @@
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/framework_classes.h"
+#include "runtime/image_data.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "ui/windowing.h"
 #include "values/value_classes.h"
 
 namespace tess {
@@ -158,17 +160,31 @@ ClassObject* ChooseApplicationClass(const std::vector<ClassObject*>& table, int3
   return chosen;
 }
 
+// The window layer's classes and its steps of the run loop.
+void InitWindows() {
+  ui::InitWindowing();
+  ui::SetEventStep(&RunOneIteration);
+  RunLoopServices services;
+  services.openWindowCount = &ui::OpenWindowCount;
+  services.mayAllWindowsClose = &ui::MayAllWindowsClose;
+  services.closeAllWindows = &ui::CloseAllWindows;
+  services.wantsPolling = &ui::WantsPolling;
+  SetRunLoopServices(services);
+}
+
 void Init(const uint8_t* descriptor) {
   StartupState& s = State();
   s.ready = true;
   InstallUnhandledPath();
   InitFrameworkAndValueClasses();
+  InitWindows();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();
 
   const image::Segments& seg = image::LoadedSegments();
   std::span<const uint8_t> data(seg.data, seg.data ? seg.dataSize : 0);
+  SetImageData(data);
   std::vector<ClassObject*> table = RegisterApplicationClasses(descriptor, data);
   int32_t appIndex = -1;
   ChooseApplicationClass(table, &appIndex);

@@ -31,6 +31,10 @@ struct RunLoopServices {
 };
 void SetRunLoopServices(const RunLoopServices& services);
 
+// One iteration of the run loop with its recovery point: what RuntimeRun
+// repeats, and what modal windows run while they are shown.
+void RunOneIteration();
+
 // Work the loop runs on every iteration and RuntimeBackgroundTask at most
 // once per tick (serial polling and the like).
 using PeriodicService = void (*)();

@@ -171,11 +171,16 @@ int32_t windowPosGetter(TessObject* window, uint32_t selector) {
   if (!f) return 0;
   const Rect16& r = f->current;
   switch (selector) {
-    case 0: return r.left;
-    case 1: return r.top;
-    case 2: return r.width();
-    case 3: return r.height();
-    default: return 0;
+    case 0:
+      return r.left;
+    case 1:
+      return r.top;
+    case 2:
+      return r.width();
+    case 3:
+      return r.height();
+    default:
+      return 0;
   }
 }
 
@@ -369,8 +374,7 @@ void formRefresh(TessObject* window) {
   if (WindowObject* w = OpenOf(window)) InvalidateRect(w->hwnd, nullptr, 1);
 }
 
-void formRefreshRect(TessObject* window, int32_t left, int32_t top, int32_t width,
-                     int32_t height) {
+void formRefreshRect(TessObject* window, int32_t left, int32_t top, int32_t width, int32_t height) {
   WindowObject* w = OpenOf(window);
   if (!w) return;
   RECT r{left, top, left + width, top + height};
@@ -419,11 +423,16 @@ int32_t ctlPosGetter(TessObject* control, uint32_t selector) {
   RectControlFields* r = RectFieldsOf(control);
   if (!r) return 0;
   switch (selector) {
-    case 0: return r->left;
-    case 1: return r->top;
-    case 2: return r->width;
-    case 3: return r->height;
-    default: return 0;
+    case 0:
+      return r->left;
+    case 1:
+      return r->top;
+    case 2:
+      return r->width;
+    case 3:
+      return r->height;
+    default:
+      return 0;
   }
 }
 
@@ -442,12 +451,12 @@ int32_t controlActiveGetter(TessObject* control, uint32_t) {
   return w && w->active ? 1 : 0;
 }
 
-#define TESS_CONTROL_FLAG(getter, setter, field)                    \
-  int32_t getter(TessObject* control, uint32_t) {                   \
-    RectControlFields* r = RectFieldsOf(control);                   \
-    return r ? Bool(r->field) : 0;                                  \
-  }                                                                 \
-  void setter(TessObject* control, uint32_t, int32_t value) {       \
+#define TESS_CONTROL_FLAG(getter, setter, field)                                         \
+  int32_t getter(TessObject* control, uint32_t) {                                        \
+    RectControlFields* r = RectFieldsOf(control);                                        \
+    return r ? Bool(r->field) : 0;                                                       \
+  }                                                                                      \
+  void setter(TessObject* control, uint32_t, int32_t value) {                            \
     if (RectControlFields* r = RectFieldsOf(control)) r->field = (value & 0xFF) ? 1 : 0; \
   }
 TESS_CONTROL_FLAG(controlAutoDeactivateGetter, controlAutoDeactivateSetter, autoDeactivate)
@@ -517,8 +526,8 @@ TessObject* ControlParentGetter(TessObject* control, uint32_t) {
 void ControlParentSetter(TessObject* control, uint32_t, TessObject* parent) {
   RectControlFields* r = RectFieldsOf(control);
   if (!r || parent == control) return;
-  if (parent && (!IsRectControl(parent) ||
-                 FieldsOf<ControlFields>(parent)->window != r->control.window))
+  if (parent &&
+      (!IsRectControl(parent) || FieldsOf<ControlFields>(parent)->window != r->control.window))
     return;
   r->parent = parent;
   Pane* pane = r->control.pane;

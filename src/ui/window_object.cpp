@@ -71,9 +71,11 @@ void Place(WindowFields* f, int32_t placement, HWND owner) {
       Centre(&r, ScreenRect());
       break;
     case kStagger: {
+      // Each document window a step below and right of the stored place for
+      // every document window already open.
       int shift = 0;
       for (WindowObject* w = g_windows; w; w = w->next)
-        if (!w->dialog) shift += kStaggerStep;
+        if (!w->dialog && !w->closing) shift += kStaggerStep;
       r.left = int16_t(r.left + shift);
       r.right = int16_t(r.right + shift);
       r.top = int16_t(r.top + shift);
@@ -82,6 +84,17 @@ void Place(WindowFields* f, int32_t placement, HWND owner) {
     }
     default:
       break;
+  }
+  // The caption and frame stay on the screen.
+  int minTop = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
+  int minLeft = GetSystemMetrics(SM_CXFRAME);
+  if (r.top < minTop) {
+    r.bottom = int16_t(r.bottom + (minTop - r.top));
+    r.top = int16_t(minTop);
+  }
+  if (r.left < minLeft) {
+    r.right = int16_t(r.right + (minLeft - r.left));
+    r.left = int16_t(minLeft);
   }
   f->lastSet = r;
 }
@@ -156,7 +169,8 @@ bool StyleOfFrameKind(uint8_t kind, FrameStyle* s) {
       return true;
     case 1:
     case 9:
-      *s = {WS_POPUP | WS_CAPTION, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, true, false};
+      *s = {WS_POPUP | WS_CAPTION, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, true,
+            false};
       return true;
     case 2:
       *s = {WS_POPUP | WS_DLGFRAME, 0, false, true};
@@ -345,10 +359,10 @@ void PlaceControl(TessObject* control, int32_t left, int32_t top, int32_t width,
 
 std::string NativeFontName(const std::string& stored) {
   static const std::pair<const char*, const char*> kFonts[] = {
-      {"System", "MS Sans Serif"},  {"SmallSystem", "MS Sans Serif"},
+      {"System", "MS Sans Serif"},      {"SmallSystem", "MS Sans Serif"},
       {"Application", "MS Sans Serif"}, {"Geneva", "MS Sans Serif"},
-      {"Courier", "Courier New"},   {"Times", "Times New Roman"},
-      {"Helvetica", "Arial"},       {"Osaka", "MS UI Gothic"},
+      {"Courier", "Courier New"},       {"Times", "Times New Roman"},
+      {"Helvetica", "Arial"},           {"Osaka", "MS UI Gothic"},
   };
   for (const auto& [from, to] : kFonts)
     if (stored == from) return to;

@@ -275,16 +275,26 @@ void ClampSizing(WindowObject* window, UINT edge, RECT* r) {
 // keys that type none.
 int KeyCode(WPARAM vk) {
   switch (vk) {
-    case VK_LEFT: return 28;
-    case VK_RIGHT: return 29;
-    case VK_UP: return 30;
-    case VK_DOWN: return 31;
-    case VK_DELETE: return 127;
-    case VK_HOME: return 1;
-    case VK_END: return 4;
-    case VK_PRIOR: return 11;
-    case VK_NEXT: return 12;
-    default: return 0;
+    case VK_LEFT:
+      return 28;
+    case VK_RIGHT:
+      return 29;
+    case VK_UP:
+      return 30;
+    case VK_DOWN:
+      return 31;
+    case VK_DELETE:
+      return 127;
+    case VK_HOME:
+      return 1;
+    case VK_END:
+      return 4;
+    case VK_PRIOR:
+      return 11;
+    case VK_NEXT:
+      return 12;
+    default:
+      return 0;
   }
 }
 

@@ -1,0 +1,238 @@
+// RuntimeCreateWindow: a live window and its controls from a layout record
+// of the image, and the entry points through which compiled code reaches a
+// window's controls by key.
+//
+// Order of construction: the window's pairs applied, its native window made
+// (hidden); each control created, its pairs applied, its container found
+// and its key entered; then for each RectControl in list order its pane
+// made (CreatePane) and set up; then each control's Open in list order, the
+// window's Open, and the window shown when Visible.
+#include <cstring>
+#include <span>
+
+#include "runtime/alerts.h"
+#include "runtime/assertions.h"
+#include "runtime/class_registry.h"
+#include "runtime/events.h"
+#include "runtime/exceptions.h"
+#include "runtime/image_data.h"
+#include "runtime/name_fold.h"
+#include "runtime/numeric_conversions.h"
+#include "runtime/objects.h"
+#include "runtime/string_value.h"
+#include "tessera/runtime.h"
+#include "ui/control_list.h"
+#include "ui/layout_record.h"
+#include "ui/window_class.h"
+#include "ui/window_object.h"
+#include "ui/windowing.h"
+
+namespace tess::ui {
+namespace {
+
+using namespace platform;
+
+const PropertyDescriptor* FindProperty(TessObject* object, std::string_view name) {
+  for (const ClassObject* c = Header(object)->cls; c; c = c->superclass)
+    for (const PropertyDescriptor* p = c->properties; p; p = p->next)
+      if (SameName(View(p->name), name)) return p;
+  return nullptr;
+}
+
+bool IsValueType(const TypeDescriptor* t) {
+  return t == &kStringType || t == &kIntegerType || t == &kBooleanType || t == &kSingleType ||
+         t == &kDoubleType || t == &kColorType;
+}
+
+int32_t IntegerOf(const std::string& text) {
+  StringRef s = StringRef::Adopt(MakeString(text));
+  return TruncateToInteger(StringVal(s.get()));
+}
+
+// Applies one stored pair through the property records of the instance's
+// class chain; unknown or read-only properties and types without a
+// conversion from text are skipped.
+void ApplyPair(TessObject* object, const PropertyPair& pair) {
+  const PropertyDescriptor* p = FindProperty(object, pair.name);
+  if (!p || !p->setter) return;
+  const TypeDescriptor* t = p->type;
+  void* setter = p->setter;
+  uint32_t parameter = p->parameter;
+  if (t == &kStringType) {
+    StringRef value = StringRef::Adopt(MakeString(pair.value));
+    reinterpret_cast<void (*)(TessObject*, uint32_t, TessString*)>(setter)(object, parameter,
+                                                                           value.get());
+  } else if (t == &kIntegerType || t == &kColorType) {
+    reinterpret_cast<void (*)(TessObject*, uint32_t, int32_t)>(setter)(object, parameter,
+                                                                       IntegerOf(pair.value));
+  } else if (t == &kBooleanType) {
+    reinterpret_cast<void (*)(TessObject*, uint32_t, int32_t)>(setter)(
+        object, parameter, SameName(pair.value, "True") ? 1 : 0);
+  } else if (t == &kSingleType) {
+    StringRef s = StringRef::Adopt(MakeString(pair.value));
+    reinterpret_cast<void (*)(TessObject*, uint32_t, float)>(setter)(object, parameter,
+                                                                     float(StringVal(s.get())));
+  } else if (t && !IsValueType(t)) {
+    // A reference: the text names a resource of the image by its identifier.
+    int32_t id = IntegerOf(pair.value);
+    ObjectRef value = ObjectRef::Adopt(id ? RuntimeProjectObject(id) : nullptr);
+    reinterpret_cast<void (*)(TessObject*, uint32_t, TessObject*)>(setter)(object, parameter,
+                                                                           value.get());
+  }
+  // Doubles have no conversion from text: such pairs are not applied.
+}
+
+bool IsContainer(TessObject* control) {
+  for (const ClassObject* c = Header(control)->cls; c; c = c->superclass) {
+    std::string_view name = View(c->name);
+    if (SameName(name, "GroupBox") || SameName(name, "TabPanel") || SameName(name, "PagePanel"))
+      return true;
+  }
+  return false;
+}
+
+bool Encloses(const RectControlFields* outer, const RectControlFields* inner) {
+  return inner->left >= outer->left && inner->top >= outer->top &&
+         inner->left + inner->width <= outer->left + outer->width &&
+         inner->top + inner->height <= outer->top + outer->height;
+}
+
+TessObject* NewControl(int32_t classIndex, TessObject* window) {
+  ClassObject* cls = ClassAt(classIndex);
+  if (!cls) {
+    InternalAssertion(kFailedCheck, kSourceRuntimeMain, __LINE__);
+    return nullptr;
+  }
+  TessObject* control = CreateObject(cls);
+  if (IsControl(control)) FieldsOf<ControlFields>(control)->window = window;
+  return control;
+}
+
+// Gives a RectControl the pane its class did not make itself.
+void EnsurePane(WindowObject* window, TessObject* control) {
+  RectControlFields* r = FieldsOf<RectControlFields>(control);
+  if (r->control.pane) return;
+  auto* pane = new Pane;
+  pane->control = control;
+  pane->bounds = RECT{r->left, r->top, r->left + r->width, r->top + r->height};
+  r->control.pane = pane;
+  AttachPane(window, pane, r->parent ? FieldsOf<ControlFields>(r->parent)->pane : nullptr);
+}
+
+void SetUpPane(WindowObject* window, ControlList& controls, TessObject* control) {
+  FireEvent(control, EventOf(ControlEvent::kCreatePane), {});
+  EnsurePane(window, control);
+  RectControlFields* r = FieldsOf<RectControlFields>(control);
+  Pane* pane = r->control.pane;
+  pane->tabPanelIndex = r->control.tabPanelIndex;
+  pane->enabled = r->enabled;
+  pane->visible = r->visible;
+  if (pane->native && !r->enabled) EnableWindow(pane->native, false);
+  if (pane->native && !r->visible) ShowWindow(pane->native, SW_HIDE);
+  // A hidden or disabled container hides or disables what it holds.
+  for (size_t i = 0; i < controls.size(); ++i) {
+    TessObject* other = controls.at(i);
+    if (other == control || !IsRectControl(other)) continue;
+    RectControlFields* o = FieldsOf<RectControlFields>(other);
+    if (o->parent != control) continue;
+    if (!r->visible && o->visible) ControlVisibleSetter(other, 0, 0);
+    if (!r->enabled && o->enabled) controlEnabledSetter(other, 0, 0);
+  }
+  // Controls listed before their container were hidden by nothing yet.
+  if (r->parent) {
+    RectControlFields* c = FieldsOf<RectControlFields>(r->parent);
+    if (!c->visible && r->visible) ControlVisibleSetter(control, 0, 0);
+    if (!c->enabled && r->enabled) controlEnabledSetter(control, 0, 0);
+  }
+}
+
+TessObject* Build(const WindowLayout& layout) {
+  ClassObject* cls = ClassAt(layout.windowClass);
+  if (!cls) {
+    InternalAssertion(kFailedCheck, kSourceRuntimeMain, __LINE__);
+    return nullptr;
+  }
+  ObjectRef instance = ObjectRef::Adopt(CreateObject(cls));
+  if (!IsWindow(instance.get())) return nullptr;
+  WindowFields* f = FieldsOf<WindowFields>(instance.get());
+  for (const PropertyPair& pair : layout.pairs) ApplyPair(instance.get(), pair);
+  bool visible = f->visible;
+  WindowObject* window = OpenWindow(instance.get());
+  if (!window) return nullptr;
+
+  ControlList& controls = *f->controls;
+  std::vector<TessObject*> made;
+  for (const ControlLayout& c : layout.controls) {
+    ObjectRef control = ObjectRef::Adopt(NewControl(c.classIndex, instance.get()));
+    if (!control.get()) continue;
+    for (const PropertyPair& pair : c.pairs) ApplyPair(control.get(), pair);
+    if (!IsControl(control.get())) continue;
+    ControlFields* cf = FieldsOf<ControlFields>(control.get());
+    if (IsRectControl(control.get())) {
+      RectControlFields* r = FieldsOf<RectControlFields>(control.get());
+      for (auto it = made.rbegin(); it != made.rend(); ++it) {
+        if (IsRectControl(*it) && IsContainer(*it) &&
+            Encloses(FieldsOf<RectControlFields>(*it), r)) {
+          r->parent = *it;
+          break;
+        }
+      }
+    }
+    controls.Add(control.get(), View(cf->name), cf->index);
+    made.push_back(control.get());
+  }
+  for (size_t i = 0; i < controls.size() && !window->closing; ++i)
+    if (IsRectControl(controls.at(i))) SetUpPane(window, controls, controls.at(i));
+
+  // Bindings between controls are read but wired by the binding layer.
+  for (size_t i = 0; i < controls.size() && !window->closing; ++i)
+    FireEvent(controls.at(i), EventOf(ControlEvent::kOpen), {});
+  if (!window->closing) FireEvent(instance.get(), EventOf(WindowEvent::kOpen), {});
+  if (f->window == window && visible) RuntimeShowWindow(instance.get());
+  return instance.Release();
+}
+
+}  // namespace
+}  // namespace tess::ui
+
+using namespace tess;
+using namespace tess::ui;
+
+extern "C" {
+
+TessObject* RuntimeCreateWindow(const void* block, TessObject** out) {
+  return tess::AtEntry([block, out]() -> TessObject* {
+    if (out) *out = nullptr;
+    std::span<const uint8_t> bytes = ImageDataFrom(block);
+    WindowLayout layout;
+    std::string message;
+    if (bytes.empty() || !ReadWindowLayout(bytes, &layout, &message)) return nullptr;
+    TessObject* window = Build(layout);
+    if (window && out) {
+      LockObject(window);
+      *out = window;
+    }
+    return window;
+  });
+}
+
+TessObject* RuntimeControlFetch(TessObject* window, TessString* key) {
+  if (!IsWindow(window)) return nullptr;
+  TessObject* control = FieldsOf<WindowFields>(window)->controls->Find(View(key));
+  LockObject(control);
+  return control;
+}
+
+TessObject* RuntimeControlReference(TessObject* window, TessString* name) {
+  return RuntimeControlFetch(window, name);
+}
+
+TessObject* RuntimeControlArrayItemReference(TessObject* window, TessString* name, int32_t index) {
+  if (!IsWindow(window)) return nullptr;
+  std::string key = ControlList::KeyOf(View(name), index);
+  TessObject* control = FieldsOf<WindowFields>(window)->controls->Find(key);
+  LockObject(control);
+  return control;
+}
+
+}  // extern "C"
