@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/gdi/png.h"
 #include "platform/message_log.h"
+#include "platform/reference_picture.h"
 #include "platform/user/desktop.h"
 
 namespace tess::test {
@@ -19,11 +19,6 @@ const bool kSized = [] {
   setenv("TESSERA_DESKTOP_SIZE", "400x300", 1);
   return true;
 }();
-
-std::string Reference(const char* name) {
-  const char* root = std::getenv("TESSERA_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/tests/data/platform/" + name;
-}
 
 LRESULT ShapesProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg != WM_PAINT) return DefWindowProc(hwnd, msg, w, l);
@@ -73,19 +68,7 @@ TEST(Desktop, TwoOverlappingCaptionedWindowsMatchTheReference) {
   Pump();
   const gdi::Surface& screen = desktop::Compose();
   EXPECT_EQ(screen.width(), 400);
-  if (std::getenv("TESSERA_UPDATE_REFERENCE")) {
-    ASSERT_TRUE(gdi::WritePng(screen, Reference("desktop.png")));
-    GTEST_SKIP() << "reference written";
-  }
-  auto expected = gdi::ReadPng(Reference("desktop.png"));
-  ASSERT_TRUE(expected) << Reference("desktop.png");
-  ASSERT_EQ(expected->width(), screen.width());
-  ASSERT_EQ(expected->height(), screen.height());
-  int differing = 0;
-  for (int y = 0; y < screen.height(); ++y)
-    for (int x = 0; x < screen.width(); ++x) differing += expected->Get(x, y) != screen.Get(x, y);
-  if (differing) gdi::WritePng(screen, "desktop-actual.png");
-  EXPECT_EQ(differing, 0) << "see desktop-actual.png";
+  EXPECT_TRUE(MatchesReference(screen, "desktop.png"));
 
   // The window capture is the window as it appears on the desktop.
   auto shot = desktop::CaptureWindow(front);

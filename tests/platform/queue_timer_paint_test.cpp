@@ -173,7 +173,7 @@ TEST_F(Queue, DestroyingAWindowKillsItsTimers) {
 std::vector<RECT> g_painted;
 std::vector<BOOL> g_erased;
 LRESULT PaintingProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-  MessageLog::Get().Record(hwnd, msg, w);
+  MessageLog::Get().Record(hwnd, msg, w, l);
   if (msg == WM_PAINT) {
     PAINTSTRUCT ps;
     BeginPaint(hwnd, &ps);

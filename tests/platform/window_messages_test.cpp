@@ -276,7 +276,7 @@ TEST_F(WindowMessages, BadHandlesAndClassesFailCleanly) {
 
 // A window that refuses creation is gone, and its creator gets nothing.
 LRESULT Refuse(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-  MessageLog::Get().Record(hwnd, msg, w);
+  MessageLog::Get().Record(hwnd, msg, w, l);
   if (msg == WM_CREATE) return -1;
   return DefWindowProc(hwnd, msg, w, l);
 }

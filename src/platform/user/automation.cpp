@@ -1,10 +1,13 @@
 // Automation: see automation.h for the script format.
 #include "platform/user/automation.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/user/desktop.h"
@@ -66,6 +69,50 @@ HWND FindByTitle(const std::string& title) {
   return nullptr;
 }
 
+constexpr unsigned kWaitWindowMs = 10000;
+
+std::string Trim(const std::string& s) {
+  size_t a = s.find_first_not_of(" \t"), b = s.find_last_not_of(" \t");
+  return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+// An item's text as the user reads it: no "&" marks, no shortcut text.
+std::string ShownText(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size() && text[i] != '\t'; ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    out += text[i];
+  }
+  return Trim(out);
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+int ItemByText(HMENU menu, const std::string& text) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i)
+    if (!(GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_SEPARATOR) &&
+        SameText(ShownText(GetMenuItemText(menu, UINT(i), MF_BYPOSITION)), text))
+      return i;
+  return -1;
+}
+
+// The active window if it has a bar, otherwise the frontmost that has one.
+HWND MenuWindow() {
+  if (HWND active = GetActiveWindow(); GetMenu(active)) return active;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (IsWindowVisible(h) && GetMenu(h)) return h;
+  return nullptr;
+}
+
 }  // namespace
 
 void MoveMouse(int x, int y) {
@@ -102,9 +149,14 @@ void Type(const std::string& text) {
   input::Type(text.c_str());
 }
 
-bool WaitIdle() {
+namespace {
+
+// Handles messages and input until none is left, or until `over` says the
+// caller no longer needs to wait.
+bool Settle(const std::function<bool()>& over) {
   MSG m;
   for (int budget = 100000; budget > 0; --budget) {
+    if (over && over()) return true;
     if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
       if (m.message == WM_QUIT) {
         // The quit belongs to the caller's loop: put it back and stop.
@@ -120,6 +172,79 @@ bool WaitIdle() {
   return false;
 }
 
+// The script being run on this thread: its lines and the next one to run,
+// shared by the script's own loop and the modal loops it drives.
+struct ScriptRun {
+  std::vector<std::string> lines;
+  size_t next = 0;
+  bool failed = false;
+  std::string error;
+};
+thread_local ScriptRun* t_run = nullptr;
+
+bool RunLine(const std::string& line, int number, std::string* error,
+             const std::function<bool()>& over);
+
+void Step(ScriptRun& run, const std::function<bool()>& over) {
+  size_t index = run.next++;
+  if (!RunLine(run.lines[index], int(index + 1), &run.error, over)) run.failed = true;
+}
+
+}  // namespace
+
+bool WaitIdle() {
+  return Settle(nullptr);
+}
+
+bool ChooseMenu(HWND hwnd, const std::vector<std::string>& path, std::string* error) {
+  auto fail = [&](const std::string& what) {
+    // Nothing is left open for the next command to stumble on.
+    EndMenu();
+    WaitIdle();
+    if (error) *error = what;
+    return false;
+  };
+  HMENU menu = GetMenu(hwnd);
+  if (!menu) return fail("no menu bar");
+  if (path.empty()) return fail("no menu item named");
+  std::string shown;
+  for (size_t depth = 0; depth < path.size(); ++depth) {
+    std::string want = Trim(path[depth]);
+    shown += (depth ? ">" : "") + want;
+    int index = ItemByText(menu, want);
+    if (index < 0) return fail("no menu item '" + shown + "'");
+    RECT r;
+    if (!GetMenuItemRect(hwnd, menu, UINT(index), &r))
+      return fail("menu item '" + shown + "' is not shown");
+    if (GetMenuState(menu, UINT(index), MF_BYPOSITION) & MF_GRAYED)
+      return fail("menu item '" + shown + "' is disabled");
+    HMENU sub = GetSubMenu(menu, index);
+    bool last = depth + 1 == path.size();
+    if (last && sub) return fail("menu item '" + shown + "' opens a submenu");
+    if (!last && !sub) return fail("menu item '" + shown + "' has no submenu");
+    int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    // Titles open with a click, cascades under the pointer, items are clicked.
+    if (depth > 0 && !last)
+      MoveMouse(x, y);
+    else
+      Click(x, y);
+    WaitIdle();
+    menu = sub;
+  }
+  return true;
+}
+
+HWND WaitForWindow(const std::string& title, unsigned timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    WaitIdle();
+    if (HWND h = FindByTitle(title)) return h;
+    if (GetTickCount() - start >= timeoutMs) return nullptr;
+    // Another thread or a timer may make it: look again shortly.
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 bool Screenshot(const std::string& path) {
   WaitIdle();
   return desktop::SaveScreenshot(path);
@@ -131,10 +256,11 @@ bool ScreenshotWindow(const std::string& title, const std::string& path) {
   return h && desktop::SaveWindowScreenshot(h, path);
 }
 
-bool RunScript(const std::string& text, std::string* error) {
-  std::stringstream lines(text);
-  std::string line;
-  int number = 0;
+namespace {
+
+bool RunLine(const std::string& text, int number, std::string* error,
+             const std::function<bool()>& over) {
+  std::string line = text;
   auto fail = [&](const std::string& what) {
     if (error) *error = "line " + std::to_string(number) + ": " + what;
     return false;
@@ -142,12 +268,11 @@ bool RunScript(const std::string& text, std::string* error) {
   auto unknownButton = [&](const std::string& word) {
     return fail("unknown button '" + word + "'");
   };
-  while (std::getline(lines, line)) {
-    ++number;
+  {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::stringstream in(line);
     std::string command;
-    if (!(in >> command) || command[0] == '#') continue;
+    if (!(in >> command) || command[0] == '#') return true;
     std::string rest;
     std::getline(in >> std::ws, rest);
     std::stringstream args(rest);
@@ -191,12 +316,48 @@ bool RunScript(const std::string& text, std::string* error) {
       if (file.empty() || title.empty()) return fail("screenshot-window needs a file and a title");
       if (!ScreenshotWindow(title, file))
         return fail("no window '" + title + "' or cannot write " + file);
+    } else if (command == "menu") {
+      std::vector<std::string> path;
+      std::stringstream parts(rest);
+      std::string part;
+      while (std::getline(parts, part, '>')) path.push_back(part);
+      HWND target = MenuWindow();
+      std::string why;
+      if (path.empty()) return fail("menu needs a path such as File>Open");
+      if (!target) return fail("no window with a menu bar");
+      if (!ChooseMenu(target, path, &why)) return fail(why);
+    } else if (command == "wait-window") {
+      if (rest.empty()) return fail("wait-window needs a title");
+      if (!WaitForWindow(rest, kWaitWindowMs)) return fail("no window '" + rest + "' appeared");
     } else {
       return fail("unknown command '" + command + "'");
     }
-    if (!WaitIdle()) return fail("the application does not settle");
+    if (!Settle(over)) return fail("the application does not settle");
   }
   return true;
+}
+
+}  // namespace
+
+bool RunScript(const std::string& text, std::string* error) {
+  ScriptRun run;
+  std::stringstream lines(text);
+  for (std::string line; std::getline(lines, line);) run.lines.push_back(line);
+  ScriptRun* outer = std::exchange(t_run, &run);
+  while (!run.failed && run.next < run.lines.size()) Step(run, nullptr);
+  t_run = outer;
+  if (run.failed && error) *error = run.error;
+  return !run.failed;
+}
+
+bool ContinueScript(const std::function<bool()>& over) {
+  if (!t_run || t_run->failed || t_run->next >= t_run->lines.size()) return false;
+  Step(*t_run, over);
+  return true;
+}
+
+bool ScriptRunning() {
+  return t_run != nullptr;
 }
 
 bool RunScriptFile(const std::string& path, std::string* error) {

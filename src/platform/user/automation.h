@@ -15,12 +15,23 @@
 //   idle                      handle everything pending
 //   screenshot FILE           the whole desktop as PNG
 //   screenshot-window FILE TITLE   one top-level window, found by its title
-// Every command is followed by an implicit idle.
+//   menu TITLE>ITEM[>ITEM...] choose from the menu bar of the active window
+//                             (or the frontmost with a bar) by item texts,
+//                             clicking as a user would; "&" and the shortcut
+//                             text after a tab are not part of the text
+//   wait-window TITLE         handle messages until a top-level window with
+//                             that title exists (at most ten seconds)
+// Every command is followed by an implicit idle. A modal loop (a pop-up
+// menu being tracked) goes on with the script from inside it.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include <vector>
+
 #include "platform/user/input.h"
+#include "platform/windef.h"
 
 namespace tess::platform::automation {
 
@@ -37,10 +48,26 @@ bool WaitIdle();
 bool Screenshot(const std::string& path);
 bool ScreenshotWindow(const std::string& title, const std::string& path);
 
+// Chooses an item of a window's menu bar by its path of texts ("File",
+// "Open..."), as a user would with the mouse; false with `error` set when
+// an item is missing, disabled or not shown.
+bool ChooseMenu(HWND hwnd, const std::vector<std::string>& path, std::string* error);
+// Handles messages until a top-level window has this title, at most
+// `timeoutMs` milliseconds; the window, or nullptr.
+HWND WaitForWindow(const std::string& title, unsigned timeoutMs);
+
 // Runs a script; on failure `error` says "line N: what".
 bool RunScript(const std::string& text, std::string* error);
 bool RunScriptFile(const std::string& path, std::string* error);
 // Runs the script TESSERA_SCRIPT names; true when there is none.
 bool RunScriptFromSetting(std::string* error);
+
+// For modal loops that run out of work: runs the next command of the
+// script being run, if any, handling messages after it only until `over`
+// answers true (the loop's reason to wait has gone). False when there is
+// no command left to run.
+bool ContinueScript(const std::function<bool()>& over);
+// Whether a script is being run on this thread.
+bool ScriptRunning();
 
 }  // namespace tess::platform::automation

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/user/window_internal.h"
+#include "platform/user/menu_internal.h"
 
 namespace tess::platform {
 
@@ -77,6 +77,13 @@ constexpr Glyph kCheck{7, 7,
                        "#####.."
                        ".###..."
                        "..#...."};
+
+constexpr Glyph kBullet{5, 5,
+                        ".###."
+                        "#####"
+                        "#####"
+                        "#####"
+                        ".###."};
 
 void DrawGlyph(HDC dc, const Glyph& g, int x, int y, COLORREF c, int rotate = 0) {
   for (int gy = 0; gy < g.h; ++gy)
@@ -182,6 +189,25 @@ BOOL DrawFrameControl(HDC dc, RECT* rect, UINT kind, UINT state) {
           GlyphCentered(dc, r, kRestore, inactive, shift);
           break;
       }
+      return 1;
+    }
+    case DFC_MENU: {
+      UINT which = state & 0xF;
+      const Glyph& g = which == DFCS_MENUCHECK    ? kCheck
+                       : which == DFCS_MENUBULLET ? kBullet
+                                                  : kArrowUp;
+      int rotate = which == DFCS_MENUARROW ? 3 : 0;
+      bool hot = state & DFCS_HOT;
+      if (inactive && !hot) {
+        GlyphCentered(dc, r, g, true, 0, rotate);
+        return 1;
+      }
+      int gw = rotate ? g.h : g.w, gh = rotate ? g.w : g.h;
+      COLORREF c = GetSysColor(inactive ? COLOR_GRAYTEXT
+                               : hot    ? COLOR_HIGHLIGHTTEXT
+                                        : COLOR_MENUTEXT);
+      DrawGlyph(dc, g, r.left + (r.right - r.left - gw) / 2, r.top + (r.bottom - r.top - gh) / 2, c,
+                rotate);
       return 1;
     }
     case DFC_BUTTON:
@@ -329,6 +355,13 @@ void DrawNonClient(Window* w, HDC dc, bool active, int pressed) {
                            ((style & WS_MINIMIZEBOX) ? 0u : UINT(DFCS_INACTIVE)));
     }
     r.top = c.caption.bottom + 1;
+  }
+  if (HasMenuBar(w)) {
+    RECT bar = MenuBarRect(w);
+    bool open = false;
+    int selected = MenuBarSelection(w->handle, &open);
+    if (Menu* m = LookupMenu(w->menu)) PaintBarItems(dc, *m, bar, active, selected, open);
+    r.top = bar.bottom;
   }
   if (ex & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
   if (ex & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);

@@ -33,13 +33,19 @@ enum : UINT {
 };
 BOOL DrawEdge(HDC dc, RECT* r, UINT edge, UINT flags);
 
-// DrawFrameControl: caption buttons, push buttons, scroll arrows, checks.
-enum : UINT { DFC_CAPTION = 1, DFC_SCROLL = 3, DFC_BUTTON = 4 };
+// DrawFrameControl: caption buttons, push buttons, scroll arrows, checks,
+// and the glyphs of menu items. Menu glyphs are drawn alone, centred, with
+// no edge and no background: in the menu text colour, the highlight text
+// colour when hot, embossed grey when inactive.
+enum : UINT { DFC_CAPTION = 1, DFC_MENU = 2, DFC_SCROLL = 3, DFC_BUTTON = 4 };
 enum : UINT {
   DFCS_CAPTIONCLOSE = 0x0,
   DFCS_CAPTIONMIN = 0x1,
   DFCS_CAPTIONMAX = 0x2,
   DFCS_CAPTIONRESTORE = 0x3,
+  DFCS_MENUARROW = 0x0,
+  DFCS_MENUCHECK = 0x1,
+  DFCS_MENUBULLET = 0x2,
   DFCS_SCROLLUP = 0x0,
   DFCS_SCROLLDOWN = 0x1,
   DFCS_SCROLLLEFT = 0x2,
@@ -50,6 +56,7 @@ enum : UINT {
   DFCS_INACTIVE = 0x100,
   DFCS_PUSHED = 0x200,
   DFCS_CHECKED = 0x400,
+  DFCS_HOT = 0x1000,
   DFCS_FLAT = 0x4000,
   DFCS_MONO = 0x8000,
 };
@@ -65,8 +72,8 @@ struct CaptionLayout {
 };
 CaptionLayout LayoutCaption(DWORD style, DWORD exStyle, int windowWidth);
 
-// Draws a window's frame, caption and edges into a context covering the
-// whole window (GetWindowDC), as active or inactive.
+// Draws a window's frame, caption, menu bar and edges into a context
+// covering the whole window (GetWindowDC), as active or inactive.
 struct Window;
 void DrawNonClient(Window* w, HDC windowDC, bool active, int pressedHit);
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/user/window_internal.h"
+#include "platform/user/menu_internal.h"
 
 namespace tess::platform {
 
@@ -28,7 +28,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         r->right = r->left, r->bottom = r->top;
         return 0;
       }
-      RECT in = NonClientInsets(w->style, w->exStyle, false);
+      RECT in = NonClientInsets(w->style, w->exStyle, HasMenuBar(w));
       r->left += in.left, r->top += in.top, r->right -= in.right, r->bottom -= in.bottom;
       r->right = std::max(r->right, r->left);
       r->bottom = std::max(r->bottom, r->top);
@@ -122,9 +122,16 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (w->child()) return SendMessage(w->parent->handle, msg, wParam, lParam);
       return 0;
     case WM_NCLBUTTONDOWN:
-      NonClientButtonDown(w, int(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
     case WM_NCLBUTTONDBLCLK:
+      // A quick second press on the bar opens a menu as the first did.
+      if (wParam == HTMENU) {
+        SendMessage(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | WPARAM(HTMENU), lParam);
+        return 0;
+      }
+      if (msg == WM_NCLBUTTONDOWN) {
+        NonClientButtonDown(w, int(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+      }
       if (wParam == HTCAPTION) {
         if ((w->style & WS_MAXIMIZEBOX) && (w->style & WS_SYSMENU))
           SendMessage(hwnd, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE,
@@ -150,11 +157,28 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case SC_RESTORE:
           ShowWindow(hwnd, SW_RESTORE);
           break;
+        case SC_MOUSEMENU:
+          EnterMenuBarByMouse(TopLevelOf(w), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          break;
+        case SC_KEYMENU:
+          EnterMenuBarByKey(TopLevelOf(w), char(lParam & 0xFF));
+          break;
       }
       return 0;
     case WM_SYSKEYDOWN:
       if (wParam == VK_F4 && (lParam & (1 << 29)))
         SendMessage(TopLevelOf(w)->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+      return 0;
+    case WM_SYSKEYUP:
+    case WM_KEYUP:
+      // Alt or F10 pressed and released alone selects the menu bar.
+      if ((wParam == VK_MENU || wParam == VK_F10) && MenuKeyAlone())
+        SendMessage(TopLevelOf(w)->handle, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      return 0;
+    case WM_SYSCHAR:
+      // Alt with a letter opens the bar's menu of that mnemonic.
+      if ((lParam & (1 << 29)) && wParam > ' ' && wParam < 0x80)
+        SendMessage(TopLevelOf(w)->handle, WM_SYSCOMMAND, SC_KEYMENU, LPARAM(wParam));
       return 0;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC: {

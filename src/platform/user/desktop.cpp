@@ -7,7 +7,7 @@
 
 #include "platform/gdi/png.h"
 #include "platform/user/classic_look.h"
-#include "platform/user/window_internal.h"
+#include "platform/user/menu_internal.h"
 
 namespace tess::platform {
 
@@ -33,7 +33,8 @@ namespace {
 
 bool HasFrame(const Window* w) {
   return (w->style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) ||
-         (w->exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME));
+         (w->exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME)) ||
+         HasMenuBar(w);
 }
 
 // Frames of w and its visible descendants, drawn into the top-level backing.

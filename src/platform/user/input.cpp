@@ -13,7 +13,7 @@
 
 #include "platform/gdi/font.h"
 #include "platform/user/classic_look.h"
-#include "platform/user/window_internal.h"
+#include "platform/user/menu_internal.h"
 
 namespace tess::platform {
 
@@ -66,6 +66,9 @@ struct Track {
   RECT startRect{};  // screen coordinates
   bool over = true;
 } g_track;
+
+// Alt or F10 went down and no other key or button since.
+bool g_menuKeyAlone = false;
 
 WPARAM KeyFlags();
 
@@ -201,8 +204,37 @@ void RefuseClick(Window* target) {
     }
 }
 
+// Feeds one event to the menu being tracked; true when it took it. The
+// messages it would have made are never made, so the key state changes here.
+bool TrackMenu(const RawEvent& e) {
+  if (!MenuTracking()) return false;
+  // A key or button the menu takes is one more than Alt alone.
+  if (e.kind == Kind::Key || e.kind == Kind::Button) g_menuKeyAlone = false;
+  static const int vks[] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
+  bool taken = false;
+  switch (e.kind) {
+    case Kind::Move:
+      taken = MenuPointer(MenuPointerEvent::kMove, 0, e.pt);
+      break;
+    case Kind::Button:
+      taken = MenuPointer(e.down ? MenuPointerEvent::kDown : MenuPointerEvent::kUp, e.button, e.pt);
+      if (taken) SetKey(g_sync, vks[e.button], e.down);
+      break;
+    case Kind::Key:
+      taken = MenuKey(e.vk, e.down);
+      if (taken) SetKey(g_sync, e.vk, e.down);
+      break;
+    case Kind::Wheel:
+      taken = true;
+      break;
+    case Kind::Activation:
+      break;
+  }
+  return taken;
+}
+
 void ConvertMouse(const RawEvent& e) {
-  if (TrackFrame(e)) return;
+  if (TrackMenu(e) || TrackFrame(e)) return;
   Window* target = nullptr;
   int hit = HTCLIENT;
   HWND capture = GetCapture();
@@ -270,6 +302,7 @@ void ConvertMouse(const RawEvent& e) {
 }
 
 void ConvertKey(const RawEvent& e) {
+  if (TrackMenu(e)) return;
   HWND focus = GetFocus();
   Window* target = Lookup(focus);
   if (!target) target = Lookup(GetActiveWindow());
@@ -386,9 +419,11 @@ int HitTest(Window* w, POINT p) {
       return top ? HTTOP : bottom ? HTBOTTOM : left ? HTLEFT : HTRIGHT;
     }
   }
+  POINT local{x, y};
+  RECT bar = MenuBarRect(w);
+  if (PtInRect(&bar, local)) return HTMENU;
   if ((w->style & WS_CAPTION) == WS_CAPTION) {
     CaptionLayout c = LayoutCaption(w->style, w->exStyle, width);
-    POINT local{x, y};
     if (PtInRect(&c.close, local)) return HTCLOSE;
     if (PtInRect(&c.max, local)) return HTMAXBUTTON;
     if (PtInRect(&c.min, local)) return HTMINBUTTON;
@@ -445,14 +480,24 @@ void ProcessRawInput(Queue& q) {
   }
 }
 
+bool MenuKeyAlone() {
+  return g_menuKeyAlone;
+}
+
 void NoteRetrieved(const MSG& m) {
+  if ((m.message >= WM_LBUTTONDOWN && m.message <= WM_MBUTTONDBLCLK) ||
+      (m.message >= WM_NCLBUTTONDOWN && m.message <= WM_NCMBUTTONDBLCLK))
+    g_menuKeyAlone = false;
   switch (m.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYUP: {
       bool down = m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN;
-      SetKey(g_sync, int(m.wParam & 0xFF), down);
+      int vk = int(m.wParam & 0xFF);
+      bool menuKey = vk == VK_MENU || vk == VK_F10;
+      if (down && !(m.lParam & (1 << 30))) g_menuKeyAlone = menuKey;
+      SetKey(g_sync, vk, down);
       break;
     }
     case WM_LBUTTONDOWN:

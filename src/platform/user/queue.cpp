@@ -108,6 +108,9 @@ bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait)
     ProcessRawInput(q);
     {
       std::unique_lock lock(q.lock);
+      // Input taken just now may have posted messages (a menu's command):
+      // they go before the input that came after it.
+      if (!q.posted.empty() && q.signals != seen) continue;
       for (auto it = q.input.begin(); it != q.input.end(); ++it) {
         if (!InRange(it->message, first, last) || !ForWindow(it->hwnd, filter)) continue;
         *out = *it;

@@ -7,7 +7,8 @@
 // parent of a child, then shows the window if it asked to be visible.
 // Destruction hides the window, destroys its owned windows, sends
 // WM_DESTROY to the window and then to its children (parents first), and
-// WM_NCDESTROY to the children and then to the window (children first).
+// WM_NCDESTROY to the children and then to the window (children first);
+// a window's menu bar is destroyed with it.
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -15,8 +16,9 @@
 #include <map>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 
-#include "platform/user/window_internal.h"
+#include "platform/user/menu_internal.h"
 
 namespace tess::platform {
 
@@ -254,6 +256,15 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     SetLastError(ERROR_TLW_WITH_WSCHILD);
     return nullptr;
   }
+  // A top-level window's menu argument is its bar: a menu on no other window.
+  Menu* bar = nullptr;
+  if (!(style & WS_CHILD) && menu) {
+    bar = LookupMenu(menu);
+    if (!bar || bar->parent || bar->window) {
+      SetLastError(ERROR_INVALID_MENU_HANDLE);
+      return nullptr;
+    }
+  }
   // Overlapped windows always have a caption, and keep to their own area.
   if (!(style & (WS_CHILD | WS_POPUP))) {
     style |= WS_CAPTION | WS_CLIPSIBLINGS;
@@ -297,6 +308,10 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
   x = std::clamp(x, -32768, 32767);
   y = std::clamp(y, -32768, 32767);
   HWND hwnd = NewHandle(std::move(win));
+  if (bar) {
+    w->menu = menu;
+    bar->window = hwnd;
+  }
   if (w->topLevel()) {
     // Top-level windows start in front of the other non-topmost ones.
     auto& sib = parent->children;
@@ -380,6 +395,9 @@ void FreeTree(HWND h) {
   if (!(w = Lookup(h))) return;
   KillWindowTimers(w);
   ReleaseWindowDCs(w);
+  ForgetMenuOwner(h);
+  // The bar goes with its window.
+  if (HMENU bar = std::exchange(w->menu, nullptr)) DestroyMenu(bar);
   ForgetWindow(w);
   ForgetCaret(w->handle);
   if (w->parent) {

@@ -48,6 +48,7 @@ struct Window {
   RECT rect{}, client{};          // in the parent's client coordinates
   RECT restore{};                 // rectangle before minimise or maximise
   LONG id = 0;                    // child identifier (the menu argument)
+  HMENU menu = nullptr;           // top-level windows: the menu bar
   HINSTANCE instance = nullptr;
   LONG userData = 0;
   std::vector<uint8_t> extra;

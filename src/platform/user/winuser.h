@@ -4,12 +4,13 @@
 // its semantics. Every thread that creates windows has its own queue; a
 // window belongs to the thread that created it and only that thread may
 // call into it, except for PostMessage, PostThreadMessage and SendMessage,
-// which work from any thread.
+// which work from any thread. Menus are declared in menu.h.
 #pragma once
 
 #include <string>
 
 #include "platform/gdi/wingdi.h"
+#include "platform/user/menu.h"
 #include "platform/user/message_box.h"
 #include "platform/user/messages.h"
 
