@@ -352,6 +352,18 @@ TESS_ENTRY(void, ControlClose, (TessObject * control))
 TESS_ENTRY(void, RuntimeControlRefresh, (TessObject * control))
 TESS_ENTRY(void, RuntimeControlRefreshRect, (TessObject * control, int32_t left, int32_t top, int32_t width, int32_t height))
 
+/* Menus: MenuItem text and command key, items by name (and menu-array
+   index), items added and closed at run time, the enabling pass. */
+TESS_ENTRY(TessString*, menuItemTextGetter, (TessObject * item, uint32_t parameter))
+TESS_ENTRY(void, menuItemTextSetter, (TessObject * item, uint32_t parameter, TessString* text))
+TESS_ENTRY(void, menuItemCommandKeySetter, (TessObject * item, uint32_t parameter, TessString* key))
+TESS_ENTRY(TessObject*, RuntimeMenuReference, (TessString * name))
+TESS_ENTRY(TessObject*, RuntimeMenuArrayReference, (TessString * name, int32_t index))
+TESS_ENTRY(TessObject*, RuntimeCloneMenu, (TessObject * item))
+TESS_ENTRY(void, RuntimeCloseMenuItem, (TessObject * item))
+TESS_ENTRY(void, RuntimeEnableMenu, (TessObject * item))
+TESS_ENTRY(void, enableMenuItems, (void))
+
 /* Number formatting */
 TESS_ENTRY(TessString*, StringStr, (double x))
 TESS_ENTRY(TessString*, StringFormat, (double x, TessString* picture))

@@ -25,7 +25,7 @@ namespace {
 
 constexpr uint32_t kStackSize = 0xE2000;
 constexpr size_t kMaxMessages = 12;
-constexpr uint32_t kItemSettings = 4, kItemInstance = 5;
+constexpr uint32_t kItemMenuBar = 2, kItemSettings = 4, kItemInstance = 5;
 
 struct StartupState {
   bool ready = false;
@@ -136,10 +136,12 @@ void BuildProjectItems(const uint8_t* descriptor, size_t classCount) {
       if (!InData(slot, 4)) continue;
       TessObject* object = RuntimeNewObject(int32_t(le32(record + 4)));
       put_le32(slot, uint32_t(reinterpret_cast<uintptr_t>(object)));
+    } else if (kind == kItemMenuBar) {
+      ui::BuildMenuBarFromItem(record + 4);
     } else if (kind < 1 || kind > 10) {
       InternalAssertion(kUnknownProjectItem);
     }
-    // Pictures, menus, movies, sounds, cursors and databases arrive with
+    // Pictures, movies, sounds, cursors and databases arrive with
     // their subsystems; until then their slots stay empty.
   }
 }
@@ -169,6 +171,7 @@ void InitWindows() {
   services.mayAllWindowsClose = &ui::MayAllWindowsClose;
   services.closeAllWindows = &ui::CloseAllWindows;
   services.wantsPolling = &ui::WantsPolling;
+  services.offerShortcut = &ui::OfferShortcut;
   SetRunLoopServices(services);
 }
 

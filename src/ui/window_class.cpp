@@ -10,6 +10,7 @@
 #include "tessera/runtime.h"
 #include "ui/control_list.h"
 #include "ui/instance_layout.h"
+#include "ui/menu_bar.h"
 #include "ui/window_object.h"
 
 namespace tess::ui {
@@ -209,6 +210,8 @@ void InvalidateShown(TessObject* object) {
       platform::InvalidateRect(w->hwnd, nullptr, 1);
   } else if (IsControl(object)) {
     RuntimeControlRefresh(object);
+  } else if (IsMenuItem(object)) {
+    RefreshMenuItem(object);
   }
 }
 

@@ -9,6 +9,7 @@
 #include "runtime/string_value.h"
 #include "ui/assertions.h"
 #include "ui/control_list.h"
+#include "ui/menu_bar.h"
 #include "ui/window_class.h"
 #include "ui/windowing.h"
 
@@ -243,8 +244,10 @@ WindowObject* OpenWindow(TessObject* instance) {
   window->hasBackColor = f->hasBackColor;
   window->backColor = uint32_t(f->backColor) & 0xFFFFFF;
 
+  bool document = kind == 0 || kind == 8;
+  bool menuBar = WouldTakeMenuBar(document);
   RECT frame{f->current.left, f->current.top, f->current.right, f->current.bottom};
-  AdjustWindowRectEx(&frame, windowStyle, false, style.exStyle);
+  AdjustWindowRectEx(&frame, windowStyle, menuBar, style.exStyle);
   std::string title(View(f->title));
   HWND hwnd = CreateWindowEx(style.exStyle, kWindowClassName, title.c_str(), windowStyle,
                              frame.left, frame.top, frame.right - frame.left,
@@ -255,6 +258,7 @@ WindowObject* OpenWindow(TessObject* instance) {
   }
   window->hwnd = hwnd;
   SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(window)));
+  OfferMenuBar(hwnd, document);
   LockObject(instance);
   f->window = window;
   window->next = g_windows;
@@ -300,6 +304,7 @@ void DestroyWindowObject(WindowObject* window) {
     c->pane->native = nullptr;  // destroyed with the window below
   }
   window->root = nullptr;
+  ReleaseMenuBar(window->hwnd);  // the bar outlives the window that shows it
   if (IsWindow(window->hwnd)) DestroyWindow(window->hwnd);
   delete window;
   // The window's controls keep the window only through this list.

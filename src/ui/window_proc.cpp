@@ -24,6 +24,7 @@
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "ui/control_list.h"
+#include "ui/menu_bar.h"
 #include "ui/window_class.h"
 #include "ui/window_object.h"
 #include "ui/windowing.h"
@@ -342,8 +343,18 @@ LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!window->closing)
         FireEvent(window->instance,
                   EventOf(active ? WindowEvent::kActivate : WindowEvent::kDeactivate), {});
+      if (!window->closing) RunEnablingPass();
       return 0;
     }
+    case WM_INITMENU:
+      RunEnablingPass();
+      return 0;
+    case WM_COMMAND:
+      if (lParam == 0) {  // a menu command or an accelerator
+        DispatchMenuCommand(LOWORD(wParam));
+        return 0;
+      }
+      break;
     case WM_ACTIVATEAPP:
       s.applicationActive = wParam != 0;
       for (WindowObject* w = FirstWindow(); w; w = w->next) {
@@ -462,6 +473,7 @@ void InitWindowing() {
   if (done) return;
   done = true;
   InitWindowClasses();
+  InitMenuClasses();
   WNDCLASS wc{};
   wc.style = CS_OWNDC | CS_DBLCLKS;
   wc.lpfnWndProc = &WindowProc;
@@ -507,6 +519,10 @@ void CloseAllWindows() {
 
 bool WantsPolling() {
   return State().tracker.receiver != nullptr;
+}
+
+bool OfferShortcut(const void* msg) {
+  return OfferMenuShortcut(*static_cast<const MSG*>(msg));
 }
 
 int CurrentModifiers() {
