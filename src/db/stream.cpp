@@ -4,6 +4,7 @@
 #include "db/stream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "base/byte_order.h"
@@ -107,6 +108,13 @@ std::unique_ptr<FileStream> FileStream::Open(const std::string& path, Mode mode)
   return s;
 }
 
+std::unique_ptr<FileStream> FileStream::Adopt(std::unique_ptr<platform::File> file, bool readOnly) {
+  if (!file) return nullptr;
+  auto s = std::unique_ptr<FileStream>(new FileStream(std::move(file)));
+  s->read_only_ = readOnly;
+  return s;
+}
+
 std::unique_ptr<FileStream> FileStream::CreateTemp() {
   std::string path;
   auto file = platform::File::CreateTemp(&path);
@@ -122,7 +130,7 @@ bool FileStream::Read(void* buffer, size_t count, size_t* done) {
 }
 
 bool FileStream::Write(const void* buffer, size_t count) {
-  return file_ && !read_only_ && file_->Write(buffer, count);
+  return file_ && !read_only_ && file_->Write(buffer, count, &host_error_);
 }
 
 void FileStream::Close() {
@@ -146,7 +154,11 @@ uint64_t FileStream::Length() {
 }
 
 bool FileStream::SetLength(uint64_t length) {
-  if (!file_ || read_only_ || !file_->SetSize(length)) return false;
+  if (!file_ || read_only_) return false;
+  if (!file_->SetSize(length)) {
+    host_error_ = errno;
+    return false;
+  }
   return file_->Seek(length);
 }
 

@@ -35,6 +35,8 @@ class ByteStream {
   virtual uint64_t Position() = 0;
   // Makes written bytes durable where the medium can.
   virtual bool Flush() { return true; }
+  // The host's errno of the last failed write or length change, 0 if none.
+  virtual int HostError() const { return 0; }
 
   // Byte order of the helpers: false = big-endian (the database's order).
   bool swap_integers = false;
@@ -82,6 +84,9 @@ class FileStream final : public ByteStream {
   static std::unique_ptr<FileStream> Open(const std::string& path, Mode mode);
   // A temporary file, deleted when the stream is destroyed.
   static std::unique_ptr<FileStream> CreateTemp();
+  // A stream over a file opened elsewhere (with sharing, say); writes are
+  // refused when `readOnly`.
+  static std::unique_ptr<FileStream> Adopt(std::unique_ptr<platform::File> file, bool readOnly);
   ~FileStream() override;
 
   bool Read(void* buffer, size_t count, size_t* done) override;
@@ -93,6 +98,7 @@ class FileStream final : public ByteStream {
   bool SetLength(uint64_t length) override;
   uint64_t Position() override;
   bool Flush() override;
+  int HostError() const override { return host_error_; }
   bool read_only() const { return read_only_; }
 
  private:
@@ -100,6 +106,7 @@ class FileStream final : public ByteStream {
   std::unique_ptr<platform::File> file_;
   std::string temp_path_;
   bool read_only_ = false;
+  int host_error_ = 0;
 };
 
 }  // namespace tess::db
