@@ -5,6 +5,7 @@
 #include <span>
 
 #include "base/byte_order.h"
+#include "files/folder_item.h"
 #include "image/alerts.h"
 #include "image/loader.h"
 #include "image/runtime_main.h"
@@ -179,7 +180,7 @@ void Init(const uint8_t* descriptor) {
   std::vector<std::string> documents = SplitCommandLine(CommandLine());
   if (FindHook(s.application, openDocument) && !documents.empty()) {
     for (const std::string& path : documents) {
-      TessObject* item = NewFolderItem(path);
+      TessObject* item = NewFolderItem(std::string_view(path));
       struct Release {
         TessObject* o;
         ~Release() { UnlockObject(o); }

@@ -1,5 +1,6 @@
 #include "runtime/framework_classes.h"
 
+#include "files/file_classes.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/objects.h"
@@ -14,7 +15,6 @@ namespace {
 constexpr uint32_t kMessageOffset = 24;
 
 ClassObject* g_application = nullptr;
-ClassObject* g_folderItem = nullptr;
 
 EventRecord g_applicationEvents[] = {
     {0, "Open", nullptr, nullptr, 0, nullptr},
@@ -31,10 +31,6 @@ EventRecord g_applicationEvents[] = {
 
 const PropertyRecord kExceptionProperties[] = {
     {0, "Message", &kStringType, (void*)&stringGetter, (void*)&stringSetter, kMessageOffset},
-};
-
-const PropertyRecord kFolderItemProperties[] = {
-    {0, "AbsolutePath", &kStringType, (void*)&stringGetter, nullptr, kFolderItemPathOffset},
 };
 
 void ReleaseStringField(TessObject* object, uint32_t offset) {
@@ -68,16 +64,6 @@ void InitFrameworkClasses() {
   app.events = g_applicationEvents;
   g_application = BuildFrameworkClass(app);
 
-  FrameworkClassDef folder{};
-  folder.name = "FolderItem";
-  folder.superclass = RootClass();
-  folder.instanceSize = 20;
-  folder.destruct = [](TessObject* o, ClassObject*) {
-    ReleaseStringField(o, kFolderItemPathOffset);
-  };
-  folder.properties = kFolderItemProperties;
-  g_folderItem = BuildFrameworkClass(folder);
-
   ExceptionClasses& e = Exceptions();
   e.runtimeException = ExceptionClass("RuntimeException", RootClass());
   e.nilObject = ExceptionClass("NilObjectException", e.runtimeException);
@@ -93,25 +79,16 @@ void InitFrameworkClasses() {
     ExceptionClass(name, e.runtimeException);
   }
   InitValueClasses();
+  InitFileClasses();
   LinkClasses();
 }
 
 ClassObject* ApplicationClass() {
   return g_application;
 }
-ClassObject* FolderItemClass() {
-  return g_folderItem;
-}
 
 const EventDescriptor* ApplicationEvent(AppEvent event) {
   return static_cast<const EventDescriptor*>(g_applicationEvents[int(event)].descriptor);
-}
-
-TessObject* NewFolderItem(std::string_view path) {
-  TessObject* item = CreateObject(g_folderItem);
-  *reinterpret_cast<TessString**>(reinterpret_cast<uint8_t*>(item) + kFolderItemPathOffset) =
-      MakeString(path);
-  return item;
 }
 
 }  // namespace tess

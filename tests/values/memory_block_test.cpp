@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "files/folder_item.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/framework_classes.h"

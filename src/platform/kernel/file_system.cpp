@@ -82,17 +82,6 @@ std::string HomeFolder() {
   return home && *home ? home : "/tmp";
 }
 
-std::string DataHome() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  return data && *data ? data : HomeFolder() + "/.local/share";
-}
-
-void MakeFolders(const std::string& path) {
-  for (size_t i = 1; i <= path.size(); ++i) {
-    if (i == path.size() || path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0755);
-  }
-}
-
 std::string TrimSlash(std::string root) {
   while (root.size() > 1 && root.back() == '/') root.pop_back();
   return root;
@@ -100,7 +89,7 @@ std::string TrimSlash(std::string root) {
 
 void LoadDrives(DriveMap& map) {
   for (auto& r : map.roots) r.clear();
-  map.roots['C' - 'A'] = DataHome() + "/tessera/drive_c";
+  map.roots['C' - 'A'] = XdgDataHome() + "/tessera/drive_c";
   map.roots['Z' - 'A'] = "/";
   if (const char* setting = std::getenv("TESSERA_DRIVES")) {
     std::string_view rest(setting);
@@ -113,14 +102,14 @@ void LoadDrives(DriveMap& map) {
       if (letter < 'A' || letter > 'Z') continue;
       std::string root(entry.substr(2));
       if (!root.empty() && root[0] != '/') continue;
-      if (!root.empty()) MakeFolders(root);
+      if (!root.empty()) MakeHostFolders(root);
       map.roots[letter - 'A'] = TrimSlash(root);
     }
   }
   const std::string& c = map.roots['C' - 'A'];
   if (!c.empty()) {
-    MakeFolders(c + "/Windows/System32");
-    MakeFolders(c + "/Windows/Fonts");
+    MakeHostFolders(c + "/Windows/System32");
+    MakeHostFolders(c + "/Windows/Fonts");
   }
   map.loaded = true;
 }
@@ -692,13 +681,29 @@ bool GetTempFileName(std::string_view folder, std::string_view prefix, std::stri
 
 std::string GetWindowsDirectory() {
   std::string host;
-  if (Host("C:\\Windows", &host)) MakeFolders(host);
+  if (Host("C:\\Windows", &host)) MakeHostFolders(host);
   return "C:\\Windows";
+}
+
+std::string XdgDataHome() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  return data && *data ? data : HomeFolder() + "/.local/share";
+}
+
+std::string XdgConfigHome() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  return config && *config ? config : HomeFolder() + "/.config";
+}
+
+void MakeHostFolders(const std::string& host) {
+  for (size_t i = 1; i <= host.size(); ++i) {
+    if (i == host.size() || host[i] == '/') ::mkdir(host.substr(0, i).c_str(), 0755);
+  }
 }
 
 std::string GetSystemDirectory() {
   std::string host;
-  if (Host("C:\\Windows\\System32", &host)) MakeFolders(host);
+  if (Host("C:\\Windows\\System32", &host)) MakeHostFolders(host);
   return "C:\\Windows\\System32";
 }
 

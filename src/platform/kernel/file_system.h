@@ -135,4 +135,11 @@ bool GetTempFileName(std::string_view folder, std::string_view prefix, std::stri
 std::string GetWindowsDirectory();
 std::string GetSystemDirectory();
 
+// Host-side helpers shared with the shell: the XDG base folders ($HOME/.local/
+// share and $HOME/.config unless set) and making a host folder with its
+// parents.
+std::string XdgDataHome();
+std::string XdgConfigHome();
+void MakeHostFolders(const std::string& host);
+
 }  // namespace tess::platform

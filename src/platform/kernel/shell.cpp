@@ -29,22 +29,12 @@ std::string Home() {
   return home.empty() ? "/tmp" : home;
 }
 
-std::string DataHome() {
-  std::string data = Env("XDG_DATA_HOME");
-  return data.empty() ? Home() + "/.local/share" : data;
-}
-
-std::string ConfigHome() {
-  std::string config = Env("XDG_CONFIG_HOME");
-  return config.empty() ? Home() + "/.config" : config;
-}
-
 // A user directory: the environment first, then user-dirs.dirs
 // (XDG_DESKTOP_DIR="$HOME/Desktop"), then $HOME/<fallback>.
 std::string UserDir(const char* key, const char* fallback) {
   std::string value = Env(key);
   if (!value.empty()) return value;
-  std::ifstream in(ConfigHome() + "/user-dirs.dirs");
+  std::ifstream in(XdgConfigHome() + "/user-dirs.dirs");
   std::string line;
   std::string prefix = std::string(key) + "=";
   while (std::getline(in, line)) {
@@ -55,12 +45,6 @@ std::string UserDir(const char* key, const char* fallback) {
     if (!v.empty() && v[0] == '/') return v;
   }
   return Home() + "/" + fallback;
-}
-
-void MakeFolders(const std::string& path) {
-  for (size_t i = 1; i <= path.size(); ++i) {
-    if (i == path.size() || path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0755);
-  }
 }
 
 struct Shell {
@@ -96,31 +80,31 @@ bool SHGetSpecialFolderPath(int csidl, std::string* path) {
   std::string host;
   switch (csidl) {
     case CSIDL_PROGRAMS:
-      host = DataHome() + "/applications";
+      host = XdgDataHome() + "/applications";
       break;
     case CSIDL_PERSONAL:
       host = UserDir("XDG_DOCUMENTS_DIR", "Documents");
       break;
     case CSIDL_STARTUP:
-      host = ConfigHome() + "/autostart";
+      host = XdgConfigHome() + "/autostart";
       break;
     case CSIDL_BITBUCKET:
-      host = DataHome() + "/Trash/files";
+      host = XdgDataHome() + "/Trash/files";
       break;
     case CSIDL_DESKTOPDIRECTORY:
       host = UserDir("XDG_DESKTOP_DIR", "Desktop");
       break;
     case CSIDL_FONTS:
-      host = DataHome() + "/fonts";
+      host = XdgDataHome() + "/fonts";
       break;
     case CSIDL_APPDATA:
-      host = ConfigHome();
+      host = XdgConfigHome();
       break;
     default:
       SetLastError(ERROR_FILE_NOT_FOUND);
       return false;
   }
-  MakeFolders(host);
+  MakeHostFolders(host);
   *path = PathOfHost(host);
   if (path->empty()) {
     SetLastError(ERROR_PATH_NOT_FOUND);
