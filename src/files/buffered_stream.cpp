@@ -144,7 +144,10 @@ void BufferedStream::Close() {
 }
 
 bool BufferedStream::AtEnd() {
-  return !inner_ || position_ >= Length();
+  if (!inner_) return true;
+  // Bytes read ahead and not yet taken answer without asking the host.
+  if (!dirty_ && position_ >= start_ && position_ < start_ + used_) return false;
+  return position_ >= Length();
 }
 
 bool BufferedStream::SetPosition(uint64_t position) {

@@ -82,26 +82,33 @@ bool Refill(TextReader* r) {
   return got > 0;
 }
 
-std::string ReadLine(TextReader* r) {
+// The next line as a new string. A line that lies wholly in the buffer
+// (the common case) is copied once, straight into the string.
+TessString* ReadLine(TextReader* r) {
   std::string line;
   for (;;) {
     const uint8_t* start = r->buffer + r->position;
     const uint8_t* end = r->buffer + r->fill;
-    const uint8_t* stop = start;
-    while (stop < end && *stop != 13 && *stop != 10) ++stop;
-    line.append(reinterpret_cast<const char*>(start), size_t(stop - start));
+    // The first CR or LF: two library scans beat one loop testing both.
+    auto* lf = static_cast<const uint8_t*>(std::memchr(start, 10, size_t(end - start)));
+    const uint8_t* limit = lf ? lf : end;
+    auto* cr = static_cast<const uint8_t*>(std::memchr(start, 13, size_t(limit - start)));
+    const uint8_t* stop = cr ? cr : limit;
+    std::string_view piece(reinterpret_cast<const char*>(start), size_t(stop - start));
     r->position = size_t(stop - r->buffer);
     if (stop == end) {
-      if (r->stream.AtEnd() || !Refill(r)) return line;
+      line.append(piece);
+      if (r->stream.AtEnd() || !Refill(r)) return MakeString(line);
       continue;
     }
+    TessString* result = line.empty() ? MakeString(piece) : MakeString(line.append(piece));
     uint8_t terminator = *stop;
     ++r->position;
     if (terminator == 13) {
       if (r->position == r->fill) Refill(r);
       if (r->position < r->fill && r->buffer[r->position] == 10) ++r->position;
     }
-    return line;
+    return result;
   }
 }
 
@@ -327,7 +334,7 @@ int32_t TextInputStreamEOF(TessObject* stream, uint32_t) {
 TessString* TextInputStreamReadLine(TessObject* stream) {
   return AtEntry([&] {
     TextInputObject* t = Checked<TextInputObject>(stream);
-    return t->reader ? MakeString(tess::ReadLine(t->reader)) : nullptr;
+    return t->reader ? tess::ReadLine(t->reader) : nullptr;
   });
 }
 
