@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace tess::platform {
 class File;
@@ -45,8 +46,29 @@ class ByteStream {
   bool ReadExact(void* buffer, size_t count);
   bool ReadAt(uint64_t position, void* buffer, size_t count);
   bool WriteAt(uint64_t position, const void* buffer, size_t count);
+  bool ReadU16(uint16_t* value);
+  bool WriteU16(uint16_t value);
   bool ReadU32(uint32_t* value);
   bool WriteU32(uint32_t value);
+  bool ReadU64(uint64_t* value);
+  bool WriteU64(uint64_t value);
+  // Doubles follow swap_integers only when swap_doubles_too is set, and are
+  // big-endian otherwise.
+  bool ReadDouble(double* value);
+  bool WriteDouble(double value);
+
+  // Compact integers of the runtime's data files. For v, m = |v| (the most
+  // negative value written as the magnitude 0x80000000 with no sign); the
+  // first byte holds m's low 6 bits, bit 6 the sign and bit 7 "more"; each
+  // further byte the next 7 bits and bit 7 "more". So 0 is 00, -1 is 41 and
+  // 100 is A4 01. Reading refuses (false) a sixth byte: no 32-bit value
+  // needs one, so a damaged stream cannot run on.
+  bool ReadCompact(int32_t* value);
+  bool WriteCompact(int32_t value);
+  // A compact length n, then n bytes; n <= 0 reads as the empty string. A
+  // length beyond the stream's end is refused before anything is allocated.
+  bool ReadCompactString(std::string* value);
+  bool WriteCompactString(std::string_view value);
 };
 
 class MemoryStream : public ByteStream {
