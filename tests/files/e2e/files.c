@@ -2,7 +2,8 @@
    through deferred references, the rest through the link table. A folder
    next to the image gets a text file and a binary file, found again under
    another letter case; a second writer is refused; everything is removed
-   and every reference given back by the end. */
+   and every reference given back by the end. A URL goes to the opener,
+   recorded on standard error without a display. */
 #include "../../image/e2e/startup/say.h"
 
 extern TessObject* ItemChild(TessObject* item, TessString* name) TESS_LINK_NAME("!MFolderItem.Child");
@@ -42,7 +43,7 @@ extern void BinSetPosition(TessObject* b, uint32_t parameter, int32_t position)
 extern int32_t BinEOF(TessObject* b, uint32_t parameter) TESS_LINK_NAME("!GBinaryStream.EOF");
 extern void BinClose(TessObject* b) TESS_LINK_NAME("!MBinaryStream.Close");
 
-extern TessString kFolder, kNotes, kNotesOtherCase, kBadName, kFirst, kSecond, kLF, kData;
+extern TessString kFolder, kNotes, kNotesOtherCase, kBadName, kFirst, kSecond, kLF, kData, kURL;
 
 enum { kLastErrorOffset = 20, kDelimiterOffset = 20, kLittleEndianOffset = 20 };
 
@@ -132,6 +133,8 @@ void TessMain(void) {
   ItemDelete(again);
   ItemDelete(folder);
   check("all removed", !ItemExists(folder, 0) && ItemLastError(folder, kLastErrorOffset) == 0);
+
+  RuntimeShowURL(&kURL);
 
   RuntimeUnlockObject(data);
   RuntimeUnlockObject(again);
