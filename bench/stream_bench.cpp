@@ -37,6 +37,25 @@ TessObject* Item(const std::string& hostPath) {
   return RuntimeGetFolderItem(path.get());
 }
 
+// Opens the host file through a FolderItem with `open`, hands the stream to
+// `body`, then closes it with `close` and gives both objects back.
+template <typename Open, typename Body>
+void WithStream(const std::string& hostPath, Open open, void (*close)(TessObject*), Body body) {
+  TessObject* item = Item(hostPath);
+  TessObject* stream = open(item);
+  body(stream);
+  close(stream);
+  RuntimeUnlockObject(stream);
+  RuntimeUnlockObject(item);
+}
+
+TessObject* CreateBinary(TessObject* item) {
+  return FolderItemCreateBinaryFile(item, nullptr);
+}
+TessObject* OpenBinary(TessObject* item) {
+  return FolderItemOpenBinaryFile(item, 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,18 +81,15 @@ int main(int argc, char** argv) {
   double ours = 0, theirs = 0;
   if (only != "binary") {
     ours = MedianSeconds(repetitions, [&] {
-      TessObject* item = Item(text);
-      TessObject* in = FolderItemOpenTextFile(item);
-      int64_t total = 0;
-      while (!TextInputStreamEOF(in, 0)) {
-        TessString* line = TextInputStreamReadLine(in);
-        total += tess::Length(line);
-        tess::UnlockString(line);
-      }
-      TextInputStreamClose(in);
-      RuntimeUnlockObject(in);
-      RuntimeUnlockObject(item);
-      g_sink = total;
+      WithStream(text, FolderItemOpenTextFile, TextInputStreamClose, [](TessObject* in) {
+        int64_t total = 0;
+        while (!TextInputStreamEOF(in, 0)) {
+          TessString* line = TextInputStreamReadLine(in);
+          total += tess::Length(line);
+          tess::UnlockString(line);
+        }
+        g_sink = total;
+      });
     });
     theirs = MedianSeconds(repetitions, [&] {
       std::ifstream in(text, std::ios::binary);
@@ -90,12 +106,9 @@ int main(int argc, char** argv) {
   tess::StringRef chunk = tess::StringRef::Adopt(tess::MakeString(chunkText));
   const int64_t chunks = bytes / int64_t(chunkText.size());
   ours = MedianSeconds(repetitions, [&] {
-    TessObject* item = Item(binary);
-    TessObject* b = FolderItemCreateBinaryFile(item, nullptr);
-    for (int64_t i = 0; i < chunks; ++i) BinaryStreamWrite(b, chunk.get());
-    BinaryStreamClose(b);
-    RuntimeUnlockObject(b);
-    RuntimeUnlockObject(item);
+    WithStream(binary, CreateBinary, BinaryStreamClose, [&](TessObject* b) {
+      for (int64_t i = 0; i < chunks; ++i) BinaryStreamWrite(b, chunk.get());
+    });
   });
   theirs = MedianSeconds(repetitions, [&] {
     FILE* f = std::fopen(binary.c_str(), "wb");
@@ -105,19 +118,14 @@ int main(int argc, char** argv) {
   PrintRatio("BinaryStream.Write 64 KB", ours, "fwrite 64 KB", theirs);
 
   ours = MedianSeconds(repetitions, [&] {
-    TessObject* item = Item(binary);
-    TessObject* b = FolderItemOpenBinaryFile(item, 0);
-    int64_t total = 0;
-    for (;;) {
-      TessString* s = BinaryStreamRead(b, int32_t(chunkText.size()));
-      if (!s) break;
-      total += tess::Length(s);
-      tess::UnlockString(s);
-    }
-    BinaryStreamClose(b);
-    RuntimeUnlockObject(b);
-    RuntimeUnlockObject(item);
-    g_sink = total;
+    WithStream(binary, OpenBinary, BinaryStreamClose, [&](TessObject* b) {
+      int64_t total = 0;
+      while (TessString* s = BinaryStreamRead(b, int32_t(chunkText.size()))) {
+        total += tess::Length(s);
+        tess::UnlockString(s);
+      }
+      g_sink = total;
+    });
   });
   theirs = MedianSeconds(repetitions, [&] {
     FILE* f = std::fopen(binary.c_str(), "rb");
@@ -132,12 +140,9 @@ int main(int argc, char** argv) {
 
   const int64_t longs = bytes / 4;
   ours = MedianSeconds(repetitions, [&] {
-    TessObject* item = Item(binary);
-    TessObject* b = FolderItemCreateBinaryFile(item, nullptr);
-    for (int64_t i = 0; i < longs; ++i) BinaryStreamWriteLong(b, int32_t(i));
-    BinaryStreamClose(b);
-    RuntimeUnlockObject(b);
-    RuntimeUnlockObject(item);
+    WithStream(binary, CreateBinary, BinaryStreamClose, [&](TessObject* b) {
+      for (int64_t i = 0; i < longs; ++i) BinaryStreamWriteLong(b, int32_t(i));
+    });
   });
   theirs = MedianSeconds(repetitions, [&] {
     FILE* f = std::fopen(binary.c_str(), "wb");
@@ -150,14 +155,11 @@ int main(int argc, char** argv) {
   PrintRatio("BinaryStream.WriteLong", ours, "fwrite 4 bytes", theirs);
 
   ours = MedianSeconds(repetitions, [&] {
-    TessObject* item = Item(binary);
-    TessObject* b = FolderItemOpenBinaryFile(item, 0);
-    int64_t total = 0;
-    for (int64_t i = 0; i < longs; ++i) total += BinaryStreamReadLong(b);
-    BinaryStreamClose(b);
-    RuntimeUnlockObject(b);
-    RuntimeUnlockObject(item);
-    g_sink = total;
+    WithStream(binary, OpenBinary, BinaryStreamClose, [&](TessObject* b) {
+      int64_t total = 0;
+      for (int64_t i = 0; i < longs; ++i) total += BinaryStreamReadLong(b);
+      g_sink = total;
+    });
   });
   theirs = MedianSeconds(repetitions, [&] {
     FILE* f = std::fopen(binary.c_str(), "rb");

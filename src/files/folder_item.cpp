@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <optional>
 
 #include "files/host_item.h"
 #include "files/streams.h"
@@ -59,27 +60,21 @@ void SetItem(TessObject* object, std::unique_ptr<Item> item, uint32_t error) {
 
 // ---- Dates: file times are UTC; Dates hold local time.
 
-TessObject* DateOf(const pf::FILETIME& stamp) {
-  pf::SYSTEMTIME utc, local;
-  if (!pf::FileTimeToSystemTime(&stamp, &utc) ||
-      !pf::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
-    return nullptr;
-  }
-  auto fields = calendar::Fields{local.wYear,   local.wMonth,  local.wDay,          local.wHour,
-                                 local.wMinute, local.wSecond, local.wMilliseconds, 0};
-  std::optional<int64_t> stampLocal = calendar::StampFromFields(fields);
-  return stampLocal ? NewDate(calendar::SecondsFromStamp(*stampLocal)) : nullptr;
-}
-
-int64_t LocalStampOf(const pf::FILETIME& utcStamp) {
+// The local calendar stamp of a UTC file time.
+std::optional<int64_t> LocalStamp(const pf::FILETIME& utcStamp) {
   pf::SYSTEMTIME utc, local;
   if (!pf::FileTimeToSystemTime(&utcStamp, &utc) ||
       !pf::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
-    return int64_t(pf::FileTimeToQuad(utcStamp));
+    return std::nullopt;
   }
-  auto fields = calendar::Fields{local.wYear,   local.wMonth,  local.wDay,          local.wHour,
-                                 local.wMinute, local.wSecond, local.wMilliseconds, 0};
-  return calendar::StampFromFields(fields).value_or(int64_t(pf::FileTimeToQuad(utcStamp)));
+  return calendar::StampFromFields(calendar::Fields{local.wYear, local.wMonth, local.wDay,
+                                                    local.wHour, local.wMinute, local.wSecond,
+                                                    local.wMilliseconds, 0});
+}
+
+TessObject* DateOf(const pf::FILETIME& stamp) {
+  std::optional<int64_t> local = LocalStamp(stamp);
+  return local ? NewDate(calendar::SecondsFromStamp(*local)) : nullptr;
 }
 
 // The UTC file time of a Date: the local stamp less the zone's offset at
@@ -91,7 +86,8 @@ bool FileTimeOf(TessObject* date, pf::FILETIME* out) {
   if (!local) return false;
   int64_t guess = *local;
   for (int i = 0; i < 2; ++i) {
-    int64_t seen = LocalStampOf(pf::QuadToFileTime(uint64_t(guess)));
+    pf::FILETIME at = pf::QuadToFileTime(uint64_t(guess));
+    int64_t seen = LocalStamp(at).value_or(guess);
     guess += *local - seen;
   }
   if (guess < 0) return false;
