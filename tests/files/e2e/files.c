@@ -6,15 +6,19 @@
    recorded on standard error without a display. */
 #include "../../image/e2e/startup/say.h"
 
-extern TessObject* ItemChild(TessObject* item, TessString* name) TESS_LINK_NAME("!MFolderItem.Child");
-extern int32_t ItemExists(TessObject* item, uint32_t parameter) TESS_LINK_NAME("!GFolderItem.Exists");
+extern TessObject* ItemChild(TessObject* item, TessString* name)
+    TESS_LINK_NAME("!MFolderItem.Child");
+extern int32_t ItemExists(TessObject* item, uint32_t parameter)
+    TESS_LINK_NAME("!GFolderItem.Exists");
 extern int32_t ItemDirectory(TessObject* item, uint32_t parameter)
     TESS_LINK_NAME("!GFolderItem.Directory");
-extern int32_t ItemLength(TessObject* item, uint32_t parameter) TESS_LINK_NAME("!GFolderItem.Length");
+extern int32_t ItemLength(TessObject* item, uint32_t parameter)
+    TESS_LINK_NAME("!GFolderItem.Length");
 extern int32_t ItemCount(TessObject* item, uint32_t parameter) TESS_LINK_NAME("!GFolderItem.Count");
 extern int32_t ItemLastError(TessObject* item, uint32_t offset)
     TESS_LINK_NAME("!GFolderItem.LastErrorCode");
-extern TessString* ItemName(TessObject* item, uint32_t parameter) TESS_LINK_NAME("!GFolderItem.Name");
+extern TessString* ItemName(TessObject* item, uint32_t parameter)
+    TESS_LINK_NAME("!GFolderItem.Name");
 extern void ItemCreateAsFolder(TessObject* item) TESS_LINK_NAME("!MFolderItem.CreateAsFolder");
 extern void ItemDelete(TessObject* item) TESS_LINK_NAME("!MFolderItem.Delete");
 extern TessObject* ItemCreateText(TessObject* item) TESS_LINK_NAME("!MFolderItem.CreateTextFile");
@@ -34,7 +38,8 @@ extern void BinSetLittleEndian(TessObject* b, uint32_t offset, int32_t value)
     TESS_LINK_NAME("!SBinaryStream.LittleEndian");
 extern void BinWriteShort(TessObject* b, int32_t value) TESS_LINK_NAME("!MBinaryStream.WriteShort");
 extern void BinWriteLong(TessObject* b, int32_t value) TESS_LINK_NAME("!MBinaryStream.WriteLong");
-extern void BinWriteDouble(TessObject* b, double value) TESS_LINK_NAME("!MBinaryStream.WriteDouble");
+extern void BinWriteDouble(TessObject* b, double value)
+    TESS_LINK_NAME("!MBinaryStream.WriteDouble");
 extern int32_t BinReadShort(TessObject* b) TESS_LINK_NAME("!MBinaryStream.ReadShort");
 extern int32_t BinReadLong(TessObject* b) TESS_LINK_NAME("!MBinaryStream.ReadLong");
 extern double BinReadDouble(TessObject* b) TESS_LINK_NAME("!MBinaryStream.ReadDouble");
