@@ -191,6 +191,32 @@ bool MemoryStream::SetLength(uint64_t length) {
   return true;
 }
 
+bool ScrambledStream::Read(void* buffer, size_t count, size_t* done) {
+  if (!inner_->Read(buffer, count, done)) return false;
+  auto* bytes = static_cast<uint8_t*>(buffer);
+  for (size_t i = 0; i < *done; ++i) {
+    bytes[i] ^= uint8_t(state_);
+    state_ ^= bytes[i];
+  }
+  return true;
+}
+
+bool ScrambledStream::Write(const void* buffer, size_t count) {
+  auto* in = static_cast<const uint8_t*>(buffer);
+  uint8_t chunk[4096];
+  while (count > 0) {
+    size_t n = std::min(count, sizeof chunk);
+    for (size_t i = 0; i < n; ++i) {
+      chunk[i] = in[i] ^ uint8_t(state_);
+      state_ ^= in[i];
+    }
+    if (!inner_->Write(chunk, n)) return false;
+    in += n;
+    count -= n;
+  }
+  return true;
+}
+
 FileStream::FileStream(std::unique_ptr<platform::File> file) : file_(std::move(file)) {}
 
 FileStream::~FileStream() {

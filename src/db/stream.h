@@ -99,6 +99,35 @@ class MemoryStream : public ByteStream {
   bool closed_ = false;
 };
 
+// Scrambling of the runtime's own data files, over another stream: each
+// byte written is XORed with the low byte of the 32-bit state, and the
+// state is then XORed with the plain byte; reading undoes it the same way,
+// so the state runs over the plain bytes in both directions. The state
+// follows the bytes in the order they pass: whoever moves the position
+// sets the state that belongs there.
+class ScrambledStream final : public ByteStream {
+ public:
+  ScrambledStream(std::unique_ptr<ByteStream> inner, uint32_t state)
+      : inner_(std::move(inner)), state_(state) {}
+  bool Read(void* buffer, size_t count, size_t* done) override;
+  bool Write(const void* buffer, size_t count) override;
+  void Close() override { inner_->Close(); }
+  bool AtEnd() override { return inner_->AtEnd(); }
+  bool SetPosition(uint64_t position) override { return inner_->SetPosition(position); }
+  uint64_t Length() override { return inner_->Length(); }
+  bool SetLength(uint64_t length) override { return inner_->SetLength(length); }
+  uint64_t Position() override { return inner_->Position(); }
+  bool Flush() override { return inner_->Flush(); }
+  int HostError() const override { return inner_->HostError(); }
+
+  uint32_t state() const { return state_; }
+  void set_state(uint32_t state) { state_ = state; }
+
+ private:
+  std::unique_ptr<ByteStream> inner_;
+  uint32_t state_;
+};
+
 class FileStream final : public ByteStream {
  public:
   enum class Mode { kRead, kReadWrite, kCreate };

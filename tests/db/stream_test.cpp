@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <memory>
 #include <string>
 
 #include "db/stream.h"
@@ -119,6 +120,38 @@ TEST(ByteStream, CompactStrings) {
   EXPECT_EQ(s, "");
   MemoryStream huge(Bytes({0xBF, 0xFF, 0xFF, 0xFF, 0x0F, 'x'}));
   EXPECT_FALSE(huge.ReadCompactString(&s)) << "longer than what is left";
+}
+
+TEST(ByteStream, ScramblingRunsTheStateOverThePlainBytes) {
+  auto inner = std::make_unique<MemoryStream>();
+  MemoryStream* raw = inner.get();
+  ScrambledStream s(std::move(inner), 0x12345678);
+  ASSERT_TRUE(s.Write("\x01\x02\x03", 3));
+  // 01^78=79, state 78^01=79; 02^79=7B, state 79^02=7B; 03^7B=78, state 78.
+  EXPECT_EQ(raw->bytes(), Bytes({0x79, 0x7B, 0x78}));
+  EXPECT_EQ(s.state(), 0x12345678u);
+
+  s.SetPosition(0);
+  s.set_state(0x12345678);
+  char plain[3];
+  size_t done = 0;
+  ASSERT_TRUE(s.Read(plain, 3, &done));
+  EXPECT_EQ(std::string(plain, done), "\x01\x02\x03");
+
+  // Longer than one scrambling chunk, through the typed helpers.
+  ScrambledStream big(std::make_unique<MemoryStream>(), 7);
+  for (int32_t i = -5000; i < 5000; ++i) ASSERT_TRUE(big.WriteCompact(i));
+  ASSERT_TRUE(big.WriteCompactString(std::string(10000, 'q')));
+  big.SetPosition(0);
+  big.set_state(7);
+  for (int32_t i = -5000; i < 5000; ++i) {
+    int32_t v;
+    ASSERT_TRUE(big.ReadCompact(&v));
+    ASSERT_EQ(v, i);
+  }
+  std::string text;
+  ASSERT_TRUE(big.ReadCompactString(&text));
+  EXPECT_EQ(text, std::string(10000, 'q'));
 }
 
 }  // namespace
