@@ -121,7 +121,6 @@ bool File::InUse(const std::string& path) {
 
 File::~File() {
   ::close(fd_);
-  if (!delete_on_close_.empty()) ::unlink(delete_on_close_.c_str());
 }
 
 size_t File::Read(void* buffer, size_t size) {

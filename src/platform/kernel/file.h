@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <utility>
 
 namespace tess::platform {
 
@@ -38,8 +37,6 @@ class File {
                                           int* error);
   // Whether a sharing handle that writes or denies writing has `path` open.
   static bool InUse(const std::string& path);
-  // Removes the file when the handle closes (scratch files).
-  void DeleteOnClose(std::string path) { delete_on_close_ = std::move(path); }
   ~File();
   File(const File&) = delete;
   File& operator=(const File&) = delete;
@@ -71,7 +68,6 @@ class File {
   explicit File(int fd) : fd_(fd) {}
   int fd_;
   uint64_t position_ = 0;
-  std::string delete_on_close_;
 };
 
 // Reads a whole file; false when it cannot be opened or read.

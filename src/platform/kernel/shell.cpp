@@ -2,8 +2,8 @@
 #include "platform/kernel/shell.h"
 
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
