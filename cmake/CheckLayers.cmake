@@ -14,15 +14,16 @@
 
 cmake_minimum_required(VERSION 3.20)
 
-set(layers platform base db tessera runtime values ui image)
+set(layers platform base db tessera runtime values files ui image)
 set(may_include_platform platform)
 set(may_include_tessera tessera)
 set(may_include_base platform base)
 set(may_include_db platform base db)
 set(may_include_runtime platform base tessera runtime)
 set(may_include_values platform base tessera runtime values)
-set(may_include_ui platform base tessera runtime values ui)
-set(may_include_image platform base db tessera runtime values ui image)
+set(may_include_files platform base db tessera runtime values files)
+set(may_include_ui platform base db tessera runtime values files ui)
+set(may_include_image platform base db tessera runtime values files ui image)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "usage: cmake -DSOURCE_DIR=<tree holding src/> -P CheckLayers.cmake")

@@ -4,6 +4,9 @@
 #include "db/stream.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "base/byte_order.h"
@@ -39,6 +42,103 @@ bool ByteStream::WriteU32(uint32_t value) {
     put_be32(b, value);
   }
   return Write(b, 4);
+}
+
+bool ByteStream::ReadU16(uint16_t* value) {
+  uint8_t b[2];
+  if (!ReadExact(b, 2)) return false;
+  *value = swap_integers ? le16(b) : be16(b);
+  return true;
+}
+
+bool ByteStream::WriteU16(uint16_t value) {
+  uint8_t b[2];
+  if (swap_integers) {
+    put_le16(b, value);
+  } else {
+    put_be16(b, value);
+  }
+  return Write(b, 2);
+}
+
+bool ByteStream::ReadU64(uint64_t* value) {
+  uint32_t first, second;
+  if (!ReadU32(&first) || !ReadU32(&second)) return false;
+  *value = swap_integers ? uint64_t(second) << 32 | first : uint64_t(first) << 32 | second;
+  return true;
+}
+
+bool ByteStream::WriteU64(uint64_t value) {
+  uint32_t high = uint32_t(value >> 32), low = uint32_t(value);
+  return swap_integers ? WriteU32(low) && WriteU32(high) : WriteU32(high) && WriteU32(low);
+}
+
+bool ByteStream::ReadDouble(double* value) {
+  bool saved = swap_integers;
+  swap_integers = saved && swap_doubles_too;
+  uint64_t bits;
+  bool ok = ReadU64(&bits);
+  swap_integers = saved;
+  if (ok) std::memcpy(value, &bits, sizeof bits);
+  return ok;
+}
+
+bool ByteStream::WriteDouble(double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  bool saved = swap_integers;
+  swap_integers = saved && swap_doubles_too;
+  bool ok = WriteU64(bits);
+  swap_integers = saved;
+  return ok;
+}
+
+bool ByteStream::ReadCompact(int32_t* value) {
+  uint8_t byte;
+  if (!ReadExact(&byte, 1)) return false;
+  bool negative = byte & 0x40;
+  uint64_t magnitude = byte & 0x3F;
+  int shift = 6;
+  for (int more = byte & 0x80; more; more = byte & 0x80) {
+    if (shift > 27 || !ReadExact(&byte, 1)) return false;
+    magnitude |= uint64_t(byte & 0x7F) << shift;
+    shift += 7;
+  }
+  if (magnitude > 0x80000000u) return false;
+  uint32_t m = uint32_t(magnitude);
+  *value = int32_t(negative ? 0u - m : m);
+  return true;
+}
+
+bool ByteStream::WriteCompact(int32_t value) {
+  bool negative = value < 0 && value != INT32_MIN;
+  uint32_t m = value == INT32_MIN ? 0x80000000u : uint32_t(negative ? -value : value);
+  uint8_t bytes[6];
+  size_t n = 0;
+  bytes[n++] = uint8_t((m & 0x3F) | (negative ? 0x40 : 0));
+  m >>= 6;
+  while (m) {
+    bytes[n - 1] |= 0x80;
+    bytes[n++] = uint8_t(m & 0x7F);
+    m >>= 7;
+  }
+  return Write(bytes, n);
+}
+
+bool ByteStream::ReadCompactString(std::string* value) {
+  int32_t length;
+  if (!ReadCompact(&length)) return false;
+  value->clear();
+  if (length <= 0) return true;
+  uint64_t end = Length(), at = Position();
+  if (at > end || uint64_t(length) > end - at) return false;
+  value->resize(size_t(length));
+  return ReadExact(value->data(), value->size());
+}
+
+bool ByteStream::WriteCompactString(std::string_view value) {
+  if (value.size() > size_t(INT32_MAX)) return false;
+  return WriteCompact(int32_t(value.size())) && Write(value.data(), value.size());
 }
 
 bool MemoryStream::Read(void* buffer, size_t count, size_t* done) {
@@ -91,6 +191,32 @@ bool MemoryStream::SetLength(uint64_t length) {
   return true;
 }
 
+bool ScrambledStream::Read(void* buffer, size_t count, size_t* done) {
+  if (!inner_->Read(buffer, count, done)) return false;
+  auto* bytes = static_cast<uint8_t*>(buffer);
+  for (size_t i = 0; i < *done; ++i) {
+    bytes[i] ^= uint8_t(state_);
+    state_ ^= bytes[i];
+  }
+  return true;
+}
+
+bool ScrambledStream::Write(const void* buffer, size_t count) {
+  auto* in = static_cast<const uint8_t*>(buffer);
+  uint8_t chunk[4096];
+  while (count > 0) {
+    size_t n = std::min(count, sizeof chunk);
+    for (size_t i = 0; i < n; ++i) {
+      chunk[i] = in[i] ^ uint8_t(state_);
+      state_ ^= in[i];
+    }
+    if (!inner_->Write(chunk, n)) return false;
+    in += n;
+    count -= n;
+  }
+  return true;
+}
+
 FileStream::FileStream(std::unique_ptr<platform::File> file) : file_(std::move(file)) {}
 
 FileStream::~FileStream() {
@@ -104,6 +230,13 @@ std::unique_ptr<FileStream> FileStream::Open(const std::string& path, Mode mode)
   if (!file) return nullptr;
   auto s = std::unique_ptr<FileStream>(new FileStream(std::move(file)));
   s->read_only_ = mode == Mode::kRead;
+  return s;
+}
+
+std::unique_ptr<FileStream> FileStream::Adopt(std::unique_ptr<platform::File> file, bool readOnly) {
+  if (!file) return nullptr;
+  auto s = std::unique_ptr<FileStream>(new FileStream(std::move(file)));
+  s->read_only_ = readOnly;
   return s;
 }
 
@@ -122,7 +255,7 @@ bool FileStream::Read(void* buffer, size_t count, size_t* done) {
 }
 
 bool FileStream::Write(const void* buffer, size_t count) {
-  return file_ && !read_only_ && file_->Write(buffer, count);
+  return file_ && !read_only_ && file_->Write(buffer, count, &host_error_);
 }
 
 void FileStream::Close() {
@@ -146,7 +279,11 @@ uint64_t FileStream::Length() {
 }
 
 bool FileStream::SetLength(uint64_t length) {
-  if (!file_ || read_only_ || !file_->SetSize(length)) return false;
+  if (!file_ || read_only_) return false;
+  if (!file_->SetSize(length)) {
+    host_error_ = errno;
+    return false;
+  }
   return file_->Seek(length);
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace tess::platform {
 class File;
@@ -35,6 +36,8 @@ class ByteStream {
   virtual uint64_t Position() = 0;
   // Makes written bytes durable where the medium can.
   virtual bool Flush() { return true; }
+  // The host's errno of the last failed write or length change, 0 if none.
+  virtual int HostError() const { return 0; }
 
   // Byte order of the helpers: false = big-endian (the database's order).
   bool swap_integers = false;
@@ -43,8 +46,29 @@ class ByteStream {
   bool ReadExact(void* buffer, size_t count);
   bool ReadAt(uint64_t position, void* buffer, size_t count);
   bool WriteAt(uint64_t position, const void* buffer, size_t count);
+  bool ReadU16(uint16_t* value);
+  bool WriteU16(uint16_t value);
   bool ReadU32(uint32_t* value);
   bool WriteU32(uint32_t value);
+  bool ReadU64(uint64_t* value);
+  bool WriteU64(uint64_t value);
+  // Doubles follow swap_integers only when swap_doubles_too is set, and are
+  // big-endian otherwise.
+  bool ReadDouble(double* value);
+  bool WriteDouble(double value);
+
+  // Compact integers of the runtime's data files. For v, m = |v| (the most
+  // negative value written as the magnitude 0x80000000 with no sign); the
+  // first byte holds m's low 6 bits, bit 6 the sign and bit 7 "more"; each
+  // further byte the next 7 bits and bit 7 "more". So 0 is 00, -1 is 41 and
+  // 100 is A4 01. Reading refuses (false) a sixth byte: no 32-bit value
+  // needs one, so a damaged stream cannot run on.
+  bool ReadCompact(int32_t* value);
+  bool WriteCompact(int32_t value);
+  // A compact length n, then n bytes; n <= 0 reads as the empty string. A
+  // length beyond the stream's end is refused before anything is allocated.
+  bool ReadCompactString(std::string* value);
+  bool WriteCompactString(std::string_view value);
 };
 
 class MemoryStream : public ByteStream {
@@ -75,6 +99,35 @@ class MemoryStream : public ByteStream {
   bool closed_ = false;
 };
 
+// Scrambling of the runtime's own data files, over another stream: each
+// byte written is XORed with the low byte of the 32-bit state, and the
+// state is then XORed with the plain byte; reading undoes it the same way,
+// so the state runs over the plain bytes in both directions. The state
+// follows the bytes in the order they pass: whoever moves the position
+// sets the state that belongs there.
+class ScrambledStream final : public ByteStream {
+ public:
+  ScrambledStream(std::unique_ptr<ByteStream> inner, uint32_t state)
+      : inner_(std::move(inner)), state_(state) {}
+  bool Read(void* buffer, size_t count, size_t* done) override;
+  bool Write(const void* buffer, size_t count) override;
+  void Close() override { inner_->Close(); }
+  bool AtEnd() override { return inner_->AtEnd(); }
+  bool SetPosition(uint64_t position) override { return inner_->SetPosition(position); }
+  uint64_t Length() override { return inner_->Length(); }
+  bool SetLength(uint64_t length) override { return inner_->SetLength(length); }
+  uint64_t Position() override { return inner_->Position(); }
+  bool Flush() override { return inner_->Flush(); }
+  int HostError() const override { return inner_->HostError(); }
+
+  uint32_t state() const { return state_; }
+  void set_state(uint32_t state) { state_ = state; }
+
+ private:
+  std::unique_ptr<ByteStream> inner_;
+  uint32_t state_;
+};
+
 class FileStream final : public ByteStream {
  public:
   enum class Mode { kRead, kReadWrite, kCreate };
@@ -82,6 +135,9 @@ class FileStream final : public ByteStream {
   static std::unique_ptr<FileStream> Open(const std::string& path, Mode mode);
   // A temporary file, deleted when the stream is destroyed.
   static std::unique_ptr<FileStream> CreateTemp();
+  // A stream over a file opened elsewhere (with sharing, say); writes are
+  // refused when `readOnly`.
+  static std::unique_ptr<FileStream> Adopt(std::unique_ptr<platform::File> file, bool readOnly);
   ~FileStream() override;
 
   bool Read(void* buffer, size_t count, size_t* done) override;
@@ -93,6 +149,7 @@ class FileStream final : public ByteStream {
   bool SetLength(uint64_t length) override;
   uint64_t Position() override;
   bool Flush() override;
+  int HostError() const override { return host_error_; }
   bool read_only() const { return read_only_; }
 
  private:
@@ -100,6 +157,7 @@ class FileStream final : public ByteStream {
   std::unique_ptr<platform::File> file_;
   std::string temp_path_;
   bool read_only_ = false;
+  int host_error_ = 0;
 };
 
 }  // namespace tess::db

@@ -5,6 +5,8 @@
 #include <span>
 
 #include "base/byte_order.h"
+#include "files/file_classes.h"
+#include "files/folder_item.h"
 #include "image/assertions.h"
 #include "image/loader.h"
 #include "image/runtime_main.h"
@@ -179,7 +181,7 @@ void Init(const uint8_t* descriptor) {
   StartupState& s = State();
   s.ready = true;
   InstallUnhandledPath();
-  InitFrameworkAndValueClasses();
+  InitFrameworkValueAndFileClasses();
   InitWindows();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
@@ -200,7 +202,7 @@ void Init(const uint8_t* descriptor) {
   std::vector<std::string> documents = SplitCommandLine(CommandLine());
   if (FindHook(s.application, openDocument) && !documents.empty()) {
     for (const std::string& path : documents) {
-      TessObject* item = NewFolderItem(path);
+      TessObject* item = NewFolderItem(std::string_view(path));
       struct Release {
         TessObject* o;
         ~Release() { UnlockObject(o); }

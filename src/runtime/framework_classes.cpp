@@ -13,7 +13,6 @@ namespace {
 constexpr uint32_t kMessageOffset = 24;
 
 ClassObject* g_application = nullptr;
-ClassObject* g_folderItem = nullptr;
 void (*g_classHook)() = nullptr;
 
 EventRecord g_applicationEvents[] = {
@@ -31,10 +30,6 @@ EventRecord g_applicationEvents[] = {
 
 const PropertyRecord kExceptionProperties[] = {
     {0, "Message", &kStringType, (void*)&stringGetter, (void*)&stringSetter, kMessageOffset},
-};
-
-const PropertyRecord kFolderItemProperties[] = {
-    {0, "AbsolutePath", &kStringType, (void*)&stringGetter, nullptr, kFolderItemPathOffset},
 };
 
 void ReleaseStringField(TessObject* object, uint32_t offset) {
@@ -68,16 +63,6 @@ void InitFrameworkClasses() {
   app.events = g_applicationEvents;
   g_application = BuildFrameworkClass(app);
 
-  FrameworkClassDef folder{};
-  folder.name = "FolderItem";
-  folder.superclass = RootClass();
-  folder.instanceSize = 20;
-  folder.destruct = [](TessObject* o, ClassObject*) {
-    ReleaseStringField(o, kFolderItemPathOffset);
-  };
-  folder.properties = kFolderItemProperties;
-  g_folderItem = BuildFrameworkClass(folder);
-
   ExceptionClasses& e = Exceptions();
   e.runtimeException = ExceptionClass("RuntimeException", RootClass());
   e.nilObject = ExceptionClass("NilObjectException", e.runtimeException);
@@ -103,19 +88,9 @@ void SetFrameworkClassHook(void (*build)()) {
 ClassObject* ApplicationClass() {
   return g_application;
 }
-ClassObject* FolderItemClass() {
-  return g_folderItem;
-}
 
 const EventDescriptor* ApplicationEvent(AppEvent event) {
   return static_cast<const EventDescriptor*>(g_applicationEvents[int(event)].descriptor);
-}
-
-TessObject* NewFolderItem(std::string_view path) {
-  TessObject* item = CreateObject(g_folderItem);
-  *reinterpret_cast<TessString**>(reinterpret_cast<uint8_t*>(item) + kFolderItemPathOffset) =
-      MakeString(path);
-  return item;
 }
 
 }  // namespace tess

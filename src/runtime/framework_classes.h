@@ -1,5 +1,5 @@
-// The framework classes of the object runtime: Object, Application, the
-// exception classes and the FolderItem that start-up hands to OpenDocument.
+// The framework classes of the object runtime: Object, Application and the
+// exception classes; the value, file and stream classes are built with them.
 #pragma once
 
 #include <string_view>
@@ -17,7 +17,6 @@ void InitFrameworkClasses();
 void SetFrameworkClassHook(void (*build)());
 
 ClassObject* ApplicationClass();
-ClassObject* FolderItemClass();
 
 // The Application events, in their declared order.
 enum class AppEvent {
@@ -35,10 +34,5 @@ const EventDescriptor* ApplicationEvent(AppEvent event);
 
 // Application object fields after the header.
 inline constexpr uint32_t kQuitInProgressOffset = 16;
-// FolderItem: the path string.
-inline constexpr uint32_t kFolderItemPathOffset = 16;
-
-// A FolderItem holding `path`, count 1.
-TessObject* NewFolderItem(std::string_view path);
 
 }  // namespace tess

@@ -336,7 +336,7 @@ TEST_F(MemoryBlockTest, PtrStoresAndWrapsDataAddresses) {
   EXPECT_EQ(RaisedBy([&] { memoryGetByte(nilTarget.get(), 0); }), Exceptions().nilObject)
       << "a wrapped null address is refused, not dereferenced";
 
-  TessObject* notABlock = CreateObject(FolderItemClass());
+  TessObject* notABlock = CreateObject(ApplicationClass());
   EXPECT_EQ(RaisedBy([&] { memorySetPtr(holder.get(), 0, notABlock); }), Exceptions().illegalCast);
   UnlockObject(notABlock);
 }

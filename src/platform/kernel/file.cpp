@@ -35,6 +35,90 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
   return std::unique_ptr<File>(new File(fd));
 }
 
+namespace {
+
+// The sharing bytes: far past any file's data, below the largest offset.
+constexpr off_t kWriterByte = off_t(0x7FFFFFFFFFFFFF00LL);
+constexpr off_t kDenyWriteByte = kWriterByte + 1;
+
+// Open-file-description locks conflict between descriptors of one process
+// too; where the host lacks them, process locks still keep other processes
+// out.
+bool Lock(int fd, off_t byte, short type, bool test, bool* held) {
+  struct flock fl {};
+  fl.l_type = type;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = byte;
+  fl.l_len = 1;
+#ifdef F_OFD_SETLK
+  int r = ::fcntl(fd, test ? F_OFD_GETLK : F_OFD_SETLK, &fl);
+  if (r != 0 && errno == EINVAL) {
+    fl = {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = byte;
+    fl.l_len = 1;
+    r = ::fcntl(fd, test ? F_GETLK : F_SETLK, &fl);
+  }
+#else
+  int r = ::fcntl(fd, test ? F_GETLK : F_SETLK, &fl);
+#endif
+  if (test && r == 0) *held = fl.l_type != F_UNLCK;
+  return r == 0;
+}
+
+// Takes this handle's sharing locks, then checks that nobody holds the byte
+// that excludes it.
+bool TakeSharing(int fd, bool writes, bool deniesWrite) {
+  if (writes && !Lock(fd, kWriterByte, F_RDLCK, false, nullptr)) return false;
+  if (deniesWrite && !Lock(fd, kDenyWriteByte, F_RDLCK, false, nullptr)) return false;
+  bool held = false;
+  if (writes && (!Lock(fd, kDenyWriteByte, F_WRLCK, true, &held) || held)) return false;
+  if (deniesWrite && (!Lock(fd, kWriterByte, F_WRLCK, true, &held) || held)) return false;
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<File> File::OpenShared(const std::string& path, Mode mode, Sharing sharing,
+                                       int* error) {
+  int flags = O_CLOEXEC | (mode == Mode::kRead ? O_RDONLY : O_RDWR);
+  if (mode == Mode::kCreate) flags |= O_CREAT;
+  int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0) {
+    *error = errno;
+    return nullptr;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    *error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    return nullptr;
+  }
+  bool writes = mode != Mode::kRead;
+  if (!TakeSharing(fd, writes, !sharing.write)) {
+    *error = EBUSY;
+    ::close(fd);
+    return nullptr;
+  }
+  if (mode == Mode::kCreate && st.st_size != 0 && ::ftruncate(fd, 0) != 0) {
+    *error = errno;
+    ::close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<File>(new File(fd));
+}
+
+bool File::InUse(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool writer = false, denier = false;
+  Lock(fd, kWriterByte, F_WRLCK, true, &writer);
+  Lock(fd, kDenyWriteByte, F_WRLCK, true, &denier);
+  ::close(fd);
+  return writer || denier;
+}
+
 File::~File() {
   ::close(fd_);
 }
@@ -57,12 +141,20 @@ bool File::ReadExact(void* buffer, size_t size) {
 }
 
 bool File::Write(const void* buffer, size_t size) {
+  int ignored;
+  return Write(buffer, size, &ignored);
+}
+
+bool File::Write(const void* buffer, size_t size, int* error) {
   size_t done = 0;
   auto* in = static_cast<const uint8_t*>(buffer);
   while (done < size) {
     ssize_t n = ::pwrite(fd_, in + done, size - done, off_t(position_));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      *error = n == 0 ? ENOSPC : errno;
+      return false;
+    }
     done += size_t(n);
     position_ += uint64_t(n);
   }

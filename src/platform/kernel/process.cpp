@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 namespace tess::platform {
 
@@ -44,7 +46,37 @@ void OutputDebugString(const char* text) {
   std::fflush(stderr);
 }
 
+namespace {
+
+std::mutex g_exitLock;
+std::vector<void (*)()>& ExitRoutines() {
+  static auto* routines = new std::vector<void (*)()>;
+  return *routines;
+}
+
+void RunExitRoutines() {
+  for (;;) {
+    void (*routine)();
+    {
+      std::lock_guard<std::mutex> guard(g_exitLock);
+      if (ExitRoutines().empty()) return;
+      routine = ExitRoutines().back();
+      ExitRoutines().pop_back();
+    }
+    routine();
+  }
+}
+
+}  // namespace
+
+void AddExitRoutine(void (*routine)()) {
+  std::lock_guard<std::mutex> guard(g_exitLock);
+  if (ExitRoutines().empty()) std::atexit(&RunExitRoutines);
+  ExitRoutines().push_back(routine);
+}
+
 void ExitProcess(int code) {
+  RunExitRoutines();
   std::fflush(nullptr);
   ::_exit(code);
 }

@@ -30,7 +30,12 @@ void OutputDebugString(const char* text);
 // Gives the rest of the calling thread's time slice to another ready thread.
 void SwitchToThread();
 
-// Ends the process at once with `code`, after flushing standard streams.
+// Routines run once when the process ends through ExitProcess or by
+// returning from main (open files flushed, say), last added first.
+void AddExitRoutine(void (*routine)());
+
+// Ends the process at once with `code`, after the exit routines and
+// flushing standard streams.
 [[noreturn]] void ExitProcess(int code);
 // Ends the process after reporting `text`, when an orderly exit failed.
 [[noreturn]] void FatalAppExit(const char* text);

@@ -9,7 +9,7 @@ void AppNewDocument(TessObject* self) {
 }
 
 void AppOpenDocument(TessObject* self, TessObject* item) {
-  TessString* path = stringGetter(item, 16);
+  TessString* path = fileNameGetter(item, 0);
   host_write(1, "OpenDocument ", 13);
   say(StringToCString(path));
   RuntimeUnlockString(path);
