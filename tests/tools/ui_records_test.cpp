@@ -3,6 +3,7 @@
 // description files into a linked image, the description errors, and the
 // dump's listing.
 #include "tessimage/ui_records.h"
+#include "image/format.h"
 #include "tessimage/description.h"
 #include "tessimage/records_dump.h"
 #include "tessimage_test_support.h"
@@ -158,8 +159,9 @@ struct Linked {
   uint32_t At(uint32_t offset) const { return Word(r.image.data, offset); }
 };
 
-Linked Link(const std::string& text) {
+Linked Link(const std::string& text, const std::vector<std::string>& more = {}) {
   std::vector<ObjectFile> objects = {Fixture("describe.s")};
+  for (const std::string& source : more) objects.push_back(Fixture(source));
   objects.push_back(imagetool::DescriptionObject(imagetool::ParseDescription(text, "ui.desc"),
                                                  objects, imagetool::kDefaultDescriptor));
   return {imagetool::BuildImage(objects, {})};
@@ -238,6 +240,19 @@ TEST(DescribedWindows, LayOutTheRecordUnderItsSymbol) {
   expected.controls[2].pairs.push_back({"Caption", "Two words"});
   expected.bindings = {{3, "getCheckedAction", 2, "", 4, "", ""}, {0, "", 1, "", 9, "one", "two"}};
   EXPECT_EQ(layout, expected);
+}
+
+TEST(DescribedWindows, CodePassesTheLayoutToRuntimeCreateWindow) {
+  const Linked l = Link(kDescription, {"window_ref.s"});
+  const uint32_t layout = l.Symbol("MainLayout");
+  int found = 0;
+  for (const imagetool::LinkRecord& r : l.r.links) {
+    if (r.type == image::kRecordDataAddress && Word(l.r.image.code, r.offset) == layout) ++found;
+  }
+  EXPECT_EQ(found, 1);
+  const auto calls = Chains(l.r.image);
+  ASSERT_TRUE(calls.count("RuntimeCreateWindow"));
+  EXPECT_EQ(calls.at("RuntimeCreateWindow").size(), 1u);
 }
 
 TEST(DescribedWindows, MenuBarIsProjectItemKindTwo) {
