@@ -48,8 +48,9 @@
 //                                        control stored); PART is a bound
 //                                        part name or - for the control
 //                                        itself; BINDER is a CLASS
-// NAME and VALUE are "quoted text" or a bare word taken as written. A
-// container is not named: the runtime nests a control in the last earlier
+// In window and menu bar statements NAME, VALUE and TEXT go into the record
+// itself: "quoted text" or a bare word taken as written (- is the empty text
+// only for a binding's PART and TEXT). A container is not named: the runtime nests a control in the last earlier
 // container whose rectangle encloses it, so containers come first.
 //
 // Menu bar statements (an entry's children follow it; `end` closes each
