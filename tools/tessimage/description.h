@@ -50,8 +50,9 @@
 //                                        itself; BINDER is a CLASS
 // In window and menu bar statements NAME, VALUE and TEXT go into the record
 // itself: "quoted text" or a bare word taken as written (- is the empty text
-// only for a binding's PART and TEXT). A container is not named: the runtime nests a control in the
-// last earlier container whose rectangle encloses it, so containers come first.
+// only for a binding's PART and TEXT). A container is not named: the
+// runtime nests a control in the last earlier container whose rectangle
+// encloses it, so containers come first.
 //
 // Menu bar statements (an entry's children follow it; `end` closes each
 // menu and submenu, then the item):
