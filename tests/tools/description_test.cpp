@@ -330,11 +330,11 @@ TEST(DescribedErrors, NameFileAndLine) {
       {"class A\n method M result Boolean\nend",
        {"app.desc:2: unknown method field 'result' (params, returns, code or flags)"}},
       {"class A\n", {"app.desc:1: class is not closed by 'end'"}},
-      {"end", {"app.desc:1: 'end' without an open class or item settings"}},
+      {"end", {"app.desc:1: 'end' without an open class, item or window"}},
       {"strings S \"a\"\nitem thing",
        {"app.desc:1: unknown statement 'strings'",
         "app.desc:2: unknown item kind 'thing' (settings, object, "
-        "empty or raw)"}},
+        "menubar, empty or raw)"}},
       {"slot S extra", {"app.desc:1: unexpected 'extra'"}},
       {"slot 12", {"app.desc:1: bad slot name '12'"}},
       {"item settings\n multiple-document maybe\nend",

@@ -149,7 +149,8 @@ class Parser {
       }
     }
     if (block_ != Block::kNone) {
-      errors_.push_back(d_.file + ":" + std::to_string(blockLine_) + ": " + BlockName() +
+      const int open = menuPath_.empty() ? blockLine_ : menuPath_.back()->line;
+      errors_.push_back(d_.file + ":" + std::to_string(open) + ": " + BlockName() +
                         " is not closed by 'end'");
     }
     if (!errors_.empty()) throw BuildError(errors_);
@@ -157,9 +158,25 @@ class Parser {
   }
 
  private:
-  enum class Block : uint8_t { kNone, kClass, kSettings };
+  enum class Block : uint8_t { kNone, kClass, kSettings, kWindow, kControl, kMenuBar };
 
-  const char* BlockName() const { return block_ == Block::kClass ? "class" : "item settings"; }
+  const char* BlockName() const {
+    switch (block_) {
+      case Block::kClass:
+        return "class";
+      case Block::kSettings:
+        return "item settings";
+      case Block::kWindow:
+        return "window";
+      case Block::kControl:
+        return "control";
+      case Block::kMenuBar:
+        return menuPath_.empty() ? "item menubar" : "menu";
+      case Block::kNone:
+        break;
+    }
+    return "";
+  }
 
   bool More() const { return next_ < tokens_.size(); }
 
@@ -253,6 +270,9 @@ class Parser {
     const std::string keyword = tokens_[next_++].text;
     if (block_ == Block::kClass) return ClassStatement(keyword);
     if (block_ == Block::kSettings) return SettingsStatement(keyword);
+    if (block_ == Block::kWindow) return WindowStatement(keyword);
+    if (block_ == Block::kControl) return ControlStatement(keyword);
+    if (block_ == Block::kMenuBar) return MenuStatement(keyword);
     if (keyword == "string") {
       DescString s{Symbol("string name"), Quoted("text"), 0, line_};
       if (More() && tokens_[next_].text == "encoding" && !tokens_[next_].quoted) {
@@ -277,8 +297,15 @@ class Parser {
       if (keyword == "class") Open(Block::kClass);
     } else if (keyword == "item") {
       ItemStatement();
+    } else if (keyword == "window") {
+      DescWindow w;
+      w.symbol = Symbol("window symbol");
+      w.cls = ClassRef("window class");
+      w.line = line_;
+      d_.windows.push_back(std::move(w));
+      Open(Block::kWindow);
     } else if (keyword == "end") {
-      throw LineError{"'end' without an open class or item settings"};
+      throw LineError{"'end' without an open class, item or window"};
     } else {
       throw LineError{"unknown statement '" + keyword + "'"};
     }
@@ -315,6 +342,9 @@ class Parser {
       item.objectClass = ClassRef("class");
       item.slot = Code("slot");
       if (item.slot.kind == DescValue::kZero) throw LineError{"item object needs a slot symbol"};
+    } else if (kind == "menubar") {
+      item.kind = DescItem::kMenuBar;
+      Open(Block::kMenuBar);
     } else if (kind == "empty") {
       item.kind = DescItem::kEmpty;
     } else if (kind == "raw") {
@@ -322,7 +352,7 @@ class Parser {
       item.rawKind = Number("item kind number");
       while (More()) item.words.push_back(RawWord());
     } else {
-      throw LineError{"unknown item kind '" + kind + "' (settings, object, empty or raw)"};
+      throw LineError{"unknown item kind '" + kind + "' (settings, object, menubar, empty or raw)"};
     }
     d_.items.push_back(std::move(item));
     WantDescriptor();
@@ -348,6 +378,144 @@ class Parser {
                       "' (message, multiple-document, title or end)"};
     }
     Done();
+  }
+
+  // A pair's name or value: quoted text (pieces joined) or a word as written.
+  std::string PairText(const char* what) {
+    if (More() && tokens_[next_].quoted) return Quoted(what);
+    return Take(what).text;
+  }
+
+  // A part name or binding text: like PairText, with - for the empty text.
+  std::string OptionalText(const char* what) {
+    if (More() && !tokens_[next_].quoted && tokens_[next_].text == "-") {
+      ++next_;
+      return {};
+    }
+    return PairText(what);
+  }
+
+  int32_t SignedNumber(const char* what) { return int32_t(Number(what)); }
+
+  DescControlRef ControlRef(const char* what) {
+    const Token& t = Take(what);
+    if (LooksNumeric(t)) {
+      const std::optional<uint32_t> n = ParseNumber(t.text);
+      if (!n || int32_t(*n) < 0) throw LineError{std::string("bad ") + what + " '" + t.text + "'"};
+      return {{}, *n};
+    }
+    if (t.text.empty() || t.text == "-") throw LineError{std::string("missing ") + what};
+    return {t.text, 0};
+  }
+
+  void WindowStatement(const std::string& keyword) {
+    DescWindow& w = d_.windows.back();
+    if (keyword == "set") {
+      std::string name = PairText("property name");
+      w.pairs.push_back({std::move(name), PairText("property value")});
+    } else if (keyword == "control") {
+      DescControl c;
+      c.cls = ClassRef("control class");
+      c.line = line_;
+      if (More()) {
+        c.pairs.push_back({"Name", PairText("control name")});
+        const int32_t index = More() ? SignedNumber("control index") : ui::kNoArrayIndex;
+        c.pairs.push_back({"Index", std::to_string(index)});
+      }
+      w.controls.push_back(std::move(c));
+      Open(Block::kControl);
+    } else if (keyword == "bind") {
+      DescBinding b;
+      b.line = line_;
+      b.source = ControlRef("source control");
+      b.sourcePart = OptionalText("source part");
+      b.destination = ControlRef("destination control");
+      b.destinationPart = OptionalText("destination part");
+      b.binder = ClassRef("binder class");
+      if (More()) b.text1 = OptionalText("binding text");
+      if (More()) b.text2 = OptionalText("binding text");
+      w.bindings.push_back(std::move(b));
+    } else if (keyword == "end") {
+      block_ = Block::kNone;
+    } else {
+      throw LineError{"unknown window statement '" + keyword + "' (set, control, bind or end)"};
+    }
+    Done();
+  }
+
+  void ControlStatement(const std::string& keyword) {
+    DescControl& c = d_.windows.back().controls.back();
+    if (keyword == "set") {
+      std::string name = PairText("property name");
+      c.pairs.push_back({std::move(name), PairText("property value")});
+    } else if (keyword == "at") {
+      for (const char* edge : {"Left", "Top", "Width", "Height"}) {
+        c.pairs.push_back({edge, std::to_string(SignedNumber(edge))});
+      }
+    } else if (keyword == "end") {
+      block_ = Block::kWindow;
+      blockLine_ = d_.windows.back().line;
+    } else {
+      throw LineError{"unknown control statement '" + keyword + "' (set, at or end)"};
+    }
+    Done();
+  }
+
+  void MenuStatement(const std::string& keyword) {
+    if (keyword == "end") {
+      if (menuPath_.empty()) {
+        block_ = Block::kNone;
+      } else {
+        menuPath_.pop_back();
+      }
+      return Done();
+    }
+    const bool top = keyword == "menu";
+    if (!top && keyword != "entry" && keyword != "separator" && keyword != "submenu") {
+      throw LineError{"unknown menu statement '" + keyword +
+                      "' (menu, entry, separator, submenu or end)"};
+    }
+    if (top != menuPath_.empty()) {
+      throw LineError{top ? "'menu' inside a menu (use 'submenu')"
+                          : "'" + keyword + "' outside a menu"};
+    }
+    // The entry is entered before its fields are read, so that a bad field
+    // does not also unbalance the 'end's that follow.
+    std::vector<DescMenuEntry>& siblings = top ? d_.items.back().menus : menuPath_.back()->children;
+    siblings.emplace_back();
+    DescMenuEntry& e = siblings.back();
+    e.line = line_;
+    e.entry.hasSubmenu = top || keyword == "submenu";
+    if (e.entry.hasSubmenu) menuPath_.push_back(&e);
+    if (menuPath_.size() > size_t(ui::kMaxMenuDepth)) {
+      throw LineError{"menus nest deeper than " + std::to_string(ui::kMaxMenuDepth) + " levels"};
+    }
+    e.entry.text = keyword == "separator" ? "-" : PairText("menu text");
+    while (More()) MenuField(e);
+  }
+
+  void MenuField(DescMenuEntry& e) {
+    const std::string key = Word("menu field");
+    if (key == "name") {
+      e.entry.name = PairText("menu item name");
+    } else if (key == "key") {
+      e.entry.commandKey = PairText("command key");
+    } else if (key == "index") {
+      e.entry.index = SignedNumber("menu index");
+    } else if (key == "class") {
+      e.cls = ClassRef("menu item class");
+    } else if (key == "kind") {
+      e.entry.kind = SignedNumber("menu entry kind");
+    } else if (key == "text2") {
+      e.entry.text2 = PairText("second text");
+    } else if (key == "text3") {
+      e.entry.text3 = PairText("third text");
+    } else if (key == "flag") {
+      e.entry.flag = true;
+    } else {
+      throw LineError{"unknown menu field '" + key +
+                      "' (name, key, index, class, kind, text2, text3 or flag)"};
+    }
   }
 
   void ClassStatement(const std::string& keyword) {
@@ -441,6 +609,10 @@ class Parser {
   int line_ = 0;
   Block block_ = Block::kNone;
   int blockLine_ = 0;
+  // The open menus of the menu bar being read, outermost first. Entries of
+  // closed menus may move; the open ones do not, as only the innermost
+  // open entry's children grow.
+  std::vector<DescMenuEntry*> menuPath_;
 };
 
 }  // namespace

@@ -23,8 +23,48 @@
 //   item settings ... end                project item kind 4; statements:
 //     message "text" | multiple-document yes|no | title "text"
 //   item object CLASS SLOT               project item kind 5
+//   item menubar ... end                 project item kind 2: u32 kind 2,
+//                                        u32 byte count, the menu record
 //   item empty                           item address 0
 //   item raw KIND WORD...                any kind followed by the words
+//   window SYMBOL CLASS ... end          a window layout block (u32 byte
+//                                        count, then the layout record)
+//                                        under the global data symbol
+//                                        SYMBOL, for RuntimeCreateWindow
+//
+// Window statements, in stored order:
+//   set NAME VALUE                       a window property pair
+//   control CLASS [NAME [INDEX]] ... end a control; NAME starts its pairs
+//                                        with "Name" NAME and "Index" INDEX
+//                                        (-2147483648 without INDEX: not in
+//                                        a control array); statements:
+//     set NAME VALUE                     a control property pair
+//     at LEFT TOP WIDTH HEIGHT           the pairs Left, Top, Width, Height
+//   bind SOURCE PART DEST PART BINDER [TEXT [TEXT]]
+//                                        a binding; SOURCE and DEST are a
+//                                        control's key (its Name, or Name$
+//                                        Index for a control array member)
+//                                        or its position (0 = the first
+//                                        control stored); PART is a bound
+//                                        part name or - for the control
+//                                        itself; BINDER is a CLASS
+// In window and menu bar statements NAME, VALUE and TEXT go into the record
+// itself: "quoted text" or a bare word taken as written (- is the empty text
+// only for a binding's PART and TEXT). A container is not named: the
+// runtime nests a control in the last earlier container whose rectangle
+// encloses it, so containers come first.
+//
+// Menu bar statements (an entry's children follow it; `end` closes each
+// menu and submenu, then the item):
+//   menu TEXT [FIELD...] ... end         a top-level menu
+//   entry TEXT [FIELD...]                an item
+//   separator                            an item with the text "-"
+//   submenu TEXT [FIELD...] ... end      an item with a submenu
+// FIELD is one of: name TEXT, key TEXT (command key), index N (menu array;
+// default -2147483648), class CLASS (default: the class labelled MenuItem),
+// kind N (0 ordinary, 1 a menu that makes no menu, 2 a placeholder), text2
+// TEXT, text3 TEXT, flag (sets the entry's first flag). Menus nest at most
+// 16 levels, the top-level menus being level 1.
 //
 // TEXT is "quoted text" or a bare word (a pooled string constant), @NAME (a
 // declared string constant) or - (address 0). CODE is a global symbol of the
@@ -36,7 +76,7 @@
 //
 // Laid out in one data section, in this order: the descriptor (under the
 // descriptor symbol, normally TessApplication), the class records, the item
-// records, the slots, the named strings, the pooled strings. Every error
+// records, the window layouts, the slots, the named strings, the pooled strings. Every error
 // names FILE:LINE. Reading reports all faults of the text together; only a
 // text without them goes on to name resolution, which does the same.
 #pragma once
@@ -47,6 +87,8 @@
 #include <vector>
 
 #include "builder.h"
+#include "ui/layout_record.h"
+#include "ui/menu_record.h"
 
 namespace tess::imagetool {
 
@@ -106,10 +148,47 @@ struct DescSettings {
   std::string title;
 };
 
+struct DescControl {
+  DescValue cls;
+  int line = 0;
+  std::vector<ui::PropertyPair> pairs;
+};
+
+// A control named by a binding: its key, or its position when `key` is empty.
+struct DescControlRef {
+  std::string key;
+  uint32_t position = 0;
+};
+
+struct DescBinding {
+  int line = 0;
+  DescControlRef source, destination;
+  std::string sourcePart, destinationPart;
+  DescValue binder;
+  std::string text1, text2;
+};
+
+struct DescWindow {
+  std::string symbol;
+  DescValue cls;
+  int line = 0;
+  std::vector<ui::PropertyPair> pairs;
+  std::vector<DescControl> controls;
+  std::vector<DescBinding> bindings;
+};
+
+struct DescMenuEntry {
+  int line = 0;
+  ui::MenuEntry entry;  // everything but the class and the children
+  DescValue cls;        // kZero: the class labelled MenuItem
+  std::vector<DescMenuEntry> children;
+};
+
 struct DescItem {
-  enum Kind : uint8_t { kEmpty, kSettings, kObject, kRaw } kind = kEmpty;
+  enum Kind : uint8_t { kEmpty, kSettings, kObject, kRaw, kMenuBar } kind = kEmpty;
   int line = 0;
   DescSettings settings;
+  std::vector<DescMenuEntry> menus;
   DescValue objectClass, slot;
   uint32_t rawKind = 0;
   std::vector<DescValue> words;
@@ -123,6 +202,7 @@ struct Description {
   std::vector<std::pair<std::string, int>> slots;
   std::vector<DescClass> classes;
   std::vector<DescItem> items;
+  std::vector<DescWindow> windows;
 };
 
 inline constexpr uint32_t kMaxSettingsMessages = 12;

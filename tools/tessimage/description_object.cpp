@@ -18,6 +18,7 @@
 #include "elf32.h"
 #include "error.h"
 #include "image/format.h"
+#include "ui_records.h"
 
 namespace tess::imagetool {
 namespace {
@@ -74,6 +75,7 @@ class Emitter {
         if (records[i] != kNoRecord) AddressAt(at, records[i]);
       }
     }
+    for (const DescWindow& w : d_.windows) EmitWindow(w);
     for (const auto& [name, line] : d_.slots) {
       Define(name, Here(), 4);
       Word(0);
@@ -134,6 +136,7 @@ class Emitter {
     }
     std::vector<std::pair<int, std::string>> names;
     for (const auto& [name, line] : d_.slots) names.emplace_back(line, name);
+    for (const DescWindow& w : d_.windows) names.emplace_back(w.line, w.symbol);
     for (const DescString& s : d_.strings) {
       names.emplace_back(s.line, s.name);
       namedStrings_.emplace(s.name, 0);
@@ -244,15 +247,91 @@ class Emitter {
     return ascii ? image::kEncodingAscii : image::kEncodingUnknown;
   }
 
-  void ClassIndex(const DescValue& v, const char* what) {
-    if (v.kind == DescValue::kZero) return Word(UINT32_MAX);  // none: -1
-    if (v.kind == DescValue::kNumber) return Word(v.number);
+  void ClassIndex(const DescValue& v, const char* what) { Word(ClassNumber(v, what)); }
+
+  // A class reference as its index; none is -1, an unknown class 0 (reported).
+  uint32_t ClassNumber(const DescValue& v, const char* what) {
+    if (v.kind == DescValue::kZero) return UINT32_MAX;
+    if (v.kind == DescValue::kNumber) return v.number;
     auto it = classes_.find(Lower(v.text));
     if (it == classes_.end()) {
       Fail(v.line, "unknown class '" + v.text + "' (" + what + ")");
-      return Word(0);
+      return 0;
     }
-    Word(it->second);
+    return it->second;
+  }
+
+  // A record block: u32 byte count, the bytes, zeros to a multiple of 4.
+  void Block(const std::vector<uint8_t>& record) {
+    Word(uint32_t(record.size()));
+    data_.insert(data_.end(), record.begin(), record.end());
+    data_.resize((data_.size() + 3) & ~size_t(3), 0);
+  }
+
+  ui::WindowLayout ResolveWindow(const DescWindow& w) {
+    ui::WindowLayout layout;
+    layout.windowClass = int32_t(ClassNumber(w.cls, "window class"));
+    layout.pairs = w.pairs;
+    for (const DescControl& c : w.controls) {
+      layout.controls.push_back({int32_t(ClassNumber(c.cls, "control class")), c.pairs});
+    }
+    for (const DescBinding& b : w.bindings) {
+      layout.bindings.push_back({ControlPosition(w, b.source, b.line), b.sourcePart,
+                                 ControlPosition(w, b.destination, b.line), b.destinationPart,
+                                 int32_t(ClassNumber(b.binder, "binder class")), b.text1, b.text2});
+    }
+    return layout;
+  }
+
+  // A control's position in stored order, from its key as the runtime's
+  // control list makes it: Name, or Name$Index for a control array member.
+  int32_t ControlPosition(const DescWindow& w, const DescControlRef& ref, int line) {
+    if (ref.key.empty()) {
+      if (ref.position >= w.controls.size()) {
+        Fail(line, "control position " + std::to_string(ref.position) + " is past the " +
+                       std::to_string(w.controls.size()) + " controls of window " + w.symbol);
+      }
+      return int32_t(ref.position);
+    }
+    std::vector<int32_t> found;
+    for (size_t i = 0; i < w.controls.size(); ++i) {
+      const std::string* name = ui::FindPair(w.controls[i].pairs, "Name");
+      const std::string* index = ui::FindPair(w.controls[i].pairs, "Index");
+      if (!name) continue;
+      std::string key = *name;
+      if (index && *index != std::to_string(ui::kNoArrayIndex)) key += "$" + *index;
+      if (Lower(key) == Lower(ref.key)) found.push_back(int32_t(i));
+    }
+    if (found.size() == 1) return found[0];
+    Fail(line, "control '" + ref.key + "' " +
+                   (found.empty() ? "is not a control of window " + w.symbol
+                                  : "names " + std::to_string(found.size()) + " controls"));
+    return 0;
+  }
+
+  std::vector<ui::MenuEntry> ResolveMenus(const std::vector<DescMenuEntry>& entries) {
+    std::vector<ui::MenuEntry> out;
+    for (const DescMenuEntry& e : entries) {
+      ui::MenuEntry entry = e.entry;
+      if (e.cls.kind != DescValue::kZero) {
+        entry.classIndex = int32_t(ClassNumber(e.cls, "menu item class"));
+      } else if (auto it = classes_.find("menuitem"); it != classes_.end()) {
+        entry.classIndex = int32_t(it->second);
+      } else {
+        Fail(e.line, "menu entry \"" + entry.text +
+                         "\" needs a class: give it one or declare the class MenuItem");
+      }
+      entry.children = ResolveMenus(e.children);
+      out.push_back(std::move(entry));
+    }
+    return out;
+  }
+
+  void EmitWindow(const DescWindow& w) {
+    Define(w.symbol, Here(), 0);
+    const std::vector<uint8_t> record = WindowLayoutRecord(ResolveWindow(w));
+    defined_.back().size = uint32_t(4 + record.size());
+    Block(record);
   }
 
   uint32_t EmitClass(const DescClass& c) {
@@ -310,14 +389,14 @@ class Emitter {
     switch (item.kind) {
       case DescItem::kEmpty:
         return kNoRecord;
-      case DescItem::kSettings: {
-        const std::vector<uint8_t> stream = SettingsStream(item.settings);
+      case DescItem::kSettings:
         Word(4);
-        Word(uint32_t(stream.size()));
-        data_.insert(data_.end(), stream.begin(), stream.end());
-        data_.resize((data_.size() + 3) & ~size_t(3), 0);
+        Block(SettingsStream(item.settings));
         break;
-      }
+      case DescItem::kMenuBar:
+        Word(2);
+        Block(MenuBarRecord(ResolveMenus(item.menus)));
+        break;
       case DescItem::kObject:
         Word(5);
         ClassIndex(item.objectClass, "item object");

@@ -106,7 +106,16 @@ std::string DescribeImage(const Image& image, const std::vector<uint8_t>* pool) 
   return out;
 }
 
-std::string DumpPath(const fs::path& path) {
+namespace {
+
+std::string WithWindows(std::string out, const Image& image, const std::vector<uint32_t>& windows) {
+  for (uint32_t offset : windows) out += DescribeWindowLayout(image, offset);
+  return out;
+}
+
+}  // namespace
+
+std::string DumpPath(const fs::path& path, const std::vector<uint32_t>& windows) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) {
     for (const char* name :
@@ -118,8 +127,9 @@ std::string DumpPath(const fs::path& path) {
     std::vector<uint8_t> pool;
     const bool hasPool = fs::exists(path / image::kDevPoolFile, ec);
     if (hasPool) pool = ReadFile(path / image::kDevPoolFile);
-    return path.string() + ": development files\n" +
-           DescribeImage(image, hasPool ? &pool : nullptr);
+    return WithWindows(
+        path.string() + ": development files\n" + DescribeImage(image, hasPool ? &pool : nullptr),
+        image, windows);
   }
 
   std::vector<uint8_t> bytes = ReadFile(path);
@@ -130,7 +140,7 @@ std::string DumpPath(const fs::path& path) {
     if (consumed != bytes.size()) {
       out += Format("trailing bytes after the image: %zu\n", bytes.size() - consumed);
     }
-    return out + DescribeImage(image, nullptr);
+    return WithWindows(out + DescribeImage(image, nullptr), image, windows);
   }
 
   const ElfFile exe(path.string(), std::move(bytes));
@@ -152,7 +162,8 @@ std::string DumpPath(const fs::path& path) {
     out += Format(", pool at offset 0x%x", loc.pool);
   }
   out += "\n";
-  return out + DescribeImage(image, loc.pool != image::kNoPool ? &pool : nullptr);
+  return WithWindows(out + DescribeImage(image, loc.pool != image::kNoPool ? &pool : nullptr),
+                     image, windows);
 }
 
 }  // namespace tess::imagetool

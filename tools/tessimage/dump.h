@@ -18,7 +18,8 @@ namespace tess::imagetool {
 std::string DescribeImage(const Image& image, const std::vector<uint8_t>* pool);
 
 // `path` is a runtime executable with an appended image, a directory of
-// development files, or a bare image file.
-std::string DumpPath(const std::filesystem::path& path);
+// development files, or a bare image file. `windows` are data offsets of
+// window layout blocks to list after the rest.
+std::string DumpPath(const std::filesystem::path& path, const std::vector<uint32_t>& windows = {});
 
 }  // namespace tess::imagetool

@@ -1,7 +1,9 @@
 // The tessimage command: argument parsing and file I/O around the builder
 // and the dump. Every failure prints one "tessimage: ..." report per problem
 // and exits with status 1; usage errors exit with status 2.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -28,9 +30,10 @@ constexpr char kUsage[] =
     "  --descriptor SYM   application descriptor (default TessApplication, if defined)\n"
     "  --map FILE         write the symbol map\n"
     "  --describe FILE    lay out the strings, classes and items FILE describes\n"
-    "       tessimage dump PATH\n"
+    "       tessimage dump PATH [--window OFFSET]...\n"
     "  PATH is a runtime with an appended image, a directory of development files,\n"
-    "  or a bare image\n";
+    "  or a bare image; --window also lists the window layout at that data offset\n"
+    "  (the symbol map gives it)\n";
 
 struct UsageError {
   std::string text;
@@ -42,6 +45,17 @@ struct BuildCommand {
   std::vector<std::string> pool;
   std::optional<std::string> dev, image, runtime, output, map, describe;
 };
+
+// A data offset: decimal or 0x hex.
+uint32_t DataOffset(const char* text) {
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long value = std::strtoull(text, &end, 0);
+  if (errno != 0 || end == text || *end != 0 || *text == '-' || value > UINT32_MAX) {
+    throw UsageError{std::string("bad data offset '") + text + "'"};
+  }
+  return uint32_t(value);
+}
 
 BuildCommand ParseBuild(int argc, char** argv) {
   BuildCommand cmd;
@@ -123,8 +137,13 @@ int Main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "build") {
       Build(ParseBuild(argc, argv));
-    } else if (command == "dump" && argc == 3) {
-      std::fputs(DumpPath(argv[2]).c_str(), stdout);
+    } else if (command == "dump" && argc >= 3 && argc % 2 == 1) {
+      std::vector<uint32_t> windows;
+      for (int i = 3; i < argc; i += 2) {
+        if (std::strcmp(argv[i], "--window") != 0) throw UsageError{"bad command line"};
+        windows.push_back(DataOffset(argv[i + 1]));
+      }
+      std::fputs(DumpPath(argv[2], windows).c_str(), stdout);
     } else if (command == "--help" || command == "-h") {
       std::fputs(kUsage, stdout);
     } else {

@@ -11,6 +11,8 @@
 #include "error.h"
 #include "fixups.h"
 #include "stored_record.h"
+#include "ui/layout_record.h"
+#include "ui/menu_record.h"
 
 namespace tess::imagetool {
 namespace {
@@ -34,6 +36,24 @@ std::string Quote(std::string_view bytes) {
     }
   }
   return out + "\"";
+}
+
+// One line per entry, children indented below their parent.
+std::string MenuEntryLines(const ui::MenuEntry& e, int depth) {
+  std::string out(size_t(2 * depth), ' ');
+  out += depth == 2 ? "menu " : "";
+  out += Quote(e.text);
+  if (!e.name.empty()) out += " name " + Quote(e.name);
+  if (!e.commandKey.empty()) out += " key " + Quote(e.commandKey);
+  if (e.index != ui::kNoArrayIndex) out += Format(" index %d", e.index);
+  out += Format(" class %d", e.classIndex);
+  if (e.kind != ui::kMenuEntryOrdinary) out += Format(" kind %d", e.kind);
+  if (!e.text2.empty()) out += " text2 " + Quote(e.text2);
+  if (!e.text3.empty()) out += " text3 " + Quote(e.text3);
+  if (e.flag) out += " flag";
+  out += "\n";
+  for (const ui::MenuEntry& child : e.children) out += MenuEntryLines(child, depth + 1);
+  return out;
 }
 
 class RecordWalker {
@@ -146,6 +166,7 @@ class RecordWalker {
     const uint32_t kind = Word(at);
     if (kind == 5)
       return "object of class " + Show(uint64_t(at) + 4) + " into " + Show(uint64_t(at) + 8) + "\n";
+    if (kind == 2) return MenuBar(uint64_t(at) + 4);
     if (kind != 4) return Format("kind %u\n", kind);
     const uint32_t length = Word(uint64_t(at) + 4);
     const uint64_t stream = uint64_t(at) + 8;
@@ -164,14 +185,64 @@ class RecordWalker {
     return out + messages;
   }
 
+  // The bytes from `at` to the end of the data segment.
+  std::span<const uint8_t> From(uint64_t at) const {
+    if (at > data_.size())
+      throw Error(Format("record at data 0x%llx lies outside the data segment",
+                         static_cast<unsigned long long>(at)));
+    return std::span<const uint8_t>(data_).subspan(size_t(at));
+  }
+
+  std::string MenuBar(uint64_t block) const {
+    std::vector<ui::MenuEntry> menus;
+    std::string message;
+    if (!ui::ReadMenuBar(From(block), &menus, &message)) throw Error(message);
+    std::string out = Format("menu bar, %zu menu%s\n", menus.size(), menus.size() == 1 ? "" : "s");
+    for (const ui::MenuEntry& m : menus) out += MenuEntryLines(m, 2);
+    return out;
+  }
+
   const std::vector<uint8_t>& data_;
   std::map<uint64_t, FixupBase> fixups_;
 };
+
+std::string Pairs(const std::vector<ui::PropertyPair>& pairs, const char* indent) {
+  std::string out;
+  for (const ui::PropertyPair& p : pairs) {
+    out += indent + Quote(p.name) + " " + Quote(p.value) + "\n";
+  }
+  return out;
+}
 
 }  // namespace
 
 std::string DescribeRecords(const Image& image) {
   return RecordWalker(image).Run();
+}
+
+std::string DescribeWindowLayout(const Image& image, uint32_t offset) {
+  std::string out = Format("window layout at data 0x%x: ", offset);
+  ui::WindowLayout w;
+  std::string message;
+  const std::span<const uint8_t> block = offset <= image.data.size()
+                                             ? std::span<const uint8_t>(image.data).subspan(offset)
+                                             : std::span<const uint8_t>();
+  if (!ui::ReadWindowLayout(block, &w, &message)) return out + message + "\n";
+  out +=
+      Format("class %d, %zu pair%s, %zu control%s, %zu binding%s\n", w.windowClass, w.pairs.size(),
+             w.pairs.size() == 1 ? "" : "s", w.controls.size(), w.controls.size() == 1 ? "" : "s",
+             w.bindings.size(), w.bindings.size() == 1 ? "" : "s");
+  out += Pairs(w.pairs, "  ");
+  for (size_t i = 0; i < w.controls.size(); ++i) {
+    out += Format("  control %zu: class %d\n", i, w.controls[i].classIndex);
+    out += Pairs(w.controls[i].pairs, "    ");
+  }
+  for (const ui::BindingLayout& b : w.bindings) {
+    out += Format("  bind control %d part ", b.sourcePosition) + Quote(b.sourcePart) +
+           Format(" to control %d part ", b.destinationPosition) + Quote(b.destinationPart) +
+           Format(" by class %d, ", b.binderClass) + Quote(b.text1) + " " + Quote(b.text2) + "\n";
+  }
+  return out;
 }
 
 }  // namespace tess::imagetool
