@@ -522,6 +522,34 @@ TEST_F(Menus, HandlersMayChangeOrDestroyWhatIsBeingTracked) {
   EXPECT_FALSE(IsMenu(b_.bar));
 }
 
+TEST_F(Menus, AMenuClosesWhenTheApplicationOrTheBarGoes) {
+  struct Row {
+    const char* what;
+    std::function<void()> act;
+  };
+  const Row rows[] = {
+      {"another application is activated", [] { input::ApplicationActivation(false); }},
+      {"the bar is taken away", [&] { SetMenu(a_, nullptr); }},
+      {"EndMenu", [] { EndMenu(); }},
+  };
+  for (const Row& row : rows) {
+    Keys({"alt+f", "down"});
+    ASSERT_TRUE(PopupShown()) << row.what;
+    MessageLog::Get().Clear();
+    row.act();
+    Pump();
+    EXPECT_FALSE(PopupShown()) << row.what;
+    Seq log = MessageLog::Get().Take();
+    ASSERT_GE(log.size(), 2u) << row.what;
+    EXPECT_EQ(log[0], "A WM_MENUSELECT") << row.what;
+    EXPECT_EQ(log[1], "A WM_EXITMENULOOP") << row.what;
+    EXPECT_TRUE(g_commands.empty()) << row.what;
+    input::ApplicationActivation(true);
+    SetMenu(a_, b_.bar);
+    Pump();
+  }
+}
+
 // TrackPopupMenu waits for the user; the test's presenter plays the user
 // once the pop-up is shown, feeding input as a display would (it must not
 // handle messages itself: the menu's own loop does that).

@@ -1,6 +1,9 @@
 // The default window procedure: what a window does with a message its own
 // procedure passes on. Frames are drawn by the desktop, so WM_NCPAINT and
-// WM_NCACTIVATE need nothing here beyond their answers.
+// WM_NCACTIVATE need nothing here beyond their answers. The menu bar is
+// entered through WM_SYSCOMMAND: SC_MOUSEMENU for a press on it,
+// SC_KEYMENU for Alt or F10 released alone (lParam 0) and for Alt with a
+// letter (lParam the letter).
 #include <algorithm>
 #include <cstring>
 

@@ -369,7 +369,7 @@ BOOL SetMenu(HWND hwnd, HMENU h) {
     }
   }
   if (w->menu == h) return 1;
-  ForgetMenuOwner(hwnd);
+  EndMenuOf(hwnd, false);
   if (Menu* old = LookupMenu(w->menu)) old->window = nullptr;
   w->menu = h;
   if (m) m->window = hwnd;

@@ -76,8 +76,9 @@ void EnterMenuBarByKey(Window* w, char letter);
 int MenuBarSelection(HWND hwnd, bool* open);
 // The items of `menu` changed while it may be on the screen.
 void MenuContentChanged(HMENU menu);
-// A window is going: a menu it owns stops being tracked.
-void ForgetMenuOwner(HWND hwnd);
+// A menu the window owns stops being tracked: the window loses its bar
+// (the window hears how it ended), or is going (it hears nothing).
+void EndMenuOf(HWND hwnd, bool windowGoing);
 // The pop-up window showing `menu` now, if any.
 HWND PopupWindowOf(HMENU menu);
 

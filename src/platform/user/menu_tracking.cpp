@@ -586,10 +586,9 @@ void MenuContentChanged(HMENU menu) {
   }
 }
 
-void ForgetMenuOwner(HWND hwnd) {
+void EndMenuOf(HWND hwnd, bool windowGoing) {
   if (!g.active || g.owner != hwnd) return;
-  // Nobody is left to hear how it ended.
-  g.flags |= TPM_NONOTIFY;
+  if (windowGoing) g.flags |= TPM_NONOTIFY;
   g.chosen = false;
   End();
 }

@@ -395,7 +395,7 @@ void FreeTree(HWND h) {
   if (!(w = Lookup(h))) return;
   KillWindowTimers(w);
   ReleaseWindowDCs(w);
-  ForgetMenuOwner(h);
+  EndMenuOf(h, true);
   // The bar goes with its window.
   if (HMENU bar = std::exchange(w->menu, nullptr)) DestroyMenu(bar);
   ForgetWindow(w);
