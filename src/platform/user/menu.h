@@ -103,7 +103,7 @@ enum : UINT {
 };
 struct TPMPARAMS {
   UINT cbSize = sizeof(TPMPARAMS);
-  RECT rcExclude{};  // screen area the menu keeps clear of, when it can
+  RECT rcExclude{};  // a menu too low to fit below its point goes above this area
 };
 
 HMENU CreateMenu();
