@@ -550,6 +550,108 @@ TEST_F(Menus, AMenuClosesWhenTheApplicationOrTheBarGoes) {
   }
 }
 
+TEST_F(Menus, AltSpaceOpensTheSystemMenuWhoseChoiceIsASystemCommand) {
+  Keys({"alt+space", "down", "down", "down", "enter"});
+  HMENU system = GetSystemMenu(a_, FALSE);
+  EXPECT_TRUE(MessageLog::Get().Expect({
+      {"A", WM_SYSKEYDOWN, kPosted | kWParam, VK_MENU},
+      {"A", WM_SYSKEYDOWN, kPosted | kWParam, VK_SPACE},
+      {"A", WM_SYSCHAR, kPosted | kWParam, ' '},
+      Sent("A", WM_SYSCOMMAND, SC_KEYMENU, ' '),
+      Sent("A", WM_ENTERMENULOOP, 0, 0),
+      Sent("A", WM_INITMENU, W(system), 0),
+      Sent("A", WM_INITMENUPOPUP, W(system), MAKELPARAM(0, 1)),
+      Sent("A", WM_MENUSELECT, Select(SC_RESTORE, MF_HILITE | MF_GRAYED | MF_DISABLED | MF_SYSMENU),
+           L(system)),
+      Sent("A", WM_MENUSELECT, Select(SC_MOVE, MF_HILITE | MF_GRAYED | MF_DISABLED | MF_SYSMENU),
+           L(system)),
+      Sent("A", WM_MENUSELECT, Select(SC_SIZE, MF_HILITE | MF_GRAYED | MF_DISABLED | MF_SYSMENU),
+           L(system)),
+      Sent("A", WM_MENUSELECT, Select(SC_MINIMIZE, MF_HILITE | MF_SYSMENU), L(system)),
+      Sent("A", WM_MENUSELECT, kClosed, 0),
+      Sent("A", WM_EXITMENULOOP, 0, 0),
+      Posted("A", WM_SYSCOMMAND, SC_MINIMIZE, 0),
+      // What minimising does, with the key that comes up after the menu is gone.
+      {"A", WM_WINDOWPOSCHANGING},
+      {"A", WM_NCCALCSIZE},
+      {"A", WM_WINDOWPOSCHANGED},
+      {"A", WM_MOVE},
+      {"A", WM_SIZE, kSent | kWParam, SIZE_MINIMIZED},
+      {"A", WM_NCACTIVATE},
+      {"A", WM_ACTIVATE},
+      {"A", WM_ACTIVATEAPP},
+      {"A", WM_KILLFOCUS},
+      {"A", WM_KEYUP, kPosted | kWParam, VK_RETURN},
+  }));
+  EXPECT_TRUE(IsIconic(a_));
+  ShowWindow(a_, SW_RESTORE);
+  SetActiveWindow(a_);
+  Pump();
+  EXPECT_TRUE(g_commands.empty());
+}
+
+TEST_F(Menus, TheSystemMenuFollowsTheWindowsState) {
+  struct Row {
+    const char* what;
+    std::function<void()> act;
+    bool closed, maximized;
+  };
+  RECT frame;
+  GetWindowRect(a_, &frame);
+  POINT icon{frame.left + 4 + 8, frame.top + 4 + 8};
+  const Row rows[] = {
+      {"Alt+Space, then Esc",
+       [&] {
+         Keys({"alt+space", "esc"});
+       },
+       false, false},
+      {"Alt+Space, then the mnemonic of Maximize",
+       [&] {
+         Keys({"alt+space", "x"});
+       },
+       false, true},
+      {"Alt+Space, then Close's",
+       [&] {
+         Keys({"alt+space", "c"});
+       },
+       true, false},
+      {"a click on the icon, then on Close",
+       [&] {
+         automation::Click(icon.x, icon.y);
+         Pump();
+         ClickItem(GetSystemMenu(a_, FALSE), 6);
+       },
+       true, false},
+      {"a double click on the icon", [&] { automation::DoubleClick(icon.x, icon.y); }, true, false},
+  };
+  for (const Row& row : rows) {
+    row.act();
+    Pump();
+    EXPECT_FALSE(PopupShown()) << row.what;
+    EXPECT_EQ(!IsWindow(a_), row.closed) << row.what;
+    EXPECT_EQ(IsWindow(a_) && IsZoomed(a_), row.maximized) << row.what;
+    if (row.maximized) {
+      // Opened again, the menu offers Restore and no more Maximize.
+      HMENU system = GetSystemMenu(a_, FALSE);
+      Keys({"alt+space"});
+      EXPECT_EQ(GetMenuState(system, SC_RESTORE, MF_BYCOMMAND), UINT(MF_ENABLED));
+      EXPECT_EQ(GetMenuState(system, SC_MAXIMIZE, MF_BYCOMMAND), UINT(MF_GRAYED | MF_DISABLED));
+      Keys({"r"});
+      EXPECT_FALSE(IsZoomed(a_));
+    }
+    if (!IsWindow(a_)) {
+      a_ = Make("A", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 20, 20, 320, 220);
+      SetWindowLong(a_, GWL_WNDPROC, LONG(reinterpret_cast<intptr_t>(OwnerProc)));
+      Pump();
+    }
+  }
+  EXPECT_TRUE(g_commands.empty());
+  EXPECT_EQ(GetSystemMenu(a_, TRUE), nullptr);
+  HWND child =
+      CreateWindowEx(0, TestClass(), "K", WS_CHILD, 0, 0, 10, 10, a_, nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetSystemMenu(child, FALSE), nullptr);
+}
+
 // TrackPopupMenu waits for the user; the test's presenter plays the user
 // once the pop-up is shown, feeding input as a display would (it must not
 // handle messages itself: the menu's own loop does that).

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/user/menu_internal.h"
 
@@ -382,6 +383,33 @@ BOOL SetMenu(HWND hwnd, HMENU h) {
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   return 1;
+}
+
+HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
+  Window* w = Lookup(hwnd);
+  if (!w || w->desktop || w->child()) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  if (revert) {
+    if (HMENU old = std::exchange(w->systemMenu, nullptr)) DestroyMenu(old);
+    return nullptr;
+  }
+  if (!LookupMenu(w->systemMenu)) {
+    static const struct {
+      UINT command;
+      const char* text;
+    } kItems[] = {
+        {SC_RESTORE, "&Restore"},     {SC_MOVE, "&Move"},         {SC_SIZE, "&Size"},
+        {SC_MINIMIZE, "Mi&nimize"},   {SC_MAXIMIZE, "Ma&ximize"}, {0, nullptr},
+        {SC_CLOSE, "&Close\tAlt+F4"},
+    };
+    HMENU m = CreatePopupMenu();
+    for (const auto& it : kItems)
+      AppendMenuA(m, it.text ? MF_STRING : MF_SEPARATOR, it.command, it.text);
+    w->systemMenu = m;
+  }
+  return w->systemMenu;
 }
 
 HMENU GetMenu(HWND hwnd) {

@@ -21,6 +21,10 @@
 // The menu bar is entered with a press on it (WM_NCLBUTTONDOWN HTMENU, then
 // WM_SYSCOMMAND SC_MOUSEMENU), Alt or F10 pressed and released alone, or
 // Alt with a mnemonic letter (WM_SYSCOMMAND SC_KEYMENU, lParam the letter).
+// The system menu opens with a press on the caption's icon or Alt+Space;
+// its items carry MF_SYSMENU in WM_MENUSELECT, WM_INITMENUPOPUP has TRUE
+// in the high word of lParam, and the chosen item arrives as a posted
+// WM_SYSCOMMAND (its SC_ identifier, 0) instead of WM_COMMAND.
 #pragma once
 
 #include <string>
@@ -46,6 +50,7 @@ enum : UINT {
   MF_BYPOSITION = 0x0400,
   MF_SEPARATOR = 0x0800,
   MF_DEFAULT = 0x1000,
+  MF_SYSMENU = 0x2000,  // WM_MENUSELECT: an item of the system menu
   MF_MOUSESELECT = 0x8000,
 };
 
@@ -135,6 +140,13 @@ UINT GetMenuItemID(HMENU menu, int position);  // (UINT)-1 for pop-ups and bad p
 UINT GetMenuState(HMENU menu, UINT item, UINT flags);
 int GetMenuStringA(HMENU menu, UINT item, char* text, int size, UINT flags);
 std::string GetMenuItemText(HMENU menu, UINT item, UINT flags);
+
+// The system menu of a top-level window with WS_SYSMENU: Restore, Move,
+// Size, Minimize, Maximize and Close (SC_ identifiers), made on first use
+// and enabled for the window's state each time it opens. Move and Size
+// are always grayed: windows are moved and sized with the mouse only.
+// `revert` puts the default items back and answers nullptr.
+HMENU GetSystemMenu(HWND hwnd, BOOL revert);
 
 // The menu bar of a top-level window. SetMenu recomputes the window's
 // client area; the previous bar is left alive for its owner to destroy.

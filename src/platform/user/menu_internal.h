@@ -72,6 +72,10 @@ bool MenuKey(int vk, bool down);
 // (`letter` 0 selects the first title, a mnemonic opens its menu).
 void EnterMenuBarByMouse(Window* w, POINT screen);
 void EnterMenuBarByKey(Window* w, char letter);
+// Opens the system menu of `w` under its caption icon.
+void EnterSystemMenu(Window* w, bool byKey);
+// Grays the system menu's items for what the window can do now.
+void UpdateSystemMenu(Window* w, HMENU menu);
 // What the bar of `hwnd` shows selected now: -1 for nothing.
 int MenuBarSelection(HWND hwnd, bool* open);
 // The items of `menu` changed while it may be on the screen.

@@ -398,6 +398,7 @@ void FreeTree(HWND h) {
   EndMenuOf(h, true);
   // The bar goes with its window.
   if (HMENU bar = std::exchange(w->menu, nullptr)) DestroyMenu(bar);
+  if (HMENU system = std::exchange(w->systemMenu, nullptr)) DestroyMenu(system);
   ForgetWindow(w);
   ForgetCaret(w->handle);
   if (w->parent) {
