@@ -795,9 +795,14 @@ TEST_F(PopupMenus, AScriptDrivesAContextMenu) {
 
 TEST_F(Menus, TheMenuScriptCommandChoosesByItemTexts) {
   std::string error;
-  EXPECT_TRUE(automation::RunScript("menu File>Open...\nmenu file > recent > TWO.TXT\n", &error))
+  AppendMenuA(b_.file, MF_STRING, 104, "Save &As\xE2\x80\xA6");
+  EXPECT_TRUE(
+      automation::RunScript("menu File>Open\xE2\x80\xA6\n"
+                            "menu file > recent > TWO.TXT\n"
+                            "menu File>Save As...\n",
+                            &error))
       << error;
-  EXPECT_EQ(g_commands, (std::vector<UINT>{kOpen, kRecentTwo}));
+  EXPECT_EQ(g_commands, (std::vector<UINT>{kOpen, kRecentTwo, 104}));
   struct Row {
     const char* script;
     const char* error;
@@ -815,7 +820,7 @@ TEST_F(Menus, TheMenuScriptCommandChoosesByItemTexts) {
     EXPECT_EQ(error, row.error);
     EXPECT_FALSE(PopupShown()) << row.script;
   }
-  EXPECT_EQ(g_commands.size(), 2u);
+  EXPECT_EQ(g_commands.size(), 3u);
   SetMenu(a_, nullptr);
   EXPECT_FALSE(automation::RunScript("menu File>Open...\n", &error));
   EXPECT_EQ(error, "line 1: no window with a menu bar");
