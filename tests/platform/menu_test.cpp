@@ -85,6 +85,13 @@ WPARAM Select(UINT idOrPosition, UINT flags) {
 constexpr WPARAM kClosed = 0xFFFF0000;
 constexpr int kItemHeight = 17;  // a pop-up item in the classic look
 
+void ModifyTitle(HMENU menu, UINT position, const char* text) {
+  MENUITEMINFOA info;
+  info.fMask = MIIM_STRING;
+  info.dwTypeData = const_cast<char*>(text);
+  ASSERT_TRUE(SetMenuItemInfoA(menu, position, TRUE, &info));
+}
+
 bool PopupShown() {
   return FindWindow("#32768", nullptr) != nullptr;
 }
@@ -315,6 +322,54 @@ TEST_F(Menus, TheBarTakesItsRowFromTheClientAreaAndIsHitAsHtmenu) {
   EXPECT_FALSE(IsMenu(other.bar));
   EXPECT_FALSE(IsMenu(other.recent));
   (void)expected;
+}
+
+TEST_F(Menus, TitlesThatDoNotFitGoOnAnotherRow) {
+  int row = GetSystemMetrics(SM_CYMENU);
+  RECT client;
+  GetClientRect(a_, &client);
+  int wide = client.bottom;
+  ModifyTitle(b_.bar, 0, "&File and more");
+  ModifyTitle(b_.bar, 1, "&Edit and more");
+  ModifyTitle(b_.bar, 2, "&View and more");
+  ASSERT_TRUE(DrawMenuBar(a_));
+  GetClientRect(a_, &client);
+  EXPECT_EQ(client.bottom, wide);  // still one row
+  // Narrow enough for two titles a row: View goes on the second.
+  RECT file = ItemRect(b_.bar, 0), edit = ItemRect(b_.bar, 1);
+  int narrow = (edit.right - file.left) + 2 * GetSystemMetrics(SM_CXFRAME) + 4;
+  SetWindowPos(a_, nullptr, 0, 0, narrow, 220, SWP_NOMOVE | SWP_NOZORDER);
+  GetClientRect(a_, &client);
+  EXPECT_EQ(client.bottom, wide - row);
+  RECT view = ItemRect(b_.bar, 2);
+  EXPECT_EQ(view.left, file.left);
+  EXPECT_EQ(view.top, file.top + row);
+  POINT p = Centre(view);
+  EXPECT_EQ(SendMessage(a_, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)), HTMENU);
+  // Its menu opens below its own row, and is chosen from as any other.
+  automation::Click(p.x, p.y);
+  Pump();
+  RECT status = ItemRect(b_.view, 0);
+  EXPECT_EQ(status.top, view.bottom + 1 + GetSystemMetrics(SM_CYDLGFRAME));
+  ClickItem(b_.view, 1);
+  EXPECT_EQ(g_commands, (std::vector<UINT>{kToolbar}));
+  // A longer title takes more room only once the bar is redrawn.
+  ModifyTitle(b_.bar, 0, "&File and a great deal more");
+  GetClientRect(a_, &client);
+  EXPECT_EQ(client.bottom, wide - row);
+  MessageLog::Get().Clear();
+  ASSERT_TRUE(DrawMenuBar(a_));
+  EXPECT_TRUE(DrawMenuBar(a_));  // the second changes nothing
+  GetClientRect(a_, &client);
+  EXPECT_EQ(client.bottom, wide - 2 * row);
+  EXPECT_EQ(ItemRect(b_.bar, 2).top, file.top + 2 * row);
+  Pump();
+  Seq log = MessageLog::Get().Take();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "A WM_NCCALCSIZE"), 1);
+  // Wide again, one row.
+  SetWindowPos(a_, nullptr, 0, 0, 1000, 220, SWP_NOMOVE | SWP_NOZORDER);
+  GetClientRect(a_, &client);
+  EXPECT_EQ(client.bottom, wide);
 }
 
 TEST_F(Menus, ClickingATitleAndThenAnItemSendsTheWholeSequence) {

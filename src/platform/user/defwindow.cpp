@@ -31,7 +31,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         r->right = r->left, r->bottom = r->top;
         return 0;
       }
-      RECT in = NonClientInsets(w->style, w->exStyle, HasMenuBar(w));
+      RECT in = NonClientInsets(w->style, w->exStyle, false);
+      in.top += MenuBarHeight(w, r->right - r->left);
       r->left += in.left, r->top += in.top, r->right -= in.right, r->bottom -= in.bottom;
       r->right = std::max(r->right, r->left);
       r->bottom = std::max(r->bottom, r->top);

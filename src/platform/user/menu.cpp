@@ -420,7 +420,13 @@ HMENU GetMenu(HWND hwnd) {
 BOOL DrawMenuBar(HWND hwnd) {
   Window* w = Lookup(hwnd);
   if (!w || !HasMenuBar(w)) return 0;
-  // The bar is drawn with the frame whenever the desktop is composed.
+  // The bar is drawn with the frame whenever the desktop is composed; its
+  // titles may now need more rows, or fewer, than the client area leaves.
+  RECT in = NonClientInsets(w->style, w->exStyle, false);
+  int height = int(w->client.top - w->rect.top) - in.top;
+  if (height != MenuBarHeight(w, w->rect.right - w->rect.left))
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   return 1;
 }
 
@@ -430,7 +436,7 @@ BOOL GetMenuItemRect(HWND hwnd, HMENU h, UINT position, RECT* out) {
   Window* w = Lookup(hwnd);
   if (w && w->menu == h && HasMenuBar(w)) {
     RECT bar = MenuBarRect(w), frame = ScreenRect(w);
-    RECT r = LayoutBar(*m)[position];
+    RECT r = LayoutBar(*m, bar.right - bar.left)[position];
     OffsetRect(&r, frame.left + bar.left, frame.top + bar.top);
     *out = r;
     return 1;

@@ -152,6 +152,8 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert);
 // client area; the previous bar is left alive for its owner to destroy.
 BOOL SetMenu(HWND hwnd, HMENU menu);
 HMENU GetMenu(HWND hwnd);
+// After the bar's items change: the titles take as many rows as the
+// window's width needs, and the client area what is left.
 BOOL DrawMenuBar(HWND hwnd);
 // Where an item of the window's bar, or of a pop-up now open, is on the
 // screen; FALSE when it is not shown.

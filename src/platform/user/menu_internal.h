@@ -47,8 +47,10 @@ struct PopupLayout {
   SIZE size{};
 };
 PopupLayout LayoutPopup(const Menu& menu);
-// Title rectangles relative to the bar's top left.
-std::vector<RECT> LayoutBar(const Menu& menu);
+// Title rectangles relative to the bar's top left, for a bar `width` wide:
+// titles that do not fit go on to another row, as many rows as it takes.
+std::vector<RECT> LayoutBar(const Menu& menu, int width);
+int BarHeight(const Menu& menu, int width);
 // The text before the tab and the shortcut text after it.
 void SplitMenuText(const std::string& text, std::string* label, std::string* shortcut);
 // The upper-case mnemonic letter of an item text, 0 for none.
@@ -57,6 +59,8 @@ char MnemonicOf(const std::string& text);
 // The bar of a top-level window, in window coordinates; empty if it has none.
 bool HasMenuBar(const Window* w);
 RECT MenuBarRect(const Window* w);
+// The bar's height for a window of this width (0 without a bar).
+int MenuBarHeight(const Window* w, int windowWidth);
 // Item content in a pop-up's client area or on a bar (the chrome goes
 // through the classic look).
 void PaintPopupItems(HDC dc, const Menu& menu, int selected);

@@ -33,9 +33,8 @@
 // The window's system menu is a pop-up of this kind too, whose choice goes
 // to the window as WM_SYSCOMMAND.
 //
-// Not done: moving from the bar to the system menu with Left, menu bars on more than
-// one line, scrolling pop-ups taller than the screen, WM_MENUCHAR,
-// WM_UNINITMENUPOPUP, WM_ENTERIDLE, owner-drawn and bitmap items.
+// Not done: moving from the bar to the system menu with Left, scrolling pop-ups taller than the
+// screen, WM_MENUCHAR, WM_UNINITMENUPOPUP, WM_ENTERIDLE, owner-drawn and bitmap items.
 #include <algorithm>
 
 #include "platform/user/automation.h"
@@ -215,12 +214,11 @@ bool OpenSelected(size_t level, bool selectFirst) {
   RECT avoid;
   int cascadeLeft = -1;
   if (!g.levels[level].window) {
+    // Below the title's row of the bar.
     RECT title;
     GetMenuItemRect(g.owner, g.levels[level].menu, UINT(index), &title);
-    Window* w = Lookup(g.owner);
-    RECT bar = MenuBarRect(w), frame = ScreenRect(w);
-    at = {title.left, frame.top + bar.bottom};
-    avoid = {title.left, frame.top + bar.top, title.right, frame.top + bar.bottom};
+    at = {title.left, title.bottom + 1};
+    avoid = {title.left, title.top - 1, title.right, title.bottom + 1};
   } else {
     RECT item, parent;
     GetMenuItemRect(g.owner, g.levels[level].menu, UINT(index), &item);
@@ -288,11 +286,11 @@ int TitleAt(HWND owner, HMENU menu, POINT p) {
   RECT frame = ScreenRect(w), bar = MenuBarRect(w);
   OffsetRect(&bar, frame.left, frame.top);
   if (!PtInRect(&bar, p)) return -1;
-  std::vector<RECT> titles = LayoutBar(*m);
+  std::vector<RECT> titles = LayoutBar(*m, bar.right - bar.left);
   for (size_t i = 0; i < titles.size(); ++i) {
     RECT r = titles[i];
     OffsetRect(&r, bar.left, bar.top);
-    r.top = bar.top, r.bottom = bar.bottom;
+    InflateRect(&r, 0, 1);  // the whole row
     if (PtInRect(&r, p) && !m->items[i].separator()) return int(i);
   }
   return -1;
