@@ -5,7 +5,8 @@
 set -euo pipefail
 
 # Packages for the host (amd64) side.
-host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev)
+# xvfb: a virtual X server for the smoke test of the presented desktop.
+host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev xvfb)
 # Packages whose 32-bit builds the runtime links against (multiarch i386).
 i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev)
 

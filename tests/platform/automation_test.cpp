@@ -77,6 +77,25 @@ TEST_F(Automation, ScriptErrorsNameTheLine) {
   EXPECT_EQ(error, "cannot read /no/such/script");
 }
 
+// A window made later, by a posted message, is waited for by its title.
+LRESULT MakesAWindowLater(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_USER) Make("Report", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 40, 40, 100, 80);
+  return RecordingProc(hwnd, msg, w, l);
+}
+
+TEST_F(Automation, WaitWindowWaitsForATitle) {
+  SetWindowLong(w_, GWL_WNDPROC, LONG(reinterpret_cast<intptr_t>(MakesAWindowLater)));
+  PostMessage(w_, WM_USER, 0, 0);
+  std::string error;
+  EXPECT_TRUE(automation::RunScript("wait-window Report\nwait-window Target\n", &error)) << error;
+  HWND later = FindWindow(nullptr, "Report");
+  ASSERT_TRUE(later);
+  DestroyWindow(later);
+  EXPECT_EQ(automation::WaitForWindow("No Such Window", 30), nullptr);
+  EXPECT_FALSE(automation::RunScript("wait-window\n", &error));
+  EXPECT_EQ(error, "line 1: wait-window needs a title");
+}
+
 TEST_F(Automation, ScreenshotsFromAScriptFile) {
   TempDir dir;
   std::string script = dir.File("run.txt");

@@ -1,6 +1,7 @@
 // Menus as they look: a window's bar at rest and selected by the keyboard,
 // an open menu with a checked item, a disabled one, a separator and
-// shortcut texts, and a cascade, each compared with a reference picture.
+// shortcut texts, a cascade, and the system menu, each compared with a
+// reference picture.
 // Regenerate them (and look at them before committing) with
 //   TESSERA_SOURCE_DIR=$PWD TESSERA_UPDATE_REFERENCE=1 build/run32
 //   build/tests/platform/platform_desktop_test
@@ -43,10 +44,11 @@ TEST(MenuDrawing, EachStateMatchesItsReference) {
     const char* file;
   };
   const Shot shots[] = {
-      {"", "menu_bar.png"},                    // at rest; Edit is disabled
-      {"alt", "menu_bar_selected.png"},        // File raised, chosen by the keyboard
-      {"o down", "menu_open.png"},             // Format open, Italic highlighted
-      {"down down right", "menu_cascade.png"}  // Size highlighted, its cascade open
+      {"", "menu_bar.png"},                          // at rest; Edit is disabled
+      {"alt", "menu_bar_selected.png"},              // File raised, chosen by the keyboard
+      {"o down", "menu_open.png"},                   // Format open, Italic highlighted
+      {"down down right", "menu_cascade.png"},       // Size highlighted, its cascade open
+      {"esc esc esc alt+space", "menu_system.png"},  // the system menu, Restore grayed
   };
   for (const Shot& shot : shots) {
     std::string keys = shot.keys;

@@ -85,6 +85,13 @@ WPARAM Select(UINT idOrPosition, UINT flags) {
 constexpr WPARAM kClosed = 0xFFFF0000;
 constexpr int kItemHeight = 17;  // a pop-up item in the classic look
 
+void ModifyTitle(HMENU menu, UINT position, const char* text) {
+  MENUITEMINFOA info;
+  info.fMask = MIIM_STRING;
+  info.dwTypeData = const_cast<char*>(text);
+  ASSERT_TRUE(SetMenuItemInfoA(menu, position, TRUE, &info));
+}
+
 bool PopupShown() {
   return FindWindow("#32768", nullptr) != nullptr;
 }
@@ -317,6 +324,54 @@ TEST_F(Menus, TheBarTakesItsRowFromTheClientAreaAndIsHitAsHtmenu) {
   (void)expected;
 }
 
+TEST_F(Menus, TitlesThatDoNotFitGoOnAnotherRow) {
+  int row = GetSystemMetrics(SM_CYMENU);
+  RECT client;
+  GetClientRect(a_, &client);
+  int wide = client.bottom;
+  ModifyTitle(b_.bar, 0, "&File and more");
+  ModifyTitle(b_.bar, 1, "&Edit and more");
+  ModifyTitle(b_.bar, 2, "&View and more");
+  ASSERT_TRUE(DrawMenuBar(a_));
+  GetClientRect(a_, &client);
+  EXPECT_EQ(client.bottom, wide);  // still one row
+  // Narrow enough for two titles a row: View goes on the second.
+  RECT file = ItemRect(b_.bar, 0), edit = ItemRect(b_.bar, 1);
+  int narrow = (edit.right - file.left) + 2 * GetSystemMetrics(SM_CXFRAME) + 4;
+  SetWindowPos(a_, nullptr, 0, 0, narrow, 220, SWP_NOMOVE | SWP_NOZORDER);
+  GetClientRect(a_, &client);
+  EXPECT_EQ(client.bottom, wide - row);
+  RECT view = ItemRect(b_.bar, 2);
+  EXPECT_EQ(view.left, file.left);
+  EXPECT_EQ(view.top, file.top + row);
+  POINT p = Centre(view);
+  EXPECT_EQ(SendMessage(a_, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)), HTMENU);
+  // Its menu opens below its own row, and is chosen from as any other.
+  automation::Click(p.x, p.y);
+  Pump();
+  RECT status = ItemRect(b_.view, 0);
+  EXPECT_EQ(status.top, view.bottom + 1 + GetSystemMetrics(SM_CYDLGFRAME));
+  ClickItem(b_.view, 1);
+  EXPECT_EQ(g_commands, (std::vector<UINT>{kToolbar}));
+  // A longer title takes more room only once the bar is redrawn.
+  ModifyTitle(b_.bar, 0, "&File and a great deal more");
+  GetClientRect(a_, &client);
+  EXPECT_EQ(client.bottom, wide - row);
+  MessageLog::Get().Clear();
+  ASSERT_TRUE(DrawMenuBar(a_));
+  EXPECT_TRUE(DrawMenuBar(a_));  // the second changes nothing
+  GetClientRect(a_, &client);
+  EXPECT_EQ(client.bottom, wide - 2 * row);
+  EXPECT_EQ(ItemRect(b_.bar, 2).top, file.top + 2 * row);
+  Pump();
+  Seq log = MessageLog::Get().Take();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "A WM_NCCALCSIZE"), 1);
+  // Wide again, one row.
+  SetWindowPos(a_, nullptr, 0, 0, 1000, 220, SWP_NOMOVE | SWP_NOZORDER);
+  GetClientRect(a_, &client);
+  EXPECT_EQ(client.bottom, wide);
+}
+
 TEST_F(Menus, ClickingATitleAndThenAnItemSendsTheWholeSequence) {
   POINT title = Centre(ItemRect(b_.bar, 0));
   ClickItem(b_.bar, 0);
@@ -522,6 +577,136 @@ TEST_F(Menus, HandlersMayChangeOrDestroyWhatIsBeingTracked) {
   EXPECT_FALSE(IsMenu(b_.bar));
 }
 
+TEST_F(Menus, AMenuClosesWhenTheApplicationOrTheBarGoes) {
+  struct Row {
+    const char* what;
+    std::function<void()> act;
+  };
+  const Row rows[] = {
+      {"another application is activated", [] { input::ApplicationActivation(false); }},
+      {"the bar is taken away", [&] { SetMenu(a_, nullptr); }},
+      {"EndMenu", [] { EndMenu(); }},
+  };
+  for (const Row& row : rows) {
+    Keys({"alt+f", "down"});
+    ASSERT_TRUE(PopupShown()) << row.what;
+    MessageLog::Get().Clear();
+    row.act();
+    Pump();
+    EXPECT_FALSE(PopupShown()) << row.what;
+    Seq log = MessageLog::Get().Take();
+    ASSERT_GE(log.size(), 2u) << row.what;
+    EXPECT_EQ(log[0], "A WM_MENUSELECT") << row.what;
+    EXPECT_EQ(log[1], "A WM_EXITMENULOOP") << row.what;
+    EXPECT_TRUE(g_commands.empty()) << row.what;
+    input::ApplicationActivation(true);
+    SetMenu(a_, b_.bar);
+    Pump();
+  }
+}
+
+TEST_F(Menus, AltSpaceOpensTheSystemMenuWhoseChoiceIsASystemCommand) {
+  Keys({"alt+space", "down", "down", "down", "enter"});
+  HMENU system = GetSystemMenu(a_, FALSE);
+  EXPECT_TRUE(MessageLog::Get().Expect({
+      {"A", WM_SYSKEYDOWN, kPosted | kWParam, VK_MENU},
+      {"A", WM_SYSKEYDOWN, kPosted | kWParam, VK_SPACE},
+      {"A", WM_SYSCHAR, kPosted | kWParam, ' '},
+      Sent("A", WM_SYSCOMMAND, SC_KEYMENU, ' '),
+      Sent("A", WM_ENTERMENULOOP, 0, 0),
+      Sent("A", WM_INITMENU, W(system), 0),
+      Sent("A", WM_INITMENUPOPUP, W(system), MAKELPARAM(0, 1)),
+      Sent("A", WM_MENUSELECT, Select(SC_RESTORE, MF_HILITE | MF_GRAYED | MF_DISABLED | MF_SYSMENU),
+           L(system)),
+      Sent("A", WM_MENUSELECT, Select(SC_MOVE, MF_HILITE | MF_GRAYED | MF_DISABLED | MF_SYSMENU),
+           L(system)),
+      Sent("A", WM_MENUSELECT, Select(SC_SIZE, MF_HILITE | MF_GRAYED | MF_DISABLED | MF_SYSMENU),
+           L(system)),
+      Sent("A", WM_MENUSELECT, Select(SC_MINIMIZE, MF_HILITE | MF_SYSMENU), L(system)),
+      Sent("A", WM_MENUSELECT, kClosed, 0),
+      Sent("A", WM_EXITMENULOOP, 0, 0),
+      Posted("A", WM_SYSCOMMAND, SC_MINIMIZE, 0),
+      // What minimising does, with the key that comes up after the menu is gone.
+      {"A", WM_WINDOWPOSCHANGING},
+      {"A", WM_NCCALCSIZE},
+      {"A", WM_WINDOWPOSCHANGED},
+      {"A", WM_MOVE},
+      {"A", WM_SIZE, kSent | kWParam, SIZE_MINIMIZED},
+      {"A", WM_NCACTIVATE},
+      {"A", WM_ACTIVATE},
+      {"A", WM_ACTIVATEAPP},
+      {"A", WM_KILLFOCUS},
+      {"A", WM_KEYUP, kPosted | kWParam, VK_RETURN},
+  }));
+  EXPECT_TRUE(IsIconic(a_));
+  ShowWindow(a_, SW_RESTORE);
+  SetActiveWindow(a_);
+  Pump();
+  EXPECT_TRUE(g_commands.empty());
+}
+
+TEST_F(Menus, TheSystemMenuFollowsTheWindowsState) {
+  struct Row {
+    const char* what;
+    std::function<void()> act;
+    bool closed, maximized;
+  };
+  RECT frame;
+  GetWindowRect(a_, &frame);
+  POINT icon{frame.left + 4 + 8, frame.top + 4 + 8};
+  const Row rows[] = {
+      {"Alt+Space, then Esc",
+       [&] {
+         Keys({"alt+space", "esc"});
+       },
+       false, false},
+      {"Alt+Space, then the mnemonic of Maximize",
+       [&] {
+         Keys({"alt+space", "x"});
+       },
+       false, true},
+      {"Alt+Space, then Close's",
+       [&] {
+         Keys({"alt+space", "c"});
+       },
+       true, false},
+      {"a click on the icon, then on Close",
+       [&] {
+         automation::Click(icon.x, icon.y);
+         Pump();
+         ClickItem(GetSystemMenu(a_, FALSE), 6);
+       },
+       true, false},
+      {"a double click on the icon", [&] { automation::DoubleClick(icon.x, icon.y); }, true, false},
+  };
+  for (const Row& row : rows) {
+    row.act();
+    Pump();
+    EXPECT_FALSE(PopupShown()) << row.what;
+    EXPECT_EQ(!IsWindow(a_), row.closed) << row.what;
+    EXPECT_EQ(IsWindow(a_) && IsZoomed(a_), row.maximized) << row.what;
+    if (row.maximized) {
+      // Opened again, the menu offers Restore and no more Maximize.
+      HMENU system = GetSystemMenu(a_, FALSE);
+      Keys({"alt+space"});
+      EXPECT_EQ(GetMenuState(system, SC_RESTORE, MF_BYCOMMAND), UINT(MF_ENABLED));
+      EXPECT_EQ(GetMenuState(system, SC_MAXIMIZE, MF_BYCOMMAND), UINT(MF_GRAYED | MF_DISABLED));
+      Keys({"r"});
+      EXPECT_FALSE(IsZoomed(a_));
+    }
+    if (!IsWindow(a_)) {
+      a_ = Make("A", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 20, 20, 320, 220);
+      SetWindowLong(a_, GWL_WNDPROC, LONG(reinterpret_cast<intptr_t>(OwnerProc)));
+      Pump();
+    }
+  }
+  EXPECT_TRUE(g_commands.empty());
+  EXPECT_EQ(GetSystemMenu(a_, TRUE), nullptr);
+  HWND child =
+      CreateWindowEx(0, TestClass(), "K", WS_CHILD, 0, 0, 10, 10, a_, nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetSystemMenu(child, FALSE), nullptr);
+}
+
 // TrackPopupMenu waits for the user; the test's presenter plays the user
 // once the pop-up is shown, feeding input as a display would (it must not
 // handle messages itself: the menu's own loop does that).
@@ -665,9 +850,14 @@ TEST_F(PopupMenus, AScriptDrivesAContextMenu) {
 
 TEST_F(Menus, TheMenuScriptCommandChoosesByItemTexts) {
   std::string error;
-  EXPECT_TRUE(automation::RunScript("menu File>Open...\nmenu file > recent > TWO.TXT\n", &error))
+  AppendMenuA(b_.file, MF_STRING, 104, "Save &As\xE2\x80\xA6");
+  EXPECT_TRUE(
+      automation::RunScript("menu File>Open\xE2\x80\xA6\n"
+                            "menu file > recent > TWO.TXT\n"
+                            "menu File>Save As...\n",
+                            &error))
       << error;
-  EXPECT_EQ(g_commands, (std::vector<UINT>{kOpen, kRecentTwo}));
+  EXPECT_EQ(g_commands, (std::vector<UINT>{kOpen, kRecentTwo, 104}));
   struct Row {
     const char* script;
     const char* error;
@@ -685,7 +875,7 @@ TEST_F(Menus, TheMenuScriptCommandChoosesByItemTexts) {
     EXPECT_EQ(error, row.error);
     EXPECT_FALSE(PopupShown()) << row.script;
   }
-  EXPECT_EQ(g_commands.size(), 2u);
+  EXPECT_EQ(g_commands.size(), 3u);
   SetMenu(a_, nullptr);
   EXPECT_FALSE(automation::RunScript("menu File>Open...\n", &error));
   EXPECT_EQ(error, "line 1: no window with a menu bar");

@@ -76,11 +76,17 @@ std::string Trim(const std::string& s) {
   return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
 }
 
-// An item's text as the user reads it: no "&" marks, no shortcut text.
+// An item's text as the user reads it: no "&" marks, no shortcut text,
+// and an ellipsis character the same as three dots, whichever was typed.
 std::string ShownText(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size() && text[i] != '\t'; ++i) {
     if (text[i] == '&' && i + 1 < text.size()) ++i;
+    if (text.compare(i, 3, "\xE2\x80\xA6") == 0) {
+      out += "...";
+      i += 2;
+      continue;
+    }
     out += text[i];
   }
   return Trim(out);
@@ -209,8 +215,8 @@ bool ChooseMenu(HWND hwnd, const std::vector<std::string>& path, std::string* er
   if (path.empty()) return fail("no menu item named");
   std::string shown;
   for (size_t depth = 0; depth < path.size(); ++depth) {
-    std::string want = Trim(path[depth]);
-    shown += (depth ? ">" : "") + want;
+    std::string want = ShownText(path[depth]);
+    shown += (depth ? ">" : "") + Trim(path[depth]);
     int index = ItemByText(menu, want);
     if (index < 0) return fail("no menu item '" + shown + "'");
     RECT r;

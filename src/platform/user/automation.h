@@ -18,7 +18,8 @@
 //   menu TITLE>ITEM[>ITEM...] choose from the menu bar of the active window
 //                             (or the frontmost with a bar) by item texts,
 //                             clicking as a user would; "&" and the shortcut
-//                             text after a tab are not part of the text
+//                             text after a tab are not part of the text, and
+//                             an ellipsis character matches three dots
 //   wait-window TITLE         handle messages until a top-level window with
 //                             that title exists (at most ten seconds)
 // Every command is followed by an implicit idle. A modal loop (a pop-up

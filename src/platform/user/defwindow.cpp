@@ -1,6 +1,9 @@
 // The default window procedure: what a window does with a message its own
 // procedure passes on. Frames are drawn by the desktop, so WM_NCPAINT and
-// WM_NCACTIVATE need nothing here beyond their answers.
+// WM_NCACTIVATE need nothing here beyond their answers. The menu bar is
+// entered through WM_SYSCOMMAND: SC_MOUSEMENU for a press on it,
+// SC_KEYMENU for Alt or F10 released alone (lParam 0) and for Alt with a
+// letter (lParam the letter).
 #include <algorithm>
 #include <cstring>
 
@@ -28,7 +31,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         r->right = r->left, r->bottom = r->top;
         return 0;
       }
-      RECT in = NonClientInsets(w->style, w->exStyle, HasMenuBar(w));
+      RECT in = NonClientInsets(w->style, w->exStyle, false);
+      in.top += MenuBarHeight(w, r->right - r->left);
       r->left += in.left, r->top += in.top, r->right -= in.right, r->bottom -= in.bottom;
       r->right = std::max(r->right, r->left);
       r->bottom = std::max(r->bottom, r->top);
@@ -124,8 +128,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
       // A quick second press on the bar opens a menu as the first did.
-      if (wParam == HTMENU) {
-        SendMessage(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | WPARAM(HTMENU), lParam);
+      if (wParam == HTMENU || (wParam == HTSYSMENU && msg == WM_NCLBUTTONDOWN)) {
+        SendMessage(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | wParam, lParam);
         return 0;
       }
       if (msg == WM_NCLBUTTONDOWN) {
@@ -158,10 +162,16 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
           ShowWindow(hwnd, SW_RESTORE);
           break;
         case SC_MOUSEMENU:
-          EnterMenuBarByMouse(TopLevelOf(w), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          if ((wParam & 0x000F) == HTSYSMENU)
+            EnterSystemMenu(TopLevelOf(w), false);
+          else
+            EnterMenuBarByMouse(TopLevelOf(w), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
           break;
         case SC_KEYMENU:
-          EnterMenuBarByKey(TopLevelOf(w), char(lParam & 0xFF));
+          if (lParam == ' ')
+            EnterSystemMenu(TopLevelOf(w), true);
+          else
+            EnterMenuBarByKey(TopLevelOf(w), char(lParam & 0xFF));
           break;
       }
       return 0;
@@ -176,8 +186,9 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SendMessage(TopLevelOf(w)->handle, WM_SYSCOMMAND, SC_KEYMENU, 0);
       return 0;
     case WM_SYSCHAR:
-      // Alt with a letter opens the bar's menu of that mnemonic.
-      if ((lParam & (1 << 29)) && wParam > ' ' && wParam < 0x80)
+      // Alt with a letter opens the bar's menu of that mnemonic; with Space,
+      // the system menu.
+      if ((lParam & (1 << 29)) && wParam >= ' ' && wParam < 0x80)
         SendMessage(TopLevelOf(w)->handle, WM_SYSCOMMAND, SC_KEYMENU, LPARAM(wParam));
       return 0;
     case WM_CTLCOLORBTN:

@@ -474,6 +474,8 @@ void ProcessRawInput(Queue& q) {
         ConvertKey(e);
         break;
       case Kind::Activation:
+        // Another application taking over closes a menu, as on the platform.
+        if (!e.down) EndMenu();
         SetApplicationActive(e.down);
         break;
     }

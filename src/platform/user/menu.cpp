@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/user/menu_internal.h"
 
@@ -75,6 +76,24 @@ bool FindChecked(HMENU h, UINT item, UINT flags, Menu** holder, size_t* index) {
     return false;
   }
   return true;
+}
+
+// The item a call names, or nullptr with the error set.
+MenuItem* FindItem(HMENU h, UINT item, UINT flags, Menu** holder = nullptr) {
+  Menu* m;
+  size_t index;
+  if (!FindChecked(h, item, flags & MF_BYPOSITION, &m, &index)) return nullptr;
+  if (holder) *holder = m;
+  return &m->items[index];
+}
+
+// The item an info call names, once the info's size is right.
+MenuItem* InfoItem(HMENU h, UINT item, BOOL byPosition, const MENUITEMINFOA* info, Menu** holder) {
+  if (!info || info->cbSize != sizeof(MENUITEMINFOA)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return FindItem(h, item, byPosition ? MF_BYPOSITION : MF_BYCOMMAND, holder);
 }
 
 // Whether `sub` may go under `into`: it must be a free pop-up, and not
@@ -219,14 +238,10 @@ BOOL RemoveMenu(HMENU h, UINT position, UINT flags) {
 }
 
 BOOL SetMenuItemInfoA(HMENU h, UINT item, BOOL byPosition, const MENUITEMINFOA* info) {
-  if (!info || info->cbSize != sizeof(MENUITEMINFOA)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
   Menu* holder;
-  size_t index;
-  if (!FindChecked(h, item, byPosition ? MF_BYPOSITION : MF_BYCOMMAND, &holder, &index)) return 0;
-  MenuItem& it = holder->items[index];
+  MenuItem* found = InfoItem(h, item, byPosition, info, &holder);
+  if (!found) return 0;
+  MenuItem& it = *found;
   if (info->fMask & MIIM_SUBMENU) {
     HMENU sub = info->hSubMenu;
     if (sub && sub != it.sub && !CanAdopt(holder, sub)) {
@@ -249,14 +264,10 @@ BOOL SetMenuItemInfoA(HMENU h, UINT item, BOOL byPosition, const MENUITEMINFOA* 
 }
 
 BOOL GetMenuItemInfoA(HMENU h, UINT item, BOOL byPosition, MENUITEMINFOA* info) {
-  if (!info || info->cbSize != sizeof(MENUITEMINFOA)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
   Menu* holder;
-  size_t index;
-  if (!FindChecked(h, item, byPosition ? MF_BYPOSITION : MF_BYCOMMAND, &holder, &index)) return 0;
-  const MenuItem& it = holder->items[index];
+  const MenuItem* found = InfoItem(h, item, byPosition, info, &holder);
+  if (!found) return 0;
+  const MenuItem& it = *found;
   if (info->fMask & (MIIM_FTYPE | MIIM_TYPE)) info->fType = it.type;
   if (info->fMask & MIIM_STATE) info->fState = it.state;
   if (info->fMask & MIIM_ID) info->wID = it.id;
@@ -277,9 +288,9 @@ BOOL GetMenuItemInfoA(HMENU h, UINT item, BOOL byPosition, MENUITEMINFOA* info) 
 
 DWORD EnableMenuItem(HMENU h, UINT item, UINT enable) {
   Menu* holder;
-  size_t index;
-  if (!FindChecked(h, item, enable & MF_BYPOSITION, &holder, &index)) return DWORD(-1);
-  MenuItem& it = holder->items[index];
+  MenuItem* found = FindItem(h, item, enable, &holder);
+  if (!found) return DWORD(-1);
+  MenuItem& it = *found;
   DWORD old = (it.state & MFS_GRAYED) ? DWORD(MF_GRAYED | MF_DISABLED) : 0;
   it.state = (it.state & ~MFS_GRAYED) | ((enable & (MF_GRAYED | MF_DISABLED)) ? MFS_GRAYED : 0u);
   Changed(holder);
@@ -288,9 +299,9 @@ DWORD EnableMenuItem(HMENU h, UINT item, UINT enable) {
 
 DWORD CheckMenuItem(HMENU h, UINT item, UINT check) {
   Menu* holder;
-  size_t index;
-  if (!FindChecked(h, item, check & MF_BYPOSITION, &holder, &index)) return DWORD(-1);
-  MenuItem& it = holder->items[index];
+  MenuItem* found = FindItem(h, item, check, &holder);
+  if (!found) return DWORD(-1);
+  MenuItem& it = *found;
   DWORD old = it.state & MFS_CHECKED;
   it.state = (it.state & ~MFS_CHECKED) | (check & MF_CHECKED);
   Changed(holder);
@@ -316,10 +327,9 @@ UINT GetMenuItemID(HMENU h, int position) {
 }
 
 UINT GetMenuState(HMENU h, UINT item, UINT flags) {
-  Menu* holder;
-  size_t index;
-  if (!FindChecked(h, item, flags & MF_BYPOSITION, &holder, &index)) return UINT(-1);
-  const MenuItem& it = holder->items[index];
+  const MenuItem* found = FindItem(h, item, flags);
+  if (!found) return UINT(-1);
+  const MenuItem& it = *found;
   UINT state = (it.state & MFS_GRAYED ? UINT(MF_GRAYED | MF_DISABLED) : 0u) |
                (it.state & MFS_CHECKED) | (it.state & MFS_DEFAULT) |
                (it.separator() ? UINT(MF_SEPARATOR) : 0u);
@@ -330,10 +340,9 @@ UINT GetMenuState(HMENU h, UINT item, UINT flags) {
 }
 
 int GetMenuStringA(HMENU h, UINT item, char* text, int size, UINT flags) {
-  Menu* holder;
-  size_t index;
-  if (!FindChecked(h, item, flags & MF_BYPOSITION, &holder, &index)) return 0;
-  const std::string& s = holder->items[index].text;
+  const MenuItem* found = FindItem(h, item, flags);
+  if (!found) return 0;
+  const std::string& s = found->text;
   if (!text || size <= 0) return int(s.size());
   size_t n = std::min<size_t>(size_t(size) - 1, s.size());
   std::memcpy(text, s.data(), n);
@@ -342,10 +351,8 @@ int GetMenuStringA(HMENU h, UINT item, char* text, int size, UINT flags) {
 }
 
 std::string GetMenuItemText(HMENU h, UINT item, UINT flags) {
-  Menu* holder;
-  size_t index;
-  if (!FindChecked(h, item, flags & MF_BYPOSITION, &holder, &index)) return {};
-  return holder->items[index].text;
+  const MenuItem* found = FindItem(h, item, flags);
+  return found ? found->text : std::string();
 }
 
 BOOL SetMenu(HWND hwnd, HMENU h) {
@@ -369,13 +376,40 @@ BOOL SetMenu(HWND hwnd, HMENU h) {
     }
   }
   if (w->menu == h) return 1;
-  ForgetMenuOwner(hwnd);
+  EndMenuOf(hwnd, false);
   if (Menu* old = LookupMenu(w->menu)) old->window = nullptr;
   w->menu = h;
   if (m) m->window = hwnd;
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   return 1;
+}
+
+HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
+  Window* w = Lookup(hwnd);
+  if (!w || w->desktop || w->child()) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  if (revert) {
+    if (HMENU old = std::exchange(w->systemMenu, nullptr)) DestroyMenu(old);
+    return nullptr;
+  }
+  if (!LookupMenu(w->systemMenu)) {
+    static const struct {
+      UINT command;
+      const char* text;
+    } kItems[] = {
+        {SC_RESTORE, "&Restore"},     {SC_MOVE, "&Move"},         {SC_SIZE, "&Size"},
+        {SC_MINIMIZE, "Mi&nimize"},   {SC_MAXIMIZE, "Ma&ximize"}, {0, nullptr},
+        {SC_CLOSE, "&Close\tAlt+F4"},
+    };
+    HMENU m = CreatePopupMenu();
+    for (const auto& it : kItems)
+      AppendMenuA(m, it.text ? MF_STRING : MF_SEPARATOR, it.command, it.text);
+    w->systemMenu = m;
+  }
+  return w->systemMenu;
 }
 
 HMENU GetMenu(HWND hwnd) {
@@ -386,7 +420,13 @@ HMENU GetMenu(HWND hwnd) {
 BOOL DrawMenuBar(HWND hwnd) {
   Window* w = Lookup(hwnd);
   if (!w || !HasMenuBar(w)) return 0;
-  // The bar is drawn with the frame whenever the desktop is composed.
+  // The bar is drawn with the frame whenever the desktop is composed; its
+  // titles may now need more rows, or fewer, than the client area leaves.
+  RECT in = NonClientInsets(w->style, w->exStyle, false);
+  int height = int(w->client.top - w->rect.top) - in.top;
+  if (height != MenuBarHeight(w, w->rect.right - w->rect.left))
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   return 1;
 }
 
@@ -396,7 +436,7 @@ BOOL GetMenuItemRect(HWND hwnd, HMENU h, UINT position, RECT* out) {
   Window* w = Lookup(hwnd);
   if (w && w->menu == h && HasMenuBar(w)) {
     RECT bar = MenuBarRect(w), frame = ScreenRect(w);
-    RECT r = LayoutBar(*m)[position];
+    RECT r = LayoutBar(*m, bar.right - bar.left)[position];
     OffsetRect(&r, frame.left + bar.left, frame.top + bar.top);
     *out = r;
     return 1;

@@ -21,6 +21,10 @@
 // The menu bar is entered with a press on it (WM_NCLBUTTONDOWN HTMENU, then
 // WM_SYSCOMMAND SC_MOUSEMENU), Alt or F10 pressed and released alone, or
 // Alt with a mnemonic letter (WM_SYSCOMMAND SC_KEYMENU, lParam the letter).
+// The system menu opens with a press on the caption's icon or Alt+Space;
+// its items carry MF_SYSMENU in WM_MENUSELECT, WM_INITMENUPOPUP has TRUE
+// in the high word of lParam, and the chosen item arrives as a posted
+// WM_SYSCOMMAND (its SC_ identifier, 0) instead of WM_COMMAND.
 #pragma once
 
 #include <string>
@@ -46,6 +50,7 @@ enum : UINT {
   MF_BYPOSITION = 0x0400,
   MF_SEPARATOR = 0x0800,
   MF_DEFAULT = 0x1000,
+  MF_SYSMENU = 0x2000,  // WM_MENUSELECT: an item of the system menu
   MF_MOUSESELECT = 0x8000,
 };
 
@@ -103,7 +108,7 @@ enum : UINT {
 };
 struct TPMPARAMS {
   UINT cbSize = sizeof(TPMPARAMS);
-  RECT rcExclude{};  // screen area the menu keeps clear of, when it can
+  RECT rcExclude{};  // a menu too low to fit below its point goes above this area
 };
 
 HMENU CreateMenu();
@@ -136,10 +141,19 @@ UINT GetMenuState(HMENU menu, UINT item, UINT flags);
 int GetMenuStringA(HMENU menu, UINT item, char* text, int size, UINT flags);
 std::string GetMenuItemText(HMENU menu, UINT item, UINT flags);
 
+// The system menu of a top-level window with WS_SYSMENU: Restore, Move,
+// Size, Minimize, Maximize and Close (SC_ identifiers), made on first use
+// and enabled for the window's state each time it opens. Move and Size
+// are always grayed: windows are moved and sized with the mouse only.
+// `revert` puts the default items back and answers nullptr.
+HMENU GetSystemMenu(HWND hwnd, BOOL revert);
+
 // The menu bar of a top-level window. SetMenu recomputes the window's
 // client area; the previous bar is left alive for its owner to destroy.
 BOOL SetMenu(HWND hwnd, HMENU menu);
 HMENU GetMenu(HWND hwnd);
+// After the bar's items change: the titles take as many rows as the
+// window's width needs, and the client area what is left.
 BOOL DrawMenuBar(HWND hwnd);
 // Where an item of the window's bar, or of a pop-up now open, is on the
 // screen; FALSE when it is not shown.

@@ -84,18 +84,25 @@ PopupLayout LayoutPopup(const Menu& menu) {
   return out;
 }
 
-std::vector<RECT> LayoutBar(const Menu& menu) {
+std::vector<RECT> LayoutBar(const Menu& menu, int width) {
   Measure m;
   std::vector<RECT> out;
-  int x = 0, h = GetSystemMetrics(SM_CYMENU);
+  int x = 0, y = 0, h = GetSystemMetrics(SM_CYMENU);
   for (const MenuItem& it : menu.items) {
     std::string label, shortcut;
     SplitMenuText(it.text, &label, &shortcut);
     int w = it.separator() ? 0 : m.Width(label) + 2 * kMenuBarPadding;
-    out.push_back({x, 1, x + w, h - 1});
+    if (x > 0 && x + w > width) x = 0, y += h;
+    out.push_back({x, y + 1, x + w, y + h - 1});
     x += w;
   }
   return out;
+}
+
+int BarHeight(const Menu& menu, int width) {
+  // An empty bar still takes one row.
+  std::vector<RECT> titles = LayoutBar(menu, width);
+  return titles.empty() ? GetSystemMetrics(SM_CYMENU) : titles.back().bottom + 1;
 }
 
 bool HasMenuBar(const Window* w) {
@@ -103,13 +110,25 @@ bool HasMenuBar(const Window* w) {
          !(w->style & WS_MINIMIZE);
 }
 
+namespace {
+// The frame and caption above and beside the bar (the client edge is below it).
+RECT BarInsets(const Window* w) {
+  return NonClientInsets(w->style, w->exStyle & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), false);
+}
+}  // namespace
+
+int MenuBarHeight(const Window* w, int windowWidth) {
+  if (!HasMenuBar(w)) return 0;
+  RECT in = BarInsets(w);
+  return BarHeight(*LookupMenu(w->menu), std::max<int>(0, windowWidth - in.left - in.right));
+}
+
 RECT MenuBarRect(const Window* w) {
   if (!HasMenuBar(w)) return {};
-  // Below the frame and caption, above the client edge.
-  RECT in = NonClientInsets(w->style, w->exStyle & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), false);
+  RECT in = BarInsets(w);
   int width = w->rect.right - w->rect.left;
   return {in.left, in.top, std::max<int>(in.left, width - in.right),
-          in.top + GetSystemMetrics(SM_CYMENU)};
+          in.top + MenuBarHeight(w, width)};
 }
 
 void PaintPopupItems(HDC dc, const Menu& menu, int selected) {
@@ -149,7 +168,7 @@ void PaintPopupItems(HDC dc, const Menu& menu, int selected) {
 
 void PaintBarItems(HDC dc, const Menu& menu, const RECT& bar, bool, int selected, bool open) {
   FillRect(dc, &bar, GetSysColorBrush(COLOR_MENU));
-  std::vector<RECT> titles = LayoutBar(menu);
+  std::vector<RECT> titles = LayoutBar(menu, bar.right - bar.left);
   int saved = SaveDC(dc);
   IntersectClipRect(dc, bar.left, bar.top, bar.right, bar.bottom);
   SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
@@ -159,7 +178,6 @@ void PaintBarItems(HDC dc, const Menu& menu, const RECT& bar, bool, int selected
     if (it.separator()) continue;
     RECT r = titles[i];
     OffsetRect(&r, bar.left, bar.top);
-    if (r.left >= bar.right) break;  // one line: titles past the edge are not shown
     if (int(i) == selected) {
       // A title whose menu is open looks pressed; one chosen by the keyboard, raised.
       RECT edge = r;

@@ -47,8 +47,10 @@ struct PopupLayout {
   SIZE size{};
 };
 PopupLayout LayoutPopup(const Menu& menu);
-// Title rectangles relative to the bar's top left.
-std::vector<RECT> LayoutBar(const Menu& menu);
+// Title rectangles relative to the bar's top left, for a bar `width` wide:
+// titles that do not fit go on to another row, as many rows as it takes.
+std::vector<RECT> LayoutBar(const Menu& menu, int width);
+int BarHeight(const Menu& menu, int width);
 // The text before the tab and the shortcut text after it.
 void SplitMenuText(const std::string& text, std::string* label, std::string* shortcut);
 // The upper-case mnemonic letter of an item text, 0 for none.
@@ -57,6 +59,8 @@ char MnemonicOf(const std::string& text);
 // The bar of a top-level window, in window coordinates; empty if it has none.
 bool HasMenuBar(const Window* w);
 RECT MenuBarRect(const Window* w);
+// The bar's height for a window of this width (0 without a bar).
+int MenuBarHeight(const Window* w, int windowWidth);
 // Item content in a pop-up's client area or on a bar (the chrome goes
 // through the classic look).
 void PaintPopupItems(HDC dc, const Menu& menu, int selected);
@@ -72,12 +76,17 @@ bool MenuKey(int vk, bool down);
 // (`letter` 0 selects the first title, a mnemonic opens its menu).
 void EnterMenuBarByMouse(Window* w, POINT screen);
 void EnterMenuBarByKey(Window* w, char letter);
+// Opens the system menu of `w` under its caption icon.
+void EnterSystemMenu(Window* w, bool byKey);
+// Grays the system menu's items for what the window can do now.
+void UpdateSystemMenu(Window* w, HMENU menu);
 // What the bar of `hwnd` shows selected now: -1 for nothing.
 int MenuBarSelection(HWND hwnd, bool* open);
 // The items of `menu` changed while it may be on the screen.
 void MenuContentChanged(HMENU menu);
-// A window is going: a menu it owns stops being tracked.
-void ForgetMenuOwner(HWND hwnd);
+// A menu the window owns stops being tracked: the window loses its bar
+// (the window hears how it ended), or is going (it hears nothing).
+void EndMenuOf(HWND hwnd, bool windowGoing);
 // The pop-up window showing `menu` now, if any.
 HWND PopupWindowOf(HMENU menu);
 

@@ -13,7 +13,8 @@
 //         the deepest has the keyboard.
 //   Idle -> Bar   SC_KEYMENU without a letter.
 //   Idle -> Open  a press on a title (SC_MOUSEMENU), SC_KEYMENU with a
-//                 title's mnemonic, TrackPopupMenu(Ex).
+//                 title's mnemonic, TrackPopupMenu(Ex), the system menu
+//                 (SC_MOUSEMENU on the caption icon, SC_KEYMENU with Space).
 //   Bar -> Open   Down, Up, Enter or a title's mnemonic; a press on a title.
 //   Open -> Bar   Esc in the pop-up under the bar.
 //   any -> Idle   Esc on the bar or in a lone pop-up, Alt or F10, a press
@@ -29,12 +30,15 @@
 // or destroy menus and windows while they arrive: the tracker checks what
 // it holds after every message it sends.
 //
-// Not done: the window's system menu (Alt+Space), menu bars on more than
-// one line, scrolling pop-ups taller than the screen, WM_MENUCHAR,
-// WM_UNINITMENUPOPUP, WM_ENTERIDLE, owner-drawn and bitmap items.
+// The window's system menu is a pop-up of this kind too, whose choice goes
+// to the window as WM_SYSCOMMAND.
+//
+// Not done: moving from the bar to the system menu with Left, scrolling pop-ups taller than the
+// screen, WM_MENUCHAR, WM_UNINITMENUPOPUP, WM_ENTERIDLE, owner-drawn and bitmap items.
 #include <algorithm>
 
 #include "platform/user/automation.h"
+#include "platform/user/classic_look.h"
 #include "platform/user/menu_internal.h"
 
 namespace tess::platform {
@@ -64,7 +68,9 @@ struct Tracker {
   HWND owner = nullptr;
   bool bar = false;  // levels[0] is the owner's bar
   bool modal = false;
-  UINT flags = 0;  // TPM_ flags of a pop-up
+  UINT flags = 0;       // TPM_ flags of a pop-up
+  bool system = false;  // the window's system menu: commands go as WM_SYSCOMMAND
+  DWORD opened = 0;     // when, for a double click on the caption icon
   std::vector<Level> levels;
   bool chosen = false;
   UINT command = 0;
@@ -131,7 +137,8 @@ bool Select(size_t level, int index, bool mouse) {
   Repaint(level);
   if (!it) return true;
   UINT flags = MF_HILITE | (it->sub ? UINT(MF_POPUP) : 0u) | (mouse ? UINT(MF_MOUSESELECT) : 0u) |
-               (it->enabled() ? 0u : UINT(MF_GRAYED | MF_DISABLED)) | (it->state & MFS_CHECKED);
+               (it->enabled() ? 0u : UINT(MF_GRAYED | MF_DISABLED)) | (it->state & MFS_CHECKED) |
+               (g.system ? UINT(MF_SYSMENU) : 0u);
   UINT id = it->sub ? UINT(index) : it->id;
   return Send(WM_MENUSELECT, MAKELPARAM(id, flags), reinterpret_cast<LPARAM>(l.menu));
 }
@@ -207,12 +214,11 @@ bool OpenSelected(size_t level, bool selectFirst) {
   RECT avoid;
   int cascadeLeft = -1;
   if (!g.levels[level].window) {
+    // Below the title's row of the bar.
     RECT title;
     GetMenuItemRect(g.owner, g.levels[level].menu, UINT(index), &title);
-    Window* w = Lookup(g.owner);
-    RECT bar = MenuBarRect(w), frame = ScreenRect(w);
-    at = {title.left, frame.top + bar.bottom};
-    avoid = {title.left, frame.top + bar.top, title.right, frame.top + bar.bottom};
+    at = {title.left, title.bottom + 1};
+    avoid = {title.left, title.top - 1, title.right, title.bottom + 1};
   } else {
     RECT item, parent;
     GetMenuItemRect(g.owner, g.levels[level].menu, UINT(index), &item);
@@ -236,6 +242,8 @@ void Start(HWND owner, bool bar, HMENU root, UINT flags, bool modal) {
   g.bar = bar;
   g.modal = modal;
   g.flags = flags;
+  g.system = false;
+  g.opened = GetTickCount();
   g.levels = {Level{root, nullptr, -1}};
   g.chosen = false;
   g.command = 0;
@@ -247,7 +255,7 @@ void End() {
   if (!g.active) return;
   HWND owner = g.owner;
   bool notify = Notifying() && IsWindow(owner), modal = g.modal;
-  bool post = g.chosen && !(g.flags & TPM_RETURNCMD);
+  bool post = g.chosen && !(g.flags & TPM_RETURNCMD), system = g.system;
   UINT command = g.command;
   CloseFrom(0);
   g.active = false;
@@ -255,7 +263,9 @@ void End() {
     SendMessage(owner, WM_MENUSELECT, MAKELPARAM(0, 0xFFFF), 0);
     if (IsWindow(owner)) SendMessage(owner, WM_EXITMENULOOP, modal ? 1 : 0, 0);
   }
-  if (post && IsWindow(owner)) PostMessage(owner, WM_COMMAND, MAKELPARAM(command, 0), 0);
+  if (post && IsWindow(owner))
+    PostMessage(owner, system ? WM_SYSCOMMAND : WM_COMMAND,
+                system ? command : MAKELPARAM(command, 0), 0);
   // A waiting TrackPopupMenu must wake up to see that it is over.
   if (modal) PostMessage(nullptr, WM_NULL, 0, 0);
 }
@@ -276,11 +286,11 @@ int TitleAt(HWND owner, HMENU menu, POINT p) {
   RECT frame = ScreenRect(w), bar = MenuBarRect(w);
   OffsetRect(&bar, frame.left, frame.top);
   if (!PtInRect(&bar, p)) return -1;
-  std::vector<RECT> titles = LayoutBar(*m);
+  std::vector<RECT> titles = LayoutBar(*m, bar.right - bar.left);
   for (size_t i = 0; i < titles.size(); ++i) {
     RECT r = titles[i];
     OffsetRect(&r, bar.left, bar.top);
-    r.top = bar.top, r.bottom = bar.bottom;
+    InflateRect(&r, 0, 1);  // the whole row
     if (PtInRect(&r, p) && !m->items[i].separator()) return int(i);
   }
   return -1;
@@ -485,7 +495,15 @@ bool MenuPointer(MenuPointerEvent event, int button, POINT p) {
       }
       return true;
     case MenuPointerEvent::kDown:
-      if (s.level >= 0 && g.levels[size_t(s.level)].window) {
+      if (g.system && s.level < 0 &&
+          SendMessage(g.owner, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) == HTSYSMENU) {
+        // A second press on the icon soon after the first closes the window.
+        if (GetTickCount() - g.opened <= GetDoubleClickTime()) {
+          g.chosen = true;
+          g.command = SC_CLOSE;
+        }
+        End();
+      } else if (s.level >= 0 && g.levels[size_t(s.level)].window) {
         PointerOverPopup(s, true);
       } else if (s.onBar && s.item >= 0) {
         if (s.item == g.levels[0].selected && g.levels.size() > 1)
@@ -565,6 +583,51 @@ void EnterMenuBarByKey(Window* w, char letter) {
   ActivateTitle(title);
 }
 
+void UpdateSystemMenu(Window* w, HMENU menu) {
+  DWORD style = w->style;
+  bool min = style & WS_MINIMIZE, max = style & WS_MAXIMIZE;
+  struct {
+    UINT command;
+    bool enabled;
+  } const states[] = {
+      {SC_RESTORE, min || max},
+      {SC_MOVE, false},
+      {SC_SIZE, false},
+      {SC_MINIMIZE, (style & WS_MINIMIZEBOX) && !min},
+      {SC_MAXIMIZE, (style & WS_MAXIMIZEBOX) && !max},
+      {SC_CLOSE, !(w->cls->style & CS_NOCLOSE)},
+  };
+  for (const auto& s : states) EnableMenuItem(menu, s.command, s.enabled ? MF_ENABLED : MF_GRAYED);
+}
+
+void EnterSystemMenu(Window* w, bool byKey) {
+  if (g.active || !w || !(w->style & WS_SYSMENU)) return;
+  HWND owner = w->handle;
+  HMENU menu = GetSystemMenu(owner, FALSE);
+  if (!menu) return;
+  Start(owner, false, menu, 0, false);
+  g.system = true;
+  unsigned serial = g.serial;
+  if (!Check(serial)) return;
+  UpdateSystemMenu(w, menu);
+  if (!Send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, 1))) return;
+  // Under the caption's icon, or the window's corner when it shows none.
+  RECT frame = ScreenRect(Lookup(owner));
+  CaptionLayout c = LayoutCaption(w->style, w->exStyle, frame.right - frame.left);
+  RECT under = IsRectEmpty(&c.icon) ? c.caption : c.icon;
+  OffsetRect(&under, frame.left, frame.top);
+  POINT at{under.left, IsRectEmpty(&c.caption) ? frame.top : frame.top + c.caption.bottom};
+  RECT avoid{frame.left, frame.top, frame.right, at.y};
+  HWND popup = ShowPopup(menu, at, 0, &avoid, -1);
+  if (!popup || !Check(serial)) {
+    if (IsWindow(popup)) DestroyWindow(popup);
+    End();
+    return;
+  }
+  g.levels[0].window = popup;
+  if (byKey) Select(0, NextItem(0, 0, 1), false);
+}
+
 int MenuBarSelection(HWND hwnd, bool* open) {
   if (!g.active || !g.bar || g.owner != hwnd || g.levels.empty()) return -1;
   if (open) *open = g.levels.size() > 1;
@@ -586,10 +649,9 @@ void MenuContentChanged(HMENU menu) {
   }
 }
 
-void ForgetMenuOwner(HWND hwnd) {
+void EndMenuOf(HWND hwnd, bool windowGoing) {
   if (!g.active || g.owner != hwnd) return;
-  // Nobody is left to hear how it ended.
-  g.flags |= TPM_NONOTIFY;
+  if (windowGoing) g.flags |= TPM_NONOTIFY;
   g.chosen = false;
   End();
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/user/classic_look.h"
+#include "platform/user/desktop.h"
 #include "platform/user/window_internal.h"
 
 namespace tess::platform::user {
@@ -156,6 +157,8 @@ LRESULT BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 int PresentedMessageBox(HWND owner, const MessageBoxRequest& request,
                         const std::vector<int>& buttons, int defaultButton) {
+  // A box raised before any window is shown on the display all the same.
+  desktop::PresentIfAsked();
   // Only the presenting thread shows dialogs; others are answered headless.
   auto presenter = CurrentPresenter();
   if (!presenter || presenter->thread != GetCurrentThreadId() || buttons.empty()) return 0;

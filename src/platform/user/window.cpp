@@ -395,9 +395,10 @@ void FreeTree(HWND h) {
   if (!(w = Lookup(h))) return;
   KillWindowTimers(w);
   ReleaseWindowDCs(w);
-  ForgetMenuOwner(h);
+  EndMenuOf(h, true);
   // The bar goes with its window.
   if (HMENU bar = std::exchange(w->menu, nullptr)) DestroyMenu(bar);
+  if (HMENU system = std::exchange(w->systemMenu, nullptr)) DestroyMenu(system);
   ForgetWindow(w);
   ForgetCaret(w->handle);
   if (w->parent) {

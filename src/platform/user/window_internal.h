@@ -49,6 +49,7 @@ struct Window {
   RECT restore{};                 // rectangle before minimise or maximise
   LONG id = 0;                    // child identifier (the menu argument)
   HMENU menu = nullptr;           // top-level windows: the menu bar
+  HMENU systemMenu = nullptr;     // made by GetSystemMenu
   HINSTANCE instance = nullptr;
   LONG userData = 0;
   std::vector<uint8_t> extra;

@@ -21,6 +21,7 @@ namespace {
 
 struct Xlib {
   decltype(&::XOpenDisplay) fOpenDisplay;
+  decltype(&::XCloseDisplay) fCloseDisplay;
   decltype(&::XDefaultScreen) fDefaultScreen;
   decltype(&::XRootWindow) fRootWindow;
   decltype(&::XDefaultVisual) fDefaultVisual;
@@ -48,6 +49,7 @@ struct Xlib {
       ok = ok && fn;
     };
     get(fOpenDisplay, "XOpenDisplay");
+    get(fCloseDisplay, "XCloseDisplay");
     get(fDefaultScreen, "XDefaultScreen");
     get(fRootWindow, "XRootWindow");
     get(fDefaultVisual, "XDefaultVisual");
@@ -219,8 +221,12 @@ struct X11Presenter {
 bool PresentIfAsked() {
   const char* want = std::getenv("TESSERA_DISPLAY");
   if (!want || std::strcmp(want, "x11") != 0 || !std::getenv("DISPLAY")) return false;
+  // Asked by the first window and by message boxes alike: one attempt only,
+  // so a display that cannot be used is not opened again and again.
   static X11Presenter* p = nullptr;
-  if (p) return true;
+  static bool tried = false;
+  if (tried) return p != nullptr;
+  tried = true;
   auto* xp = new X11Presenter;
   if (!xp->x.Load() || !(xp->display = xp->x.fOpenDisplay(nullptr))) {
     delete xp;
@@ -229,7 +235,11 @@ bool PresentIfAsked() {
   Display* d = xp->display;
   int screen = xp->x.fDefaultScreen(d);
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  if (xp->x.fDefaultDepth(d, screen) < 24) return false;
+  if (xp->x.fDefaultDepth(d, screen) < 24) {
+    xp->x.fCloseDisplay(d);
+    delete xp;
+    return false;
+  }
   xp->window = xp->x.fCreateSimpleWindow(d, xp->x.fRootWindow(d, screen), 0, 0, unsigned(w),
                                          unsigned(h), 0, 0, 0);
   xp->x.fStoreName(d, xp->window, "Tessera");
