@@ -52,10 +52,10 @@ class Checker {
     std::string key;
     for (size_t off = 0; off < used; off += be16(area + off)) {
       const uint8_t* e = area + off;
-      size_t len = be16(e);
+      size_t len = be16(e + kEnLength);
       if (type == kIndexPage) {
         if (e[kEnState] != kLive) continue;
-        std::string link_key(reinterpret_cast<const char*>(e) + 14, len - 14);
+        std::string link_key(reinterpret_cast<const char*>(e) + kLinkKey, len - kLinkKey);
         // Every entry under a link (but the first link of a page) is at least
         // its key, and every entry before it at most.
         if (!first) {
@@ -109,11 +109,11 @@ class Checker {
     };
     std::map<std::string, uint32_t> directory;
     on_entry_ = [&](const uint8_t* e, size_t len, const std::string& where) {
-      if (len < kEntryHeaderSize + 8 || be32(e + 14) > len - kEntryHeaderSize - 8) {
+      if (len < kEntryHeaderSize + 8 || be32(e + kDirNameLength) > len - kDirName) {
         return Problem(where + ": malformed directory entry");
       }
-      std::string name(reinterpret_cast<const char*>(e) + 18, be32(e + 14));
-      if (!directory.emplace(name, be32(e + 10)).second)
+      std::string name(reinterpret_cast<const char*>(e) + kDirName, be32(e + kDirNameLength));
+      if (!directory.emplace(name, be32(e + kDirRoot)).second)
         Problem("storage " + name + " listed twice");
     };
     Walk("directory", pager_.directory_root(), kDirectoryPage, dir_key, true);
@@ -149,7 +149,8 @@ class Checker {
       KeyOf key =
           t.key.empty() ? record_key : KeyOf([table](const uint8_t* e, size_t len, std::string* k) {
             RowView row;
-            std::string_view body(reinterpret_cast<const char*>(e) + 10, len - 10);
+            std::string_view body(reinterpret_cast<const char*>(e) + kEntryHeaderSize,
+                                  len - kEntryHeaderSize);
             if (!row.Parse(body, table->types)) return;
             for (int c : table->key) AppendStoredKey(row.Field(size_t(c)), k);
           });
@@ -161,15 +162,17 @@ class Checker {
           "sys$tables", directory["sys$tables"], kDataPage,
           [](const uint8_t* e, size_t len, std::string* k) {
             RowView row;
-            if (row.Parse({reinterpret_cast<const char*>(e) + 10, len - 10},
-                          Catalog::TablesTypes()))
+            if (row.Parse(
+                    {reinterpret_cast<const char*>(e) + kEntryHeaderSize, len - kEntryHeaderSize},
+                    Catalog::TablesTypes()))
               AppendStoredKey(row.Field(1), k);
           },
           false);
     std::set<uint32_t> field_tables;
     on_entry_ = [&](const uint8_t* e, size_t len, const std::string& where) {
       RowView row;
-      if (!row.Parse({reinterpret_cast<const char*>(e) + 10, len - 10}, Catalog::FieldsTypes()) ||
+      if (!row.Parse({reinterpret_cast<const char*>(e) + kEntryHeaderSize, len - kEntryHeaderSize},
+                     Catalog::FieldsTypes()) ||
           row.Field(0).type == kNull) {
         return Problem(where + ": malformed field row");
       }
@@ -182,15 +185,17 @@ class Checker {
           "sys$fields", directory["sys$fields"], kDataPage,
           [](const uint8_t* e, size_t len, std::string* k) {
             RowView row;
-            if (row.Parse({reinterpret_cast<const char*>(e) + 10, len - 10},
-                          Catalog::FieldsTypes()))
+            if (row.Parse(
+                    {reinterpret_cast<const char*>(e) + kEntryHeaderSize, len - kEntryHeaderSize},
+                    Catalog::FieldsTypes()))
               AppendStoredKey(row.Field(0), k);
           },
           false);
     on_entry_ = [&](const uint8_t* e, size_t len, const std::string& where) {
-      uint8_t tag = len > 10 ? e[10] : 0;
+      uint8_t tag = len > kEntryHeaderSize ? e[kEntryHeaderSize] : 0;
       if (tag != 'C' && tag != 'X') Problem(where + ": large-value entry of unknown kind");
-      if (tag == 'X' && (len - 11) % 8) Problem(where + ": malformed chunk index");
+      if (tag == 'X' && (len - kEntryHeaderSize - 1) % 8)
+        Problem(where + ": malformed chunk index");
     };
     if (directory.count("sys$blob"))
       Walk("sys$blob", directory["sys$blob"], kDataPage, record_key, true);

@@ -12,6 +12,11 @@
 // right after the split page's link in the parent, which may split in turn.
 // Entries before the insertion offset never move, except when the root's
 // contents move down one level.
+//
+// Deleting removes the entry from its page at once (a rollback drops the
+// cached pages, so nothing needs the deleted bytes). A page left empty is
+// unlinked from its parent and put on the free list; an index page left
+// without links follows it; a root left without links becomes an empty leaf.
 #pragma once
 
 #include <cstdint>
@@ -86,7 +91,8 @@ class Tree {
   TreeCursor Begin();
   // True when a live entry with exactly this key exists.
   bool Contains(std::string_view key);
-  // Marks the entry deleted in the current transaction.
+  // Removes the entry. Entries after it in its page move down, so several
+  // deletions from one cursor's walk go from the last to the first.
   bool Delete(const EntryRef& entry);
   bool damaged() const { return damaged_; }
 
@@ -99,6 +105,7 @@ class Tree {
                        std::string_view key);
   void EntryKey(const uint8_t* page, const uint8_t* entry, size_t length, std::string* key);
   std::string MakeEntry(std::string_view body);
+  bool Unlink(uint32_t page, uint32_t leaf_type, std::string_view key);
 
   Pager* pager_;
   uint32_t root_;
