@@ -82,6 +82,23 @@ class Checker {
     }
   }
 
+  // Free pages: empty data pages, each on the list once and in no storage.
+  void CheckFreeList(uint32_t head) {
+    uint32_t steps = 0;
+    for (uint32_t page = head; page != kNoPage; ++steps) {
+      std::string where = "free page " + std::to_string(page);
+      if (steps > pager_.page_count()) return Problem("free list loops");
+      if (page >= pager_.page_count()) return Problem(where + " is beyond the end of the file");
+      if (!seen_.insert(page).second) return Problem(where + " is also in use");
+      const uint8_t* d = pager_.Get(page);
+      if (!d) return Problem(where + " is damaged");
+      if (be32(d + kPgType) != kDataPage || be16(d + kPgUsed) != 0) {
+        return Problem(where + " is not empty");
+      }
+      page = be32(d + kFreeNext);
+    }
+  }
+
   std::string RawProblem(uint32_t page) {
     uint8_t buf[kPageSize];
     if (!db_.stream().ReadAt(PageOffset(page), buf, kPageSize)) return "cannot be read";
@@ -201,6 +218,10 @@ class Checker {
       Walk("sys$blob", directory["sys$blob"], kDataPage, record_key, true);
     on_entry_ = nullptr;
     for (const auto& [name, root] : directory) {
+      if (name == kFreeListName) {
+        CheckFreeList(root);
+        continue;
+      }
       bool known = name == "sys$tables" || name == "sys$fields" || name == "sys$blob";
       for (const TableInfo& t : cat.tables()) known = known || name == std::to_string(t.id);
       // Storages of rolled-back tables stay behind, empty; only report ones
