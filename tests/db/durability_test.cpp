@@ -20,7 +20,7 @@ namespace {
 struct Disk {
   std::unique_ptr<MemoryStream> file = std::make_unique<MemoryStream>();
   std::unique_ptr<MemoryStream> journal;
-  long budget = 1L << 40;
+  long budget = 0x7FFFFFFF;
   bool tear = false;
 
   // False when this write is the crash or comes after it; `n` is then what
