@@ -85,6 +85,19 @@ bool Database::Close() {
   return ok;
 }
 
+template <typename Change>
+Status Database::Atomically(const Change& change) {
+  pager_.BeginStatement();
+  Status s = change();
+  if (s.ok()) {
+    pager_.EndStatement();
+  } else {
+    // The catalog's table list changes only after a change succeeded.
+    pager_.RollbackStatement();
+  }
+  return s;
+}
+
 void Database::Execute(std::string_view sql) {
   error_ = {};
   if (closed_) return;
@@ -109,18 +122,6 @@ void Database::Execute(std::string_view sql) {
   } else if (auto* d = std::get_if<DeleteStatement>(&statement)) {
     error_ = Atomically([&] { return RunDelete(catalog_, *d); });
   }
-}
-
-Status Database::Atomically(const std::function<Status()>& change) {
-  pager_.BeginStatement();
-  Status s = change();
-  if (s.ok()) {
-    pager_.EndStatement();
-  } else {
-    // The catalog's table list changes only after a change succeeded.
-    pager_.RollbackStatement();
-  }
-  return s;
 }
 
 std::unique_ptr<Cursor> Database::Select(std::string_view sql) {

@@ -12,7 +12,6 @@
 // and message together.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -84,7 +83,8 @@ class Database {
   static std::unique_ptr<Database> OpenOn(std::unique_ptr<ByteStream> stream,
                                           std::unique_ptr<JournalStore> journal, Status* status);
   // Runs a change as one statement: whole, or not at all.
-  Status Atomically(const std::function<Status()>& change);
+  template <typename Change>
+  Status Atomically(const Change& change);
 
   std::unique_ptr<ByteStream> stream_;
   std::unique_ptr<JournalStore> journal_;

@@ -271,7 +271,7 @@ void Pager::SaveForStatement(Page* p) {
       p->number >= statement_.page_count) {
     return;  // pages appended in the statement are simply dropped
   }
-  size_t index = statement_.saved.size();
+  size_t index = statement_.copies++;
   if (index == statement_buffers_.size()) {
     statement_buffers_.push_back(std::make_unique<uint8_t[]>(kPageSize));
   }
@@ -280,9 +280,9 @@ void Pager::SaveForStatement(Page* p) {
   p->saved_in = statement_.number;
 }
 
-bool Pager::MarkModified(Page* p) {
+bool Pager::MarkModified(Page* p, bool save) {
   if (!Begin()) return false;
-  SaveForStatement(p);
+  if (save) SaveForStatement(p);
   p->dirty = true;
   if (be32(p->data + kPgSequence) == sequence_) return true;
   put_be32(p->data + kPgSequence, sequence_);
@@ -313,6 +313,28 @@ uint8_t* Pager::GetForWrite(uint32_t page) {
   Page* p = Find(page);
   p->offsets_valid = false;
   return MarkModified(p) ? p->data : nullptr;
+}
+
+uint8_t* Pager::GetForInsert(uint32_t page, size_t offset, size_t length) {
+  if (!Get(page)) return nullptr;
+  Page* p = Find(page);
+  if (state_ != State::kWriting && !Begin()) return nullptr;
+  if (p->offsets_valid) {
+    // The entries from `offset` on move up; the new one (live) takes its
+    // place. Cheaper than walking the page again at the next descent.
+    auto at = std::lower_bound(p->offsets.begin(), p->offsets.end(), uint16_t(offset));
+    for (auto i = at; i != p->offsets.end(); ++i) *i = uint16_t(*i + length);
+    p->offsets.insert(at, uint16_t(offset));
+  }
+  if (statement_.active && p->saved_in != statement_.number && page < statement_.page_count) {
+    SavedPage s{p, p->dirty, kInserted};
+    s.offset = uint16_t(offset);
+    s.length = uint16_t(length);
+    s.used = be16(p->data + kPgUsed);
+    std::memcpy(s.fields, p->data + kPgSequence, sizeof s.fields);
+    statement_.saved.push_back(s);
+  }
+  return MarkModified(p, false) ? p->data : nullptr;
 }
 
 uint32_t Pager::Allocate(uint32_t type) {
@@ -375,6 +397,7 @@ void Pager::BeginStatement() {
   statement_.free_head = free_head_;
   statement_.free_dirty = free_dirty_;
   statement_.saved.clear();
+  statement_.copies = 0;
 }
 
 void Pager::EndStatement() {
@@ -384,10 +407,19 @@ void Pager::EndStatement() {
 
 void Pager::RollbackStatement() {
   if (!statement_.active) return;
-  for (const SavedPage& s : statement_.saved) {
-    std::memcpy(s.page->data, statement_buffers_[s.buffer].get(), kPageSize);
-    s.page->dirty = s.dirty;
-    s.page->offsets_valid = false;
+  for (auto s = statement_.saved.rbegin(); s != statement_.saved.rend(); ++s) {
+    uint8_t* d = s->page->data;
+    if (s->buffer != kInserted) {
+      std::memcpy(d, statement_buffers_[s->buffer].get(), kPageSize);
+    } else {
+      uint8_t* area = d + kPageHeaderSize;
+      std::memmove(area + s->offset, area + s->offset + s->length, s->used - s->offset);
+      std::memset(area + s->used, 0, s->length);
+      put_be16(d + kPgUsed, s->used);
+      std::memcpy(d + kPgSequence, s->fields, sizeof s->fields);
+    }
+    s->page->dirty = s->dirty;
+    s->page->offsets_valid = false;
   }
   for (uint32_t n = statement_.page_count; n < page_count_; ++n) Drop(n);
   page_count_ = statement_.page_count;

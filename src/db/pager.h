@@ -39,6 +39,9 @@ class Pager {
   uint8_t* Get(uint32_t page);
   // As Get, and marks the page modified in the current transaction.
   uint8_t* GetForWrite(uint32_t page);
+  // As GetForWrite, for a caller that only inserts `length` bytes at
+  // `offset` of the entry area (moving what follows up), all of which fit.
+  uint8_t* GetForInsert(uint32_t page, size_t offset, size_t length);
   // Offsets of a loaded page's entries in its entry area (live links only
   // on index pages), kept until the page is next fetched for writing.
   const std::vector<uint16_t>& EntryOffsets(uint32_t page);
@@ -95,10 +98,16 @@ class Pager {
     uint32_t saved_in = 0;  // the statement that holds a copy of this page
     std::vector<uint16_t> offsets;
   };
+  // How to undo one change of a statement: a copy of the whole page, or
+  // (kInserted) the place of an inserted run of bytes and the header fields
+  // it changed. Undone from the last to the first.
+  static constexpr size_t kInserted = ~size_t(0);
   struct SavedPage {
     Page* page;
     bool dirty;
-    size_t buffer;  // index into statement_buffers_
+    size_t buffer;  // index into statement_buffers_, or kInserted
+    uint16_t offset = 0, length = 0, used = 0;
+    uint8_t fields[8] = {};  // page sequence and next-modified
   };
   struct Statement {
     bool active = false;
@@ -106,6 +115,7 @@ class Pager {
     uint32_t page_count = 0, next_record = 0, chain_head = kNoPage, free_head = kNoPage;
     bool free_dirty = false;
     std::vector<SavedPage> saved;
+    size_t copies = 0;  // buffers in use
   };
 
   Page* Find(uint32_t page);
@@ -114,7 +124,7 @@ class Pager {
   Page* Load(uint32_t page);
   bool ReadPage(Page* page);
   bool Begin();
-  bool MarkModified(Page* page);
+  bool MarkModified(Page* page, bool save = true);
   void SaveForStatement(Page* page);
   void Purge(Page* page);
   bool WriteHeaderFields(uint32_t flag);

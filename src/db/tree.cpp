@@ -161,13 +161,20 @@ bool Tree::InsertLinkAfter(std::vector<TreeStep>& path, size_t level, uint32_t c
 
 bool Tree::Place(std::vector<TreeStep>& path, size_t level, std::string_view entry) {
   if (level >= path.size()) return false;
-  uint8_t* p = pager_->GetForWrite(path[path.size() - 1 - level].page);
-  if (!p) return false;
-  size_t used = be16(p + kPgUsed);
+  uint32_t target = path[path.size() - 1 - level].page;
+  const uint8_t* current = pager_->Get(target);
+  if (!current) return false;
+  size_t used = be16(current + kPgUsed);
   size_t len = entry.size();
   size_t offset = path[path.size() - 1 - level].offset;
+  if (offset > used) return false;
+  bool fits = used + len <= kEntryArea;
+  // An entry that fits is the common case: the pager notes how to take it
+  // out again rather than copying the page.
+  uint8_t* p = fits ? pager_->GetForInsert(target, offset, len) : pager_->GetForWrite(target);
+  if (!p) return false;
   uint8_t* area = p + kPageHeaderSize;
-  if (used + len <= kEntryArea) {
+  if (fits) {
     std::memmove(area + offset + len, area + offset, used - offset);
     std::memcpy(area + offset, entry.data(), len);
     put_be16(p + kPgUsed, uint16_t(used + len));
