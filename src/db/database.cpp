@@ -158,12 +158,16 @@ bool Database::Commit() {
 bool Database::Rollback() {
   error_ = {};
   if (closed_) return false;
+  // Tables created or altered in the rolled-back transaction are gone.
+  return Reload(pager_.Rollback());
+}
+
+bool Database::Reload(bool written) {
   std::string why;
-  if (!pager_.Rollback()) {
+  if (!written) {
     error_ = Status::Error(2009, "Unable to write the database file");
     return false;
   }
-  // Tables created or altered in the rolled-back transaction are gone.
   if (!catalog_.Load(&why)) {
     error_ = Status::Error(2010, "The database file is damaged");
     return false;
@@ -171,69 +175,64 @@ bool Database::Rollback() {
   return true;
 }
 
+namespace {
+
+// Copies the rows of `table` into the same table of `to`, each large value
+// written anew for its row.
+Status CopyRows(Catalog& from, const TableInfo& table, Catalog& to) {
+  const Status damaged = Status::Error(2010, "The database file is damaged");
+  const TableInfo* copy = to.FindTable(table.name);
+  if (!copy)
+    return Status::Error(2001, "Unable to create " + table.name + " due to an internal error");
+  Tree tree = from.TableTree(table);
+  TreeCursor c = tree.Begin();
+  EntryRef e;
+  RowView row;
+  std::string body, data;
+  while (c.Next(&e)) {
+    if (!row.Parse(e.body(), table.types)) return damaged;
+    std::vector<StoredValue> values(table.types.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+      FieldView f = row.Field(i);
+      if (f.type == kNull) continue;
+      values[i] = std::string(f.bytes());
+      uint32_t ref;
+      if (!IsLargeType(table.types[i])) continue;
+      if (!from.ReadBlob(be32(f.data), &data)) return damaged;
+      if (!to.WriteBlob(data, &ref)) return Status::Error(2004, "Error writing BLOB");
+      put_be32(reinterpret_cast<uint8_t*>(values[i]->data()), ref);
+    }
+    if (!EncodeRow(copy->types, values, &body)) {
+      return Status::Error(2006, "Insert failed: data too long");
+    }
+    Status s = to.InsertEncoded(*copy, body, true);
+    if (!s.ok()) return s;
+  }
+  return c.damaged() ? damaged : Status{};
+}
+
+}  // namespace
+
 bool Database::Vacuum() {
   if (!Commit()) return false;
+  // The compact file is built in memory, then written over this one as one
+  // transaction (journal first, as any commit).
   Status s;
   auto image = Create(std::make_unique<MemoryStream>(), &s);
-  if (!image) {
-    error_ = s;
-    return false;
-  }
-  for (const TableInfo& t : catalog_.tables()) {
+  for (size_t i = 0; image && s.ok() && i < catalog_.tables().size(); ++i) {
+    const TableInfo& t = catalog_.tables()[i];
     s = image->catalog_.CreateTable(t.name, t.columns, t.key);
-    const TableInfo* copy = image->catalog_.FindTable(t.name);
-    if (!s.ok() || !copy) break;
-    Tree tree = catalog_.TableTree(t);
-    TreeCursor c = tree.Begin();
-    EntryRef e;
-    RowView row;
-    std::string body, data;
-    while (s.ok() && c.Next(&e)) {
-      if (!row.Parse(e.body(), t.types)) {
-        s = Status::Error(2010, "The database file is damaged");
-        break;
-      }
-      std::vector<StoredValue> values(t.types.size());
-      for (size_t i = 0; i < values.size(); ++i) {
-        FieldView f = row.Field(i);
-        if (f.type == kNull) continue;
-        values[i] = std::string(f.bytes());
-        uint32_t ref;
-        if (!IsLargeType(t.types[i])) continue;
-        if (!catalog_.ReadBlob(be32(f.data), &data)) {
-          s = Status::Error(2010, "The database file is damaged");
-        } else if (!image->catalog_.WriteBlob(data, &ref)) {
-          s = Status::Error(2004, "Error writing BLOB");
-        } else {
-          put_be32(reinterpret_cast<uint8_t*>(values[i]->data()), ref);
-        }
-      }
-      if (s.ok() && !EncodeRow(copy->types, values, &body)) {
-        s = Status::Error(2006, "Insert failed: data too long");
-      }
-      if (s.ok()) s = image->catalog_.InsertEncoded(*copy, body, true);
-    }
-    if (s.ok() && c.damaged()) s = Status::Error(2010, "The database file is damaged");
-    if (!s.ok()) break;
+    if (s.ok()) s = CopyRows(catalog_, t, image->catalog_);
   }
-  if (s.ok() && !image->pager_.Close())
+  if (image && s.ok() && !image->pager_.Close()) {
     s = Status::Error(2009, "Unable to write the database file");
-  if (!s.ok()) {
+  }
+  if (!image || !s.ok()) {
     error_ = s;
     return false;
   }
   image->closed_ = true;
-  const std::string& bytes = static_cast<MemoryStream&>(*image->stream_).bytes();
-  std::string why;
-  if (!pager_.ReplaceAll(bytes)) {
-    error_ = Status::Error(2009, "Unable to write the database file");
-    return false;
-  }
-  if (!catalog_.Load(&why)) {
-    error_ = Status::Error(2010, "The database file is damaged");
-    return false;
-  }
-  return true;
+  return Reload(pager_.ReplaceAll(static_cast<MemoryStream&>(*image->stream_).bytes()));
 }
 
 std::unique_ptr<Cursor> Database::TableSchema() {

@@ -85,6 +85,9 @@ class Database {
   // Runs a change as one statement: whole, or not at all.
   template <typename Change>
   Status Atomically(const Change& change);
+  // After the pager dropped or replaced pages (`written` its outcome): the
+  // table list read again.
+  bool Reload(bool written);
 
   std::unique_ptr<ByteStream> stream_;
   std::unique_ptr<JournalStore> journal_;
