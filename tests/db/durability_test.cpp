@@ -2,6 +2,7 @@
 // values owned by one row, and the reuse of free space.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -433,6 +434,46 @@ TEST_F(DurabilityTest, FreeSpaceIsReusedAndVacuumShrinksTheFile) {
   rows.resize(100);
   EXPECT_EQ(Rows("select * from t"), rows);
   EXPECT_EQ(Rows("select count(*) from n"), std::vector<std::string>{"3000"});
+}
+
+// A file of the engine before the journal: deleted entries left in pages, a
+// value shared by rows, a rolled-back table's storage.
+TEST_F(DurabilityTest, ClassicFilesOpenUnchangedAndStayReadable) {
+  const char* source = std::getenv("TESSERA_SOURCE_DIR");
+  ASSERT_TRUE(source);
+  std::vector<uint8_t> classic = FileBytes(std::string(source) + "/tests/data/db/classic.db");
+  ASSERT_EQ(classic.size(), kHeaderSize + 6 * kPageSize);
+  db_->Close();
+  tess::test::WriteFile(path_, classic);
+  Status s;
+  db_ = Database::Open(path_, &s);
+  ASSERT_TRUE(db_) << s.message;
+  EXPECT_FALSE(db_->pager().recovered());
+  std::string shared;
+  for (int i = 0; i < 800; ++i) shared += "shared ";
+  std::vector<std::string> rows;
+  for (int i = 1; i <= 25; ++i) {
+    std::string id = std::to_string(i);
+    rows.push_back(id + "\tname " + id + "\t" + (i < 10 ? shared : "value " + id));
+  }
+  EXPECT_EQ(Rows("select * from t"), rows);
+  EXPECT_EQ(CheckDatabase(*db_), std::vector<std::string>{});
+  ASSERT_TRUE(db_->Close());
+  EXPECT_EQ(FileBytes(path_), classic);
+  // Changes keep the value while any row names it.
+  Reopen();
+  Exec("delete from t where id < 5");
+  Exec("update t set v = 'own' where id = 5");
+  Exec("commit");
+  Reopen();
+  rows.erase(rows.begin(), rows.begin() + 4);
+  rows[0] = "5\tname 5\town";
+  EXPECT_EQ(Rows("select * from t"), rows);
+  EXPECT_EQ(CheckDatabase(*db_), std::vector<std::string>{});
+  ASSERT_TRUE(db_->Vacuum());
+  Reopen();
+  EXPECT_EQ(Rows("select * from t"), rows);
+  EXPECT_EQ(CheckDatabase(*db_), std::vector<std::string>{});
 }
 
 }  // namespace
