@@ -126,7 +126,7 @@ class Checker {
     };
     std::map<std::string, uint32_t> directory;
     on_entry_ = [&](const uint8_t* e, size_t len, const std::string& where) {
-      if (len < kEntryHeaderSize + 8 || be32(e + kDirNameLength) > len - kDirName) {
+      if (len < kDirName || be32(e + kDirNameLength) > len - kDirName) {
         return Problem(where + ": malformed directory entry");
       }
       std::string name(reinterpret_cast<const char*>(e) + kDirName, be32(e + kDirNameLength));

@@ -82,7 +82,7 @@ std::string CheckPageImage(const uint8_t* d, uint32_t page) {
     if (len < kEntryHeaderSize || len > used - off) return "entry length out of range";
     uint8_t state = area[off + kEnState];
     if (state != kLive && state != kDeleted) return "bad entry state";
-    if (type == kIndexPage && len < kEntryHeaderSize + 4) return "link entry too short";
+    if (type == kIndexPage && len < kLinkKey) return "link entry too short";
     off += len;
   }
   return {};
