@@ -719,11 +719,20 @@ Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
       return Status::Error(2005, "Insert failed: primary key violation");
     }
   }
+  // A row whose key stays is rewritten in place when its page has room; the
+  // others leave and come back in key order. Last match first, as the
+  // entries after a changed one move.
+  std::vector<bool> moved(matches.size(), key_changes);
   for (size_t i = matches.size(); i-- > 0;) {
+    if (!key_changes && tree.Replace(matches[i].entry, bodies[i])) continue;
+    moved[i] = true;
     if (!tree.Delete(matches[i].entry)) return ChangeFailed(tree);
   }
-  for (const std::string& body : bodies) {
-    Status st = catalog.InsertEncoded(*table, body);
+  // Keys were checked above: unchanged ones were unique already, new ones
+  // against each other and the rows that stay.
+  for (size_t i = 0; i < bodies.size(); ++i) {
+    if (!moved[i]) continue;
+    Status st = catalog.InsertEncoded(*table, bodies[i], true);
     if (!st.ok()) return st;
   }
   if (!catalog.ReleaseBlobs(*table, old_values)) return Damaged();

@@ -324,6 +324,32 @@ bool Tree::Delete(const EntryRef& entry) {
   return true;
 }
 
+bool Tree::Replace(const EntryRef& entry, std::string_view body) {
+  const uint8_t* d = pager_->Get(entry.page);
+  if (!d) return false;
+  size_t used = be16(d + kPgUsed);
+  size_t old_len = entry.offset + kEntryHeaderSize <= used
+                       ? be16(d + kPageHeaderSize + entry.offset + kEnLength)
+                       : 0;
+  size_t new_len = kEntryHeaderSize + body.size();
+  if (old_len < kEntryHeaderSize || old_len > used - entry.offset ||
+      used - old_len + new_len > kEntryArea) {
+    return false;
+  }
+  uint8_t* p = pager_->GetForWrite(entry.page);
+  if (!p) return false;
+  uint8_t* area = p + kPageHeaderSize;
+  uint8_t* at = area + entry.offset;
+  std::memmove(at + new_len, at + old_len, used - entry.offset - old_len);
+  if (new_len < old_len) std::memset(area + used - (old_len - new_len), 0, old_len - new_len);
+  put_be16(at + kEnLength, uint16_t(new_len));
+  at[kEnState] = kLive;
+  SetEntryTransaction(at, pager_->transaction_tag());
+  std::memcpy(at + kEntryHeaderSize, body.data(), body.size());
+  put_be16(p + kPgUsed, uint16_t(used - old_len + new_len));
+  return true;
+}
+
 bool Tree::Unlink(uint32_t page, uint32_t leaf_type, std::string_view key) {
   std::vector<TreeStep> path;
   if (!Descend(key, Bound::kUpper, &path) || path.back().page != page) {

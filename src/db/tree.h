@@ -91,6 +91,10 @@ class Tree {
   TreeCursor Begin();
   // True when a live entry with exactly this key exists.
   bool Contains(std::string_view key);
+  // Puts `body` in place of the entry's, keeping its record identifier and
+  // place, when its page has room; false (nothing changed) otherwise. The
+  // caller keeps the key the same.
+  bool Replace(const EntryRef& entry, std::string_view body);
   // Removes the entry. Entries after it in its page move down, so several
   // deletions from one cursor's walk go from the last to the first.
   bool Delete(const EntryRef& entry);
