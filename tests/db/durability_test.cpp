@@ -350,6 +350,19 @@ TEST_F(DurabilityTest, FailedStatementsApplyNothing) {
   EXPECT_LE(db_->pager().page_count(), pages + 1);
 }
 
+TEST_F(DurabilityTest, UpdatedRowsKeepTheirPlaceWhenTheyFit) {
+  Exec("create table n (a integer, b varchar(8000))");
+  for (int i = 1; i <= 3; ++i) {
+    Exec("insert into n (a, b) values (" + std::to_string(i) + ", 'v" + std::to_string(i) + "')");
+  }
+  Exec("update n set b = 'longer' where a = 2");
+  EXPECT_EQ(Rows("select * from n"), (std::vector<std::string>{"1\tv1", "2\tlonger", "3\tv3"}));
+  // A row that outgrows its page moves to the end of a table without a key.
+  Exec("update n set b = '" + std::string(8120, 'w') + "' where a = 1");
+  EXPECT_EQ(Rows("select a from n"), (std::vector<std::string>{"2", "3", "1"}));
+  EXPECT_EQ(CheckDatabase(*db_), std::vector<std::string>{});
+}
+
 TEST_F(DurabilityTest, LargeValuesAreOwnedByOneRow) {
   Exec("create table t (id integer, v long varbinary, primary key (id))");
   for (int i = 0; i < 20; ++i) Exec("insert into t (id) values (" + std::to_string(i) + ")");
