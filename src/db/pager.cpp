@@ -6,8 +6,16 @@
 //   kWriting --Rollback: cached changes dropped, header flag 0--> kReading
 //   any      --a write of Commit or Rollback fails--> kFailed (changes refused;
 //              whatever the file holds, the next open recovers it)
+// A journal that cannot be written fails the commit but leaves kWriting:
+// nothing of the file was touched and the changes are still there.
 // A statement (BeginStatement .. EndStatement) is a savepoint inside either
-// of the first two: RollbackStatement undoes exactly its changes.
+// of the first two: for every page it changes it keeps a copy of the page
+// as it found it or, for an entry that fit its page, where the entry went;
+// RollbackStatement undoes them from the last to the first.
+//
+// Free pages: Free links a page to the head of the list, Allocate takes the
+// head before it appends. The catalog stores a changed head (in the
+// directory entry "sys$free") before each commit writes anything.
 //
 // Invariants:
 // 1. The file's pages change only inside Commit, and only after the journal
