@@ -109,6 +109,7 @@ bool Catalog::Initialize() {
   uint32_t dir = Tree::CreateRoot(pager_, kDirectoryPage);
   if (dir == kNoPage) return false;
   pager_->set_directory_root(dir);
+  pager_->set_free_head_writer([this](uint32_t head) { return StoreFreeHead(head); });
   tables_root_ = Tree::CreateRoot(pager_, kDataPage);
   fields_root_ = Tree::CreateRoot(pager_, kDataPage);
   blob_root_ = Tree::CreateRoot(pager_, kDataPage);
@@ -143,6 +144,8 @@ bool Catalog::Load(std::string* why) {
     auto it = roots.find(name);
     return it == roots.end() ? kNoPage : it->second;
   };
+  pager_->set_free_head(root_of(kFreeListName));
+  pager_->set_free_head_writer([this](uint32_t head) { return StoreFreeHead(head); });
   tables_root_ = root_of(kTablesName);
   fields_root_ = root_of(kFieldsName);
   blob_root_ = root_of(kBlobName);
@@ -426,12 +429,13 @@ bool Catalog::FindBlobEntry(uint32_t record, std::string* body) {
   return true;
 }
 
-bool Catalog::ReadBlob(uint32_t reference, std::string* data) {
-  data->clear();
+bool Catalog::BlobParts(uint32_t reference, std::vector<uint32_t>* parts, std::string* data) {
+  if (data) data->clear();
   std::string body;
   if (!FindBlobEntry(reference, &body)) return false;
+  parts->push_back(reference);
   if (uint8_t(body[0]) == kChunkTag) {
-    data->assign(body, 1);
+    if (data) data->assign(body, 1);
     return true;
   }
   // Walk the chain of indexes back to the first, then read the chunks in
@@ -449,20 +453,89 @@ bool Catalog::ReadBlob(uint32_t reference, std::string* data) {
     if (!FindBlobEntry(first, &next)) return false;
     if (uint8_t(next[0]) != kIndexTag) break;
     current = first;
+    parts->push_back(first);
     body = std::move(next);
   }
+  uint64_t total = 0;
   for (size_t k = indexes.size(); k-- > 0;) {
     const std::string& ix = indexes[k];
     auto* p = reinterpret_cast<const uint8_t*>(ix.data()) + 1;
     size_t pairs = (ix.size() - 1) / 8;
     for (size_t i = (k + 1 < indexes.size()) ? 1 : 0; i < pairs; ++i) {
+      uint32_t id = be32(p + 8 * i);
+      parts->push_back(id);
+      if (!data) continue;
       std::string chunk;
-      if (!FindBlobEntry(be32(p + 8 * i), &chunk) || uint8_t(chunk[0]) != kChunkTag) return false;
+      if (!FindBlobEntry(id, &chunk) || uint8_t(chunk[0]) != kChunkTag) return false;
       data->append(chunk, 1);
-      if (data->size() > (size_t(1) << 30)) return false;
+      total += chunk.size();
+      if (total > (uint64_t(1) << 30)) return false;
     }
   }
   return true;
+}
+
+bool Catalog::ReadBlob(uint32_t reference, std::string* data) {
+  std::vector<uint32_t> parts;
+  return BlobParts(reference, &parts, data);
+}
+
+bool Catalog::DeleteBlob(uint32_t reference) {
+  std::vector<uint32_t> parts;
+  if (!BlobParts(reference, &parts, nullptr)) return false;
+  Tree blob(pager_, blob_root_, RecordKeyOf);
+  for (uint32_t id : parts) {
+    std::string key;
+    AppendU32Key(id, &key);
+    TreeCursor c = blob.Seek(key);
+    EntryRef e;
+    if (c.Next(&e) && e.record() == id && !blob.Delete(e)) return false;
+  }
+  return true;
+}
+
+bool Catalog::ReleaseBlobs(const TableInfo& table, std::vector<uint32_t> references) {
+  if (references.empty()) return true;
+  std::sort(references.begin(), references.end());
+  references.erase(std::unique(references.begin(), references.end()), references.end());
+  // Files written before values were copied per row may share one value
+  // among rows of a table: a value another row still names stays.
+  Tree tree = TableTree(table);
+  TreeCursor c = tree.Begin();
+  EntryRef e;
+  RowView row;
+  while (c.Next(&e) && !references.empty()) {
+    if (!row.Parse(e.body(), table.types)) continue;
+    for (size_t i = 0; i < table.types.size(); ++i) {
+      FieldView f = row.Field(i);
+      if (!IsLargeType(table.types[i]) || f.type == kNull) continue;
+      auto at = std::lower_bound(references.begin(), references.end(), be32(f.data));
+      if (at != references.end() && *at == be32(f.data)) references.erase(at);
+    }
+  }
+  if (c.damaged()) return false;
+  for (uint32_t r : references) {
+    if (!DeleteBlob(r)) return false;
+  }
+  return true;
+}
+
+bool Catalog::StoreFreeHead(uint32_t head) {
+  Tree dir(pager_, pager_->directory_root(), DirectoryKeyOf);
+  std::string key = DirectoryKey(kFreeListName);
+  TreeCursor c = dir.Seek(key);
+  EntryRef e;
+  std::string k;
+  if (c.Next(&e)) {
+    DirectoryKeyOf(e.data, e.length, &k);
+    if (k == key && e.length >= kDirName) {
+      uint8_t* p = pager_->GetForWrite(e.page);
+      if (!p) return false;
+      put_be32(p + kPageHeaderSize + e.offset + kDirRoot, head);
+      return true;
+    }
+  }
+  return Register(kFreeListName, head);
 }
 
 }  // namespace tess::db

@@ -10,7 +10,15 @@
 // for not-null columns and holds the flags, bit 0 = not null; a row then
 // carries field 5 as null when the column is not in the key.
 //
-// "sys$blob" holds large values. Entry bodies start with a tag byte: 'C' a
+// "sys$blob" holds large values, each named by exactly one row field: a
+// value is written per row (an UPDATE of many rows writes one copy each) and
+// deleted with its row or when replaced. Files written before may share a
+// value among rows of one table; ReleaseBlobs keeps a value another row
+// still names, so those stay readable.
+//
+// The directory entry "sys$free" holds the free list's head (format.h).
+//
+// "sys$blob" entries: Entry bodies start with a tag byte: 'C' a
 // chunk of at most 4000 bytes of data; 'X' a chunk index of at most 500
 // (record identifier u32, length u32) pairs. A chained index's first pair
 // names the previous index, with the length of everything that index covers.
@@ -81,6 +89,9 @@ class Catalog {
 
   bool WriteBlob(std::string_view data, uint32_t* reference);
   bool ReadBlob(uint32_t reference, std::string* data);
+  // Deletes the values no row of `table` names any more (the caller has
+  // deleted or changed the rows that did).
+  bool ReleaseBlobs(const TableInfo& table, std::vector<uint32_t> references);
 
   uint32_t blob_root() const { return blob_root_; }
   uint32_t tables_root() const { return tables_root_; }
@@ -96,6 +107,11 @@ class Catalog {
   bool Register(const std::string& name, uint32_t root);
   bool InsertFieldRow(uint32_t table_id, size_t number, const Column& column, int key_position);
   bool FindBlobEntry(uint32_t record, std::string* body);
+  // The entries of a value (index chain and chunks); its bytes too when
+  // `data` is given.
+  bool BlobParts(uint32_t reference, std::vector<uint32_t>* parts, std::string* data);
+  bool DeleteBlob(uint32_t reference);
+  bool StoreFreeHead(uint32_t head);
 
   Pager* pager_;
   std::vector<TableInfo> tables_;

@@ -52,10 +52,10 @@ class Checker {
     std::string key;
     for (size_t off = 0; off < used; off += be16(area + off)) {
       const uint8_t* e = area + off;
-      size_t len = be16(e);
+      size_t len = be16(e + kEnLength);
       if (type == kIndexPage) {
         if (e[kEnState] != kLive) continue;
-        std::string link_key(reinterpret_cast<const char*>(e) + 14, len - 14);
+        std::string link_key(reinterpret_cast<const char*>(e) + kLinkKey, len - kLinkKey);
         // Every entry under a link (but the first link of a page) is at least
         // its key, and every entry before it at most.
         if (!first) {
@@ -79,6 +79,23 @@ class Checker {
       *last = key;
       *have_last = true;
       if (e[kEnState] == kLive && on_entry_) on_entry_(e, len, where);
+    }
+  }
+
+  // Free pages: empty data pages, each on the list once and in no storage.
+  void CheckFreeList(uint32_t head) {
+    uint32_t steps = 0;
+    for (uint32_t page = head; page != kNoPage; ++steps) {
+      std::string where = "free page " + std::to_string(page);
+      if (steps > pager_.page_count()) return Problem("free list loops");
+      if (page >= pager_.page_count()) return Problem(where + " is beyond the end of the file");
+      if (!seen_.insert(page).second) return Problem(where + " is also in use");
+      const uint8_t* d = pager_.Get(page);
+      if (!d) return Problem(where + " is damaged");
+      if (be32(d + kPgType) != kDataPage || be16(d + kPgUsed) != 0) {
+        return Problem(where + " is not empty");
+      }
+      page = be32(d + kFreeNext);
     }
   }
 
@@ -109,11 +126,11 @@ class Checker {
     };
     std::map<std::string, uint32_t> directory;
     on_entry_ = [&](const uint8_t* e, size_t len, const std::string& where) {
-      if (len < kEntryHeaderSize + 8 || be32(e + 14) > len - kEntryHeaderSize - 8) {
+      if (len < kDirName || be32(e + kDirNameLength) > len - kDirName) {
         return Problem(where + ": malformed directory entry");
       }
-      std::string name(reinterpret_cast<const char*>(e) + 18, be32(e + 14));
-      if (!directory.emplace(name, be32(e + 10)).second)
+      std::string name(reinterpret_cast<const char*>(e) + kDirName, be32(e + kDirNameLength));
+      if (!directory.emplace(name, be32(e + kDirRoot)).second)
         Problem("storage " + name + " listed twice");
     };
     Walk("directory", pager_.directory_root(), kDirectoryPage, dir_key, true);
@@ -149,7 +166,8 @@ class Checker {
       KeyOf key =
           t.key.empty() ? record_key : KeyOf([table](const uint8_t* e, size_t len, std::string* k) {
             RowView row;
-            std::string_view body(reinterpret_cast<const char*>(e) + 10, len - 10);
+            std::string_view body(reinterpret_cast<const char*>(e) + kEntryHeaderSize,
+                                  len - kEntryHeaderSize);
             if (!row.Parse(body, table->types)) return;
             for (int c : table->key) AppendStoredKey(row.Field(size_t(c)), k);
           });
@@ -161,15 +179,17 @@ class Checker {
           "sys$tables", directory["sys$tables"], kDataPage,
           [](const uint8_t* e, size_t len, std::string* k) {
             RowView row;
-            if (row.Parse({reinterpret_cast<const char*>(e) + 10, len - 10},
-                          Catalog::TablesTypes()))
+            if (row.Parse(
+                    {reinterpret_cast<const char*>(e) + kEntryHeaderSize, len - kEntryHeaderSize},
+                    Catalog::TablesTypes()))
               AppendStoredKey(row.Field(1), k);
           },
           false);
     std::set<uint32_t> field_tables;
     on_entry_ = [&](const uint8_t* e, size_t len, const std::string& where) {
       RowView row;
-      if (!row.Parse({reinterpret_cast<const char*>(e) + 10, len - 10}, Catalog::FieldsTypes()) ||
+      if (!row.Parse({reinterpret_cast<const char*>(e) + kEntryHeaderSize, len - kEntryHeaderSize},
+                     Catalog::FieldsTypes()) ||
           row.Field(0).type == kNull) {
         return Problem(where + ": malformed field row");
       }
@@ -182,20 +202,26 @@ class Checker {
           "sys$fields", directory["sys$fields"], kDataPage,
           [](const uint8_t* e, size_t len, std::string* k) {
             RowView row;
-            if (row.Parse({reinterpret_cast<const char*>(e) + 10, len - 10},
-                          Catalog::FieldsTypes()))
+            if (row.Parse(
+                    {reinterpret_cast<const char*>(e) + kEntryHeaderSize, len - kEntryHeaderSize},
+                    Catalog::FieldsTypes()))
               AppendStoredKey(row.Field(0), k);
           },
           false);
     on_entry_ = [&](const uint8_t* e, size_t len, const std::string& where) {
-      uint8_t tag = len > 10 ? e[10] : 0;
+      uint8_t tag = len > kEntryHeaderSize ? e[kEntryHeaderSize] : 0;
       if (tag != 'C' && tag != 'X') Problem(where + ": large-value entry of unknown kind");
-      if (tag == 'X' && (len - 11) % 8) Problem(where + ": malformed chunk index");
+      if (tag == 'X' && (len - kEntryHeaderSize - 1) % 8)
+        Problem(where + ": malformed chunk index");
     };
     if (directory.count("sys$blob"))
       Walk("sys$blob", directory["sys$blob"], kDataPage, record_key, true);
     on_entry_ = nullptr;
     for (const auto& [name, root] : directory) {
+      if (name == kFreeListName) {
+        CheckFreeList(root);
+        continue;
+      }
       bool known = name == "sys$tables" || name == "sys$fields" || name == "sys$blob";
       for (const TableInfo& t : cat.tables()) known = known || name == std::to_string(t.id);
       // Storages of rolled-back tables stay behind, empty; only report ones

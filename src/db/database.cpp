@@ -5,12 +5,16 @@
 
 #include "base/byte_order.h"
 #include "db/query.h"
+#include "db/record.h"
 #include "db/sql.h"
 
 namespace tess::db {
 
-Database::Database(std::unique_ptr<ByteStream> stream)
-    : stream_(std::move(stream)), pager_(stream_.get()), catalog_(&pager_) {
+Database::Database(std::unique_ptr<ByteStream> stream, std::unique_ptr<JournalStore> journal)
+    : stream_(std::move(stream)),
+      journal_(std::move(journal)),
+      pager_(stream_.get(), journal_.get()),
+      catalog_(&pager_) {
   temp_ = []() -> std::unique_ptr<ByteStream> { return FileStream::CreateTemp(); };
 }
 
@@ -18,8 +22,22 @@ Database::~Database() {
   Close();
 }
 
-std::unique_ptr<Database> Database::Create(std::unique_ptr<ByteStream> stream, Status* status) {
-  std::unique_ptr<Database> db(new Database(std::move(stream)));
+std::unique_ptr<Database> Database::Create(std::unique_ptr<ByteStream> stream, Status* status,
+                                           std::unique_ptr<JournalStore> journal) {
+  if (!journal) journal = std::make_unique<MemoryJournal>();
+  return CreateOn(std::move(stream), std::move(journal), status);
+}
+
+std::unique_ptr<Database> Database::Open(std::unique_ptr<ByteStream> stream, Status* status,
+                                         std::unique_ptr<JournalStore> journal) {
+  if (!journal) journal = std::make_unique<MemoryJournal>();
+  return OpenOn(std::move(stream), std::move(journal), status);
+}
+
+std::unique_ptr<Database> Database::CreateOn(std::unique_ptr<ByteStream> stream,
+                                             std::unique_ptr<JournalStore> journal,
+                                             Status* status) {
+  std::unique_ptr<Database> db(new Database(std::move(stream), std::move(journal)));
   if (!db->pager_.Format() || !db->catalog_.Initialize() || !db->pager_.Commit()) {
     *status = Status::Error(2009, "Unable to create the database file");
     db->closed_ = true;
@@ -28,8 +46,9 @@ std::unique_ptr<Database> Database::Create(std::unique_ptr<ByteStream> stream, S
   return db;
 }
 
-std::unique_ptr<Database> Database::Open(std::unique_ptr<ByteStream> stream, Status* status) {
-  std::unique_ptr<Database> db(new Database(std::move(stream)));
+std::unique_ptr<Database> Database::OpenOn(std::unique_ptr<ByteStream> stream,
+                                           std::unique_ptr<JournalStore> journal, Status* status) {
+  std::unique_ptr<Database> db(new Database(std::move(stream), std::move(journal)));
   std::string why;
   if (!db->pager_.Load(&why) || !db->catalog_.Load(&why)) {
     *status = Status::Error(2009, "Unable to open the database file: " + why);
@@ -45,7 +64,7 @@ std::unique_ptr<Database> Database::Create(const std::string& path, Status* stat
     *status = Status::Error(2009, "Unable to create the database file " + path);
     return nullptr;
   }
-  return Create(std::move(stream), status);
+  return CreateOn(std::move(stream), std::make_unique<FileJournal>(path + "-journal"), status);
 }
 
 std::unique_ptr<Database> Database::Open(const std::string& path, Status* status) {
@@ -55,7 +74,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, Status* status
     *status = Status::Error(2009, "Unable to open the database file " + path);
     return nullptr;
   }
-  return Open(std::move(stream), status);
+  return OpenOn(std::move(stream), std::make_unique<FileJournal>(path + "-journal"), status);
 }
 
 bool Database::Close() {
@@ -64,6 +83,19 @@ bool Database::Close() {
   bool ok = pager_.Close();
   stream_->Close();
   return ok;
+}
+
+template <typename Change>
+Status Database::Atomically(const Change& change) {
+  pager_.BeginStatement();
+  Status s = change();
+  if (s.ok()) {
+    pager_.EndStatement();
+  } else {
+    // The catalog's table list changes only after a change succeeded.
+    pager_.RollbackStatement();
+  }
+  return s;
 }
 
 void Database::Execute(std::string_view sql) {
@@ -80,15 +112,15 @@ void Database::Execute(std::string_view sql) {
   } else if (std::holds_alternative<RollbackStatement>(statement)) {
     Rollback();
   } else if (auto* c = std::get_if<CreateTableStatement>(&statement)) {
-    error_ = catalog_.CreateTable(c->table, c->columns, c->key);
+    error_ = Atomically([&] { return catalog_.CreateTable(c->table, c->columns, c->key); });
   } else if (auto* a = std::get_if<AlterTableStatement>(&statement)) {
-    error_ = catalog_.AddColumn(a->table, a->column);
+    error_ = Atomically([&] { return catalog_.AddColumn(a->table, a->column); });
   } else if (auto* i = std::get_if<InsertStatement>(&statement)) {
-    error_ = catalog_.InsertRow(i->table, i->values);
+    error_ = Atomically([&] { return catalog_.InsertRow(i->table, i->values); });
   } else if (auto* u = std::get_if<UpdateStatement>(&statement)) {
-    error_ = RunUpdate(catalog_, *u);
+    error_ = Atomically([&] { return RunUpdate(catalog_, *u); });
   } else if (auto* d = std::get_if<DeleteStatement>(&statement)) {
-    error_ = RunDelete(catalog_, *d);
+    error_ = Atomically([&] { return RunDelete(catalog_, *d); });
   }
 }
 
@@ -109,7 +141,7 @@ std::unique_ptr<Cursor> Database::Select(std::string_view sql) {
 bool Database::InsertRecord(const std::string& table, const FieldValues& values) {
   error_ = {};
   if (closed_) return false;
-  error_ = catalog_.InsertRow(table, values);
+  error_ = Atomically([&] { return catalog_.InsertRow(table, values); });
   return error_.ok();
 }
 
@@ -126,17 +158,81 @@ bool Database::Commit() {
 bool Database::Rollback() {
   error_ = {};
   if (closed_) return false;
+  // Tables created or altered in the rolled-back transaction are gone.
+  return Reload(pager_.Rollback());
+}
+
+bool Database::Reload(bool written) {
   std::string why;
-  if (!pager_.Rollback()) {
+  if (!written) {
     error_ = Status::Error(2009, "Unable to write the database file");
     return false;
   }
-  // Tables created or altered in the rolled-back transaction are gone.
   if (!catalog_.Load(&why)) {
     error_ = Status::Error(2010, "The database file is damaged");
     return false;
   }
   return true;
+}
+
+namespace {
+
+// Copies the rows of `table` into the same table of `to`, each large value
+// written anew for its row.
+Status CopyRows(Catalog& from, const TableInfo& table, Catalog& to) {
+  const Status damaged = Status::Error(2010, "The database file is damaged");
+  const TableInfo* copy = to.FindTable(table.name);
+  if (!copy)
+    return Status::Error(2001, "Unable to create " + table.name + " due to an internal error");
+  Tree tree = from.TableTree(table);
+  TreeCursor c = tree.Begin();
+  EntryRef e;
+  RowView row;
+  std::string body, data;
+  while (c.Next(&e)) {
+    if (!row.Parse(e.body(), table.types)) return damaged;
+    std::vector<StoredValue> values(table.types.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+      FieldView f = row.Field(i);
+      if (f.type == kNull) continue;
+      values[i] = std::string(f.bytes());
+      uint32_t ref;
+      if (!IsLargeType(table.types[i])) continue;
+      if (!from.ReadBlob(be32(f.data), &data)) return damaged;
+      if (!to.WriteBlob(data, &ref)) return Status::Error(2004, "Error writing BLOB");
+      put_be32(reinterpret_cast<uint8_t*>(values[i]->data()), ref);
+    }
+    if (!EncodeRow(copy->types, values, &body)) {
+      return Status::Error(2006, "Insert failed: data too long");
+    }
+    Status s = to.InsertEncoded(*copy, body, true);
+    if (!s.ok()) return s;
+  }
+  return c.damaged() ? damaged : Status{};
+}
+
+}  // namespace
+
+bool Database::Vacuum() {
+  if (!Commit()) return false;
+  // The compact file is built in memory, then written over this one as one
+  // transaction (journal first, as any commit).
+  Status s;
+  auto image = Create(std::make_unique<MemoryStream>(), &s);
+  for (size_t i = 0; image && s.ok() && i < catalog_.tables().size(); ++i) {
+    const TableInfo& t = catalog_.tables()[i];
+    s = image->catalog_.CreateTable(t.name, t.columns, t.key);
+    if (s.ok()) s = CopyRows(catalog_, t, image->catalog_);
+  }
+  if (image && s.ok() && !image->pager_.Close()) {
+    s = Status::Error(2009, "Unable to write the database file");
+  }
+  if (!image || !s.ok()) {
+    error_ = s;
+    return false;
+  }
+  image->closed_ = true;
+  return Reload(pager_.ReplaceAll(static_cast<MemoryStream&>(*image->stream_).bytes()));
 }
 
 std::unique_ptr<Cursor> Database::TableSchema() {

@@ -2,6 +2,9 @@
 // cursors, records, transactions and error state. The application-facing
 // Database and RecordSet classes wrap this directly.
 //
+// A statement that fails applies nothing: its changes to pages, counters and
+// the free list are undone before the error is reported.
+//
 // Error codes are those of the dialect and the table store; this engine adds
 // 2009 (the file cannot be created or opened, or is refused), 2010 (a damaged
 // page or catalog met during an operation) and 2011 (a temporary sort stream
@@ -32,9 +35,12 @@ class Database {
   static std::unique_ptr<Database> Create(const std::string& path, Status* status);
   // Opens read-write, falling back to read-only.
   static std::unique_ptr<Database> Open(const std::string& path, Status* status);
-  // The same over any stream (memory streams in tests and fuzzers).
-  static std::unique_ptr<Database> Create(std::unique_ptr<ByteStream> stream, Status* status);
-  static std::unique_ptr<Database> Open(std::unique_ptr<ByteStream> stream, Status* status);
+  // The same over any stream (memory streams in tests and fuzzers), with the
+  // journal in memory unless one is given.
+  static std::unique_ptr<Database> Create(std::unique_ptr<ByteStream> stream, Status* status,
+                                          std::unique_ptr<JournalStore> journal = nullptr);
+  static std::unique_ptr<Database> Open(std::unique_ptr<ByteStream> stream, Status* status,
+                                        std::unique_ptr<JournalStore> journal = nullptr);
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -49,6 +55,9 @@ class Database {
   bool InsertRecord(const std::string& table, const FieldValues& values);
   bool Commit();
   bool Rollback();
+  // Commits, then rewrites the file at its smallest size: rows packed in
+  // key order, no free or unused pages, each large value owned by its row.
+  bool Vacuum();
 
   int ErrorCode() const { return error_.code; }
   const std::string& ErrorMessage() const { return error_.message; }
@@ -68,9 +77,20 @@ class Database {
   ByteStream& stream() { return *stream_; }
 
  private:
-  explicit Database(std::unique_ptr<ByteStream> stream);
+  Database(std::unique_ptr<ByteStream> stream, std::unique_ptr<JournalStore> journal);
+  static std::unique_ptr<Database> CreateOn(std::unique_ptr<ByteStream> stream,
+                                            std::unique_ptr<JournalStore> journal, Status* status);
+  static std::unique_ptr<Database> OpenOn(std::unique_ptr<ByteStream> stream,
+                                          std::unique_ptr<JournalStore> journal, Status* status);
+  // Runs a change as one statement: whole, or not at all.
+  template <typename Change>
+  Status Atomically(const Change& change);
+  // After the pager dropped or replaced pages (`written` its outcome): the
+  // table list read again.
+  bool Reload(bool written);
 
   std::unique_ptr<ByteStream> stream_;
+  std::unique_ptr<JournalStore> journal_;
   Pager pager_;
   Catalog catalog_;
   TempStreamFactory temp_;

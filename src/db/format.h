@@ -13,6 +13,11 @@
 //          3 transaction number (24 bits; 0 after a rollback) | 6 record
 //          identifier | 10 body.
 //
+// Free pages (not part of any storage) are data pages with no entries whose
+// entry area starts with the next free page (u32, 0xFFFFFFFF ends the list).
+// The list's head is the root field of the storage directory entry
+// "sys$free", so a reader that knows nothing of it sees an empty storage.
+//
 // Index page entries are links: body = child page (u32) + the child's key
 // (the key bytes of the first entry it received when the split made it). The
 // first link of an index page covers everything below the second link, so its
@@ -59,8 +64,30 @@ inline constexpr size_t kEnLength = 0;
 inline constexpr size_t kEnState = 2;
 inline constexpr size_t kEnTransaction = 3;
 inline constexpr size_t kEnRecord = 6;
+// Bodies of link entries (index pages) and storage directory entries.
+inline constexpr size_t kLinkChild = kEntryHeaderSize;
+inline constexpr size_t kLinkKey = kEntryHeaderSize + 4;
+inline constexpr size_t kDirRoot = kEntryHeaderSize;
+inline constexpr size_t kDirNameLength = kEntryHeaderSize + 4;
+inline constexpr size_t kDirName = kEntryHeaderSize + 8;
 inline constexpr uint8_t kLive = 'A';
 inline constexpr uint8_t kDeleted = 'D';
+
+// The 24-bit transaction field of an entry.
+inline uint32_t EntryTransaction(const uint8_t* entry) {
+  const uint8_t* t = entry + kEnTransaction;
+  return (uint32_t(t[0]) << 16) | (uint32_t(t[1]) << 8) | t[2];
+}
+inline void SetEntryTransaction(uint8_t* entry, uint32_t tag) {
+  uint8_t* t = entry + kEnTransaction;
+  t[0] = uint8_t(tag >> 16);
+  t[1] = uint8_t(tag >> 8);
+  t[2] = uint8_t(tag);
+}
+
+// Free pages: the next free page sits at the start of the entry area.
+inline constexpr size_t kFreeNext = kPageHeaderSize;
+inline constexpr char kFreeListName[] = "sys$free";
 
 inline constexpr uint64_t PageOffset(uint32_t page) {
   return kHeaderSize + uint64_t(kPageSize) * page;

@@ -608,6 +608,20 @@ Status Collect(Catalog& catalog, const TableInfo* table, const Condition* condit
   return {};
 }
 
+// The large-value references of a stored row (only of the columns marked in
+// `only`, when given).
+void LargeValues(const TableInfo& table, std::string_view body, const std::vector<bool>* only,
+                 std::vector<uint32_t>* out) {
+  RowView row;
+  if (!row.Parse(body, table.types)) return;
+  for (size_t c = 0; c < table.types.size(); ++c) {
+    FieldView f = row.Field(c);
+    if (IsLargeType(table.types[c]) && f.type != kNull && (!only || (*only)[c])) {
+      out->push_back(be32(f.data));
+    }
+  }
+}
+
 }  // namespace
 
 Status RunDelete(Catalog& catalog, const DeleteStatement& remove) {
@@ -617,17 +631,21 @@ Status RunDelete(Catalog& catalog, const DeleteStatement& remove) {
   Status s = Collect(catalog, table, remove.where.get(), &matches);
   if (!s.ok()) return s;
   Tree tree = catalog.TableTree(*table);
-  for (const Match& m : matches) {
-    if (!tree.Delete(m.entry)) return ChangeFailed(tree);
+  std::vector<uint32_t> values;
+  for (const Match& m : matches) LargeValues(*table, m.body, nullptr, &values);
+  // Deleting moves later entries of a page down: last match first.
+  for (size_t i = matches.size(); i-- > 0;) {
+    if (!tree.Delete(matches[i].entry)) return ChangeFailed(tree);
   }
+  if (!catalog.ReleaseBlobs(*table, values)) return Damaged();
   return {};
 }
 
 Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
   const TableInfo* table = catalog.FindTable(update.table);
   if (!table) return Status::Error(202, "Invalid table " + update.table);
-  // Convert the new values once. Large values are written once and shared
-  // by the updated rows: "sys$blob" entries are never removed.
+  // Convert the new values once. Large values are written per row, so each
+  // row owns its copy.
   std::vector<std::pair<size_t, StoredValue>> sets;
   for (const auto& [name, value] : update.assignments) {
     int c = table->ColumnIndex(name);
@@ -654,17 +672,9 @@ Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
   std::vector<Match> matches;
   Status s = Collect(catalog, table, update.where.get(), &matches);
   if (!s.ok() || matches.empty()) return s;
-  for (size_t i = 0; i < sets.size(); ++i) {
-    size_t c = sets[i].first;
-    if (!update.assignments[i].second || !IsLargeType(table->types[c])) continue;
-    uint32_t ref;
-    if (!catalog.WriteBlob(*update.assignments[i].second, &ref)) {
-      return Status::Error(2004, "Error writing BLOB");
-    }
-    std::string r(4, '\0');
-    put_be32(reinterpret_cast<uint8_t*>(r.data()), ref);
-    sets[i].second = r;
-  }
+  std::vector<bool> replaced(table->types.size(), false);
+  for (auto& [c, v] : sets) replaced[c] = true;
+  std::vector<uint32_t> old_values;
   std::vector<std::string> bodies;
   std::set<std::string> old_keys, new_keys;
   bool key_changes = false;
@@ -679,7 +689,18 @@ Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
       FieldView f = row.Field(c);
       if (f.type != kNull) values[c] = std::string(f.bytes());
     }
-    for (auto& [c, v] : sets) values[c] = v;
+    for (size_t i = 0; i < sets.size(); ++i) {
+      size_t c = sets[i].first;
+      values[c] = sets[i].second;
+      if (!update.assignments[i].second || !IsLargeType(table->types[c])) continue;
+      uint32_t ref;
+      if (!catalog.WriteBlob(*update.assignments[i].second, &ref)) {
+        return Status::Error(2004, "Error writing BLOB");
+      }
+      values[c] = std::string(4, '\0');
+      put_be32(reinterpret_cast<uint8_t*>(values[c]->data()), ref);
+    }
+    LargeValues(*table, m.body, &replaced, &old_values);
     std::string body;
     if (!EncodeRow(table->types, values, &body) || kEntryHeaderSize + body.size() > kEntryArea) {
       return Status::Error(2006, "Insert failed: data too long");
@@ -698,13 +719,23 @@ Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
       return Status::Error(2005, "Insert failed: primary key violation");
     }
   }
-  for (const Match& m : matches) {
-    if (!tree.Delete(m.entry)) return ChangeFailed(tree);
+  // A row whose key stays is rewritten in place when its page has room; the
+  // others leave and come back in key order. Last match first, as the
+  // entries after a changed one move.
+  std::vector<bool> moved(matches.size(), key_changes);
+  for (size_t i = matches.size(); i-- > 0;) {
+    if (!key_changes && tree.Replace(matches[i].entry, bodies[i])) continue;
+    moved[i] = true;
+    if (!tree.Delete(matches[i].entry)) return ChangeFailed(tree);
   }
-  for (const std::string& body : bodies) {
-    Status st = catalog.InsertEncoded(*table, body);
+  // Keys were checked above: unchanged ones were unique already, new ones
+  // against each other and the rows that stay.
+  for (size_t i = 0; i < bodies.size(); ++i) {
+    if (!moved[i]) continue;
+    Status st = catalog.InsertEncoded(*table, bodies[i], true);
     if (!st.ok()) return st;
   }
+  if (!catalog.ReleaseBlobs(*table, old_values)) return Damaged();
   return {};
 }
 

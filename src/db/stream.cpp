@@ -7,12 +7,39 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "base/byte_order.h"
 #include "platform/kernel/file.h"
 
 namespace tess::db {
+
+namespace {
+
+uint64_t kill_at = 0;
+uint64_t writes = 0;
+bool kill_tears = false;
+
+// True when this write is the one to die at; `count` is then cut in half
+// for a torn write (the caller writes that much and dies).
+bool KillHere(size_t* count) {
+  if (!kill_at || ++writes < kill_at) return false;
+  *count = kill_tears ? *count / 2 : 0;
+  return true;
+}
+
+[[noreturn]] void Die() {
+  std::_Exit(137);
+}
+
+}  // namespace
+
+void SetFileWriteKill(uint64_t nth, bool tear) {
+  kill_at = nth;
+  kill_tears = tear;
+  writes = 0;
+}
 
 bool ByteStream::ReadExact(void* buffer, size_t count) {
   size_t done = 0;
@@ -255,7 +282,13 @@ bool FileStream::Read(void* buffer, size_t count, size_t* done) {
 }
 
 bool FileStream::Write(const void* buffer, size_t count) {
-  return file_ && !read_only_ && file_->Write(buffer, count, &host_error_);
+  if (!file_ || read_only_) return false;
+  size_t part = count;
+  if (KillHere(&part)) {
+    if (part) file_->Write(buffer, part, &host_error_);
+    Die();
+  }
+  return file_->Write(buffer, count, &host_error_);
 }
 
 void FileStream::Close() {
@@ -280,6 +313,8 @@ uint64_t FileStream::Length() {
 
 bool FileStream::SetLength(uint64_t length) {
   if (!file_ || read_only_) return false;
+  size_t ignored = 0;
+  if (KillHere(&ignored)) Die();
   if (!file_->SetSize(length)) {
     host_error_ = errno;
     return false;
@@ -293,6 +328,37 @@ uint64_t FileStream::Position() {
 
 bool FileStream::Flush() {
   return file_ && (read_only_ || file_->Sync());
+}
+
+ByteStream* FileJournal::Create() {
+  stream_ = FileStream::Open(path_, FileStream::Mode::kCreate);
+  return stream_.get();
+}
+
+ByteStream* FileJournal::OpenExisting() {
+  if (!platform::File::Exists(path_)) return nullptr;
+  stream_ = FileStream::Open(path_, FileStream::Mode::kRead);
+  return stream_.get();
+}
+
+bool FileJournal::Remove() {
+  stream_.reset();
+  return platform::File::Remove(path_) || !platform::File::Exists(path_);
+}
+
+ByteStream* MemoryJournal::Create() {
+  stream_ = std::make_unique<MemoryStream>();
+  return stream_.get();
+}
+
+ByteStream* MemoryJournal::OpenExisting() {
+  if (stream_) stream_->SetPosition(0);
+  return stream_.get();
+}
+
+bool MemoryJournal::Remove() {
+  stream_.reset();
+  return true;
 }
 
 }  // namespace tess::db

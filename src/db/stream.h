@@ -160,4 +160,50 @@ class FileStream final : public ByteStream {
   int host_error_ = 0;
 };
 
+// Where a database keeps its side journal (see pager.cpp): a file beside the
+// database, or a block of memory for databases on memory streams. The store
+// owns the stream it hands out, until Close or Remove.
+class JournalStore {
+ public:
+  virtual ~JournalStore() = default;
+  // A new, empty journal; nullptr when it cannot be made.
+  virtual ByteStream* Create() = 0;
+  // The journal left behind, or nullptr when there is none.
+  virtual ByteStream* OpenExisting() = 0;
+  virtual void Close() = 0;
+  // Closes and deletes the journal; true when none is left.
+  virtual bool Remove() = 0;
+};
+
+class FileJournal final : public JournalStore {
+ public:
+  explicit FileJournal(std::string path) : path_(std::move(path)) {}
+  ByteStream* Create() override;
+  ByteStream* OpenExisting() override;
+  void Close() override { stream_.reset(); }
+  bool Remove() override;
+
+ private:
+  std::string path_;
+  std::unique_ptr<FileStream> stream_;
+};
+
+class MemoryJournal final : public JournalStore {
+ public:
+  ByteStream* Create() override;
+  ByteStream* OpenExisting() override;
+  void Close() override {}
+  bool Remove() override;
+  // The journal's bytes, for tests that model a crash.
+  std::unique_ptr<MemoryStream>& stream() { return stream_; }
+
+ private:
+  std::unique_ptr<MemoryStream> stream_;
+};
+
+// Crash tests: the Nth write or length change of any file stream (counted
+// from 1) ends the process at once, before it happens or, when `tear` is
+// set, after only the first half of its bytes. 0 turns it off.
+void SetFileWriteKill(uint64_t nth, bool tear);
+
 }  // namespace tess::db

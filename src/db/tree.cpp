@@ -19,12 +19,11 @@ int CompareKeys(std::string_view a, std::string_view b) {
 }
 
 std::string_view LinkKey(const uint8_t* entry, size_t length) {
-  return {reinterpret_cast<const char*>(entry) + kEntryHeaderSize + 4,
-          length - kEntryHeaderSize - 4};
+  return {reinterpret_cast<const char*>(entry) + kLinkKey, length - kLinkKey};
 }
 
 uint32_t LinkChild(const uint8_t* entry) {
-  return be32(entry + kEntryHeaderSize);
+  return be32(entry + kLinkChild);
 }
 
 }  // namespace
@@ -51,10 +50,7 @@ std::string Tree::MakeEntry(std::string_view body) {
   auto* p = reinterpret_cast<uint8_t*>(e.data());
   put_be16(p + kEnLength, uint16_t(e.size()));
   p[kEnState] = kLive;
-  uint32_t tag = pager_->transaction_tag();
-  p[3] = uint8_t(tag >> 16);
-  p[4] = uint8_t(tag >> 8);
-  p[5] = uint8_t(tag);
+  SetEntryTransaction(p, pager_->transaction_tag());
   put_be32(p + kEnRecord, pager_->NewRecordId());
   std::memcpy(p + kEntryHeaderSize, body.data(), body.size());
   return e;
@@ -84,7 +80,7 @@ bool Tree::Descend(std::string_view key, Bound bound, std::vector<TreeStep>* pat
     const std::vector<uint16_t>& offsets_ = pager_->EntryOffsets(page);
     auto passes = [&](size_t i) {
       const uint8_t* e = area + offsets_[i];
-      size_t len = be16(e);
+      size_t len = be16(e + kEnLength);
       int c;
       if (index) {
         c = CompareKeys(LinkKey(e, len), key);
@@ -165,13 +161,20 @@ bool Tree::InsertLinkAfter(std::vector<TreeStep>& path, size_t level, uint32_t c
 
 bool Tree::Place(std::vector<TreeStep>& path, size_t level, std::string_view entry) {
   if (level >= path.size()) return false;
-  uint8_t* p = pager_->GetForWrite(path[path.size() - 1 - level].page);
-  if (!p) return false;
-  size_t used = be16(p + kPgUsed);
+  uint32_t target = path[path.size() - 1 - level].page;
+  const uint8_t* current = pager_->Get(target);
+  if (!current) return false;
+  size_t used = be16(current + kPgUsed);
   size_t len = entry.size();
   size_t offset = path[path.size() - 1 - level].offset;
+  if (offset > used) return false;
+  bool fits = used + len <= kEntryArea;
+  // An entry that fits is the common case: the pager notes how to take it
+  // out again rather than copying the page.
+  uint8_t* p = fits ? pager_->GetForInsert(target, offset, len) : pager_->GetForWrite(target);
+  if (!p) return false;
   uint8_t* area = p + kPageHeaderSize;
-  if (used + len <= kEntryArea) {
+  if (fits) {
     std::memmove(area + offset + len, area + offset, used - offset);
     std::memcpy(area + offset, entry.data(), len);
     put_be16(p + kPgUsed, uint16_t(used + len));
@@ -250,7 +253,7 @@ uint32_t Tree::InsertUnique(std::string_view key, std::string_view body, bool* d
   std::string k;
   for (size_t i = at; i-- > 0;) {
     const uint8_t* e = d + kPageHeaderSize + offsets_[i];
-    EntryKey(d, e, be16(e), &k);
+    EntryKey(d, e, be16(e + kEnLength), &k);
     if (k != key) {
       reached_start = false;
       break;
@@ -303,12 +306,80 @@ bool Tree::Delete(const EntryRef& entry) {
   if (!pager_->Get(entry.page)) damaged_ = true;
   uint8_t* p = pager_->GetForWrite(entry.page);
   if (!p) return false;
-  uint8_t* e = p + kPageHeaderSize + entry.offset;
-  uint32_t tag = pager_->transaction_tag();
-  e[kEnState] = kDeleted;
-  e[3] = uint8_t(tag >> 16);
-  e[4] = uint8_t(tag >> 8);
-  e[5] = uint8_t(tag);
+  uint8_t* area = p + kPageHeaderSize;
+  size_t used = be16(p + kPgUsed);
+  size_t len = entry.offset + kEntryHeaderSize <= used ? be16(area + entry.offset + kEnLength) : 0;
+  if (len < kEntryHeaderSize || len > used - entry.offset) {
+    damaged_ = true;
+    return false;
+  }
+  std::string key;
+  if (used == len && entry.page != root_) EntryKey(p, area + entry.offset, len, &key);
+  std::memmove(area + entry.offset, area + entry.offset + len, used - entry.offset - len);
+  std::memset(area + used - len, 0, len);
+  put_be16(p + kPgUsed, uint16_t(used - len));
+  // An empty page that cannot be unlinked (equal keys over several pages)
+  // stays in the tree, which is still sound.
+  if (used == len && entry.page != root_) Unlink(entry.page, be32(p + kPgType), key);
+  return true;
+}
+
+bool Tree::Replace(const EntryRef& entry, std::string_view body) {
+  const uint8_t* d = pager_->Get(entry.page);
+  if (!d) return false;
+  size_t used = be16(d + kPgUsed);
+  size_t old_len = entry.offset + kEntryHeaderSize <= used
+                       ? be16(d + kPageHeaderSize + entry.offset + kEnLength)
+                       : 0;
+  size_t new_len = kEntryHeaderSize + body.size();
+  if (old_len < kEntryHeaderSize || old_len > used - entry.offset ||
+      used - old_len + new_len > kEntryArea) {
+    return false;
+  }
+  uint8_t* p = pager_->GetForWrite(entry.page);
+  if (!p) return false;
+  uint8_t* area = p + kPageHeaderSize;
+  uint8_t* at = area + entry.offset;
+  std::memmove(at + new_len, at + old_len, used - entry.offset - old_len);
+  if (new_len < old_len) std::memset(area + used - (old_len - new_len), 0, old_len - new_len);
+  put_be16(at + kEnLength, uint16_t(new_len));
+  at[kEnState] = kLive;
+  SetEntryTransaction(at, pager_->transaction_tag());
+  std::memcpy(at + kEntryHeaderSize, body.data(), body.size());
+  put_be16(p + kPgUsed, uint16_t(used - old_len + new_len));
+  return true;
+}
+
+bool Tree::Unlink(uint32_t page, uint32_t leaf_type, std::string_view key) {
+  std::vector<TreeStep> path;
+  if (!Descend(key, Bound::kUpper, &path) || path.back().page != page) {
+    if (!Descend(key, Bound::kLower, &path) || path.back().page != page) return false;
+  }
+  for (size_t level = path.size() - 1; level-- > 0;) {
+    uint32_t child = path[level + 1].page;
+    uint8_t* d = pager_->GetForWrite(path[level].page);
+    if (!d || !pager_->Free(child)) return false;
+    uint8_t* area = d + kPageHeaderSize;
+    size_t used = be16(d + kPgUsed);
+    size_t at = path[level].offset;
+    size_t len = be16(area + at + kEnLength);
+    std::memmove(area + at, area + at + len, used - at - len);
+    std::memset(area + used - len, 0, len);
+    used -= len;
+    put_be16(d + kPgUsed, uint16_t(used));
+    bool links = false;
+    for (size_t off = 0; off < used && !links; off += be16(area + off + kEnLength)) {
+      links = area[off + kEnState] == kLive;
+    }
+    if (links) return true;
+    if (path[level].page == root_) {
+      // The storage is empty again: its root turns back into a leaf.
+      std::memset(area, 0, kEntryArea);
+      put_be16(d + kPgUsed, 0);
+      put_be32(d + kPgType, leaf_type);
+      return true;
+    }
+  }
   return true;
 }
 
@@ -335,7 +406,7 @@ bool TreeCursor::Next(EntryRef* out) {
       continue;
     }
     const uint8_t* e = area + top.offset;
-    size_t len = be16(e);
+    size_t len = be16(e + kEnLength);
     if (index) {
       if (e[kEnState] != kLive) {
         top.offset += len;

@@ -12,6 +12,11 @@
 // right after the split page's link in the parent, which may split in turn.
 // Entries before the insertion offset never move, except when the root's
 // contents move down one level.
+//
+// Deleting removes the entry from its page at once (a rollback drops the
+// cached pages, so nothing needs the deleted bytes). A page left empty is
+// unlinked from its parent and put on the free list; an index page left
+// without links follows it; a root left without links becomes an empty leaf.
 #pragma once
 
 #include <cstdint>
@@ -86,7 +91,12 @@ class Tree {
   TreeCursor Begin();
   // True when a live entry with exactly this key exists.
   bool Contains(std::string_view key);
-  // Marks the entry deleted in the current transaction.
+  // Puts `body` in place of the entry's, keeping its record identifier and
+  // place, when its page has room; false (nothing changed) otherwise. The
+  // caller keeps the key the same.
+  bool Replace(const EntryRef& entry, std::string_view body);
+  // Removes the entry. Entries after it in its page move down, so several
+  // deletions from one cursor's walk go from the last to the first.
   bool Delete(const EntryRef& entry);
   bool damaged() const { return damaged_; }
 
@@ -99,6 +109,7 @@ class Tree {
                        std::string_view key);
   void EntryKey(const uint8_t* page, const uint8_t* entry, size_t length, std::string* key);
   std::string MakeEntry(std::string_view body);
+  bool Unlink(uint32_t page, uint32_t leaf_type, std::string_view key);
 
   Pager* pager_;
   uint32_t root_;

@@ -161,21 +161,6 @@ TEST_F(StoreTest, RollbackHidesRowsAndClearsTheFlag) {
   EXPECT_EQ(Rows("select count(*) from t"), std::vector<std::string>{"1"});
 }
 
-TEST_F(StoreTest, InterruptedTransactionIsRefusedOnOpen) {
-  Exec("create table t (a integer)");
-  db_->Close();
-  std::vector<uint8_t> b = FileBytes(path_);
-  put_be32(&b[kHdrInProgress], 1);
-  tess::test::WriteFile(path_, b);
-  Status s;
-  EXPECT_FALSE(Database::Open(path_, &s));
-  EXPECT_EQ(s.code, 2009);
-  EXPECT_EQ(s.message,
-            "Unable to open the database file: the file holds an interrupted transaction");
-  // Refusing did not touch the file.
-  EXPECT_EQ(FileBytes(path_), b);
-}
-
 TEST_F(StoreTest, SplitsThousandsOfRowsAndFindsEverythingAfterReopen) {
   Exec("create table k (id integer, name varchar(40), primary key (name, id))");
   Exec("create table n (id integer, pad varchar(300))");

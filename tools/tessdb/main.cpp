@@ -3,7 +3,11 @@
 // or from -c. A SELECT prints a header line of column names, then one line
 // per row, values separated by tabs; a failing statement prints
 // "error CODE: MESSAGE". The exit status is 1 when any statement failed.
+//
+// For crash tests, TESSDB_KILL_AT_WRITE=N ends the process at the Nth write
+// to its files (TESSDB_KILL_TEAR=1: after half of that write's bytes).
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -59,6 +63,13 @@ bool RunLine(Database& db, const std::string& line) {
       for (const auto& p : problems) std::printf("%s\n", p.c_str());
       if (problems.empty()) std::printf("ok\n");
       return problems.empty();
+    }
+    if (command == ".vacuum") {
+      if (!db.Vacuum()) {
+        PrintError(db.ErrorCode(), db.ErrorMessage());
+        return false;
+      }
+      return true;
     }
     if (command == ".dump") {
       bool ok;
@@ -126,6 +137,10 @@ int main(int argc, char** argv) {
   if (path.empty()) {
     std::fprintf(stderr, "usage: tessdb FILE [-c SQL]\n");
     return 2;
+  }
+  if (const char* kill = std::getenv("TESSDB_KILL_AT_WRITE")) {
+    const char* tear = std::getenv("TESSDB_KILL_TEAR");
+    tess::db::SetFileWriteKill(std::strtoull(kill, nullptr, 10), tear && *tear == '1');
   }
   tess::db::Status status;
   std::unique_ptr<Database> db = tess::platform::File::Exists(path)
