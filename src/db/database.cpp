@@ -21,7 +21,7 @@ Database::~Database() {
 std::unique_ptr<Database> Database::Create(std::unique_ptr<ByteStream> stream, Status* status) {
   std::unique_ptr<Database> db(new Database(std::move(stream)));
   if (!db->pager_.Format() || !db->catalog_.Initialize() || !db->pager_.Commit()) {
-    *status = Status::Error(2009, "Unable to create the database file");
+    *status = Error(kCannotCreateFile);
     db->closed_ = true;
     return nullptr;
   }
@@ -32,7 +32,7 @@ std::unique_ptr<Database> Database::Open(std::unique_ptr<ByteStream> stream, Sta
   std::unique_ptr<Database> db(new Database(std::move(stream)));
   std::string why;
   if (!db->pager_.Load(&why) || !db->catalog_.Load(&why)) {
-    *status = Status::Error(2009, "Unable to open the database file: " + why);
+    *status = Error(kCannotOpenFileBecause, {why});
     db->closed_ = true;  // nothing of a refused file is written back
     return nullptr;
   }
@@ -42,7 +42,7 @@ std::unique_ptr<Database> Database::Open(std::unique_ptr<ByteStream> stream, Sta
 std::unique_ptr<Database> Database::Create(const std::string& path, Status* status) {
   auto stream = FileStream::Open(path, FileStream::Mode::kCreate);
   if (!stream) {
-    *status = Status::Error(2009, "Unable to create the database file " + path);
+    *status = Error(kCannotCreateFileAt, {path});
     return nullptr;
   }
   return Create(std::move(stream), status);
@@ -52,7 +52,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, Status* status
   auto stream = FileStream::Open(path, FileStream::Mode::kReadWrite);
   if (!stream) stream = FileStream::Open(path, FileStream::Mode::kRead);
   if (!stream) {
-    *status = Status::Error(2009, "Unable to open the database file " + path);
+    *status = Error(kCannotOpenFileAt, {path});
     return nullptr;
   }
   return Open(std::move(stream), status);
@@ -117,7 +117,7 @@ bool Database::Commit() {
   error_ = {};
   if (closed_) return false;
   if (!pager_.Commit()) {
-    error_ = Status::Error(2009, "Unable to write the database file");
+    error_ = Error(kCannotWriteFile);
     return false;
   }
   return true;
@@ -128,12 +128,12 @@ bool Database::Rollback() {
   if (closed_) return false;
   std::string why;
   if (!pager_.Rollback()) {
-    error_ = Status::Error(2009, "Unable to write the database file");
+    error_ = Error(kCannotWriteFile);
     return false;
   }
   // Tables created or altered in the rolled-back transaction are gone.
   if (!catalog_.Load(&why)) {
-    error_ = Status::Error(2010, "The database file is damaged");
+    error_ = Error(kFileDamaged);
     return false;
   }
   return true;
@@ -156,7 +156,7 @@ std::unique_ptr<Cursor> Database::FieldSchema(const std::string& table) {
   error_ = {};
   const TableInfo* t = catalog_.FindTable(table);
   if (!t) {
-    error_ = Status::Error(202, "Invalid table " + table);
+    error_ = Error(kInvalidTable, {table});
     return nullptr;
   }
   auto rows = std::make_unique<MemoryRows>();

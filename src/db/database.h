@@ -2,11 +2,7 @@
 // cursors, records, transactions and error state. The application-facing
 // Database and RecordSet classes wrap this directly.
 //
-// Error codes are those of the dialect and the table store; this engine adds
-// 2009 (the file cannot be created or opened, or is refused), 2010 (a damaged
-// page or catalog met during an operation) and 2011 (a temporary sort stream
-// failed). An operation clears the error first; the first failure sets code
-// and message together.
+// Error codes and messages are named in "db/errors.h".
 #pragma once
 
 #include <memory>

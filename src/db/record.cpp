@@ -173,7 +173,8 @@ bool ParseTime(std::string_view text, int16_t out[3]) {
   return Split3(Trim(text), ':', out);
 }
 
-bool ConvertText(uint8_t type, std::string_view text, std::string* stored, std::string* message) {
+bool ConvertText(uint8_t type, std::string_view text, std::string* stored,
+                 const ErrorText** error) {
   uint8_t b[8] = {};
   switch (type) {
     case kSmallInt: {
@@ -206,7 +207,7 @@ bool ConvertText(uint8_t type, std::string_view text, std::string* stored, std::
     case kTime: {
       int16_t f[3];
       if (!(type == kDate ? ParseDate(text, f) : ParseTime(text, f))) {
-        *message = type == kDate ? "Invalid date format" : "Invalid time format";
+        if (error) *error = type == kDate ? &kInvalidDateFormat : &kInvalidTimeFormat;
         return false;
       }
       for (int i = 0; i < 3; ++i) put_be16(b + 2 * i, uint16_t(f[i]));

@@ -24,6 +24,9 @@ bool IsSelect(std::string_view line) {
 void PrintError(int code, const std::string& message) {
   std::printf("error %d: %s\n", code, message.c_str());
 }
+void PrintError(const tess::db::Status& status) {
+  PrintError(status.code, status.message);
+}
 
 // Runs one line; false when it failed.
 bool RunLine(Database& db, const std::string& line) {
@@ -93,7 +96,7 @@ bool RunLine(Database& db, const std::string& line) {
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     if (cursor->failed()) {
-      PrintError(2011, "Unable to read a temporary sort file");
+      PrintError(tess::db::Error(tess::db::kSortReadFailed));
       return false;
     }
     return true;
@@ -132,7 +135,7 @@ int main(int argc, char** argv) {
                                      ? Database::Open(path, &status)
                                      : Database::Create(path, &status);
   if (!db) {
-    PrintError(status.code, status.message);
+    PrintError(status);
     return 1;
   }
   bool failed = false;
@@ -147,7 +150,7 @@ int main(int argc, char** argv) {
     }
   }
   if (!db->Close()) {
-    PrintError(2009, "Unable to write the database file");
+    PrintError(tess::db::Error(tess::db::kCannotWriteFile));
     failed = true;
   }
   return failed ? 1 : 0;
