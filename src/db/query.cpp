@@ -26,7 +26,13 @@ struct Bound {
   uint8_t type = 0;
 };
 
+// The WHERE tree with columns resolved, shaped like the parsed one.
 struct BoundCondition {
+  BoundCondition() = default;
+  BoundCondition(const BoundCondition&) = delete;
+  BoundCondition& operator=(const BoundCondition&) = delete;
+  ~BoundCondition() { FreeChildren(this); }
+
   uint8_t node = kNodeCompare;
   std::unique_ptr<BoundCondition> left, right;
   Bound column;
@@ -69,21 +75,28 @@ class Resolver {
     return 0;
   }
 
-  bool BindCondition(const Condition& c, std::unique_ptr<BoundCondition>* out, Status* status) {
-    auto b = std::make_unique<BoundCondition>();
-    b->node = c.node;
-    if (c.node != kNodeCompare) {
-      if (!c.left || !c.right) {
+  // Walks the right spine in a loop; left children are single comparisons
+  // (the parser chains to the right), so the recursion is one level deep.
+  bool BindCondition(const Condition& condition, std::unique_ptr<BoundCondition>* out,
+                     Status* status) {
+    std::unique_ptr<BoundCondition>* slot = out;
+    for (const Condition* c = &condition; c; c = c->right.get()) {
+      *slot = std::make_unique<BoundCondition>();
+      (*slot)->node = c->node;
+      if (c->node == kNodeCompare) return BindComparison(*c, slot->get(), status);
+      if (!c->left || !c->right) {
         *status = Error(kInternalValidation);
         return false;
       }
-      if (!BindCondition(*c.left, &b->left, status) ||
-          !BindCondition(*c.right, &b->right, status)) {
-        return false;
-      }
-      *out = std::move(b);
-      return true;
+      if (!BindCondition(*c->left, &(*slot)->left, status)) return false;
+      slot = &(*slot)->right;
     }
+    *status = Error(kInternalValidation);
+    return false;
+  }
+
+ private:
+  bool BindComparison(const Condition& c, BoundCondition* b, Status* status) {
     if (Find(c.column, &b->column, status) != 0) return false;
     b->function = c.function;
     b->op = c.op;
@@ -100,12 +113,10 @@ class Resolver {
         return false;
       }
     }
-    Prepare(b.get());
-    *out = std::move(b);
+    Prepare(b);
     return true;
   }
 
- private:
   static void Prepare(BoundCondition* b) {
     switch (b->column.type) {
       case kSmallInt:
@@ -174,9 +185,20 @@ class Evaluator {
  public:
   Evaluator(Catalog& catalog, const std::vector<RowView>& rows) : catalog_(catalog), rows_(rows) {}
 
-  bool Eval(const BoundCondition& c) {
-    if (c.node == kNodeAnd) return Eval(*c.left) && Eval(*c.right);
-    if (c.node == kNodeOr) return Eval(*c.left) || Eval(*c.right);
+  // Down the right spine: `and` stops at the first false term, `or` at the
+  // first true one.
+  bool Eval(const BoundCondition& condition) {
+    const BoundCondition* c = &condition;
+    while (c->node != kNodeCompare) {
+      bool left = Eval(*c->left);
+      if (c->node == kNodeAnd ? !left : left) return left;
+      c = c->right.get();
+    }
+    return Test(*c);
+  }
+
+ private:
+  bool Test(const BoundCondition& c) {
     FieldView f = rows_[c.column.table].Field(c.column.column);
     if (c.op == kOpIsNull) return f.type == kNull;
     if (c.op == kOpIsNotNull) return f.type != kNull;
@@ -209,7 +231,6 @@ class Evaluator {
     }
   }
 
- private:
   static bool CompareFields(uint8_t op, const uint8_t* p, const int16_t* lit) {
     int c = 0;
     for (int i = 0; i < 3 && c == 0; ++i) {

@@ -372,22 +372,25 @@ class Parser {
     return true;
   }
 
-  // comparison [(and | or) conditions], grouping to the right.
+  // comparison [(and | or) conditions], grouping to the right. Built as a
+  // loop down the right spine: a chain of any length costs no stack.
   bool Conditions(std::unique_ptr<Condition>* out) {
-    auto c = std::make_unique<Condition>();
-    if (!Comparison(c.get())) return false;
-    Token join = lex_.Peek();
-    if (join.Is("and") || join.Is("or")) {
+    std::unique_ptr<Condition>* slot = out;
+    while (true) {
+      auto c = std::make_unique<Condition>();
+      if (!Comparison(c.get())) return false;
+      Token join = lex_.Peek();
+      if (!join.Is("and") && !join.Is("or")) {
+        *slot = std::move(c);
+        return true;
+      }
       lex_.Next();
       auto node = std::make_unique<Condition>();
       node->node = join.Is("and") ? kNodeAnd : kNodeOr;
       node->left = std::move(c);
-      if (!Conditions(&node->right)) return false;
-      *out = std::move(node);
-      return true;
+      *slot = std::move(node);
+      slot = &(*slot)->right;
     }
-    *out = std::move(c);
-    return true;
   }
 
   bool SelectItemAt(SelectStatement* s) {

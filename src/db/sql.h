@@ -72,7 +72,32 @@ inline constexpr uint8_t kNodeAnd = 0x40;
 inline constexpr uint8_t kNodeOr = 0x41;
 inline constexpr uint8_t kNodeCompare = 0;
 
+// A condition tree is as deep as its statement has terms, so its nodes are
+// freed without recursion: the children are detached onto a list first.
+template <typename Node>
+void FreeChildren(Node* node) {
+  if (!node->left && !node->right) return;
+  std::vector<std::unique_ptr<Node>> pending;
+  auto detach = [&pending](Node* n) {
+    if (n->left) pending.push_back(std::move(n->left));
+    if (n->right) pending.push_back(std::move(n->right));
+  };
+  detach(node);
+  while (!pending.empty()) {
+    std::unique_ptr<Node> n = std::move(pending.back());
+    pending.pop_back();
+    detach(n.get());
+  }
+}
+
+// Inner nodes have a comparison on the left and the rest of the chain on the
+// right (and / or group to the right with equal precedence).
 struct Condition {
+  Condition() = default;
+  Condition(const Condition&) = delete;
+  Condition& operator=(const Condition&) = delete;
+  ~Condition() { FreeChildren(this); }
+
   uint8_t node = kNodeCompare;  // kNodeAnd / kNodeOr join `left` and `right`
   std::unique_ptr<Condition> left, right;
   ColumnRef column;
