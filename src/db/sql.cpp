@@ -192,6 +192,8 @@ class Parser {
     if (!Expect("table", kExpectingTable)) return false;
     if (!Name(&s->table, kInvalidTableName)) return false;
     if (!Expect("(", kExpectingOpenParen)) return false;
+    Token close = lex_.Peek();
+    if (close.text == ")" && !close.bracketed) return Fail(kCreateTableNeedsColumn);
     while (true) {
       bool key_clause = lex_.Peek().Is("primary");
       if (key_clause) {

@@ -79,7 +79,7 @@ TEST_F(SqlTest, ExecuteMessages) {
       {"create table x (a integer, primary key (b))", "201: Invalid column"},
       {"create table x (a integer, primary key (1))", "201: Invalid column name"},
       {"create table x (primary key (a))", "201: Invalid column"},
-      {"create table x ()", "201: Invalid column name"},
+      {"create table x ()", "206: CREATE TABLE requires at least one column defined"},
       {"update t b = 1", "200: Expecting 'SET'"},
       {"update t set 1 = 2", "201: Invalid column name"},
       {"update t set b 2", "200: Expecting '='"},
