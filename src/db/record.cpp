@@ -9,6 +9,7 @@
 
 #include "base/byte_order.h"
 #include "db/collation.h"
+#include "values/number_format.h"
 
 namespace tess::db {
 namespace {
@@ -317,8 +318,7 @@ std::string NativeText(uint8_t type, std::string_view native) {
     case kDouble: {
       double d = 0;
       NativeNumber(type, native, &d);
-      std::snprintf(buf, sizeof buf, "%.7g", d);
-      return buf;
+      return FormatPlain(d);  // the language's own text of a number
     }
     case kDate:
     case kTime:
