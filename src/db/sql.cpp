@@ -78,6 +78,7 @@ Token Lexer::Next() {
     char q = s[0];
     t.text.push_back(q);
     size_t i = 1;
+    t.unterminated = true;
     while (i < s.size()) {
       if (s[i] == q) {
         if (i + 1 < s.size() && s[i + 1] == q) {
@@ -86,6 +87,7 @@ Token Lexer::Next() {
           continue;
         }
         ++i;
+        t.unterminated = false;
         break;
       }
       t.text.push_back(s[i++]);

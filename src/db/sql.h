@@ -25,6 +25,7 @@ namespace tess::db {
 struct Token {
   std::string text;
   bool bracketed = false;
+  bool unterminated = false;  // a literal that ran to the end of the text
   bool empty() const { return text.empty() && !bracketed; }
   bool Is(std::string_view keyword) const { return !bracketed && SameName(text, keyword); }
   bool quoted() const { return !bracketed && !text.empty() && (text[0] == '\'' || text[0] == '"'); }
