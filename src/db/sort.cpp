@@ -251,7 +251,7 @@ bool SortedRun::Sort() {
   }
   size_t m = prefixed_.size();
   prefixes_.resize(n * m);
-  for (size_t i = 0; i < n; ++i) RowPrefixes(&flat_[i * columns_], &prefixes_[i * m]);
+  for (size_t i = 0; i < n; ++i) RowPrefixes(flat_.data() + i * columns_, prefixes_.data() + i * m);
   // The first two prefixes travel with the index.
   struct Item {
     uint64_t p0, p1;
@@ -266,7 +266,9 @@ bool SortedRun::Sort() {
       uint64_t x = prefixes_[a * m + j], y = prefixes_[b * m + j];
       if (x != y) return x < y ? -1 : 1;
     }
-    return exact_ ? 0 : CompareRows(&flat_[a * columns_], &flat_[b * columns_], columns_, keys_);
+    return exact_ ? 0
+                  : CompareRows(flat_.data() + a * columns_, flat_.data() + b * columns_, columns_,
+                                keys_);
   };
   std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
     if (a.p0 != b.p0) return a.p0 < b.p0;
@@ -294,7 +296,7 @@ bool SortedRun::Prepare(std::string_view row, Other* other) const {
 
 int SortedRun::Compare(size_t k, const Other& other) const {
   size_t i = order_[k];
-  const ValueRef* mine = &flat_[i * columns_];
+  const ValueRef* mine = flat_.data() + i * columns_;
   if (!other.prefixed) return CompareRows(mine, other.values.data(), columns_, keys_);
   size_t m = prefixed_.size();
   for (size_t j = 0; j < m; ++j) {
