@@ -2,6 +2,7 @@
 #include "db/sort.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "base/byte_order.h"
@@ -151,6 +152,40 @@ PrefixKind ColumnPrefixKind(const std::vector<ValueRef>& flat, size_t rows, size
   return PrefixKind::kExact;  // numbers, or nothing but nulls
 }
 
+struct PrefixedIndex {
+  uint64_t key[2];
+  size_t index;
+};
+
+// Stable LSD radix sort by key[0] then key[1], a byte at a time from the
+// least significant; the byte positions where every item agrees (most of
+// them, for small integers) cost one counting pass for all.
+void RadixSort(std::vector<PrefixedIndex>* items) {
+  size_t n = items->size();
+  if (n < 2) return;
+  std::vector<std::array<size_t, 256>> counts(16);
+  for (auto& c : counts) c.fill(0);
+  for (const PrefixedIndex& it : *items) {
+    for (int k = 0; k < 2; ++k) {
+      for (int b = 0; b < 8; ++b) ++counts[size_t(k * 8 + b)][(it.key[k] >> (8 * b)) & 0xFF];
+    }
+  }
+  std::vector<PrefixedIndex> other(n);
+  for (int pass = 0; pass < 16; ++pass) {
+    int k = pass < 8 ? 1 : 0, b = pass % 8;  // the second key is the less significant
+    std::array<size_t, 256>& count = counts[size_t(k * 8 + b)];
+    if (count[((*items)[0].key[k] >> (8 * b)) & 0xFF] == n) continue;
+    size_t at = 0;
+    for (size_t& c : count) {
+      size_t here = c;
+      c = at;
+      at += here;
+    }
+    for (const PrefixedIndex& it : *items) other[count[(it.key[k] >> (8 * b)) & 0xFF]++] = it;
+    items->swap(other);
+  }
+}
+
 }  // namespace
 
 // One in-memory run: rows in arrival order and, once sorted, their values,
@@ -252,30 +287,33 @@ bool SortedRun::Sort() {
   size_t m = prefixed_.size();
   prefixes_.resize(n * m);
   for (size_t i = 0; i < n; ++i) RowPrefixes(flat_.data() + i * columns_, prefixes_.data() + i * m);
-  // The first two prefixes travel with the index.
-  struct Item {
-    uint64_t p0, p1;
-    size_t index;
-  };
-  std::vector<Item> items(n);
+  // The first two prefixes travel with the index: a stable radix sort on
+  // them orders the rows by (first, second prefix, arrival); rows tied on
+  // both are then ordered by the rest of the comparison.
+  std::vector<PrefixedIndex> items(n);
   for (size_t i = 0; i < n; ++i) {
-    items[i] = {m > 0 ? prefixes_[i * m] : 0, m > 1 ? prefixes_[i * m + 1] : 0, i};
+    items[i] = {{m > 0 ? prefixes_[i * m] : 0, m > 1 ? prefixes_[i * m + 1] : 0}, i};
   }
-  auto rest = [&](size_t a, size_t b) {
-    for (size_t j = 2; j < m; ++j) {
-      uint64_t x = prefixes_[a * m + j], y = prefixes_[b * m + j];
-      if (x != y) return x < y ? -1 : 1;
+  RadixSort(&items);
+  if (m > 2 || !exact_) {
+    auto rest = [&](const PrefixedIndex& x, const PrefixedIndex& y) {
+      size_t a = x.index, b = y.index;
+      for (size_t j = 2; j < m; ++j) {
+        uint64_t p = prefixes_[a * m + j], q = prefixes_[b * m + j];
+        if (p != q) return p < q;
+      }
+      int c = exact_ ? 0
+                     : CompareRows(flat_.data() + a * columns_, flat_.data() + b * columns_,
+                                   columns_, keys_);
+      return c ? c < 0 : a < b;
+    };
+    for (size_t i = 0; i < n;) {
+      size_t j = i + 1;
+      while (j < n && items[j].key[0] == items[i].key[0] && items[j].key[1] == items[i].key[1]) ++j;
+      if (j - i > 1) std::sort(items.begin() + long(i), items.begin() + long(j), rest);
+      i = j;
     }
-    return exact_ ? 0
-                  : CompareRows(flat_.data() + a * columns_, flat_.data() + b * columns_, columns_,
-                                keys_);
-  };
-  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-    if (a.p0 != b.p0) return a.p0 < b.p0;
-    if (a.p1 != b.p1) return a.p1 < b.p1;
-    int c = rest(a.index, b.index);
-    return c ? c < 0 : a.index < b.index;
-  });
+  }
   order_.resize(n);
   for (size_t i = 0; i < n; ++i) order_[i] = items[i].index;
   return true;
