@@ -75,8 +75,8 @@ class Resolver {
     return 0;
   }
 
-  // Walks the right spine in a loop; left children are single comparisons
-  // (the parser chains to the right), so the recursion is one level deep.
+  // Walks the right spine in a loop. Left children are single comparisons
+  // (the parser chains to the right), which the evaluator relies on.
   bool BindCondition(const Condition& condition, std::unique_ptr<BoundCondition>* out,
                      Status* status) {
     std::unique_ptr<BoundCondition>* slot = out;
@@ -84,11 +84,9 @@ class Resolver {
       *slot = std::make_unique<BoundCondition>();
       (*slot)->node = c->node;
       if (c->node == kNodeCompare) return BindComparison(*c, slot->get(), status);
-      if (!c->left || !c->right) {
-        *status = Error(kInternalValidation);
-        return false;
-      }
-      if (!BindCondition(*c->left, &(*slot)->left, status)) return false;
+      if (!c->left || !c->right || c->left->node != kNodeCompare) break;
+      (*slot)->left = std::make_unique<BoundCondition>();
+      if (!BindComparison(*c->left, (*slot)->left.get(), status)) return false;
       slot = &(*slot)->right;
     }
     *status = Error(kInternalValidation);
@@ -186,11 +184,11 @@ class Evaluator {
   Evaluator(Catalog& catalog, const std::vector<RowView>& rows) : catalog_(catalog), rows_(rows) {}
 
   // Down the right spine: `and` stops at the first false term, `or` at the
-  // first true one.
+  // first true one. No recursion, so it folds into the scan loop.
   bool Eval(const BoundCondition& condition) {
     const BoundCondition* c = &condition;
     while (c->node != kNodeCompare) {
-      bool left = Eval(*c->left);
+      bool left = Test(*c->left);
       if (c->node == kNodeAnd ? !left : left) return left;
       c = c->right.get();
     }
