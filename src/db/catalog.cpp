@@ -262,16 +262,15 @@ bool Catalog::InsertFieldRow(uint32_t table_id, size_t number, const Column& col
 Status Catalog::CreateTable(const std::string& name, const std::vector<Column>& columns,
                             const std::vector<int>& key) {
   if (FindTable(name)) {
-    return Status::Error(2000, "Unable to create " + name + " because it already exists");
+    return Error(kTableExists, {name});
   }
   // Checked before anything is written, so a refused table leaves no storage.
   for (const Column& c : columns) {
     if (!IsStorableType(c.type)) {
-      return Status::Error(
-          2002, "Unable to create " + name + " because an unsupported column type was used");
+      return Error(kUnsupportedColumnType, {name});
     }
   }
-  Status internal = Status::Error(2001, "Unable to create " + name + " due to an internal error");
+  Status internal = Error(kCreateInternal, {name});
   for (int k : key) {
     if (k < 0 || size_t(k) >= columns.size()) return internal;
   }
@@ -304,15 +303,13 @@ Status Catalog::AddColumn(const std::string& table, const Column& column) {
   auto it = std::find_if(tables_.begin(), tables_.end(),
                          [&](const TableInfo& t) { return SameName(t.name, table); });
   if (it == tables_.end()) {
-    return Status::Error(2003, "Unable to add column " + column.name + " because table '" + table +
-                                   "' doesn't exist");
+    return Error(kAddColumnNoTable, {column.name, table});
   }
   if (!IsStorableType(column.type)) {
-    return Status::Error(2002,
-                         "Unable to add " + column.name + " because an unsupported  type was used");
+    return Error(kUnsupportedAddedType, {column.name});
   }
   if (!InsertFieldRow(it->id, it->columns.size(), column, 0)) {
-    return Status::Error(2001, "Unable to create " + table + " due to an internal error");
+    return Error(kCreateInternal, {table});
   }
   it->columns.push_back(column);
   it->types.push_back(column.type);
@@ -321,17 +318,16 @@ Status Catalog::AddColumn(const std::string& table, const Column& column) {
 
 Status Catalog::InsertEncoded(const TableInfo& table, std::string_view body, bool key_checked) {
   if (kEntryHeaderSize + body.size() >= kEntryArea + 1) {
-    return Status::Error(2006, "Insert failed: data too long");
+    return Error(kDataTooLong);
   }
   std::string key = RowKey(table, body);
   Tree tree = TableTree(table);
   bool duplicate = false;
   uint32_t record = table.key.empty() || key_checked ? tree.Insert(key, body)
                                                      : tree.InsertUnique(key, body, &duplicate);
-  if (duplicate) return Status::Error(2005, "Insert failed: primary key violation");
+  if (duplicate) return Error(kPrimaryKeyViolation);
   if (!record) {
-    return tree.damaged() ? Status::Error(2010, "The database file is damaged")
-                          : Status::Error(2009, "Unable to write the database file");
+    return tree.damaged() ? Error(kFileDamaged) : Error(kCannotWriteFile);
   }
   return {};
 }
@@ -340,33 +336,33 @@ Status Catalog::InsertRow(
     const std::string& name,
     const std::vector<std::pair<std::string, std::optional<std::string>>>& values) {
   const TableInfo* t = FindTable(name);
-  if (!t) return Status::Error(2003, "Unknown table " + name);
+  if (!t) return Error(kUnknownTable, {name});
   std::vector<const std::optional<std::string>*> given(t->columns.size(), nullptr);
   for (const auto& [column, value] : values) {
     int i = t->ColumnIndex(column);
-    if (i < 0) return Status::Error(2003, "Unknown column " + column);
+    if (i < 0) return Error(kUnknownColumn, {column});
     given[size_t(i)] = &value;
   }
   for (size_t i = 0; i < given.size(); ++i) {
     if (t->columns[i].not_null && (!given[i] || !*given[i])) {
-      return Status::Error(2003, "NotNull column violation");
+      return Error(kNotNullViolation);
     }
   }
   std::vector<StoredValue> stored(given.size());
-  std::string message;
+  const ErrorText* message_error = nullptr;
   for (size_t i = 0; i < given.size(); ++i) {
     if (!given[i] || !*given[i]) continue;
     std::string s;
     if (IsLargeType(t->types[i])) {
       s = U32(0);  // the reference is filled in once the row is known to fit
-    } else if (!ConvertText(t->types[i], **given[i], &s, &message)) {
-      return Status::Error(2003, message);
+    } else if (!ConvertText(t->types[i], **given[i], &s, &message_error)) {
+      return Error(*message_error);
     }
     stored[i] = std::move(s);
   }
   std::string body;
   if (!EncodeRow(t->types, stored, &body) || kEntryHeaderSize + body.size() > kEntryArea) {
-    return Status::Error(2006, "Insert failed: data too long");
+    return Error(kDataTooLong);
   }
   bool key_has_large = false;
   for (int k : t->key) key_has_large = key_has_large || IsLargeType(t->types[size_t(k)]);
@@ -376,12 +372,12 @@ Status Catalog::InsertRow(
   // Without large values the insert checks the key itself, in one descent.
   if (!any_large) return InsertEncoded(*t, body);
   if (!t->key.empty() && !key_has_large && TableTree(*t).Contains(RowKey(*t, body))) {
-    return Status::Error(2005, "Insert failed: primary key violation");
+    return Error(kPrimaryKeyViolation);
   }
   for (size_t i = 0; i < given.size(); ++i) {
     if (!stored[i] || !IsLargeType(t->types[i])) continue;
     uint32_t ref;
-    if (!WriteBlob(**given[i], &ref)) return Status::Error(2004, "Error writing BLOB");
+    if (!WriteBlob(**given[i], &ref)) return Error(kBlobWriteFailed);
     stored[i] = U32(ref);
   }
   EncodeRow(t->types, stored, &body);

@@ -35,18 +35,12 @@
 #include <utility>
 #include <vector>
 
+#include "db/errors.h"
 #include "db/pager.h"
 #include "db/record.h"
 #include "db/tree.h"
 
 namespace tess::db {
-
-struct Status {
-  int code = 0;
-  std::string message;
-  bool ok() const { return code == 0; }
-  static Status Error(int c, std::string m) { return {c, std::move(m)}; }
-};
 
 struct TableInfo {
   uint32_t id = 0;

@@ -3,7 +3,9 @@
 // tables through ordinary queries.
 #include "db/check.h"
 
-#include <cstdio>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -252,6 +254,32 @@ std::string Quote(std::string_view s) {
   return out + "'";
 }
 
+// A number as the dialect reads it back to the same bits. The tokenizer
+// takes digits, '-' and '.', so finite values are written in positional
+// notation, with the fewest digits that convert back; the storage converts
+// through a double, so a float whose shortest digits would round differently
+// on the way is written with its double's digits. Infinities and NaN only
+// reach a row through a quoted literal, and go back the same way.
+std::string NumberLiteral(uint8_t type, double d) {
+  if (std::isnan(d)) return std::signbit(d) ? "'-nan'" : "'nan'";
+  if (std::isinf(d)) return d < 0 ? "'-inf'" : "'inf'";
+  // The longest: "-", 309 integer digits, or "0." and 324 places and a digit.
+  char buf[400];
+  char* end = buf;
+  if (type == kFloat) {
+    float f = float(d);
+    end = std::to_chars(buf, buf + sizeof buf, f, std::chars_format::fixed).ptr;
+    double back = 0;
+    std::from_chars(buf, end, back);
+    // Compared as stored bits: x87 registers would otherwise skip the
+    // rounding to float.
+    float again = float(back);
+    if (std::memcmp(&again, &f, sizeof f) == 0) return std::string(buf, end);
+  }
+  end = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed).ptr;
+  return std::string(buf, end);
+}
+
 const char* TypeName(uint8_t type) {
   switch (type) {
     case kSmallInt:
@@ -320,13 +348,11 @@ std::vector<std::string> DumpDatabase(Database& db, bool* ok) {
         if (c) values += ", ";
         uint8_t type = cursor->ValueType(c);
         double d;
-        char buf[40];
         if (type == kNull) {
           values += "NULL";
         } else if (type == kFloat || type == kDouble) {
           NativeNumber(type, cursor->NativeValue(c), &d);
-          std::snprintf(buf, sizeof buf, type == kFloat ? "%.9g" : "%.17g", d);
-          values += buf;
+          values += NumberLiteral(type, d);
         } else if (type == kSmallInt || type == kInteger) {
           values += cursor->Text(c);
         } else if (type == kText || IsLargeType(type)) {

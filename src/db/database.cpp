@@ -39,7 +39,7 @@ std::unique_ptr<Database> Database::CreateOn(std::unique_ptr<ByteStream> stream,
                                              Status* status) {
   std::unique_ptr<Database> db(new Database(std::move(stream), std::move(journal)));
   if (!db->pager_.Format() || !db->catalog_.Initialize() || !db->pager_.Commit()) {
-    *status = Status::Error(2009, "Unable to create the database file");
+    *status = Error(kCannotCreateFile);
     db->closed_ = true;
     return nullptr;
   }
@@ -51,7 +51,7 @@ std::unique_ptr<Database> Database::OpenOn(std::unique_ptr<ByteStream> stream,
   std::unique_ptr<Database> db(new Database(std::move(stream), std::move(journal)));
   std::string why;
   if (!db->pager_.Load(&why) || !db->catalog_.Load(&why)) {
-    *status = Status::Error(2009, "Unable to open the database file: " + why);
+    *status = Error(kCannotOpenFileBecause, {why});
     db->closed_ = true;  // nothing of a refused file is written back
     return nullptr;
   }
@@ -61,7 +61,7 @@ std::unique_ptr<Database> Database::OpenOn(std::unique_ptr<ByteStream> stream,
 std::unique_ptr<Database> Database::Create(const std::string& path, Status* status) {
   auto stream = FileStream::Open(path, FileStream::Mode::kCreate);
   if (!stream) {
-    *status = Status::Error(2009, "Unable to create the database file " + path);
+    *status = Error(kCannotCreateFileAt, {path});
     return nullptr;
   }
   return CreateOn(std::move(stream), std::make_unique<FileJournal>(path + "-journal"), status);
@@ -71,7 +71,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, Status* status
   auto stream = FileStream::Open(path, FileStream::Mode::kReadWrite);
   if (!stream) stream = FileStream::Open(path, FileStream::Mode::kRead);
   if (!stream) {
-    *status = Status::Error(2009, "Unable to open the database file " + path);
+    *status = Error(kCannotOpenFileAt, {path});
     return nullptr;
   }
   return OpenOn(std::move(stream), std::make_unique<FileJournal>(path + "-journal"), status);
@@ -149,7 +149,7 @@ bool Database::Commit() {
   error_ = {};
   if (closed_) return false;
   if (!pager_.Commit()) {
-    error_ = Status::Error(2009, "Unable to write the database file");
+    error_ = Error(kCannotWriteFile);
     return false;
   }
   return true;
@@ -165,11 +165,11 @@ bool Database::Rollback() {
 bool Database::Reload(bool written) {
   std::string why;
   if (!written) {
-    error_ = Status::Error(2009, "Unable to write the database file");
+    error_ = Error(kCannotWriteFile);
     return false;
   }
   if (!catalog_.Load(&why)) {
-    error_ = Status::Error(2010, "The database file is damaged");
+    error_ = Error(kFileDamaged);
     return false;
   }
   return true;
@@ -180,10 +180,10 @@ namespace {
 // Copies the rows of `table` into the same table of `to`, each large value
 // written anew for its row.
 Status CopyRows(Catalog& from, const TableInfo& table, Catalog& to) {
-  const Status damaged = Status::Error(2010, "The database file is damaged");
+  const Status damaged = Error(kFileDamaged);
   const TableInfo* copy = to.FindTable(table.name);
   if (!copy)
-    return Status::Error(2001, "Unable to create " + table.name + " due to an internal error");
+    return Error(kCreateInternal, {table.name});
   Tree tree = from.TableTree(table);
   TreeCursor c = tree.Begin();
   EntryRef e;
@@ -199,11 +199,11 @@ Status CopyRows(Catalog& from, const TableInfo& table, Catalog& to) {
       uint32_t ref;
       if (!IsLargeType(table.types[i])) continue;
       if (!from.ReadBlob(be32(f.data), &data)) return damaged;
-      if (!to.WriteBlob(data, &ref)) return Status::Error(2004, "Error writing BLOB");
+      if (!to.WriteBlob(data, &ref)) return Error(kBlobWriteFailed);
       put_be32(reinterpret_cast<uint8_t*>(values[i]->data()), ref);
     }
     if (!EncodeRow(copy->types, values, &body)) {
-      return Status::Error(2006, "Insert failed: data too long");
+      return Error(kDataTooLong);
     }
     Status s = to.InsertEncoded(*copy, body, true);
     if (!s.ok()) return s;
@@ -225,7 +225,7 @@ bool Database::Vacuum() {
     if (s.ok()) s = CopyRows(catalog_, t, image->catalog_);
   }
   if (image && s.ok() && !image->pager_.Close()) {
-    s = Status::Error(2009, "Unable to write the database file");
+    s = Error(kCannotWriteFile);
   }
   if (!image || !s.ok()) {
     error_ = s;
@@ -252,7 +252,7 @@ std::unique_ptr<Cursor> Database::FieldSchema(const std::string& table) {
   error_ = {};
   const TableInfo* t = catalog_.FindTable(table);
   if (!t) {
-    error_ = Status::Error(202, "Invalid table " + table);
+    error_ = Error(kInvalidTable, {table});
     return nullptr;
   }
   auto rows = std::make_unique<MemoryRows>();

@@ -5,11 +5,8 @@
 // A statement that fails applies nothing: its changes to pages, counters and
 // the free list are undone before the error is reported.
 //
-// Error codes are those of the dialect and the table store; this engine adds
-// 2009 (the file cannot be created or opened, or is refused), 2010 (a damaged
-// page or catalog met during an operation) and 2011 (a temporary sort stream
-// failed). An operation clears the error first; the first failure sets code
-// and message together.
+// Error codes and messages are named in "db/errors.h". An operation clears
+// the error first; the first failure sets code and message together.
 #pragma once
 
 #include <memory>

@@ -12,12 +12,12 @@ namespace tess::db {
 namespace {
 
 Status Damaged() {
-  return Status::Error(2010, "The database file is damaged");
+  return Error(kFileDamaged);
 }
 
 // A page could not be changed: damaged, or the file cannot be written.
 Status ChangeFailed(const Tree& tree) {
-  return tree.damaged() ? Damaged() : Status::Error(2009, "Unable to write the database file");
+  return tree.damaged() ? Damaged() : Error(kCannotWriteFile);
 }
 
 struct Bound {
@@ -26,7 +26,13 @@ struct Bound {
   uint8_t type = 0;
 };
 
+// The WHERE tree with columns resolved, shaped like the parsed one.
 struct BoundCondition {
+  BoundCondition() = default;
+  BoundCondition(const BoundCondition&) = delete;
+  BoundCondition& operator=(const BoundCondition&) = delete;
+  ~BoundCondition() { FreeChildren(this); }
+
   uint8_t node = kNodeCompare;
   std::unique_ptr<BoundCondition> left, right;
   Bound column;
@@ -59,31 +65,36 @@ class Resolver {
       if (!ref.table.empty()) break;
     }
     if (found > 1) {
-      *status = Status::Error(205, "Ambiguous column reference: " + ref.column);
+      *status = Error(kAmbiguousColumn, {ref.column});
       return 205;
     }
     if (found == 0) {
-      *status = Status::Error(206, "Unknown column: " + written);
+      *status = Error(kUnknownResultColumn, {written});
       return ref.table.empty() ? 1 : 206;
     }
     return 0;
   }
 
-  bool BindCondition(const Condition& c, std::unique_ptr<BoundCondition>* out, Status* status) {
-    auto b = std::make_unique<BoundCondition>();
-    b->node = c.node;
-    if (c.node != kNodeCompare) {
-      if (!c.left || !c.right) {
-        *status = Status::Error(203, "Internal validation error");
-        return false;
-      }
-      if (!BindCondition(*c.left, &b->left, status) ||
-          !BindCondition(*c.right, &b->right, status)) {
-        return false;
-      }
-      *out = std::move(b);
-      return true;
+  // Walks the right spine in a loop. Left children are single comparisons
+  // (the parser chains to the right), which the evaluator relies on.
+  bool BindCondition(const Condition& condition, std::unique_ptr<BoundCondition>* out,
+                     Status* status) {
+    std::unique_ptr<BoundCondition>* slot = out;
+    for (const Condition* c = &condition; c; c = c->right.get()) {
+      *slot = std::make_unique<BoundCondition>();
+      (*slot)->node = c->node;
+      if (c->node == kNodeCompare) return BindComparison(*c, slot->get(), status);
+      if (!c->left || !c->right || c->left->node != kNodeCompare) break;
+      (*slot)->left = std::make_unique<BoundCondition>();
+      if (!BindComparison(*c->left, (*slot)->left.get(), status)) return false;
+      slot = &(*slot)->right;
     }
+    *status = Error(kInternalValidation);
+    return false;
+  }
+
+ private:
+  bool BindComparison(const Condition& c, BoundCondition* b, Status* status) {
     if (Find(c.column, &b->column, status) != 0) return false;
     b->function = c.function;
     b->op = c.op;
@@ -100,12 +111,10 @@ class Resolver {
         return false;
       }
     }
-    Prepare(b.get());
-    *out = std::move(b);
+    Prepare(b);
     return true;
   }
 
- private:
   static void Prepare(BoundCondition* b) {
     switch (b->column.type) {
       case kSmallInt:
@@ -124,8 +133,7 @@ class Resolver {
         break;
       case kBoolean: {
         std::string s;
-        std::string unused;
-        ConvertText(kBoolean, b->literal, &s, &unused);
+        ConvertText(kBoolean, b->literal, &s);
         b->integer = s[0];
         break;
       }
@@ -175,9 +183,20 @@ class Evaluator {
  public:
   Evaluator(Catalog& catalog, const std::vector<RowView>& rows) : catalog_(catalog), rows_(rows) {}
 
-  bool Eval(const BoundCondition& c) {
-    if (c.node == kNodeAnd) return Eval(*c.left) && Eval(*c.right);
-    if (c.node == kNodeOr) return Eval(*c.left) || Eval(*c.right);
+  // Down the right spine: `and` stops at the first false term, `or` at the
+  // first true one. No recursion, so it folds into the scan loop.
+  bool Eval(const BoundCondition& condition) {
+    const BoundCondition* c = &condition;
+    while (c->node != kNodeCompare) {
+      bool left = Test(*c->left);
+      if (c->node == kNodeAnd ? !left : left) return left;
+      c = c->right.get();
+    }
+    return Test(*c);
+  }
+
+ private:
+  bool Test(const BoundCondition& c) {
     FieldView f = rows_[c.column.table].Field(c.column.column);
     if (c.op == kOpIsNull) return f.type == kNull;
     if (c.op == kOpIsNotNull) return f.type != kNull;
@@ -210,7 +229,6 @@ class Evaluator {
     }
   }
 
- private:
   static bool CompareFields(uint8_t op, const uint8_t* p, const int16_t* lit) {
     int c = 0;
     for (int i = 0; i < 3 && c == 0; ++i) {
@@ -288,8 +306,8 @@ std::optional<std::string> SeekKey(const TableInfo& table, const BoundCondition*
     const BoundCondition* test = c->node == kNodeAnd ? c->left.get() : c;
     if (test->node == kNodeCompare && test->op == kOpEq && !test->right_is_column &&
         test->function == kFnNone && test->column.table == 0 && test->column.column == key_column) {
-      std::string stored, unused, key;
-      if (!ConvertText(type, test->literal, &stored, &unused)) return std::nullopt;
+      std::string stored, key;
+      if (!ConvertText(type, test->literal, &stored)) return std::nullopt;
       FieldView f{type, reinterpret_cast<const uint8_t*>(stored.data()), stored.size()};
       AppendStoredKey(f, &key);
       return key;
@@ -373,7 +391,7 @@ std::unique_ptr<RowSet> Aggregate(RowSet& source, const std::vector<OutputColumn
     first_row.assign(bytes);
     std::vector<ValueRef> first;
     if (!SplitRow(first_row, &first) || first.size() < n || (grouped && g >= first.size())) {
-      *status = Status::Error(203, "Internal validation error");
+      *status = Error(kInternalValidation);
       return nullptr;
     }
     std::vector<AggregateState> state(n);
@@ -440,7 +458,7 @@ std::unique_ptr<Cursor> RunSelect(Catalog& catalog, const SelectStatement& selec
   for (const std::string& name : select.tables) {
     const TableInfo* t = catalog.FindTable(name);
     if (!t) {
-      *status = Status::Error(202, "Invalid table " + name);
+      *status = Error(kInvalidTable, {name});
       return nullptr;
     }
     tables.push_back(t);
@@ -465,7 +483,7 @@ std::unique_ptr<Cursor> RunSelect(Catalog& catalog, const SelectStatement& selec
         }
       }
       if (!matched) {
-        *status = Status::Error(202, "Invalid table " + item.column.table);
+        *status = Error(kInvalidTable, {item.column.table});
         return nullptr;
       }
       continue;
@@ -512,7 +530,7 @@ std::unique_ptr<Cursor> RunSelect(Catalog& catalog, const SelectStatement& selec
     for (const OrderKey& k : select.order) {
       if (k.position > 0) {
         if (size_t(k.position) > visible) {
-          *status = Status::Error(201, "Invalid column index");
+          *status = Error(kInvalidColumnIndex);
           return nullptr;
         }
         keys.push_back({size_t(k.position - 1), k.descending});
@@ -561,15 +579,14 @@ std::unique_ptr<Cursor> RunSelect(Catalog& catalog, const SelectStatement& selec
     return true;
   };
   if (!Scan(catalog, tables, where.get(), rows, refs, 0, emit)) {
-    *status = emit_failed || !sorter ? Damaged()
-                                     : Status::Error(2011, "Unable to write a temporary sort file");
+    *status = emit_failed || !sorter ? Damaged() : Error(kSortWriteFailed);
     return nullptr;
   }
   std::unique_ptr<RowSet> result;
   if (sorter) {
     result = sorter->Finish();
     if (!result) {
-      *status = Status::Error(2011, "Unable to write a temporary sort file");
+      *status = Error(kSortWriteFailed);
       return nullptr;
     }
   } else {
@@ -626,7 +643,7 @@ void LargeValues(const TableInfo& table, std::string_view body, const std::vecto
 
 Status RunDelete(Catalog& catalog, const DeleteStatement& remove) {
   const TableInfo* table = catalog.FindTable(remove.table);
-  if (!table) return Status::Error(202, "Invalid table " + remove.table);
+  if (!table) return Error(kInvalidTable, {remove.table});
   std::vector<Match> matches;
   Status s = Collect(catalog, table, remove.where.get(), &matches);
   if (!s.ok()) return s;
@@ -643,14 +660,14 @@ Status RunDelete(Catalog& catalog, const DeleteStatement& remove) {
 
 Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
   const TableInfo* table = catalog.FindTable(update.table);
-  if (!table) return Status::Error(202, "Invalid table " + update.table);
+  if (!table) return Error(kInvalidTable, {update.table});
   // Convert the new values once. Large values are written per row, so each
   // row owns its copy.
   std::vector<std::pair<size_t, StoredValue>> sets;
   for (const auto& [name, value] : update.assignments) {
     int c = table->ColumnIndex(name);
     if (c < 0) {
-      return Status::Error(208, "The column " + name + " does not exist in table " + table->name);
+      return Error(kUpdateColumnMissing, {name, table->name});
     }
     sets.emplace_back(size_t(c), std::nullopt);
   }
@@ -658,14 +675,15 @@ Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
     const auto& value = update.assignments[i].second;
     size_t c = sets[i].first;
     if (!value) {
-      if (table->columns[c].not_null) return Status::Error(2003, "NotNull column violation");
+      if (table->columns[c].not_null) return Error(kNotNullViolation);
       continue;
     }
-    std::string stored, message;
+    std::string stored;
+    const ErrorText* message = nullptr;
     if (IsLargeType(table->types[c])) {
       continue;  // written below, once the rows are known to fit
     } else if (!ConvertText(table->types[c], *value, &stored, &message)) {
-      return Status::Error(2003, message);
+      return Error(*message);
     }
     sets[i].second = std::move(stored);
   }
@@ -695,7 +713,7 @@ Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
       if (!update.assignments[i].second || !IsLargeType(table->types[c])) continue;
       uint32_t ref;
       if (!catalog.WriteBlob(*update.assignments[i].second, &ref)) {
-        return Status::Error(2004, "Error writing BLOB");
+        return Error(kBlobWriteFailed);
       }
       values[c] = std::string(4, '\0');
       put_be32(reinterpret_cast<uint8_t*>(values[c]->data()), ref);
@@ -703,12 +721,12 @@ Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
     LargeValues(*table, m.body, &replaced, &old_values);
     std::string body;
     if (!EncodeRow(table->types, values, &body) || kEntryHeaderSize + body.size() > kEntryArea) {
-      return Status::Error(2006, "Insert failed: data too long");
+      return Error(kDataTooLong);
     }
     if (key_changes) {
       old_keys.insert(catalog.RowKey(*table, m.body));
       if (!new_keys.insert(catalog.RowKey(*table, body)).second) {
-        return Status::Error(2005, "Insert failed: primary key violation");
+        return Error(kPrimaryKeyViolation);
       }
     }
     bodies.push_back(std::move(body));
@@ -716,7 +734,7 @@ Status RunUpdate(Catalog& catalog, const UpdateStatement& update) {
   Tree tree = catalog.TableTree(*table);
   for (const std::string& k : new_keys) {
     if (!old_keys.count(k) && tree.Contains(k)) {
-      return Status::Error(2005, "Insert failed: primary key violation");
+      return Error(kPrimaryKeyViolation);
     }
   }
   // A row whose key stays is rewritten in place when its page has room; the

@@ -9,6 +9,7 @@
 
 #include "base/byte_order.h"
 #include "db/collation.h"
+#include "values/number_format.h"
 
 namespace tess::db {
 namespace {
@@ -173,7 +174,8 @@ bool ParseTime(std::string_view text, int16_t out[3]) {
   return Split3(Trim(text), ':', out);
 }
 
-bool ConvertText(uint8_t type, std::string_view text, std::string* stored, std::string* message) {
+bool ConvertText(uint8_t type, std::string_view text, std::string* stored,
+                 const ErrorText** error) {
   uint8_t b[8] = {};
   switch (type) {
     case kSmallInt: {
@@ -206,7 +208,7 @@ bool ConvertText(uint8_t type, std::string_view text, std::string* stored, std::
     case kTime: {
       int16_t f[3];
       if (!(type == kDate ? ParseDate(text, f) : ParseTime(text, f))) {
-        *message = type == kDate ? "Invalid date format" : "Invalid time format";
+        if (error) *error = type == kDate ? &kInvalidDateFormat : &kInvalidTimeFormat;
         return false;
       }
       for (int i = 0; i < 3; ++i) put_be16(b + 2 * i, uint16_t(f[i]));
@@ -316,8 +318,7 @@ std::string NativeText(uint8_t type, std::string_view native) {
     case kDouble: {
       double d = 0;
       NativeNumber(type, native, &d);
-      std::snprintf(buf, sizeof buf, "%.7g", d);
-      return buf;
+      return FormatPlain(d);  // the language's own text of a number
     }
     case kDate:
     case kTime:

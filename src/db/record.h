@@ -29,6 +29,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db/errors.h"
 #include "db/format.h"
 
 namespace tess::db {
@@ -72,9 +73,10 @@ using StoredValue = std::optional<std::string>;
 bool EncodeRow(const std::vector<uint8_t>& types, const std::vector<StoredValue>& values,
                std::string* body);
 
-// Value text to stored form by column type. False with `message` for the
-// date and time format errors; large values are not handled here.
-bool ConvertText(uint8_t type, std::string_view text, std::string* stored, std::string* message);
+// Value text to stored form by column type. False with `error` for the date
+// and time format errors; large values are not handled here.
+bool ConvertText(uint8_t type, std::string_view text, std::string* stored,
+                 const ErrorText** error = nullptr);
 
 // Conversions used by the dialect and WHERE evaluation.
 int32_t DecimalValue(std::string_view text);

@@ -78,6 +78,7 @@ Token Lexer::Next() {
     char q = s[0];
     t.text.push_back(q);
     size_t i = 1;
+    t.unterminated = true;
     while (i < s.size()) {
       if (s[i] == q) {
         if (i + 1 < s.size() && s[i + 1] == q) {
@@ -86,6 +87,7 @@ Token Lexer::Next() {
           continue;
         }
         ++i;
+        t.unterminated = false;
         break;
       }
       t.text.push_back(s[i++]);
@@ -113,31 +115,31 @@ class Parser {
 
   Status status;
 
-  bool Fail(int code, std::string message) {
-    if (status.ok()) status = Status::Error(code, std::move(message));
+  bool Fail(const ErrorText& error, std::initializer_list<std::string_view> parts = {}) {
+    if (status.ok()) status = Error(error, parts);
     return false;
   }
-  bool Expect(std::string_view keyword, int code, const char* message) {
+  bool Expect(std::string_view keyword, const ErrorText& error) {
     if (lex_.Next().Is(keyword)) return true;
-    return Fail(code, message);
+    return Fail(error);
   }
-  bool Name(std::string* out, int code, const char* message) {
+  bool Name(std::string* out, const ErrorText& error) {
     Token t = lex_.Next();
-    if (!IsIdentifier(t.text)) return Fail(code, message);
+    if (!IsIdentifier(t.text)) return Fail(error);
     *out = t.text;
     return true;
   }
 
   // name or table.name
-  bool ColumnReference(ColumnRef* out, int code, const char* message) {
+  bool ColumnReference(ColumnRef* out, const ErrorText& error) {
     Token t = lex_.Next();
-    if (!IsIdentifier(t.text)) return Fail(code, message);
+    if (!IsIdentifier(t.text)) return Fail(error);
     out->table.clear();
     out->column = t.text;
     if (lex_.Peek().text == "." && !lex_.Peek().bracketed) {
       lex_.Next();
       Token c = lex_.Next();
-      if (!IsIdentifier(c.text)) return Fail(code, message);
+      if (!IsIdentifier(c.text)) return Fail(error);
       out->table = t.text;
       out->column = c.text;
     }
@@ -145,18 +147,18 @@ class Parser {
   }
 
   bool ColumnDefinition(Column* c) {
-    if (!Name(&c->name, 201, "Invalid column name")) return false;
+    if (!Name(&c->name, kInvalidColumnName)) return false;
     Token t = lex_.Next();
     if (t.Is("char") || t.Is("character") || t.Is("varchar")) {
-      if (!Expect("(", 200, "Expecting '('")) return false;
+      if (!Expect("(", kExpectingOpenParen)) return false;
       Token n = lex_.Next();
       bool digits = !n.text.empty() && !n.bracketed;
       for (char ch : n.text) digits = digits && IsDigit(ch);
-      if (!digits) return Fail(201, "Invalid field constraint");
+      if (!digits) return Fail(kInvalidFieldConstraint);
       int32_t length = DecimalValue(n.text);
       c->type = kText;
       c->length = uint16_t(length > 0xFFFF ? 0xFFFF : length);
-      if (!Expect(")", 200, "Expecting ')'")) return false;
+      if (!Expect(")", kExpectingCloseParen)) return false;
     } else if (t.Is("long")) {
       Token w = lex_.Next();
       if (w.Is("varchar")) {
@@ -164,7 +166,7 @@ class Parser {
       } else if (w.Is("varbinary")) {
         c->type = kLongBinary;
       } else {
-        return Fail(200, "Expecting field type");
+        return Fail(kExpectingFieldType);
       }
     } else {
       static const std::pair<const char*, uint8_t> kTypes[] = {
@@ -178,40 +180,42 @@ class Parser {
           found = true;
         }
       }
-      if (!found) return Fail(200, "Expecting field type");
+      if (!found) return Fail(kExpectingFieldType);
     }
     if (lex_.Peek().Is("not")) {
       lex_.Next();
-      if (!Expect("null", 200, "Expecting 'NULL'")) return false;
+      if (!Expect("null", kExpectingNull)) return false;
       c->not_null = true;
     }
     return true;
   }
 
   bool CreateTable(CreateTableStatement* s) {
-    if (!Expect("table", 200, "Expecting 'TABLE'")) return false;
-    if (!Name(&s->table, 201, "Invalid table name")) return false;
-    if (!Expect("(", 200, "Expecting '('")) return false;
+    if (!Expect("table", kExpectingTable)) return false;
+    if (!Name(&s->table, kInvalidTableName)) return false;
+    if (!Expect("(", kExpectingOpenParen)) return false;
+    Token close = lex_.Peek();
+    if (close.text == ")" && !close.bracketed) return Fail(kCreateTableNeedsColumn);
     while (true) {
       bool key_clause = lex_.Peek().Is("primary");
       if (key_clause) {
         lex_.Next();
-        if (!Expect("key", 200, "Expecting 'KEY'") || !Expect("(", 200, "Expecting '('")) {
+        if (!Expect("key", kExpectingKey) || !Expect("(", kExpectingOpenParen)) {
           return false;
         }
         while (true) {
           std::string name;
-          if (!Name(&name, 201, "Invalid column name")) return false;
+          if (!Name(&name, kInvalidColumnName)) return false;
           int index = -1;
           for (size_t i = 0; i < s->columns.size(); ++i) {
             if (SameName(s->columns[i].name, name)) index = int(i);
           }
-          if (index < 0) return Fail(201, "Invalid column");
-          if (index + 1 > 255) return Fail(201, "Too many columns");
+          if (index < 0) return Fail(kInvalidColumn);
+          if (index + 1 > 255) return Fail(kTooManyColumns);
           s->key.push_back(index);
           Token sep = lex_.Next();
           if (sep.text == ")" && !sep.bracketed) break;
-          if (sep.text != "," || sep.bracketed) return Fail(200, "Expecting ')'");
+          if (sep.text != "," || sep.bracketed) return Fail(kExpectingCloseParen);
         }
       } else {
         Column c;
@@ -221,18 +225,19 @@ class Parser {
       Token sep = lex_.Next();
       if (sep.text == ")" && !sep.bracketed) break;
       if (sep.text != "," || sep.bracketed)
-        return Fail(key_clause ? 201 : 200, "Expecting ',' or ')'");
+        return Fail(key_clause ? kExpectingCommaOrCloseAfterKey
+                               : kExpectingCommaOrCloseAfterColumn);
     }
-    if (s->columns.empty()) return Fail(206, "CREATE TABLE requires at least one column defined");
+    if (s->columns.empty()) return Fail(kCreateTableNeedsColumn);
     return true;
   }
 
   bool AlterTable(AlterTableStatement* s) {
-    if (!Expect("table", 200, "Expecting 'TABLE'")) return false;
-    if (!Name(&s->table, 201, "Invalid table name")) return false;
+    if (!Expect("table", kExpectingTable)) return false;
+    if (!Name(&s->table, kInvalidTableName)) return false;
     Token t = lex_.Next();
-    if (t.Is("drop")) return Fail(2008, "Dropping columns is not supported for this database");
-    if (!t.Is("add")) return Fail(200, "Expected 'ADD'");
+    if (t.Is("drop")) return Fail(kDropColumnUnsupported);
+    if (!t.Is("add")) return Fail(kExpectedAdd);
     if (lex_.Peek().Is("column")) lex_.Next();
     return ColumnDefinition(&s->column);
   }
@@ -244,14 +249,14 @@ class Parser {
   }
 
   bool Update(UpdateStatement* s) {
-    if (!Name(&s->table, 201, "Invalid table name")) return false;
-    if (!Expect("set", 200, "Expecting 'SET'")) return false;
+    if (!Name(&s->table, kInvalidTableName)) return false;
+    if (!Expect("set", kExpectingSet)) return false;
     while (true) {
       std::string name;
-      if (!Name(&name, 201, "Invalid column name")) return false;
-      if (!Expect("=", 200, "Expecting '='")) return false;
+      if (!Name(&name, kInvalidColumnName)) return false;
+      if (!Expect("=", kExpectingEquals)) return false;
       Token v = lex_.Next();
-      if (v.empty()) return Fail(208, "Mismatched update fields");
+      if (v.empty()) return Fail(kMismatchedUpdateFields);
       s->assignments.emplace_back(name, Value(v));
       Token sep = lex_.Peek();
       if (sep.text == "," && !sep.bracketed) {
@@ -264,8 +269,8 @@ class Parser {
   }
 
   bool Delete(DeleteStatement* s) {
-    if (!Expect("from", 200, "Expecting 'FROM'")) return false;
-    if (!Name(&s->table, 201, "Invalid table name")) return false;
+    if (!Expect("from", kExpectingFrom)) return false;
+    if (!Name(&s->table, kInvalidTableName)) return false;
     return OptionalWhere(&s->where);
   }
 
@@ -274,37 +279,37 @@ class Parser {
   bool OptionalWhere(std::unique_ptr<Condition>* where) {
     Token t = lex_.Next();
     if (t.empty()) return true;
-    if (!t.Is("where")) return Fail(200, "Expecting 'WHERE'");
+    if (!t.Is("where")) return Fail(kExpectingWhere);
     if (!Conditions(where)) return false;
-    if (!lex_.Next().empty()) return Fail(200, "Expecting 'AND' or 'OR'");
+    if (!lex_.Next().empty()) return Fail(kExpectingAndOr);
     return true;
   }
 
   bool Insert(InsertStatement* s) {
-    if (!Expect("into", 200, "Expecting 'INTO'")) return false;
-    if (!Name(&s->table, 201, "Invalid table name")) return false;
-    if (!Expect("(", 200, "Expecting '('")) return false;
+    if (!Expect("into", kExpectingInto)) return false;
+    if (!Name(&s->table, kInvalidTableName)) return false;
+    if (!Expect("(", kExpectingOpenParen)) return false;
     std::vector<std::string> names;
     while (true) {
       std::string name;
-      if (!Name(&name, 201, "Invalid column name")) return false;
+      if (!Name(&name, kInvalidColumnName)) return false;
       names.push_back(name);
       Token sep = lex_.Next();
       if (sep.text == ")" && !sep.bracketed) break;
-      if (sep.text != "," || sep.bracketed) return Fail(200, "Expecting ')'");
+      if (sep.text != "," || sep.bracketed) return Fail(kExpectingCloseParen);
     }
-    if (!Expect("values", 200, "Expecting 'VALUES'")) return false;
-    if (!Expect("(", 200, "Expecting '('")) return false;
+    if (!Expect("values", kExpectingValues)) return false;
+    if (!Expect("(", kExpectingOpenParen)) return false;
     std::vector<std::optional<std::string>> values;
     while (true) {
       Token v = lex_.Next();
-      if (v.empty()) return Fail(200, "Expecting ')'");
+      if (v.empty()) return Fail(kExpectingCloseParen);
       values.push_back(Value(v));
       Token sep = lex_.Next();
       if (sep.text == ")" && !sep.bracketed) break;
-      if (sep.text != "," || sep.bracketed) return Fail(200, "Expecting ')'");
+      if (sep.text != "," || sep.bracketed) return Fail(kExpectingCloseParen);
     }
-    if (values.size() != names.size()) return Fail(208, "Mismatched INSERT columns");
+    if (values.size() != names.size()) return Fail(kMismatchedInsertColumns);
     for (size_t i = 0; i < names.size(); ++i) s->values.emplace_back(names[i], values[i]);
     return true;
   }
@@ -314,10 +319,10 @@ class Parser {
     if (first.Is("upper") || first.Is("lower")) {
       lex_.Next();
       c->function = first.Is("upper") ? kFnUpper : kFnLower;
-      if (!Expect("(", 200, "Expected '('")) return false;
-      if (!ColumnReference(&c->column, 201, "Invalid column/table identifier")) return false;
-      if (!Expect(")", 200, "Expected ')'")) return false;
-    } else if (!ColumnReference(&c->column, 201, "Invalid column/table identifier")) {
+      if (!Expect("(", kExpectedOpenParen)) return false;
+      if (!ColumnReference(&c->column, kInvalidColumnTableIdentifier)) return false;
+      if (!Expect(")", kExpectedCloseParen)) return false;
+    } else if (!ColumnReference(&c->column, kInvalidColumnTableIdentifier)) {
       return false;
     }
     Token op = lex_.Next();
@@ -335,7 +340,7 @@ class Parser {
         c->op = kOpLike;
       } else if (op.Is("not")) {
         Token like = lex_.Next();
-        if (!like.Is("like")) return Fail(201, "Invalid operator " + like.text);
+        if (!like.Is("like")) return Fail(kInvalidOperator, {like.text});
         c->op = kOpNotLike;
       } else if (op.Is("is")) {
         Token t = lex_.Next();
@@ -345,48 +350,51 @@ class Parser {
           lex_.Next();
           c->op = kOpIsNotNull;
         } else {
-          return Fail(201, "Invalid operator " + t.text);
+          return Fail(kInvalidOperator, {t.text});
         }
         return true;
       } else {
-        return Fail(201, "Invalid operator " + op.text);
+        return Fail(kInvalidOperator, {op.text});
       }
     }
     Token right = lex_.Peek();
     if (c->op == kOpLike || c->op == kOpNotLike) {
-      if (!right.quoted()) return Fail(201, "Quotes expected after LIKE operation");
+      if (!right.quoted()) return Fail(kQuotesExpectedAfterLike);
     }
     if (right.quoted()) {
       lex_.Next();
       c->literal = right.Unquoted();
     } else if (IsIdentifier(right.text)) {
-      if (!ColumnReference(&c->right_column, 201, "Invalid column/table identifier")) return false;
+      if (!ColumnReference(&c->right_column, kInvalidColumnTableIdentifier)) return false;
       c->right_is_column = true;
     } else if (!right.empty()) {
       lex_.Next();
       c->literal = right.text;
     } else {
-      return Fail(201, "Invalid column/table identifier");
+      return Fail(kInvalidColumnTableIdentifier);
     }
     return true;
   }
 
-  // comparison [(and | or) conditions], grouping to the right.
+  // comparison [(and | or) conditions], grouping to the right. Built as a
+  // loop down the right spine: a chain of any length costs no stack.
   bool Conditions(std::unique_ptr<Condition>* out) {
-    auto c = std::make_unique<Condition>();
-    if (!Comparison(c.get())) return false;
-    Token join = lex_.Peek();
-    if (join.Is("and") || join.Is("or")) {
+    std::unique_ptr<Condition>* slot = out;
+    while (true) {
+      auto c = std::make_unique<Condition>();
+      if (!Comparison(c.get())) return false;
+      Token join = lex_.Peek();
+      if (!join.Is("and") && !join.Is("or")) {
+        *slot = std::move(c);
+        return true;
+      }
       lex_.Next();
       auto node = std::make_unique<Condition>();
       node->node = join.Is("and") ? kNodeAnd : kNodeOr;
       node->left = std::move(c);
-      if (!Conditions(&node->right)) return false;
-      *out = std::move(node);
-      return true;
+      *slot = std::move(node);
+      slot = &(*slot)->right;
     }
-    *out = std::move(c);
-    return true;
   }
 
   bool SelectItemAt(SelectStatement* s) {
@@ -408,24 +416,24 @@ class Parser {
       for (auto& [word, code] : kFns) {
         if (t.Is(word)) item.function = code;
       }
-      if (item.function == kAggNone) return Fail(201, "Unsupported SELECT function");
+      if (item.function == kAggNone) return Fail(kUnsupportedSelectFunction);
       item.kind = SelectItem::Kind::kAggregate;
       if (item.function == kAggCount) {
         Token star = lex_.Next();
-        if (star.text != "*" || star.bracketed) return Fail(201, "Only COUNT(*) supported");
+        if (star.text != "*" || star.bracketed) return Fail(kOnlyCountStar);
         item.label = "count(*)";
       } else {
-        if (!ColumnReference(&item.column, 201, "Invalid column/table name")) return false;
+        if (!ColumnReference(&item.column, kInvalidColumnTableName)) return false;
         std::string fn = t.text;
         for (char& ch : fn) ch = char(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch);
         item.label = fn + "(" + (item.column.table.empty() ? "" : item.column.table + ".") +
                      item.column.column + ")";
       }
-      if (!Expect(")", 200, "Expected ')'")) return false;
+      if (!Expect(")", kExpectedCloseParen)) return false;
       s->items.push_back(item);
       return true;
     }
-    if (!IsIdentifier(t.text)) return Fail(201, "Invalid column/table name");
+    if (!IsIdentifier(t.text)) return Fail(kInvalidColumnTableName);
     item.column.column = t.text;
     if (after.text == "." && !after.bracketed) {
       lex_.Next();
@@ -435,7 +443,7 @@ class Parser {
         item.kind = SelectItem::Kind::kTableAll;
         item.column.column.clear();
       } else if (!IsIdentifier(c.text)) {
-        return Fail(201, "Invalid column name");
+        return Fail(kInvalidColumnName);
       } else {
         item.column.column = c.text;
       }
@@ -445,21 +453,21 @@ class Parser {
   }
 
   bool Select(SelectStatement* s) {
-    if (!lex_.Next().Is("select")) return Fail(200, "Expected 'SELECT'");
+    if (!lex_.Next().Is("select")) return Fail(kExpectedSelect);
     while (true) {
       if (!SelectItemAt(s)) return false;
       Token sep = lex_.Next();
       if (sep.Is("from")) break;
-      if (sep.text != "," || sep.bracketed) return Fail(200, "Expecting ','");
+      if (sep.text != "," || sep.bracketed) return Fail(kExpectingComma);
     }
     while (true) {
       std::string table;
-      if (!Name(&table, 201, "Invalid table name")) return false;
+      if (!Name(&table, kInvalidTableName)) return false;
       s->tables.push_back(table);
       Token sep = lex_.Peek();
       if (sep.empty() || sep.Is("where") || sep.Is("order") || sep.Is("group")) break;
       lex_.Next();
-      if (sep.text != "," || sep.bracketed) return Fail(200, "Expecting ','");
+      if (sep.text != "," || sep.bracketed) return Fail(kExpectingComma);
     }
     Token t = lex_.Next();
     if (t.Is("where")) {
@@ -467,15 +475,15 @@ class Parser {
       t = lex_.Next();
     }
     if (t.Is("order")) {
-      if (!Expect("by", 200, "Expecting 'BY'")) return false;
+      if (!Expect("by", kExpectingBy)) return false;
       while (true) {
         OrderKey key;
         Token k = lex_.Peek();
         if (!k.bracketed && !k.text.empty() && IsDigit(k.text[0])) {
           lex_.Next();
           key.position = DecimalValue(k.text);
-          if (key.position < 1) return Fail(201, "Invalid column index");
-        } else if (!ColumnReference(&key.column, 201, "Invalid ORDER BY column")) {
+          if (key.position < 1) return Fail(kInvalidColumnIndex);
+        } else if (!ColumnReference(&key.column, kInvalidOrderByColumn)) {
           return false;
         }
         Token dir = lex_.Peek();
@@ -489,20 +497,20 @@ class Parser {
         lex_.Next();
       }
       t = lex_.Next();
-      if (t.Is("group")) return Fail(201, "ORDER BY can't be used in conjunction with GROUP BY");
+      if (t.Is("group")) return Fail(kOrderByWithGroupBy);
     }
     if (t.Is("group")) {
-      if (!Expect("by", 200, "Expecting 'BY'")) return false;
+      if (!Expect("by", kExpectingBy)) return false;
       ColumnRef g;
-      if (!ColumnReference(&g, 201, "Invalid GROUP BY column")) return false;
+      if (!ColumnReference(&g, kInvalidGroupByColumn)) return false;
       s->group = g;
       t = lex_.Next();
       if (t.text == "," && !t.bracketed) {
-        return Fail(201, "Only single GROUP BY columns currently supported");
+        return Fail(kOnlySingleGroupBy);
       }
-      if (t.Is("order")) return Fail(201, "ORDER BY can't be used in conjunction with GROUP BY");
+      if (t.Is("order")) return Fail(kOrderByWithGroupBy);
     }
-    if (!t.empty()) return Fail(200, "Expecting 'AND' or 'OR'");
+    if (!t.empty()) return Fail(kExpectingAndOr);
     return true;
   }
 
@@ -533,7 +541,7 @@ class Parser {
       if (!Insert(&s)) return false;
       *out = std::move(s);
     } else if (first.Is("drop")) {
-      return Fail(2007, "Dropping tables from this database is not currently supported.");
+      return Fail(kDropTableUnsupported);
     } else {
       *out = Ignored{};
     }

@@ -25,6 +25,7 @@ namespace tess::db {
 struct Token {
   std::string text;
   bool bracketed = false;
+  bool unterminated = false;  // a literal that ran to the end of the text
   bool empty() const { return text.empty() && !bracketed; }
   bool Is(std::string_view keyword) const { return !bracketed && SameName(text, keyword); }
   bool quoted() const { return !bracketed && !text.empty() && (text[0] == '\'' || text[0] == '"'); }
@@ -72,7 +73,32 @@ inline constexpr uint8_t kNodeAnd = 0x40;
 inline constexpr uint8_t kNodeOr = 0x41;
 inline constexpr uint8_t kNodeCompare = 0;
 
+// A condition tree is as deep as its statement has terms, so its nodes are
+// freed without recursion: the children are detached onto a list first.
+template <typename Node>
+void FreeChildren(Node* node) {
+  if (!node->left && !node->right) return;
+  std::vector<std::unique_ptr<Node>> pending;
+  auto detach = [&pending](Node* n) {
+    if (n->left) pending.push_back(std::move(n->left));
+    if (n->right) pending.push_back(std::move(n->right));
+  };
+  detach(node);
+  while (!pending.empty()) {
+    std::unique_ptr<Node> n = std::move(pending.back());
+    pending.pop_back();
+    detach(n.get());
+  }
+}
+
+// Inner nodes have a comparison on the left and the rest of the chain on the
+// right (and / or group to the right with equal precedence).
 struct Condition {
+  Condition() = default;
+  Condition(const Condition&) = delete;
+  Condition& operator=(const Condition&) = delete;
+  ~Condition() { FreeChildren(this); }
+
   uint8_t node = kNodeCompare;  // kNodeAnd / kNodeOr join `left` and `right`
   std::unique_ptr<Condition> left, right;
   ColumnRef column;

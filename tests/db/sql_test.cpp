@@ -79,7 +79,7 @@ TEST_F(SqlTest, ExecuteMessages) {
       {"create table x (a integer, primary key (b))", "201: Invalid column"},
       {"create table x (a integer, primary key (1))", "201: Invalid column name"},
       {"create table x (primary key (a))", "201: Invalid column"},
-      {"create table x ()", "201: Invalid column name"},
+      {"create table x ()", "206: CREATE TABLE requires at least one column defined"},
       {"update t b = 1", "200: Expecting 'SET'"},
       {"update t set 1 = 2", "201: Invalid column name"},
       {"update t set b 2", "200: Expecting '='"},
@@ -175,6 +175,39 @@ TEST_F(SqlTest, AndOrGroupToTheRight) {
             std::vector<std::string>{"1\t1"});
   EXPECT_EQ(Rows("select a, c from t where c = 1 or b = 'y' and a = 1"),
             (std::vector<std::string>{"0\t1", "1\t1"}));
+}
+
+std::string Repeat(std::string_view piece, int times) {
+  std::string s;
+  for (int i = 0; i < times; ++i) s += piece;
+  return s;
+}
+
+// Chains as long as a statement allows, in every statement with a WHERE,
+// and nesting the dialect does not accept: answers, never a stack overflow.
+TEST_F(SqlTest, LongConditionChainsAndDeepNesting) {
+  constexpr int kTerms = 100000;
+  for (int a = 0; a < 4; ++a) {
+    Exec("insert into t (a, b, c) values (" + std::to_string(a) + ", 'x', 0)");
+  }
+  std::string ands = "c = 0" + Repeat(" and a < 3", kTerms - 1);
+  std::string ors = "a = 9" + Repeat(" or a = 9", kTerms - 2) + " or a = 2";
+  // Right grouping across the chain: false or (... or (a = 2 and a = 3)).
+  std::string mixed = Repeat("a = 9 or ", kTerms - 2) + "a = 2 and a = 3";
+  EXPECT_EQ(Rows("select a from t where " + ands), (std::vector<std::string>{"0", "1", "2"}));
+  EXPECT_EQ(Rows("select a from t where " + ors), std::vector<std::string>{"2"});
+  EXPECT_EQ(Rows("select a from t where " + mixed), std::vector<std::string>{});
+  Exec("update t set b = 'y' where " + ors);
+  EXPECT_EQ(Rows("select a from t where b = 'y'"), std::vector<std::string>{"2"});
+  Exec("delete from t where " + ands);
+  EXPECT_EQ(Rows("select a from t"), std::vector<std::string>{"3"});
+
+  std::string nested = Repeat("(", kTerms) + "a = 1" + Repeat(")", kTerms);
+  EXPECT_EQ(SelectError("select a from t where " + nested), "201: Invalid column/table identifier");
+  EXPECT_EQ(ExecError("delete from t where upper" + nested),
+            "201: Invalid column/table identifier");
+  EXPECT_EQ(ExecError("delete from t where " + ands + " and"),
+            "201: Invalid column/table identifier");
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // tessdb FILE [-c SQL]: runs statements against a database file, creating it
 // when it does not exist. Statements come one per line from standard input,
-// or from -c. A SELECT prints a header line of column names, then one line
+// or from -c; a line that ends inside a quoted literal continues on the next,
+// the line break belonging to the literal (so a dump replays text with line
+// breaks; a literal still open at the end of the input is closed there, as
+// the tokenizer does). A SELECT prints a header line of column names, then one line
 // per row, values separated by tabs; a failing statement prints
 // "error CODE: MESSAGE". The exit status is 1 when any statement failed.
 //
@@ -25,8 +28,28 @@ bool IsSelect(std::string_view line) {
   return lex.Next().Is("select");
 }
 
+bool IsCommand(std::string_view line) {
+  size_t start = line.find_first_not_of(" \t");
+  return start != std::string_view::npos && line[start] == '.';
+}
+
+// The offset of the literal that `text` leaves open, lexing from `from` (the
+// start of a literal found open before, or 0); npos when none is open.
+size_t OpenLiteralAt(std::string_view text, size_t from) {
+  tess::db::Lexer lex(text.substr(from));
+  while (true) {
+    size_t mark = lex.Mark();
+    tess::db::Token t = lex.Next();
+    if (t.empty()) return std::string_view::npos;
+    if (t.unterminated) return from + mark;
+  }
+}
+
 void PrintError(int code, const std::string& message) {
   std::printf("error %d: %s\n", code, message.c_str());
+}
+void PrintError(const tess::db::Status& status) {
+  PrintError(status.code, status.message);
 }
 
 // Runs one line; false when it failed.
@@ -73,7 +96,10 @@ bool RunLine(Database& db, const std::string& line) {
     }
     if (command == ".dump") {
       bool ok;
-      for (const auto& l : tess::db::DumpDatabase(db, &ok)) std::printf("%s\n", l.c_str());
+      for (const auto& l : tess::db::DumpDatabase(db, &ok)) {
+        std::fwrite(l.data(), 1, l.size(), stdout);  // text values may hold any byte
+        std::fputc('\n', stdout);
+      }
       return ok;
     }
     std::printf("error 0: unknown command %s\n", command.c_str());
@@ -104,7 +130,7 @@ bool RunLine(Database& db, const std::string& line) {
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     if (cursor->failed()) {
-      PrintError(2011, "Unable to read a temporary sort file");
+      PrintError(tess::db::Error(tess::db::kSortReadFailed));
       return false;
     }
     return true;
@@ -147,22 +173,33 @@ int main(int argc, char** argv) {
                                      ? Database::Open(path, &status)
                                      : Database::Create(path, &status);
   if (!db) {
-    PrintError(status.code, status.message);
+    PrintError(status);
     return 1;
   }
   bool failed = false;
   if (have_command) {
     failed = !RunLine(*db, command);
   } else {
-    std::string line;
+    std::string line, statement;
+    size_t open = std::string::npos;
     while (std::getline(std::cin, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      failed = !RunLine(*db, line) || failed;
+      if (open == std::string::npos) {
+        statement = line;
+      } else {
+        statement.append(1, '\n').append(line);
+      }
+      open = IsCommand(statement) ? std::string::npos
+                                  : OpenLiteralAt(statement, open == std::string::npos ? 0 : open);
+      if (open != std::string::npos) continue;
+      // Outside a literal a carriage return is only the line's end.
+      if (!statement.empty() && statement.back() == '\r') statement.pop_back();
+      failed = !RunLine(*db, statement) || failed;
       std::fflush(stdout);
     }
+    if (open != std::string::npos) failed = !RunLine(*db, statement) || failed;
   }
   if (!db->Close()) {
-    PrintError(2009, "Unable to write the database file");
+    PrintError(tess::db::Error(tess::db::kCannotWriteFile));
     failed = true;
   }
   return failed ? 1 : 0;
