@@ -80,9 +80,14 @@ GrowableList* SubList(GrowableList* list, int64_t i) {
   return sub;
 }
 
+bool Owning(ElementType type) {
+  return type == ElementType::kString || type == ElementType::kObject;
+}
+
 // Frees `list`'s contents: sub-lists (with their contents) while `depth`
 // levels remain below it, elements at the last dimension.
 void FreeContents(GrowableList* list, int32_t depth, ElementType type) {
+  if (depth == 0 && !Owning(type)) return FreeListStorage(list);
   for (int32_t i = 0; i < list->count; ++i) {
     if (depth > 0) {
       GrowableList* sub = SubList(list, i);
@@ -171,8 +176,36 @@ bool OneDimensional(TessArray* array) {
   return true;
 }
 
+// The fast paths below handle the common case of each entry, an element
+// already stored, inline and without a call; everything else (nil arrays,
+// wrong shapes, indices outside the bounds or past the stored elements,
+// growth) goes to the general code after them, which raises. Each fast
+// path checks the index against the upper bound itself, not only against
+// the stored count, so no invariant between the two is trusted for bounds.
+
+// Whether `list` (possibly none) is a list of `V`s holding a stored element
+// `index` inside its dimension's upper bound `upperBound`.
 template <typename V>
-V DirectRead(TessArray* array, int32_t index) {
+[[gnu::always_inline]] inline bool Holds(const GrowableList* list, int32_t index,
+                                         int32_t upperBound) {
+  return list && uint32_t(index) < uint32_t(list->count) && index <= upperBound &&
+         list->elementSize == int32_t(sizeof(V));
+}
+
+// The slot of an element `Holds` found.
+template <typename V>
+[[gnu::always_inline]] inline uint8_t* SlotOf(const GrowableList* list, int32_t index) {
+  return list->storage + size_t(index) * sizeof(V);
+}
+
+template <typename V>
+[[gnu::always_inline]] inline bool DirectHolds(const TessArray* array, int32_t index) {
+  return array && array->dimensionCount == 1 &&
+         Holds<V>(&array->list, index, array->upperBounds[0]);
+}
+
+template <typename V>
+[[gnu::noinline]] V DirectReadSlow(TessArray* array, int32_t index) {
   if (!Present(array, __LINE__)) return V{};
   return AtEntry([&] {
     OneDimensional(array);
@@ -182,7 +215,13 @@ V DirectRead(TessArray* array, int32_t index) {
 }
 
 template <typename V>
-void DirectWrite(TessArray* array, int32_t index, V value) {
+[[gnu::always_inline]] inline V DirectRead(TessArray* array, int32_t index) {
+  if (DirectHolds<V>(array, index)) return Load<V>(SlotOf<V>(&array->list, index));
+  return DirectReadSlow<V>(array, index);
+}
+
+template <typename V>
+[[gnu::noinline]] void DirectWriteSlow(TessArray* array, int32_t index, V value) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
     OneDimensional(array);
@@ -190,13 +229,21 @@ void DirectWrite(TessArray* array, int32_t index, V value) {
     GrowableList* list = &array->list;
     if (!FitElements(list, TypeOf<V>())) return;
     // Past the stored count the list grows by up to 16 elements, not to the
-    // whole upper bound, so sparse writes stay cheap.
+    // whole upper bound, so sparse writes stay cheap; its storage grows
+    // geometrically up to the whole bound, so filling it front to back
+    // does not reallocate every 16 elements.
     if (index >= list->count) {
       int64_t length = LengthFor(array->upperBounds[0]);
-      ListSetCount(list, int64_t(index) + 16 < length ? int64_t(index) + 16 : length);
+      ListExtend(list, int64_t(index) + 16 < length ? int64_t(index) + 16 : length, length);
     }
     Store<V>(ListAt(list, index), value);
   });
+}
+
+template <typename V>
+[[gnu::always_inline]] inline void DirectWrite(TessArray* array, int32_t index, V value) {
+  if (DirectHolds<V>(array, index)) return Store<V>(SlotOf<V>(&array->list, index), value);
+  DirectWriteSlow<V>(array, index, value);
 }
 
 // The sub-list at i of `list`, made when `create` and missing.
@@ -216,7 +263,17 @@ GrowableList* Step(GrowableList* list, int32_t i, bool create) {
   return sub;
 }
 
-void StartAccess(TessArray* array, int32_t index, bool create) {
+// The stored sub-list at `index` of `list`, or null when the general code
+// must decide (the sub-list is missing or the index is outside the bounds).
+[[gnu::always_inline]] inline GrowableList* StoredSubList(const GrowableList* list, int32_t index,
+                                                          int32_t upperBound) {
+  if (!Holds<GrowableList*>(list, index, upperBound)) return nullptr;
+  GrowableList* sub;
+  std::memcpy(&sub, SlotOf<GrowableList*>(list, index), sizeof sub);
+  return sub;
+}
+
+[[gnu::noinline]] void StartAccessSlow(TessArray* array, int32_t index, bool create) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
     if (array->dimensionCount < 2) Raise(RuntimeError::kOutOfBounds);
@@ -226,7 +283,18 @@ void StartAccess(TessArray* array, int32_t index, bool create) {
   });
 }
 
-void AddAccessIndex(TessArray* array, int32_t index, bool create) {
+[[gnu::always_inline]] inline void StartAccess(TessArray* array, int32_t index, bool create) {
+  if (array && array->dimensionCount >= 2) {
+    if (GrowableList* sub = StoredSubList(&array->list, index, array->upperBounds[0])) {
+      array->accessLevel = 1;
+      array->accessList = sub;
+      return;
+    }
+  }
+  StartAccessSlow(array, index, create);
+}
+
+[[gnu::noinline]] void AddAccessIndexSlow(TessArray* array, int32_t index, bool create) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
     int32_t level = array->accessLevel;
@@ -242,6 +310,36 @@ void AddAccessIndex(TessArray* array, int32_t index, bool create) {
   });
 }
 
+[[gnu::always_inline]] inline void AddAccessIndex(TessArray* array, int32_t index, bool create) {
+  if (array && array->accessList) {
+    int32_t level = array->accessLevel;
+    if (level >= 1 && level < array->dimensionCount - 1) {
+      if (GrowableList* sub = StoredSubList(array->accessList, index, array->upperBounds[level])) {
+        array->accessLevel = level + 1;
+        array->accessList = sub;
+        return;
+      }
+    }
+  }
+  AddAccessIndexSlow(array, index, create);
+}
+
+// The list a walk standing at the last dimension reached, when it holds a
+// stored element `index` (the walk then ends); otherwise null, and the
+// general code must decide.
+template <typename V>
+[[gnu::always_inline]] inline GrowableList* WalkHolds(TessArray* array, int32_t index) {
+  if (!array) return nullptr;
+  int32_t level = array->accessLevel;
+  GrowableList* list = array->accessList;
+  if (level < 1 || level != array->dimensionCount - 1 ||
+      !Holds<V>(list, index, array->upperBounds[level]))
+    return nullptr;
+  array->accessLevel = 0;
+  array->accessList = nullptr;
+  return list;
+}
+
 // Ends the walk and returns the list it reached, or raises when the walk
 // does not stand at the last dimension or `index` is outside it.
 GrowableList* FinishAccess(TessArray* array, int32_t index) {
@@ -255,13 +353,19 @@ GrowableList* FinishAccess(TessArray* array, int32_t index) {
 }
 
 template <typename V>
-V AccessRead(TessArray* array, int32_t index) {
+[[gnu::noinline]] V AccessReadSlow(TessArray* array, int32_t index) {
   if (!Present(array, __LINE__)) return V{};
   return AtEntry([&] { return LoadElement<V>(FinishAccess(array, index), index); });
 }
 
 template <typename V>
-void AccessWrite(TessArray* array, int32_t index, V value) {
+[[gnu::always_inline]] inline V AccessRead(TessArray* array, int32_t index) {
+  if (GrowableList* list = WalkHolds<V>(array, index)) return Load<V>(SlotOf<V>(list, index));
+  return AccessReadSlow<V>(array, index);
+}
+
+template <typename V>
+[[gnu::noinline]] void AccessWriteSlow(TessArray* array, int32_t index, V value) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
     GrowableList* list = FinishAccess(array, index);
@@ -273,7 +377,14 @@ void AccessWrite(TessArray* array, int32_t index, V value) {
 }
 
 template <typename V>
-void Insert(TessArray* array, int32_t index, V value, bool append) {
+[[gnu::always_inline]] inline void AccessWrite(TessArray* array, int32_t index, V value) {
+  if (GrowableList* list = WalkHolds<V>(array, index))
+    return Store<V>(SlotOf<V>(list, index), value);
+  AccessWriteSlow<V>(array, index, value);
+}
+
+template <typename V>
+[[gnu::noinline]] void Insert(TessArray* array, int32_t index, V value, bool append) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
     OneDimensional(array);
@@ -291,6 +402,26 @@ void Insert(TessArray* array, int32_t index, V value, bool append) {
     Store<V>(ListAt(&array->list, index), value);
     array->upperBounds[0] = int32_t(length);
   });
+}
+
+// An append to a complete one-dimensional list with room left: the new
+// element goes into the zeroed slot past the count.
+template <typename V>
+[[gnu::always_inline]] inline void Append(TessArray* array, V value) {
+  if (array && array->dimensionCount == 1) {
+    GrowableList& list = array->list;
+    int32_t upperBound = array->upperBounds[0];
+    if (upperBound >= -1 && upperBound < INT32_MAX - 1 && list.count == upperBound + 1 &&
+        list.count < list.capacity && list.elementSize == int32_t(sizeof(V))) {
+      uint8_t* slot = list.storage + size_t(list.count) * sizeof(V);
+      std::memset(slot, 0, sizeof(V));
+      Store<V>(slot, value);
+      ++list.count;
+      array->upperBounds[0] = upperBound + 1;
+      return;
+    }
+  }
+  Insert(array, 0, value, true);
 }
 
 void Remove(TessArray* array, int32_t index, ElementType type) {
@@ -479,19 +610,19 @@ void RuntimeWriteObjectArray(TessArray* array, int32_t index, TessObject* value)
 }
 
 void RuntimeIntArrayAppend(TessArray* array, int32_t value) {
-  tess::Insert(array, 0, value, true);
+  tess::Append(array, value);
 }
 void RuntimeSingleArrayAppend(TessArray* array, float value) {
-  tess::Insert(array, 0, value, true);
+  tess::Append(array, value);
 }
 void RuntimeDoubleArrayAppend(TessArray* array, double value) {
-  tess::Insert(array, 0, value, true);
+  tess::Append(array, value);
 }
 void RuntimeStringArrayAppend(TessArray* array, TessString* value) {
-  tess::Insert(array, 0, value, true);
+  tess::Append(array, value);
 }
 void RuntimeObjectArrayAppend(TessArray* array, TessObject* value) {
-  tess::Insert(array, 0, value, true);
+  tess::Append(array, value);
 }
 
 void RuntimeIntArrayInsert(TessArray* array, int32_t index, int32_t value) {
