@@ -9,6 +9,7 @@
 // exception rather than reading references as elements.
 #include "runtime/array.h"
 
+#include <algorithm>
 #include <cstring>
 #include <type_traits>
 
@@ -204,6 +205,30 @@ template <typename V>
          Holds<V>(&array->list, index, array->upperBounds[0]);
 }
 
+// Whether `list` of `V`s has room for element `index` inside its dimension's
+// upper bound `upperBound` without growing its storage; when so, the count
+// is made at least `count` (at most the capacity). Elements past the count
+// are zero, so this is the extension the general code would make. (Direct
+// writes keep to stored elements: their fast path is the tighter one, and
+// their slow path extends by 16 at a time.)
+template <typename V>
+[[gnu::always_inline]] inline bool Roomy(GrowableList* list, int32_t index, int32_t upperBound,
+                                         int64_t count) {
+  if (!list || uint32_t(index) >= uint32_t(list->capacity) || index > upperBound ||
+      list->elementSize != int32_t(sizeof(V)))
+    return false;
+  if (index < list->count) return true;
+  if (count > list->capacity) return false;
+  list->count = int32_t(count);
+  return true;
+}
+
+// A direct write past the count extends the list to min(index + 16, upper
+// bound + 1) elements.
+int64_t DirectCount(int32_t index, int32_t upperBound) {
+  return std::min(int64_t(index) + 16, int64_t(upperBound) + 1);
+}
+
 template <typename V>
 [[gnu::noinline]] V DirectReadSlow(TessArray* array, int32_t index) {
   if (!Present(array, __LINE__)) return V{};
@@ -232,10 +257,8 @@ template <typename V>
     // whole upper bound, so sparse writes stay cheap; its storage grows
     // geometrically up to the whole bound, so filling it front to back
     // does not reallocate every 16 elements.
-    if (index >= list->count) {
-      int64_t length = LengthFor(array->upperBounds[0]);
-      ListExtend(list, int64_t(index) + 16 < length ? int64_t(index) + 16 : length, length);
-    }
+    if (index >= list->count)
+      ListExtend(list, DirectCount(index, array->upperBounds[0]), LengthFor(array->upperBounds[0]));
     Store<V>(ListAt(list, index), value);
   });
 }
@@ -246,8 +269,9 @@ template <typename V>
   DirectWriteSlow<V>(array, index, value);
 }
 
-// The sub-list at i of `list`, made when `create` and missing.
-GrowableList* Step(GrowableList* list, int32_t i, bool create) {
+// The sub-list at i of `list` (a list of a dimension with this upper
+// bound), made when `create` and missing.
+GrowableList* Step(GrowableList* list, int32_t i, int32_t upperBound, bool create) {
   if (i < list->count) {
     if (GrowableList* sub = SubList(list, i)) return sub;
   }
@@ -256,7 +280,9 @@ GrowableList* Step(GrowableList* list, int32_t i, bool create) {
     InternalAssertion(131, 4, "array", __LINE__);
     return nullptr;
   }
-  if (i >= list->count) ListSetCount(list, int64_t(i) + 1);
+  // Rows made one after another extend the list one entry at a time; its
+  // storage grows geometrically up to the whole dimension.
+  if (i >= list->count) ListExtend(list, int64_t(i) + 1, LengthFor(upperBound));
   auto* sub = static_cast<GrowableList*>(AllocateInternalBlock(sizeof(GrowableList)));
   InitList(sub, 4);
   std::memcpy(ListAt(list, i), &sub, sizeof sub);
@@ -279,7 +305,7 @@ GrowableList* Step(GrowableList* list, int32_t i, bool create) {
     if (array->dimensionCount < 2) Raise(RuntimeError::kOutOfBounds);
     CheckIndex(index, array->upperBounds[0]);
     array->accessLevel = 1;
-    array->accessList = Step(&array->list, index, create);
+    array->accessList = Step(&array->list, index, array->upperBounds[0], create);
   });
 }
 
@@ -302,7 +328,7 @@ GrowableList* Step(GrowableList* list, int32_t i, bool create) {
     // Every index is checked, even where the walk has left the stored lists.
     CheckIndex(index, array->upperBounds[level]);
     if (array->accessList) {
-      array->accessList = Step(array->accessList, index, create);
+      array->accessList = Step(array->accessList, index, array->upperBounds[level], create);
     } else if (create) {
       InternalAssertion(131, 4, "commonruntime", __LINE__);
     }
@@ -325,15 +351,18 @@ GrowableList* Step(GrowableList* list, int32_t i, bool create) {
 }
 
 // The list a walk standing at the last dimension reached, when it holds a
-// stored element `index` (the walk then ends); otherwise null, and the
-// general code must decide.
-template <typename V>
-[[gnu::always_inline]] inline GrowableList* WalkHolds(TessArray* array, int32_t index) {
+// stored element `index` (or, for a write, has room for it: the list is
+// extended to index + 1 entries); the walk then ends. Otherwise null, and
+// the general code must decide.
+template <typename V, bool kWrite>
+[[gnu::always_inline]] inline GrowableList* WalkReaches(TessArray* array, int32_t index) {
   if (!array) return nullptr;
   int32_t level = array->accessLevel;
   GrowableList* list = array->accessList;
-  if (level < 1 || level != array->dimensionCount - 1 ||
-      !Holds<V>(list, index, array->upperBounds[level]))
+  if (level < 1 || level != array->dimensionCount - 1) return nullptr;
+  int32_t upperBound = array->upperBounds[level];
+  if (kWrite ? !Roomy<V>(list, index, upperBound, int64_t(index) + 1)
+             : !Holds<V>(list, index, upperBound))
     return nullptr;
   array->accessLevel = 0;
   array->accessList = nullptr;
@@ -360,7 +389,8 @@ template <typename V>
 
 template <typename V>
 [[gnu::always_inline]] inline V AccessRead(TessArray* array, int32_t index) {
-  if (GrowableList* list = WalkHolds<V>(array, index)) return Load<V>(SlotOf<V>(list, index));
+  if (GrowableList* list = WalkReaches<V, false>(array, index))
+    return Load<V>(SlotOf<V>(list, index));
   return AccessReadSlow<V>(array, index);
 }
 
@@ -368,17 +398,20 @@ template <typename V>
 [[gnu::noinline]] void AccessWriteSlow(TessArray* array, int32_t index, V value) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
+    int32_t level = array->accessLevel;
     GrowableList* list = FinishAccess(array, index);
     if (!list) return InternalAssertion(131, 4, "commonruntime", __LINE__);
     if (!FitElements(list, TypeOf<V>())) return;
-    if (index >= list->count) ListSetCount(list, int64_t(index) + 1);
+    // As for rows: a row filled front to back reallocates rarely.
+    if (index >= list->count)
+      ListExtend(list, int64_t(index) + 1, LengthFor(array->upperBounds[level]));
     Store<V>(ListAt(list, index), value);
   });
 }
 
 template <typename V>
 [[gnu::always_inline]] inline void AccessWrite(TessArray* array, int32_t index, V value) {
-  if (GrowableList* list = WalkHolds<V>(array, index))
+  if (GrowableList* list = WalkReaches<V, true>(array, index))
     return Store<V>(SlotOf<V>(list, index), value);
   AccessWriteSlow<V>(array, index, value);
 }

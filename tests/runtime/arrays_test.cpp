@@ -425,6 +425,25 @@ TEST_F(ArraysTest, MultiDimensionalAccessIsLazyAndChecksEveryIndex) {
   RuntimeDisposeIntArray(a);
 }
 
+TEST_F(ArraysTest, RowsFilledFrontToBackGrowOneEntryAtATime) {
+  TessArray* m = RuntimeCreateArray();
+  RuntimeArrayCreateAddIndex(m, 0, 99);
+  RuntimeArrayCreateAddIndex(m, 0, 99);
+  for (int32_t i = 0; i < 100; ++i) {
+    for (int32_t j = 0; j < 100; ++j) {
+      RuntimeArrayStartWriteAccess(m, i);
+      GrowableList* row = m->accessList;
+      RuntimeWriteIntArray(m, j, i * 100 + j);
+      ASSERT_EQ(row->count, j + 1) << i << ", " << j;
+    }
+    ASSERT_EQ(m->list.count, i + 1) << "the first list reaches just the rows written";
+  }
+  for (int32_t i = 0; i < 100; ++i) {
+    for (int32_t j = 0; j < 100; ++j) ASSERT_EQ(Read2(m, i, j), i * 100 + j);
+  }
+  RuntimeDisposeIntArray(m);
+}
+
 TEST_F(ArraysTest, ThreeDimensionalStringsRedimAtAnInnerLevel) {
   TessArray* a = RuntimeCreateArray();
   for (int32_t ub : {1, 2, 3}) RuntimeArrayCreateAddIndex(a, 0, ub);

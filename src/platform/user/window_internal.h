@@ -96,7 +96,9 @@ struct SentMessage {
 // a library call and two locked operations each way. Mutual exclusion is
 // the same; a thread that finds it taken spins briefly and then yields its
 // time slice until the holder is done, rather than sleeping in the kernel.
-// Nothing blocks while holding it: waiting for work goes through `wake`.
+// No holder waits for work while holding it (that goes through `wake`,
+// which releases it); the longest hold is a retrieval filtered by window,
+// which asks the state lock whether a window is a child of the filter.
 class QueueLock {
  public:
   void lock() {
