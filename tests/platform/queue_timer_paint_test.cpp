@@ -116,6 +116,17 @@ TEST_F(Queue, APostFromAnotherThreadWakesASleepingLoop) {
   EXPECT_EQ(m.message, UINT(WM_USER + 4));
 }
 
+TEST_F(Queue, MessageTimesComeFromTheTickCount) {
+  DWORD before = GetTickCount();
+  PostMessage(a_, WM_USER, 0, 0);
+  MSG m;
+  ASSERT_TRUE(PeekMessage(&m, nullptr, WM_USER, WM_USER, PM_REMOVE));
+  DWORD after = GetTickCount();
+  EXPECT_LE(before, m.time);
+  EXPECT_LE(m.time, after);
+  EXPECT_EQ(GetMessageTime(), m.time);
+}
+
 TEST_F(Queue, QuitEndsTheLoopAfterPostedMessages) {
   PostMessage(a_, WM_USER, 0, 0);
   PostQuitMessage(3);

@@ -252,12 +252,16 @@ void WakeAll() {
 }
 
 namespace {
-// Milliseconds on the monotonic clock, modulo 2^32. Every posted message is
-// stamped, so this stays in 32-bit arithmetic: a 64-bit division costs a
-// 32-bit process a library call.
+// Milliseconds on the host's tick clock, modulo 2^32: the monotonic clock
+// as of the last scheduler tick (1 to 10 ms apart), as the platform's tick
+// count advances with its timer interrupt. One clock serves the tick count,
+// message times and timer expiry, so they always agree. Every message is
+// stamped with it: the exact clock costs about as much as the rest of a
+// post, the tick clock a fraction, and the arithmetic stays in 32 bits (a
+// 64-bit division costs a 32-bit process a library call).
 DWORD MonotonicMs() {
   timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
   return DWORD(uint32_t(now.tv_sec) * 1000u + uint32_t(now.tv_nsec) / 1000000u);
 }
 }  // namespace
