@@ -114,6 +114,7 @@ std::recursive_mutex& StateLock() {
 }
 
 Window* Lookup(HWND hwnd) {
+  if (!hwnd) return nullptr;  // thread messages: no handle is 0
   if (const CachedHandle* c = Cached(uintptr_t(hwnd))) return c->window;
   std::lock_guard lock(StateLock());
   return LookupLocked(uintptr_t(hwnd));
