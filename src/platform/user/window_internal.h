@@ -103,8 +103,12 @@ class QueueLock {
  public:
   void lock() {
     while (held_.exchange(true, std::memory_order_acquire)) {
-      for (int spins = 0; held_.load(std::memory_order_relaxed); ++spins) {
-        if (spins >= kSpins) SwitchToThread();
+      for (int spins = 0; held_.load(std::memory_order_relaxed);) {
+        if (spins < kSpins) {
+          ++spins;
+        } else {
+          SwitchToThread();
+        }
       }
     }
   }
