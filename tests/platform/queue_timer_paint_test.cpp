@@ -104,6 +104,28 @@ TEST_F(Queue, AWindowDestroyedOnItsThreadIsGoneForThreadsThatUsedIt) {
   Pump();
 }
 
+TEST_F(Queue, PostsFromManyThreadsArriveWholeAndInEachSendersOrder) {
+  constexpr int kSenders = 4, kEach = 20000;
+  std::vector<std::thread> senders;
+  for (int s = 0; s < kSenders; ++s) {
+    senders.emplace_back([&, s] {
+      for (int i = 0; i < kEach; ++i) PostMessage(a_, WM_USER + 5, WPARAM(s), LPARAM(i));
+    });
+  }
+  std::vector<LPARAM> next(kSenders, 0);
+  int received = 0, outOfOrder = 0;
+  MSG m;
+  while (received < kSenders * kEach && GetMessage(&m, nullptr, WM_USER + 5, WM_USER + 5)) {
+    if (m.lParam != next[m.wParam]) ++outOfOrder;
+    next[m.wParam] = m.lParam + 1;
+    ++received;
+  }
+  for (std::thread& t : senders) t.join();
+  EXPECT_EQ(received, kSenders * kEach);
+  EXPECT_EQ(outOfOrder, 0);
+  EXPECT_FALSE(PeekMessage(&m, nullptr, WM_USER + 5, WM_USER + 5, PM_NOREMOVE));
+}
+
 TEST_F(Queue, APostFromAnotherThreadWakesASleepingLoop) {
   std::thread worker([&] {
     // Late enough that the loop is usually asleep by then.
