@@ -1,6 +1,7 @@
 // Arrays against std::vector doing the same work: filling a dimensioned
-// array front to back with direct writes, growing one by appends, reading
-// it back, and sorting integers (std::sort as the reference). Also the
+// array front to back with direct writes, and a two-dimensional one through
+// the access walk, growing one by appends, reading them back, and sorting
+// integers (std::sort as the reference). Also the
 // memory a sort needs beyond the array: every C++ allocation is counted, and
 // the peak while sorting is printed against the array's own bytes.
 //
@@ -73,6 +74,43 @@ void DirectWrites(int repetitions) {
     g_sink = sum;
   });
   PrintRatio("200,000 direct writes and reads", ours, "std::vector", theirs);
+}
+
+// A(i, j) through the walk compiled code makes: start, then the last index.
+void TwoIndexWrites(int repetitions) {
+  constexpr int32_t kRows = 400, kColumns = kCount / kRows;
+  double ours = MedianSeconds(repetitions, [] {
+    TessArray* a = RuntimeCreateArray();
+    RuntimeArrayCreateAddIndex(a, 0, kRows - 1);
+    RuntimeArrayCreateAddIndex(a, 0, kColumns - 1);
+    for (int32_t i = 0; i < kRows; ++i) {
+      for (int32_t j = 0; j < kColumns; ++j) {
+        RuntimeArrayStartWriteAccess(a, i);
+        RuntimeWriteIntArray(a, j, i + j);
+      }
+    }
+    int64_t sum = 0;
+    for (int32_t i = 0; i < kRows; ++i) {
+      for (int32_t j = 0; j < kColumns; ++j) {
+        RuntimeArrayStartReadAccess(a, i);
+        sum += RuntimeReadIntArray(a, j);
+      }
+    }
+    g_sink = sum;
+    RuntimeDisposeIntArray(a);
+  });
+  double theirs = MedianSeconds(repetitions, [] {
+    std::vector<std::vector<int32_t>> v(kRows, std::vector<int32_t>(kColumns));
+    for (int32_t i = 0; i < kRows; ++i) {
+      for (int32_t j = 0; j < kColumns; ++j) v.at(size_t(i)).at(size_t(j)) = i + j;
+    }
+    int64_t sum = 0;
+    for (int32_t i = 0; i < kRows; ++i) {
+      for (int32_t j = 0; j < kColumns; ++j) sum += v.at(size_t(i)).at(size_t(j));
+    }
+    g_sink = sum;
+  });
+  PrintRatio("200,000 two-index writes and reads", ours, "vector of vectors", theirs);
 }
 
 void Appends(int repetitions) {
@@ -153,6 +191,7 @@ void SortMemory() {
 int main(int argc, char** argv) {
   int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
   DirectWrites(repetitions);
+  TwoIndexWrites(repetitions);
   Appends(repetitions);
   Sorts(repetitions);
   tess::InitFrameworkClasses();

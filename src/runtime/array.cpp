@@ -9,6 +9,7 @@
 // exception rather than reading references as elements.
 #include "runtime/array.h"
 
+#include <algorithm>
 #include <cstring>
 #include <type_traits>
 
@@ -80,9 +81,14 @@ GrowableList* SubList(GrowableList* list, int64_t i) {
   return sub;
 }
 
+bool Owning(ElementType type) {
+  return type == ElementType::kString || type == ElementType::kObject;
+}
+
 // Frees `list`'s contents: sub-lists (with their contents) while `depth`
 // levels remain below it, elements at the last dimension.
 void FreeContents(GrowableList* list, int32_t depth, ElementType type) {
+  if (depth == 0 && !Owning(type)) return FreeListStorage(list);
   for (int32_t i = 0; i < list->count; ++i) {
     if (depth > 0) {
       GrowableList* sub = SubList(list, i);
@@ -171,8 +177,60 @@ bool OneDimensional(TessArray* array) {
   return true;
 }
 
+// The fast paths below handle the common case of each entry, an element
+// already stored, inline and without a call; everything else (nil arrays,
+// wrong shapes, indices outside the bounds or past the stored elements,
+// growth) goes to the general code after them, which raises. Each fast
+// path checks the index against the upper bound itself, not only against
+// the stored count, so no invariant between the two is trusted for bounds.
+
+// Whether `list` (possibly none) is a list of `V`s holding a stored element
+// `index` inside its dimension's upper bound `upperBound`.
 template <typename V>
-V DirectRead(TessArray* array, int32_t index) {
+[[gnu::always_inline]] inline bool Holds(const GrowableList* list, int32_t index,
+                                         int32_t upperBound) {
+  return list && uint32_t(index) < uint32_t(list->count) && index <= upperBound &&
+         list->elementSize == int32_t(sizeof(V));
+}
+
+// The slot of an element `Holds` found.
+template <typename V>
+[[gnu::always_inline]] inline uint8_t* SlotOf(const GrowableList* list, int32_t index) {
+  return list->storage + size_t(index) * sizeof(V);
+}
+
+template <typename V>
+[[gnu::always_inline]] inline bool DirectHolds(const TessArray* array, int32_t index) {
+  return array && array->dimensionCount == 1 &&
+         Holds<V>(&array->list, index, array->upperBounds[0]);
+}
+
+// Whether `list` of `V`s has room for element `index` inside its dimension's
+// upper bound `upperBound` without growing its storage; when so, the count
+// is made at least `count` (at most the capacity). Elements past the count
+// are zero, so this is the extension the general code would make. (Direct
+// writes keep to stored elements: their fast path is the tighter one, and
+// their slow path extends by 16 at a time.)
+template <typename V>
+[[gnu::always_inline]] inline bool Roomy(GrowableList* list, int32_t index, int32_t upperBound,
+                                         int64_t count) {
+  if (!list || uint32_t(index) >= uint32_t(list->capacity) || index > upperBound ||
+      list->elementSize != int32_t(sizeof(V)))
+    return false;
+  if (index < list->count) return true;
+  if (count > list->capacity) return false;
+  list->count = int32_t(count);
+  return true;
+}
+
+// A direct write past the count extends the list to min(index + 16, upper
+// bound + 1) elements.
+int64_t DirectCount(int32_t index, int32_t upperBound) {
+  return std::min(int64_t(index) + 16, int64_t(upperBound) + 1);
+}
+
+template <typename V>
+[[gnu::noinline]] V DirectReadSlow(TessArray* array, int32_t index) {
   if (!Present(array, __LINE__)) return V{};
   return AtEntry([&] {
     OneDimensional(array);
@@ -182,7 +240,13 @@ V DirectRead(TessArray* array, int32_t index) {
 }
 
 template <typename V>
-void DirectWrite(TessArray* array, int32_t index, V value) {
+[[gnu::always_inline]] inline V DirectRead(TessArray* array, int32_t index) {
+  if (DirectHolds<V>(array, index)) return Load<V>(SlotOf<V>(&array->list, index));
+  return DirectReadSlow<V>(array, index);
+}
+
+template <typename V>
+[[gnu::noinline]] void DirectWriteSlow(TessArray* array, int32_t index, V value) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
     OneDimensional(array);
@@ -190,17 +254,24 @@ void DirectWrite(TessArray* array, int32_t index, V value) {
     GrowableList* list = &array->list;
     if (!FitElements(list, TypeOf<V>())) return;
     // Past the stored count the list grows by up to 16 elements, not to the
-    // whole upper bound, so sparse writes stay cheap.
-    if (index >= list->count) {
-      int64_t length = LengthFor(array->upperBounds[0]);
-      ListSetCount(list, int64_t(index) + 16 < length ? int64_t(index) + 16 : length);
-    }
+    // whole upper bound, so sparse writes stay cheap; its storage grows
+    // geometrically up to the whole bound, so filling it front to back
+    // does not reallocate every 16 elements.
+    if (index >= list->count)
+      ListExtend(list, DirectCount(index, array->upperBounds[0]), LengthFor(array->upperBounds[0]));
     Store<V>(ListAt(list, index), value);
   });
 }
 
-// The sub-list at i of `list`, made when `create` and missing.
-GrowableList* Step(GrowableList* list, int32_t i, bool create) {
+template <typename V>
+[[gnu::always_inline]] inline void DirectWrite(TessArray* array, int32_t index, V value) {
+  if (DirectHolds<V>(array, index)) return Store<V>(SlotOf<V>(&array->list, index), value);
+  DirectWriteSlow<V>(array, index, value);
+}
+
+// The sub-list at i of `list` (a list of a dimension with this upper
+// bound), made when `create` and missing.
+GrowableList* Step(GrowableList* list, int32_t i, int32_t upperBound, bool create) {
   if (i < list->count) {
     if (GrowableList* sub = SubList(list, i)) return sub;
   }
@@ -209,24 +280,47 @@ GrowableList* Step(GrowableList* list, int32_t i, bool create) {
     InternalAssertion(kFailedCheck, kSourceArray, __LINE__);
     return nullptr;
   }
-  if (i >= list->count) ListSetCount(list, int64_t(i) + 1);
+  // Rows made one after another extend the list one entry at a time; its
+  // storage grows geometrically up to the whole dimension.
+  if (i >= list->count) ListExtend(list, int64_t(i) + 1, LengthFor(upperBound));
   auto* sub = static_cast<GrowableList*>(AllocateInternalBlock(sizeof(GrowableList)));
   InitList(sub, 4);
   std::memcpy(ListAt(list, i), &sub, sizeof sub);
   return sub;
 }
 
-void StartAccess(TessArray* array, int32_t index, bool create) {
+// The stored sub-list at `index` of `list`, or null when the general code
+// must decide (the sub-list is missing or the index is outside the bounds).
+[[gnu::always_inline]] inline GrowableList* StoredSubList(const GrowableList* list, int32_t index,
+                                                          int32_t upperBound) {
+  if (!Holds<GrowableList*>(list, index, upperBound)) return nullptr;
+  GrowableList* sub;
+  std::memcpy(&sub, SlotOf<GrowableList*>(list, index), sizeof sub);
+  return sub;
+}
+
+[[gnu::noinline]] void StartAccessSlow(TessArray* array, int32_t index, bool create) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
     if (array->dimensionCount < 2) Raise(RuntimeError::kOutOfBounds);
     CheckIndex(index, array->upperBounds[0]);
     array->accessLevel = 1;
-    array->accessList = Step(&array->list, index, create);
+    array->accessList = Step(&array->list, index, array->upperBounds[0], create);
   });
 }
 
-void AddAccessIndex(TessArray* array, int32_t index, bool create) {
+[[gnu::always_inline]] inline void StartAccess(TessArray* array, int32_t index, bool create) {
+  if (array && array->dimensionCount >= 2) {
+    if (GrowableList* sub = StoredSubList(&array->list, index, array->upperBounds[0])) {
+      array->accessLevel = 1;
+      array->accessList = sub;
+      return;
+    }
+  }
+  StartAccessSlow(array, index, create);
+}
+
+[[gnu::noinline]] void AddAccessIndexSlow(TessArray* array, int32_t index, bool create) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
     int32_t level = array->accessLevel;
@@ -234,12 +328,45 @@ void AddAccessIndex(TessArray* array, int32_t index, bool create) {
     // Every index is checked, even where the walk has left the stored lists.
     CheckIndex(index, array->upperBounds[level]);
     if (array->accessList) {
-      array->accessList = Step(array->accessList, index, create);
+      array->accessList = Step(array->accessList, index, array->upperBounds[level], create);
     } else if (create) {
       InternalAssertion(kFailedCheck, kSourceCommonRuntime, __LINE__);
     }
     array->accessLevel = level + 1;
   });
+}
+
+[[gnu::always_inline]] inline void AddAccessIndex(TessArray* array, int32_t index, bool create) {
+  if (array && array->accessList) {
+    int32_t level = array->accessLevel;
+    if (level >= 1 && level < array->dimensionCount - 1) {
+      if (GrowableList* sub = StoredSubList(array->accessList, index, array->upperBounds[level])) {
+        array->accessLevel = level + 1;
+        array->accessList = sub;
+        return;
+      }
+    }
+  }
+  AddAccessIndexSlow(array, index, create);
+}
+
+// The list a walk standing at the last dimension reached, when it holds a
+// stored element `index` (or, for a write, has room for it: the list is
+// extended to index + 1 entries); the walk then ends. Otherwise null, and
+// the general code must decide.
+template <typename V, bool kWrite>
+[[gnu::always_inline]] inline GrowableList* WalkReaches(TessArray* array, int32_t index) {
+  if (!array) return nullptr;
+  int32_t level = array->accessLevel;
+  GrowableList* list = array->accessList;
+  if (level < 1 || level != array->dimensionCount - 1) return nullptr;
+  int32_t upperBound = array->upperBounds[level];
+  if (kWrite ? !Roomy<V>(list, index, upperBound, int64_t(index) + 1)
+             : !Holds<V>(list, index, upperBound))
+    return nullptr;
+  array->accessLevel = 0;
+  array->accessList = nullptr;
+  return list;
 }
 
 // Ends the walk and returns the list it reached, or raises when the walk
@@ -255,25 +382,42 @@ GrowableList* FinishAccess(TessArray* array, int32_t index) {
 }
 
 template <typename V>
-V AccessRead(TessArray* array, int32_t index) {
+[[gnu::noinline]] V AccessReadSlow(TessArray* array, int32_t index) {
   if (!Present(array, __LINE__)) return V{};
   return AtEntry([&] { return LoadElement<V>(FinishAccess(array, index), index); });
 }
 
 template <typename V>
-void AccessWrite(TessArray* array, int32_t index, V value) {
+[[gnu::always_inline]] inline V AccessRead(TessArray* array, int32_t index) {
+  if (GrowableList* list = WalkReaches<V, false>(array, index))
+    return Load<V>(SlotOf<V>(list, index));
+  return AccessReadSlow<V>(array, index);
+}
+
+template <typename V>
+[[gnu::noinline]] void AccessWriteSlow(TessArray* array, int32_t index, V value) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
+    int32_t level = array->accessLevel;
     GrowableList* list = FinishAccess(array, index);
     if (!list) return InternalAssertion(kFailedCheck, kSourceCommonRuntime, __LINE__);
     if (!FitElements(list, TypeOf<V>())) return;
-    if (index >= list->count) ListSetCount(list, int64_t(index) + 1);
+    // As for rows: a row filled front to back reallocates rarely.
+    if (index >= list->count)
+      ListExtend(list, int64_t(index) + 1, LengthFor(array->upperBounds[level]));
     Store<V>(ListAt(list, index), value);
   });
 }
 
 template <typename V>
-void Insert(TessArray* array, int32_t index, V value, bool append) {
+[[gnu::always_inline]] inline void AccessWrite(TessArray* array, int32_t index, V value) {
+  if (GrowableList* list = WalkReaches<V, true>(array, index))
+    return Store<V>(SlotOf<V>(list, index), value);
+  AccessWriteSlow<V>(array, index, value);
+}
+
+template <typename V>
+[[gnu::noinline]] void Insert(TessArray* array, int32_t index, V value, bool append) {
   if (!Present(array, __LINE__)) return;
   AtEntry([&] {
     OneDimensional(array);
@@ -291,6 +435,26 @@ void Insert(TessArray* array, int32_t index, V value, bool append) {
     Store<V>(ListAt(&array->list, index), value);
     array->upperBounds[0] = int32_t(length);
   });
+}
+
+// An append to a complete one-dimensional list with room left: the new
+// element goes into the zeroed slot past the count.
+template <typename V>
+[[gnu::always_inline]] inline void Append(TessArray* array, V value) {
+  if (array && array->dimensionCount == 1) {
+    GrowableList& list = array->list;
+    int32_t upperBound = array->upperBounds[0];
+    if (upperBound >= -1 && upperBound < INT32_MAX - 1 && list.count == upperBound + 1 &&
+        list.count < list.capacity && list.elementSize == int32_t(sizeof(V))) {
+      uint8_t* slot = list.storage + size_t(list.count) * sizeof(V);
+      std::memset(slot, 0, sizeof(V));
+      Store<V>(slot, value);
+      ++list.count;
+      array->upperBounds[0] = upperBound + 1;
+      return;
+    }
+  }
+  Insert(array, 0, value, true);
 }
 
 void Remove(TessArray* array, int32_t index, ElementType type) {
@@ -479,19 +643,19 @@ void RuntimeWriteObjectArray(TessArray* array, int32_t index, TessObject* value)
 }
 
 void RuntimeIntArrayAppend(TessArray* array, int32_t value) {
-  tess::Insert(array, 0, value, true);
+  tess::Append(array, value);
 }
 void RuntimeSingleArrayAppend(TessArray* array, float value) {
-  tess::Insert(array, 0, value, true);
+  tess::Append(array, value);
 }
 void RuntimeDoubleArrayAppend(TessArray* array, double value) {
-  tess::Insert(array, 0, value, true);
+  tess::Append(array, value);
 }
 void RuntimeStringArrayAppend(TessArray* array, TessString* value) {
-  tess::Insert(array, 0, value, true);
+  tess::Append(array, value);
 }
 void RuntimeObjectArrayAppend(TessArray* array, TessObject* value) {
-  tess::Insert(array, 0, value, true);
+  tess::Append(array, value);
 }
 
 void RuntimeIntArrayInsert(TessArray* array, int32_t index, int32_t value) {

@@ -1,6 +1,7 @@
 // The growable list (see growable_list.h for its invariants).
 #include "runtime/growable_list.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "runtime/alerts.h"
@@ -69,6 +70,16 @@ void ListSetCount(GrowableList* list, int64_t n) {
   list->count = int32_t(n);
 }
 
+void ListExtend(GrowableList* list, int64_t n, int64_t limit) {
+  if (n < list->count || n > limit) return Misuse(__LINE__);
+  if (n > list->capacity) {
+    int64_t room = int64_t(list->capacity) + list->capacity / 2;
+    Reserve(list, std::max(n, std::min(room, limit)));
+  }
+  // Reserve zeroed the new storage, and elements past the count are zero.
+  list->count = int32_t(n);
+}
+
 void ListRemove(GrowableList* list, int64_t p) {
   if (p < 0 || p >= list->count) return Misuse(__LINE__);
   uint8_t* at = list->storage + Bytes(list, p);
@@ -78,8 +89,7 @@ void ListRemove(GrowableList* list, int64_t p) {
   list->growthStep = kInitialGrowthStep;
 }
 
-uint8_t* ListAt(GrowableList* list, int64_t p) {
-  if (p >= 0 && p < list->count) return list->storage + Bytes(list, p);
+uint8_t* ListMisusedSlot() {
   Misuse(__LINE__);
   alignas(8) static uint8_t scratch[8];
   std::memset(scratch, 0, sizeof scratch);

@@ -11,6 +11,7 @@
 // OutOfMemoryException (so callers run inside an entry point).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace tess {
@@ -34,10 +35,22 @@ void FreeListStorage(GrowableList* list);
 void ListInsert(GrowableList* list, int64_t p, const void* value);
 // Resizes to exactly n elements; new ones are zero.
 void ListSetCount(GrowableList* list, int64_t n);
+// Extends to count <= n <= limit elements, new ones zero. The storage grows
+// by half again (never past `limit`), so a run of extensions reallocates a
+// logarithmic number of times instead of once per call.
+void ListExtend(GrowableList* list, int64_t n, int64_t limit);
 // Removes the element at 0 <= p < count.
 void ListRemove(GrowableList* list, int64_t p);
+// A zeroed scratch slot, after the assertion for a position outside a list.
+uint8_t* ListMisusedSlot();
+
 // The element at 0 <= p < count; on misuse a zeroed scratch slot after the
-// assertion, so a caller's read or write stays harmless.
-uint8_t* ListAt(GrowableList* list, int64_t p);
+// assertion, so a caller's read or write stays harmless. Inline: every
+// element access of the runtime goes through here.
+inline uint8_t* ListAt(GrowableList* list, int64_t p) {
+  if (p >= 0 && p < list->count) [[likely]]
+    return list->storage + size_t(p) * size_t(list->elementSize);
+  return ListMisusedSlot();
+}
 
 }  // namespace tess

@@ -1,8 +1,11 @@
-// The queue: send versus post, the quit message, thread messages, timers
-// firing in due order with their identifiers, and the paint cycle.
+// The queue: send versus post, the quit message, thread messages, order
+// under filters, handles seen from other threads, timers firing in due
+// order with their identifiers, and the paint cycle.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "platform/message_log.h"
@@ -57,6 +60,93 @@ TEST_F(Queue, FiltersByWindowAndRange) {
   ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(m.hwnd, a_);
   DestroyWindow(b);
+}
+
+TEST_F(Queue, FilteredRetrievalsKeepEveryOtherMessageInPostingOrder) {
+  HWND b = Make("B", WS_POPUP);
+  MessageLog::Get().Clear();
+  PostMessage(a_, WM_USER, 1, 0);
+  PostMessage(b, WM_USER + 1, 2, 0);
+  PostMessage(a_, WM_USER + 2, 3, 0);
+  PostMessage(b, WM_USER + 1, 4, 0);
+  PostMessage(a_, WM_USER + 1, 5, 0);
+  MSG m;
+  std::vector<WPARAM> taken;
+  while (PeekMessage(&m, b, 0, 0, PM_REMOVE)) taken.push_back(m.wParam);
+  ASSERT_TRUE(PeekMessage(&m, nullptr, WM_USER + 1, WM_USER + 2, PM_NOREMOVE));
+  EXPECT_EQ(m.wParam, WPARAM(3)) << "the first in range, left in place";
+  while (PeekMessage(&m, nullptr, WM_USER + 1, WM_USER + 1, PM_REMOVE)) taken.push_back(m.wParam);
+  EXPECT_EQ(taken, (std::vector<WPARAM>{2, 4, 5}));
+  Pump();
+  EXPECT_EQ(MessageLog::Get().Take(), (Seq{"A WM_USER", "A WM_USER+2"}));
+  DestroyWindow(b);
+}
+
+TEST_F(Queue, AWindowDestroyedOnItsThreadIsGoneForThreadsThatUsedIt) {
+  std::atomic<HWND> made{nullptr};
+  std::atomic<bool> used{false};
+  std::thread owner([&] {
+    made = Make("W", WS_POPUP);
+    while (!used) std::this_thread::yield();
+    DestroyWindow(made);
+  });
+  while (!made) std::this_thread::yield();
+  HWND w = made;
+  EXPECT_TRUE(IsWindow(w));
+  EXPECT_TRUE(PostMessage(w, WM_USER, 0, 0));
+  used = true;
+  owner.join();
+  SetLastError(0);
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(PostMessage(w, WM_USER, 0, 0));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_TRUE(PostMessage(a_, WM_USER, 0, 0)) << "other windows are still found";
+  Pump();
+}
+
+TEST_F(Queue, PostsFromManyThreadsArriveWholeAndInEachSendersOrder) {
+  constexpr int kSenders = 4, kEach = 20000;
+  std::vector<std::thread> senders;
+  for (int s = 0; s < kSenders; ++s) {
+    senders.emplace_back([&, s] {
+      for (int i = 0; i < kEach; ++i) PostMessage(a_, WM_USER + 5, WPARAM(s), LPARAM(i));
+    });
+  }
+  std::vector<LPARAM> next(kSenders, 0);
+  int received = 0, outOfOrder = 0;
+  MSG m;
+  while (received < kSenders * kEach && GetMessage(&m, nullptr, WM_USER + 5, WM_USER + 5)) {
+    if (m.lParam != next[m.wParam]) ++outOfOrder;
+    next[m.wParam] = m.lParam + 1;
+    ++received;
+  }
+  for (std::thread& t : senders) t.join();
+  EXPECT_EQ(received, kSenders * kEach);
+  EXPECT_EQ(outOfOrder, 0);
+  EXPECT_FALSE(PeekMessage(&m, nullptr, WM_USER + 5, WM_USER + 5, PM_NOREMOVE));
+}
+
+TEST_F(Queue, APostFromAnotherThreadWakesASleepingLoop) {
+  std::thread worker([&] {
+    // Late enough that the loop is usually asleep by then.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    PostMessage(a_, WM_USER + 4, 0, 0);
+  });
+  MSG m;
+  ASSERT_TRUE(GetMessage(&m, nullptr, WM_USER + 4, WM_USER + 4));
+  worker.join();
+  EXPECT_EQ(m.message, UINT(WM_USER + 4));
+}
+
+TEST_F(Queue, MessageTimesComeFromTheTickCount) {
+  DWORD before = GetTickCount();
+  PostMessage(a_, WM_USER, 0, 0);
+  MSG m;
+  ASSERT_TRUE(PeekMessage(&m, nullptr, WM_USER, WM_USER, PM_REMOVE));
+  DWORD after = GetTickCount();
+  EXPECT_LE(before, m.time);
+  EXPECT_LE(m.time, after);
+  EXPECT_EQ(GetMessageTime(), m.time);
 }
 
 TEST_F(Queue, QuitEndsTheLoopAfterPostedMessages) {

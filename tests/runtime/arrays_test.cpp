@@ -84,6 +84,25 @@ TEST(GrowableList, GrowthStepDoublesToItsLimitAndRemovalResetsIt) {
   FreeListStorage(&list);
 }
 
+TEST(GrowableList, ExtendingGrowsTheStorageByHalfUpToTheLimit) {
+  GrowableList list;
+  InitList(&list, 4);
+  std::vector<int32_t> capacities;
+  for (int32_t n = 16; n <= 1000; n += 16) {
+    ListExtend(&list, n, 1000);
+    EXPECT_EQ(list.count, n);
+    if (capacities.empty() || capacities.back() != list.capacity)
+      capacities.push_back(list.capacity);
+  }
+  ListExtend(&list, 1000, 1000);
+  EXPECT_EQ(capacities, (std::vector<int32_t>{16, 32, 48, 72, 108, 162, 243, 364, 546, 819, 1000}));
+  EXPECT_EQ(list.capacity, 1000) << "never past the limit";
+  int32_t last;
+  std::memcpy(&last, ListAt(&list, 999), 4);
+  EXPECT_EQ(last, 0) << "new elements are zero";
+  FreeListStorage(&list);
+}
+
 TEST_F(ArraysTest, FreshArrayHasNoStorageUntilWrittenThenGrowsBySixteen) {
   TessArray* a = OneDimensional(9);
   EXPECT_EQ(RuntimeDirectReadIntArray(a, 5), 0);
@@ -97,6 +116,85 @@ TEST_F(ArraysTest, FreshArrayHasNoStorageUntilWrittenThenGrowsBySixteen) {
   RuntimeDirectWriteIntArray(big, 3, 1);
   EXPECT_EQ(big->list.count, 19);
   RuntimeDisposeIntArray(big);
+}
+
+TEST_F(ArraysTest, FillingFrontToBackKeepsTheSixteenRuleAndReallocatesRarely) {
+  TessArray* a = OneDimensional(999);
+  std::vector<int32_t> capacities;
+  for (int32_t i = 0; i < 1000; ++i) {
+    RuntimeDirectWriteIntArray(a, i, i);
+    ASSERT_EQ(a->list.count, std::min(i / 16 * 16 + 16, 1000)) << i;
+    if (capacities.empty() || capacities.back() != a->list.capacity)
+      capacities.push_back(a->list.capacity);
+  }
+  EXPECT_EQ(capacities, (std::vector<int32_t>{16, 32, 48, 72, 108, 162, 243, 364, 546, 819, 1000}));
+  for (int32_t i = 0; i < 1000; ++i) ASSERT_EQ(RuntimeDirectReadIntArray(a, i), i);
+  RuntimeDisposeIntArray(a);
+}
+
+// Each element access has a path for elements already stored and one for
+// everything else; the bounds hold on both sides of the stored count.
+TEST_F(ArraysTest, BoundsHoldAtTheEdgesOfTheStoredElements) {
+  TessArray* a = OneDimensional(20);
+  RuntimeDirectWriteIntArray(a, 0, 1);  // stores 16 elements
+  ASSERT_EQ(a->list.count, 16);
+  struct Case {
+    int32_t index;
+    bool raises;
+    int32_t reads;
+  };
+  const Case cases[] = {{-1, true, 0},  {INT32_MIN, true, 0}, {0, false, 1}, {15, false, 0},
+                        {16, false, 0}, {20, false, 0},       {21, true, 0}, {INT32_MAX, true, 0}};
+  for (const Case& c : cases) {
+    int32_t got = -99;
+    EXPECT_EQ(RaisesOutOfBounds([&] { got = RuntimeDirectReadIntArray(a, c.index); }), c.raises)
+        << "read " << c.index;
+    if (!c.raises) {
+      EXPECT_EQ(got, c.reads) << "read " << c.index;
+    }
+    EXPECT_EQ(RaisesOutOfBounds([&] { RuntimeDirectWriteIntArray(a, c.index, 7); }), c.raises)
+        << "write " << c.index;
+    if (!c.raises) {
+      EXPECT_EQ(RuntimeDirectReadIntArray(a, c.index), 7) << "write " << c.index;
+    }
+  }
+  EXPECT_EQ(a->list.count, 21) << "the write at 16 completed the list";
+  RuntimeRedimIntArrayLevel(a, 0, 9);
+  EXPECT_TRUE(RaisesOutOfBounds([&] { RuntimeDirectReadIntArray(a, 10); })) << "after a cut";
+  EXPECT_TRUE(RaisesOutOfBounds([&] { RuntimeDirectWriteIntArray(a, 10, 1); })) << "after a cut";
+  RuntimeDisposeIntArray(a);
+
+  TessArray* m = RuntimeCreateArray();
+  RuntimeArrayCreateAddIndex(m, 0, 1);
+  RuntimeArrayCreateAddIndex(m, 0, 3);
+  RuntimeArrayCreateAddIndex(m, 0, 4);
+  auto write = [&](int32_t i, int32_t j, int32_t k, int32_t v) {
+    RuntimeArrayStartWriteAccess(m, i);
+    RuntimeArrayAddWriteIndex(m, j);
+    RuntimeWriteIntArray(m, k, v);
+  };
+  auto read = [&](int32_t i, int32_t j, int32_t k) {
+    RuntimeArrayStartReadAccess(m, i);
+    RuntimeArrayAddReadIndex(m, j);
+    return RuntimeReadIntArray(m, k);
+  };
+  write(1, 2, 2, 5);  // row (1, 2) stores 3 elements
+  EXPECT_EQ(read(1, 2, 2), 5);
+  EXPECT_EQ(read(1, 2, 3), 0) << "past the stored elements";
+  EXPECT_TRUE(RaisesOutOfBounds([&] { read(1, 2, 5); })) << "third index past its bound";
+  EXPECT_TRUE(RaisesOutOfBounds([&] { read(1, 4, 0); })) << "second index past its bound";
+  EXPECT_TRUE(RaisesOutOfBounds([&] { read(2, 0, 0); })) << "first index past its bound";
+  EXPECT_TRUE(RaisesOutOfBounds([&] { read(1, 2, -1); }));
+  EXPECT_TRUE(RaisesOutOfBounds([&] { write(1, 2, 5, 1); }));
+  EXPECT_TRUE(RaisesOutOfBounds([&] {
+    RuntimeArrayStartReadAccess(m, 1);
+    RuntimeReadIntArray(m, 2);
+  })) << "an element read before the last dimension";
+  RuntimeArrayStartReadAccess(m, 1);
+  RuntimeArrayAddReadIndex(m, 2);
+  EXPECT_EQ(RuntimeReadIntArray(m, 2), 5);
+  EXPECT_TRUE(RaisesOutOfBounds([&] { RuntimeReadIntArray(m, 2); })) << "the read ended the walk";
+  RuntimeDisposeIntArray(m);
 }
 
 TEST_F(ArraysTest, IndicesOutsideTheBoundsRaiseAndChangeNothing) {
@@ -241,7 +339,10 @@ TEST_F(ArraysTest, StringElementsHoldOneReferenceEach) {
   RuntimeStringArrayRemove(a, 1);
   EXPECT_EQ(text.get()->refCount, 1u) << "removing dropped the reference";
   EXPECT_EQ(Texts(a), (std::vector<std::string>{"other"}));
+  for (int i = 0; i < 40; ++i) RuntimeStringArrayAppend(a, text.get());
+  EXPECT_EQ(text.get()->refCount, 41u) << "every append into spare room added one";
   RuntimeDisposeStringArray(a);
+  EXPECT_EQ(text.get()->refCount, 1u);
 }
 
 TEST_F(ArraysTest, RedimCutsAndUnlocksButGrowingAllocatesNothing) {
@@ -322,6 +423,25 @@ TEST_F(ArraysTest, MultiDimensionalAccessIsLazyAndChecksEveryIndex) {
     RuntimeArrayAddReadIndex(a, 0);
   })) << "a third index on two dimensions";
   RuntimeDisposeIntArray(a);
+}
+
+TEST_F(ArraysTest, RowsFilledFrontToBackGrowOneEntryAtATime) {
+  TessArray* m = RuntimeCreateArray();
+  RuntimeArrayCreateAddIndex(m, 0, 99);
+  RuntimeArrayCreateAddIndex(m, 0, 99);
+  for (int32_t i = 0; i < 100; ++i) {
+    for (int32_t j = 0; j < 100; ++j) {
+      RuntimeArrayStartWriteAccess(m, i);
+      GrowableList* row = m->accessList;
+      RuntimeWriteIntArray(m, j, i * 100 + j);
+      ASSERT_EQ(row->count, j + 1) << i << ", " << j;
+    }
+    ASSERT_EQ(m->list.count, i + 1) << "the first list reaches just the rows written";
+  }
+  for (int32_t i = 0; i < 100; ++i) {
+    for (int32_t j = 0; j < 100; ++j) ASSERT_EQ(Read2(m, i, j), i * 100 + j);
+  }
+  RuntimeDisposeIntArray(m);
 }
 
 TEST_F(ArraysTest, ThreeDimensionalStringsRedimAtAnInnerLevel) {

@@ -6,6 +6,7 @@
 #include "platform/user/input.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -48,6 +49,9 @@ struct RawEvent {
 std::mutex g_rawLock;
 std::deque<RawEvent> g_raw;
 POINT g_cursor{};
+// The cursor again, packed in one word: every posted message reads it, and
+// that must not wait for the input lock.
+std::atomic<uint64_t> g_cursorWord{0};
 uint8_t g_async[256];  // bit 0x80 down, bit 0x01 toggled
 uint8_t g_sync[256];
 
@@ -537,6 +541,8 @@ void MouseMove(int x, int y) {
   {
     std::lock_guard lock(g_rawLock);
     g_cursor = {x, y};
+    g_cursorWord.store(uint64_t(uint32_t(x)) | uint64_t(uint32_t(y)) << 32,
+                       std::memory_order_relaxed);
   }
   Push(RawEvent{Kind::Move, {x, y}});
 }
@@ -635,8 +641,8 @@ short GetAsyncKeyState(int vk) {
 
 BOOL GetCursorPos(POINT* p) {
   if (!p) return 0;
-  std::lock_guard lock(g_rawLock);
-  *p = g_cursor;
+  uint64_t word = g_cursorWord.load(std::memory_order_relaxed);
+  *p = POINT{LONG(int32_t(uint32_t(word))), LONG(int32_t(uint32_t(word >> 32)))};
   return 1;
 }
 

@@ -7,12 +7,19 @@
 // pile up. Anything that may create work for a queue bumps its signal
 // count, and a waiting thread sleeps until the count moves or its next
 // timer falls due, so no wake-up is lost.
+//
+// Posting and retrieving are the hot path (every mouse move and paint goes
+// through here), so neither takes the global state lock: each thread keeps
+// its queue and its recent window lookups at hand, and a post or a
+// retrieval takes only the queue's own lock, once.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <map>
 #include <optional>
 #include <thread>
+
+#include <time.h>
 
 #include "platform/user/window_internal.h"
 
@@ -43,6 +50,8 @@ std::map<DWORD, std::unique_ptr<Queue>>& Queues() {
 }
 std::atomic<DWORD> g_nextThreadId{1};
 thread_local DWORD t_threadId = 0;
+// Queues live until the process ends, so each thread keeps its own at hand.
+thread_local Queue* t_queue = nullptr;
 
 bool Later(DWORD a, DWORD b) {
   return int32_t(a - b) > 0;
@@ -50,6 +59,25 @@ bool Later(DWORD a, DWORD b) {
 
 bool InRange(UINT msg, UINT first, UINT last) {
   return (first == 0 && last == 0) || (msg >= first && msg <= last);
+}
+
+// Waits on q.wake with `lock` held until `ready`, or at most `ms` when
+// given; counted, so that wakers skip the notification when nobody waits.
+template <typename Ready>
+void WaitFor(Queue& q, std::unique_lock<QueueLock>& lock, Ready ready,
+             std::optional<int32_t> ms = std::nullopt) {
+  ++q.waiters;
+  if (ms) {
+    q.wake.wait_for(lock, std::chrono::milliseconds(*ms), ready);
+  } else {
+    q.wake.wait(lock, ready);
+  }
+  --q.waiters;
+}
+
+// Notifies the waiters of `q` if `anyone` was counted under its lock.
+void NotifyIf(Queue& q, bool anyone) {
+  if (anyone) q.wake.notify_all();
 }
 
 bool ForWindow(HWND msgHwnd, HWND filter) {
@@ -68,13 +96,35 @@ void AnswerSent(Queue& q) {
       q.sent.pop_front();
     }
     LRESULT r = Call(Lookup(s->hwnd), s->msg, s->wParam, s->lParam);
+    bool waiting;
     {
       std::lock_guard lock(q.lock);
       s->result = r;
       s->done = true;
+      waiting = q.waiters > 0;
     }
-    q.wake.notify_all();
+    NotifyIf(q, waiting);
   }
+}
+
+// The first posted message in `from` that passes the filters, taken out of
+// it when `remove` says so.
+bool TakePosted(Queue& q, std::deque<MSG>& from, MSG* out, HWND filter, UINT first, UINT last,
+                UINT remove) {
+  for (auto it = from.begin(); it != from.end(); ++it) {
+    if (!InRange(it->message, first, last) || !ForWindow(it->hwnd, filter)) continue;
+    *out = *it;
+    if (remove & PM_REMOVE) {
+      if (it == from.begin()) {
+        from.pop_front();
+      } else {
+        from.erase(it);
+      }
+      q.current = *out;
+    }
+    return true;
+  }
+  return false;
 }
 
 bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait) {
@@ -90,15 +140,7 @@ bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait)
         AnswerSent(q);
         continue;
       }
-      for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
-        if (!InRange(it->message, first, last) || !ForWindow(it->hwnd, filter)) continue;
-        *out = *it;
-        if (remove & PM_REMOVE) {
-          q.posted.erase(it);
-          q.current = *out;
-        }
-        return true;
-      }
+      if (TakePosted(q, q.posted, out, filter, first, last, remove)) return true;
       if (q.quit && InRange(WM_QUIT, first, last)) {
         *out = MSG{nullptr, WM_QUIT, WPARAM(q.quitCode), 0, Now(), {}};
         if (remove & PM_REMOVE) q.quit = false;
@@ -163,10 +205,9 @@ bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait)
     std::unique_lock lock(q.lock);
     auto moved = [&] { return q.signals != seen; };
     if (nextDue) {
-      int32_t ms = std::max<int32_t>(0, int32_t(*nextDue - Now()));
-      q.wake.wait_for(lock, std::chrono::milliseconds(ms), moved);
+      WaitFor(q, lock, moved, std::max<int32_t>(0, int32_t(*nextDue - Now())));
     } else {
-      q.wake.wait(lock, moved);
+      WaitFor(q, lock, moved);
     }
   }
 }
@@ -176,6 +217,7 @@ bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait)
 namespace user {
 
 Queue& CurrentQueue() {
+  if (t_queue) return *t_queue;
   if (!t_threadId) t_threadId = g_nextThreadId++;
   std::lock_guard lock(StateLock());
   auto& slot = Queues()[t_threadId];
@@ -183,6 +225,7 @@ Queue& CurrentQueue() {
     slot = std::make_unique<Queue>();
     slot->threadId = t_threadId;
   }
+  t_queue = slot.get();
   return *slot;
 }
 
@@ -193,11 +236,13 @@ Queue* QueueOf(DWORD threadId) {
 }
 
 void Wake(Queue& q) {
+  bool waiting;
   {
     std::lock_guard lock(q.lock);
     ++q.signals;
+    waiting = q.waiters > 0;
   }
-  q.wake.notify_all();
+  NotifyIf(q, waiting);
 }
 
 void WakeAll() {
@@ -209,11 +254,24 @@ void WakeAll() {
   for (Queue* q : all) Wake(*q);
 }
 
+namespace {
+// Milliseconds on the host's tick clock, modulo 2^32: the monotonic clock
+// as of the last scheduler tick (1 to 10 ms apart), as the platform's tick
+// count advances with its timer interrupt. One clock serves the tick count,
+// message times and timer expiry, so they always agree. Every message is
+// stamped with it: the exact clock costs about as much as the rest of a
+// post, the tick clock a fraction, and the arithmetic stays in 32 bits (a
+// 64-bit division costs a 32-bit process a library call).
+DWORD MonotonicMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return DWORD(uint32_t(now.tv_sec) * 1000u + uint32_t(now.tv_nsec) / 1000000u);
+}
+}  // namespace
+
 DWORD Now() {
-  static const auto start = std::chrono::steady_clock::now();
-  return DWORD(std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now() - start)
-                   .count());
+  static const DWORD start = MonotonicMs();
+  return MonotonicMs() - start;
 }
 
 void KillWindowTimers(Window* w) {
@@ -251,7 +309,7 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   Wake(target);
   std::unique_lock lock(target.lock);
-  target.wake.wait(lock, [&] { return s.done; });
+  WaitFor(target, lock, [&] { return s.done; });
   return s.result;
 }
 
@@ -266,12 +324,15 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!q) return 0;
   POINT p{};
   GetCursorPos(&p);
+  MSG posted{hwnd, msg, wParam, lParam, Now(), p};
+  bool waiting;
   {
     std::lock_guard lock(q->lock);
-    q->posted.push_back(MSG{hwnd, msg, wParam, lParam, Now(), p});
+    q->posted.push_back(posted);
     ++q->signals;
+    waiting = q->waiters > 0;
   }
-  q->wake.notify_all();
+  NotifyIf(*q, waiting);
   return 1;
 }
 

@@ -61,6 +61,53 @@ HWND NewHandle(std::unique_ptr<Window> w) {
 
 int g_defaultSlot = 0;
 
+// Every message looks its window up, often from the thread that owns it, so
+// each thread keeps the handles it found last and answers them again without
+// the state lock. Handles are never reused, so an entry stays right for as
+// long as its window lives. Freeing any window moves the generation (under
+// the state lock, before the window goes), which empties every thread's
+// cache at its next lookup: a cached answer is exactly what the table gave
+// when the generation was last seen unchanged. The queue is cached beside
+// the window so that QueueOfWindow never reads a window another thread may
+// be freeing.
+std::atomic<uint32_t> g_freedGeneration{0};
+constexpr size_t kCachedHandles = 8;
+struct CachedHandle {
+  uintptr_t handle;
+  Window* window;
+  Queue* queue;
+};
+struct HandleCache {
+  uint32_t generation;
+  CachedHandle entries[kCachedHandles];
+};
+thread_local HandleCache t_handles{};
+
+CachedHandle& CacheSlot(uintptr_t handle) {
+  return t_handles.entries[(handle >> 2) % kCachedHandles];
+}
+
+// The cached entry for `handle`, or null.
+const CachedHandle* Cached(uintptr_t handle) {
+  const CachedHandle& slot = CacheSlot(handle);
+  if (handle && slot.handle == handle &&
+      t_handles.generation == g_freedGeneration.load(std::memory_order_acquire))
+    return &slot;
+  return nullptr;
+}
+
+// Looks `handle` up in the table and caches what it finds; the state lock
+// must be held.
+Window* LookupLocked(uintptr_t handle) {
+  uint32_t generation = g_freedGeneration.load(std::memory_order_relaxed);
+  if (t_handles.generation != generation) t_handles = HandleCache{generation, {}};
+  auto it = Table().find(handle);
+  if (it == Table().end()) return nullptr;
+  Window* w = it->second.get();
+  CacheSlot(handle) = CachedHandle{handle, w, w->queue};
+  return w;
+}
+
 }  // namespace
 
 std::recursive_mutex& StateLock() {
@@ -69,15 +116,17 @@ std::recursive_mutex& StateLock() {
 }
 
 Window* Lookup(HWND hwnd) {
+  if (!hwnd) return nullptr;  // thread messages: no handle is 0
+  if (const CachedHandle* c = Cached(uintptr_t(hwnd))) return c->window;
   std::lock_guard lock(StateLock());
-  auto it = Table().find(uintptr_t(hwnd));
-  return it == Table().end() ? nullptr : it->second.get();
+  return LookupLocked(uintptr_t(hwnd));
 }
 
 Queue* QueueOfWindow(HWND hwnd) {
+  if (const CachedHandle* c = Cached(uintptr_t(hwnd)); c && c->queue) return c->queue;
   std::lock_guard lock(StateLock());
-  auto it = Table().find(uintptr_t(hwnd));
-  return it == Table().end() ? nullptr : it->second->queue;
+  Window* w = LookupLocked(uintptr_t(hwnd));
+  return w ? w->queue : nullptr;
 }
 
 Window* Desktop() {
@@ -406,6 +455,7 @@ void FreeTree(HWND h) {
     sib.erase(std::remove(sib.begin(), sib.end(), w), sib.end());
   }
   std::lock_guard lock(StateLock());
+  g_freedGeneration.fetch_add(1, std::memory_order_release);
   Table().erase(uintptr_t(h));
 }
 

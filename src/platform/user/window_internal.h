@@ -7,6 +7,7 @@
 // is the screen.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "platform/gdi/gdi_internal.h"
+#include "platform/kernel/process.h"
 #include "platform/user/desktop.h"
 #include "platform/user/winuser.h"
 
@@ -90,14 +92,45 @@ struct SentMessage {
   bool done = false;
 };
 
+// The lock of a queue. Every post and every retrieval takes it, each time
+// for a handful of instructions (a record into or out of a deque), so it is
+// one atomic exchange to take and a store to release, where a mutex costs
+// a library call and two locked operations each way. Mutual exclusion is
+// the same; a thread that finds it taken spins briefly and then yields its
+// time slice until the holder is done, rather than sleeping in the kernel.
+// No holder waits for work while holding it (that goes through `wake`,
+// which releases it); the longest hold is a retrieval filtered by window,
+// which asks the state lock whether a window is a child of the filter.
+class QueueLock {
+ public:
+  void lock() {
+    while (held_.exchange(true, std::memory_order_acquire)) {
+      for (int spins = 0; held_.load(std::memory_order_relaxed);) {
+        if (spins < kSpins) {
+          ++spins;
+        } else {
+          SwitchToThread();
+        }
+      }
+    }
+  }
+  bool try_lock() { return !held_.exchange(true, std::memory_order_acquire); }
+  void unlock() { held_.store(false, std::memory_order_release); }
+
+ private:
+  static constexpr int kSpins = 100;
+  std::atomic<bool> held_{false};
+};
+
 struct Queue {
   DWORD threadId = 0;
-  std::mutex lock;
-  std::condition_variable wake;
+  QueueLock lock;
+  std::condition_variable_any wake;
   std::deque<MSG> posted;
   std::deque<MSG> input;
   std::deque<SentMessage*> sent;
   uint64_t signals = 0;  // bumped whenever there may be new work
+  int waiters = 0;       // threads waiting on `wake`; nobody to notify when 0
   bool quit = false;
   int quitCode = 0;
   MSG current{};  // the last message retrieved (time and position)
