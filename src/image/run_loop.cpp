@@ -4,10 +4,14 @@
 // The loop's recovery point is its own catch: an exception that reaches it
 // has already unwound every runtime frame in between (destructors run, locks
 // released), so resuming is simply the next iteration.
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "image/startup.h"
 #include "platform/kernel/process.h"
+#include "platform/user/automation.h"
+#include "platform/user/desktop.h"
 #include "platform/user/winuser.h"
 #include "runtime/alerts.h"
 #include "runtime/exceptions.h"
@@ -151,6 +155,38 @@ void RunOneIteration() {
   }
 }
 
+bool FilterForScript(const platform::MSG& msg) {
+  const RunLoopServices& s = Loop().services;
+  return s.offerShortcut && s.offerShortcut(&msg);
+}
+
+// The script of the TESSERA_SCRIPT setting drives the application before the
+// loop takes over, its keys reaching the shortcuts as typed keys do. A
+// headless application has nobody left to drive it afterwards: it ends, its
+// windows closed. A failing line is reported on standard error and ends it
+// too, with status 3.
+void RunScript() {
+  if (!platform::automation::HasScriptSetting()) return;
+  platform::automation::SetDispatchFilter(&FilterForScript);
+  std::string error;
+  bool ok;
+  try {
+    ok = platform::automation::RunScriptFromSetting(&error);
+  } catch (LanguageException& e) {
+    HandleUnhandled(e);
+    ok = true;
+  }
+  platform::automation::SetDispatchFilter(nullptr);
+  if (!ok) {
+    std::fprintf(stderr, "[script: %s]\n", error.c_str());
+    std::fflush(stderr);
+    CloseAllWindows();
+    platform::ExitProcess(3);
+  }
+  if (platform::desktop::PresentIfAsked()) return;
+  Loop().quit = true;
+}
+
 void SetRunLoopServices(const RunLoopServices& services) {
   Loop().services = services;
 }
@@ -170,6 +206,7 @@ extern "C" {
 void RuntimeRun() {
   tess::LoopState& loop = tess::Loop();
   loop.running = true;
+  tess::RunScript();
   while (!loop.quit) tess::RunOneIteration();
   loop.running = false;
   tess::CloseAllWindows();

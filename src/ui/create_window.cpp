@@ -187,6 +187,7 @@ TessObject* Build(const WindowLayout& layout) {
   // Bindings between controls are read but wired by the binding layer.
   for (size_t i = 0; i < controls.size() && !window->closing; ++i)
     FireEvent(controls.at(i), EventOf(ControlEvent::kOpen), {});
+  window->opened = true;
   if (!window->closing) FireEvent(instance.get(), EventOf(WindowEvent::kOpen), {});
   if (f->window == window && visible) RuntimeShowWindow(instance.get());
   return instance.Release();

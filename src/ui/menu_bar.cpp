@@ -341,6 +341,10 @@ bool WouldTakeMenuBar(bool documentWindow) {
   return Bar().bar && !Bar().holder && documentWindow;
 }
 
+void TookMenuBar(HWND hwnd) {
+  Bar().holder = hwnd;
+}
+
 void ReleaseMenuBar(HWND hwnd) {
   MenuBarState& s = Bar();
   if (s.holder != hwnd) return;

@@ -49,6 +49,8 @@ platform::HMENU MenuBarHandle();
 // receives it; a holder gives it back before it is destroyed.
 void OfferMenuBar(platform::HWND hwnd, bool documentWindow);
 bool WouldTakeMenuBar(bool documentWindow);
+// A window created with the bar as its menu now holds it.
+void TookMenuBar(platform::HWND hwnd);
 void ReleaseMenuBar(platform::HWND hwnd);
 
 // The enabling pass, and the dispatch of a command identifier; false when the

@@ -251,14 +251,15 @@ WindowObject* OpenWindow(TessObject* instance) {
   std::string title(View(f->title));
   HWND hwnd = CreateWindowEx(style.exStyle, kWindowClassName, title.c_str(), windowStyle,
                              frame.left, frame.top, frame.right - frame.left,
-                             frame.bottom - frame.top, owner, nullptr, nullptr, window);
+                             frame.bottom - frame.top, owner,
+                             menuBar ? MenuBarHandle() : nullptr, nullptr, window);
   if (!hwnd) {
     delete window;
     return nullptr;
   }
   window->hwnd = hwnd;
   SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(window)));
-  OfferMenuBar(hwnd, document);
+  if (menuBar) TookMenuBar(hwnd);
   LockObject(instance);
   f->window = window;
   window->next = g_windows;

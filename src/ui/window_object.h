@@ -46,6 +46,7 @@ struct WindowObject {
   bool floating = false;
   bool dialog = false;
   bool closing = false;
+  bool opened = false;  // Open has fired: moves and resizes are events now
   bool mouseInside = false;
   WindowObject* next = nullptr;
   Pane* root = nullptr;  // first top-level pane; siblings follow

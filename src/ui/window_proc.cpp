@@ -234,14 +234,16 @@ void Resized(WindowObject* window) {
     }
     PlaceControl(control, left, top, right - left, bottom - top);
   }
-  if (!window->closing) FireEvent(window->instance, EventOf(WindowEvent::kResized), {});
+  if (!window->closing && window->opened)
+    FireEvent(window->instance, EventOf(WindowEvent::kResized), {});
 }
 
 void Moved(WindowObject* window) {
   WindowFields* f = FieldsOf<WindowFields>(window->instance);
   RECT now = ContentRect(window);
   f->current = Rect16{int16_t(now.top), int16_t(now.left), int16_t(now.bottom), int16_t(now.right)};
-  if (!window->closing) FireEvent(window->instance, EventOf(WindowEvent::kMoved), {});
+  if (!window->closing && window->opened)
+    FireEvent(window->instance, EventOf(WindowEvent::kMoved), {});
 }
 
 // Keeps the client size within MinWidth..MaxWidth and MinHeight..MaxHeight

@@ -159,6 +159,8 @@ namespace {
 
 // Handles messages and input until none is left, or until `over` says the
 // caller no longer needs to wait.
+bool (*g_dispatchFilter)(const MSG&) = nullptr;
+
 bool Settle(const std::function<bool()>& over) {
   MSG m;
   for (int budget = 100000; budget > 0; --budget) {
@@ -169,6 +171,7 @@ bool Settle(const std::function<bool()>& over) {
         PostQuitMessage(int(m.wParam));
         return true;
       }
+      if (g_dispatchFilter && g_dispatchFilter(m)) continue;
       TranslateMessage(&m);
       DispatchMessage(&m);
       continue;
@@ -375,6 +378,15 @@ bool RunScriptFile(const std::string& path, std::string* error) {
   std::stringstream all;
   all << in.rdbuf();
   return RunScript(all.str(), error);
+}
+
+void SetDispatchFilter(bool (*filter)(const MSG& msg)) {
+  g_dispatchFilter = filter;
+}
+
+bool HasScriptSetting() {
+  const char* path = std::getenv("TESSERA_SCRIPT");
+  return path && *path;
 }
 
 bool RunScriptFromSetting(std::string* error) {

@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "platform/user/input.h"
+#include "platform/user/winuser.h"
 #include "platform/windef.h"
 
 namespace tess::platform::automation {
@@ -62,6 +63,13 @@ bool RunScript(const std::string& text, std::string* error);
 bool RunScriptFile(const std::string& path, std::string* error);
 // Runs the script TESSERA_SCRIPT names; true when there is none.
 bool RunScriptFromSetting(std::string* error);
+bool HasScriptSetting();
+
+// What the application's loop does with a message before dispatching it
+// (its keyboard shortcuts): true when it took the message. The loops that
+// handle messages while a script runs apply it too, so scripted keys reach
+// the shortcuts as typed keys do.
+void SetDispatchFilter(bool (*filter)(const MSG& msg));
 
 // For modal loops that run out of work: runs the next command of the
 // script being run, if any, handling messages after it only until `over`
