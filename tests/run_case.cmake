@@ -2,7 +2,8 @@
 # error with expectations, whole. Variables: PROGRAM, EMULATOR (may be empty),
 # WORKDIR, ARGS (a list of arguments), EXPECT_STDOUT, EXPECT_STDERR (files;
 # absent means empty), EXPECT_EXIT (default 0), UNSET (environment variables
-# removed for the run).
+# removed for the run), PICTURES (pairs "made=reference": files the run makes
+# in WORKDIR, compared byte for byte with reference files).
 if(EMULATOR)
   set(command ${EMULATOR} ${PROGRAM} ${ARGS})
 else()
@@ -34,3 +35,13 @@ function(expect_file what actual file)
 endfunction()
 expect_file("standard output" "${out}" "${EXPECT_STDOUT}")
 expect_file("standard error" "${err}" "${EXPECT_STDERR}")
+foreach(pair ${PICTURES})
+  string(REPLACE "=" ";" parts "${pair}")
+  list(GET parts 0 made)
+  list(GET parts 1 reference)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORKDIR}/${made} ${reference}
+                  RESULT_VARIABLE differs)
+  if(differs)
+    message(SEND_ERROR "${WORKDIR}/${made} differs from ${reference}")
+  endif()
+endforeach()

@@ -36,7 +36,7 @@ struct MenuNode {
   UINT id = 0;
   bool separator = false;
   bool enabled = true, checked = false, visible = true;
-  bool inserted = false;  // currently in the native menu
+  bool inserted = false;           // currently in the native menu
   TessObject* instance = nullptr;  // one reference; null for separators
   MenuNode* parent = nullptr;      // the pop-up item above, null under a title
   std::string nativeText;
@@ -235,8 +235,8 @@ bool CallMenuHandlers(TessObject* receiver, MenuItemFields* item) {
     for (const HookDescriptor* h = c->hooks; h; h = h->next) {
       if (!SameName(View(h->name), name)) continue;
       uint32_t self = uint32_t(reinterpret_cast<uintptr_t>(receiver));
-      uint32_t result =
-          inArray ? CallCompiled(h->code, {self, uint32_t(item->index)}) : CallCompiled(h->code, {self});
+      uint32_t result = inArray ? CallCompiled(h->code, {self, uint32_t(item->index)})
+                                : CallCompiled(h->code, {self});
       if (result & 0xFF) return true;
     }
   }
@@ -314,8 +314,7 @@ bool BuildMenuBar(const void* record) {
     }
     HMENU popup = CreatePopupMenu();
     BuildChildren(popup, nullptr, title.children);
-    AppendMenuA(s.bar, MF_POPUP, UINT_PTR(reinterpret_cast<uintptr_t>(popup)),
-                title.text.c_str());
+    AppendMenuA(s.bar, MF_POPUP, UINT_PTR(reinterpret_cast<uintptr_t>(popup)), title.text.c_str());
   }
   for (WindowObject* w = FirstWindow(); w; w = w->next)
     OfferMenuBar(w->hwnd, w->frameKind == 0 || w->frameKind == 8);
@@ -520,8 +519,8 @@ void RuntimeCloseMenuItem(TessObject* item) {
   s.accelerators.Remove(node);
   f->node = nullptr;
   TessObject* owned = node->instance;
-  s.nodes.erase(std::find_if(s.nodes.begin(), s.nodes.end(),
-                             [&](const auto& n) { return n.get() == node; }));
+  s.nodes.erase(
+      std::find_if(s.nodes.begin(), s.nodes.end(), [&](const auto& n) { return n.get() == node; }));
   if (s.holder) DrawMenuBar(s.holder);
   UnlockObject(owned);
 }

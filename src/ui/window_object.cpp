@@ -249,10 +249,10 @@ WindowObject* OpenWindow(TessObject* instance) {
   RECT frame{f->current.left, f->current.top, f->current.right, f->current.bottom};
   AdjustWindowRectEx(&frame, windowStyle, menuBar, style.exStyle);
   std::string title(View(f->title));
-  HWND hwnd = CreateWindowEx(style.exStyle, kWindowClassName, title.c_str(), windowStyle,
-                             frame.left, frame.top, frame.right - frame.left,
-                             frame.bottom - frame.top, owner,
-                             menuBar ? MenuBarHandle() : nullptr, nullptr, window);
+  HWND hwnd =
+      CreateWindowEx(style.exStyle, kWindowClassName, title.c_str(), windowStyle, frame.left,
+                     frame.top, frame.right - frame.left, frame.bottom - frame.top, owner,
+                     menuBar ? MenuBarHandle() : nullptr, nullptr, window);
   if (!hwnd) {
     delete window;
     return nullptr;

@@ -18,6 +18,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/user/automation.h"
+#include "platform/user/input.h"
 #include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
 #include "runtime/events.h"
@@ -532,11 +534,22 @@ int CurrentModifiers() {
 }
 
 // The modal loop: one event at a time while the window exists and is shown.
+// A script driving the application is suspended below this loop: when no
+// message waits, its next command runs here, until the window is gone. A
+// script that ends with the window still open leaves it to the user.
 void RunModal(TessObject* instance) {
   ObjectRef keep = ShareObject(instance);
-  while (true) {
+  auto over = [instance] {
     WindowObject* w = FieldsOf<WindowFields>(instance)->window;
-    if (!w || w->closing || !IsWindowVisible(w->hwnd) || !State().eventStep) return;
+    return !w || w->closing || !IsWindowVisible(w->hwnd);
+  };
+  while (!over() && State().eventStep) {
+    MSG pending{};
+    if (automation::ScriptRunning() && !PeekMessage(&pending, nullptr, 0, 0, PM_NOREMOVE) &&
+        !input::Pending()) {
+      if (automation::ContinueScript(over)) continue;
+      return;
+    }
     State().eventStep();
   }
 }

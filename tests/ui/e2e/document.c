@@ -3,6 +3,9 @@
 #include "../../image/e2e/startup/say.h"
 
 extern char DocLayout[];
+extern char AboutLayout[];
+extern void MenuItemSetChecked(TessObject* item, uint32_t parameter, int32_t value)
+    TESS_LINK_NAME("!SMenuItem.Checked");
 static int cancelCount;
 
 /* Appends the decimal digits of n to text at *at. */
@@ -111,9 +114,14 @@ int32_t DocEnableMenuItems(TessObject* w) {
   TessString about = {1, (uint8_t*)"\x09" "HelpAbout", 9, 9, 0x0600};
   TessString windowItem = {1, (uint8_t*)"\x0a" "WindowItem", 10, 10, 0x0600};
   TessString quit = {1, (uint8_t*)"\x08" "FileQuit", 8, 8, 0x0600};
+  TessString autosave = {1, (uint8_t*)"\x0c" "FileAutosave", 12, 12, 0x0600};
   TessObject* item;
   (void)w;
-  /* EditCopy is left alone: it stays disabled. */
+  /* EditCopy and FilePrint are left alone: they stay disabled. */
+  item = RuntimeMenuReference(&autosave);
+  RuntimeEnableMenu(item);
+  MenuItemSetChecked(item, 48, 1); /* the record's parameter: the offset of Checked */
+  RuntimeUnlockObject(item);
   item = RuntimeMenuReference(&name);
   RuntimeEnableMenu(item);
   RuntimeUnlockObject(item);
@@ -146,9 +154,26 @@ int32_t DocWindowItem(TessObject* w, int32_t index) {
   sayNumber("window WindowItem ", index);
   return 1;
 }
+int32_t AboutOpen(TessObject* w) {
+  (void)w;
+  say("about Open");
+  return 0;
+}
+int32_t AboutClose(TessObject* w) {
+  (void)w;
+  say("about Close");
+  return 0;
+}
 int32_t AboutAction(TessObject* item) {
+  TessObject* about = 0;
+  TessObject* made;
   (void)item;
   say("item About Action");
+  made = RuntimeCreateWindow(AboutLayout, &about);
+  RuntimeShowModal(about);
+  say("ShowModal returned");
+  RuntimeUnlockObject(about);
+  RuntimeUnlockObject(made);
   return 1;
 }
 
