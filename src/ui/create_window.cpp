@@ -127,6 +127,7 @@ void SetUpPane(WindowObject* window, ControlList& controls, TessObject* control)
   pane->tabPanelIndex = r->control.tabPanelIndex;
   pane->enabled = r->enabled;
   pane->visible = r->visible;
+  PanesChanged();
   if (pane->native && !r->enabled) EnableWindow(pane->native, false);
   if (pane->native && !r->visible) ShowWindow(pane->native, SW_HIDE);
   // A hidden or disabled container hides or disables what it holds.

@@ -399,6 +399,7 @@ void ControlVisibleSetter(TessObject* control, uint32_t, int32_t value) {
   Pane* pane = r->control.pane;
   if (!pane) return;
   pane->visible = r->visible;
+  PanesChanged();
   if (pane->native) ShowWindow(pane->native, r->visible ? SW_SHOW : SW_HIDE);
   if (pane->window) InvalidateRect(pane->window->hwnd, &pane->bounds, 1);
 }
@@ -415,6 +416,7 @@ void controlEnabledSetter(TessObject* control, uint32_t, int32_t value) {
   Pane* pane = r->control.pane;
   if (!pane) return;
   pane->enabled = r->enabled;
+  PanesChanged();
   if (pane->native) EnableWindow(pane->native, r->enabled);
   if (pane->window) InvalidateRect(pane->window->hwnd, &pane->bounds, 1);
 }

@@ -104,14 +104,39 @@ Pane*& FirstChildLink(WindowObject* window, Pane* parent) {
   return parent ? parent->firstChild : window->root;
 }
 
+uint32_t g_paneGeneration = 1;
+
+bool Contains(const RECT& r, POINT p) {
+  return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
 Pane* Search(Pane* first, POINT p) {
   for (Pane* pane = first; pane; pane = pane->nextSibling) {
-    if (!pane->visible || !pane->enabled) continue;
-    if (!PtInRect(&pane->bounds, p)) continue;
+    if (!pane->visible || !pane->enabled || !Contains(pane->bounds, p)) continue;
     if (Pane* child = Search(pane->firstChild, p)) return child;
     return pane;
   }
   return nullptr;
+}
+
+bool IsAncestor(const Pane* ancestor, const Pane* pane) {
+  for (const Pane* p = pane->parent; p; p = p->parent)
+    if (p == ancestor) return true;
+  return false;
+}
+
+// No other pane but its containers shares any point with `pane`.
+bool Alone(const Pane* first, const Pane* pane) {
+  for (const Pane* other = first; other; other = other->nextSibling) {
+    if (other != pane && !IsAncestor(other, pane) && Overlap(other->bounds, pane->bounds))
+      return false;
+    if (!Alone(other->firstChild, pane)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -314,6 +339,7 @@ void DestroyWindowObject(WindowObject* window) {
 }
 
 void AttachPane(WindowObject* window, Pane* pane, Pane* container) {
+  PanesChanged();
   pane->window = window;
   pane->parent = container;
   pane->nextSibling = nullptr;
@@ -325,6 +351,7 @@ void AttachPane(WindowObject* window, Pane* pane, Pane* container) {
 void DetachPane(Pane* pane) {
   WindowObject* window = pane->window;
   if (!window) return;
+  PanesChanged();
   if (window->hovered == pane) window->hovered = nullptr;
   for (Pane** link = &FirstChildLink(window, pane->parent); *link; link = &(*link)->nextSibling) {
     if (*link != pane) continue;
@@ -341,8 +368,23 @@ void DetachPane(Pane* pane) {
   pane->nextSibling = nullptr;
 }
 
+void PanesChanged() {
+  ++g_paneGeneration;
+}
+
 Pane* PaneAt(WindowObject* window, POINT point) {
-  return Search(window->root, point);
+  // Mouse moves mostly stay over one control: answer again without a search
+  // while nothing else could be under the point.
+  Pane* last = window->lastHit;
+  if (last && window->lastHitGeneration == g_paneGeneration && Contains(last->bounds, point))
+    return last;
+  Pane* hit = Search(window->root, point);
+  window->lastHit = nullptr;
+  if (hit && !hit->firstChild && Alone(window->root, hit)) {
+    window->lastHit = hit;
+    window->lastHitGeneration = g_paneGeneration;
+  }
+  return hit;
 }
 
 void PlaceControl(TessObject* control, int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -355,6 +397,7 @@ void PlaceControl(TessObject* control, int32_t left, int32_t top, int32_t width,
   if (!pane) return;
   RECT old = pane->bounds;
   pane->bounds = RECT{left, top, left + width, top + height};
+  PanesChanged();
   if (pane->native) {
     MoveWindow(pane->native, left, top, width, height, 1);
   } else if (pane->window) {

@@ -51,6 +51,11 @@ struct WindowObject {
   WindowObject* next = nullptr;
   Pane* root = nullptr;  // first top-level pane; siblings follow
   Pane* hovered = nullptr;
+  // The last hit of PaneAt when it can answer again without a search: a
+  // pane without children that no other pane of the window overlaps, valid
+  // while the pane tree is as it was (PaneGeneration).
+  Pane* lastHit = nullptr;
+  uint32_t lastHitGeneration = 0;
 };
 
 // The window list, newest first.
@@ -90,7 +95,9 @@ WindowObject* TopDialog();
 // The content rectangle of a window in screen coordinates.
 RECT ContentRect(const WindowObject* window);
 
-// Pane tree maintenance.
+// Pane tree maintenance. Whatever changes where panes are, or whether they
+// are shown or enabled, calls PanesChanged.
+void PanesChanged();
 void AttachPane(WindowObject* window, Pane* pane, Pane* container);
 void DetachPane(Pane* pane);
 // The first visible and enabled pane containing `point` (window coordinates),

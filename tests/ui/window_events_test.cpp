@@ -461,3 +461,32 @@ TEST_F(WindowEvents, AnUnreadableRecordGivesNil) {
 
 }  // namespace
 }  // namespace tess::ui
+
+namespace tess::ui {
+namespace {
+
+TEST_F(WindowEvents, MovesFindTheControlOnTopAsControlsOverlapAndMove) {
+  TessObject* w = Create(Document("Doc", 100, 100, 300, 200),
+                         {{1, Control("Under", 10, 10, 100, 100)},
+                          {1, Control("Over", 50, 50, 100, 100)},
+                          {1, Control("Apart", 200, 10, 50, 50)}});
+  ASSERT_TRUE(w);
+  g_events.clear();
+  automation::MoveMouse(120, 120);  // (20, 20): Under alone
+  automation::MoveMouse(121, 121);
+  automation::MoveMouse(170, 170);  // (70, 70): both; the first listed wins
+  automation::MoveMouse(305, 115);  // (205, 15): Apart
+  automation::WaitIdle();
+  TessObject* apart = FieldsOf<WindowFields>(w)->controls->at(2);
+  ctlPosSetter(apart, 0, 250);       // moved away from under the mouse
+  automation::MoveMouse(306, 115);  // (206, 15): nothing there now
+  automation::WaitIdle();
+  EXPECT_EQ(g_events,
+            (std::vector<std::string>{"Under MouseEnter", "Under MouseMove 10,10",
+                                      "Under MouseMove 11,11", "Under MouseMove 60,60",
+                                      "Under MouseExit", "Apart MouseEnter",
+                                      "Apart MouseMove 5,5", "Apart MouseExit"}));
+}
+
+}  // namespace
+}  // namespace tess::ui
