@@ -318,6 +318,9 @@ TESS_ENTRY(TessObject*, RuntimeCreateWindow, (const void* record, TessObject** o
 TESS_ENTRY(TessObject*, RuntimeControlFetch, (TessObject * window, TessString* key))
 TESS_ENTRY(TessObject*, RuntimeControlReference, (TessObject * window, TessString* name))
 TESS_ENTRY(TessObject*, RuntimeControlArrayItemReference, (TessObject * window, TessString* name, int32_t index))
+/* A new member of a control array, made like the original (nil for a control
+   that is in no array). */
+TESS_ENTRY(TessObject*, RuntimeCloneControlReference, (TessObject * original))
 
 /* Controls */
 TESS_ENTRY(int32_t, controlVisibleGetter, (TessObject * control, uint32_t parameter))

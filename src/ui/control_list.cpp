@@ -16,10 +16,23 @@ std::string ControlList::KeyOf(std::string_view name, int32_t index) {
   return key;
 }
 
-void ControlList::Add(TessObject* control, std::string_view name, int32_t index) {
+void ControlList::Add(TessObject* control, std::string_view name, int32_t index,
+                      std::vector<PropertyPair> pairs) {
   if (!HasGroup(name)) groups_.emplace_back(name);
   LockObject(control);
-  entries_.push_back({KeyOf(name, index), std::string(name), index, control});
+  entries_.push_back({KeyOf(name, index), std::string(name), index, control, std::move(pairs)});
+}
+
+const std::vector<PropertyPair>* ControlList::PairsOf(TessObject* control) const {
+  for (const Entry& e : entries_)
+    if (e.control == control) return &e.pairs;
+  return nullptr;
+}
+
+size_t ControlList::PositionOf(TessObject* control) const {
+  for (size_t i = 0; i < entries_.size(); ++i)
+    if (entries_[i].control == control) return i;
+  return entries_.size();
 }
 
 bool ControlList::Remove(TessObject* control) {

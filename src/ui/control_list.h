@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tessera/types.h"
+#include "ui/layout_record.h"
 
 namespace tess::ui {
 
@@ -22,7 +23,8 @@ class ControlList {
 
   // Enters `control` (one reference taken) under the key its name and index
   // give; the group entry is made when the name is new.
-  void Add(TessObject* control, std::string_view name, int32_t index);
+  void Add(TessObject* control, std::string_view name, int32_t index,
+           std::vector<PropertyPair> pairs = {});
   // Removes `control`, dropping the list's reference; false when absent.
   bool Remove(TessObject* control);
   // Drops every reference, newest first.
@@ -35,6 +37,11 @@ class ControlList {
   // The highest index of the control array `name`, or kNotInArray.
   int32_t LastIndex(std::string_view name) const;
 
+  // The pairs a control was built from (empty for one added at run time).
+  const std::vector<PropertyPair>* PairsOf(TessObject* control) const;
+  // The position of `control` in the list, or size() when absent.
+  size_t PositionOf(TessObject* control) const;
+
   static std::string KeyOf(std::string_view name, int32_t index);
 
  private:
@@ -43,6 +50,7 @@ class ControlList {
     std::string name;
     int32_t index;
     TessObject* control;
+    std::vector<PropertyPair> pairs;
   };
   std::vector<Entry> entries_;
   std::vector<std::string> groups_;

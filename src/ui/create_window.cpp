@@ -179,7 +179,7 @@ TessObject* Build(const WindowLayout& layout) {
         }
       }
     }
-    controls.Add(control.get(), View(cf->name), cf->index);
+    controls.Add(control.get(), View(cf->name), cf->index, c.pairs);
     made.push_back(control.get());
   }
   for (size_t i = 0; i < controls.size() && !window->closing; ++i)
@@ -235,6 +235,37 @@ TessObject* RuntimeControlArrayItemReference(TessObject* window, TessString* nam
   TessObject* control = FieldsOf<WindowFields>(window)->controls->Find(key);
   LockObject(control);
   return control;
+}
+
+// A new member of the original's control array, made from the original's
+// stored pairs with the next free index, its pane made and opened; one
+// reference for the caller. Only members of a control array can be cloned:
+// nil for a control that is alone.
+TessObject* RuntimeCloneControlReference(TessObject* original) {
+  return tess::AtEntry([original]() -> TessObject* {
+    if (!IsRectControl(original)) return nullptr;
+    ControlFields* of = FieldsOf<ControlFields>(original);
+    if (of->index == kNotInArray) return nullptr;
+    WindowObject* window = WindowOfInstance(of->window);
+    if (!window || window->closing) return nullptr;
+    ControlList& controls = *FieldsOf<WindowFields>(of->window)->controls;
+    const std::vector<PropertyPair>* pairs = controls.PairsOf(original);
+    std::string name(View(of->name));
+    int32_t last = controls.LastIndex(name);
+    int32_t index = last + 1;
+    ObjectRef clone = ObjectRef::Adopt(CreateObject(Header(original)->cls));
+    ControlFields* cf = FieldsOf<ControlFields>(clone.get());
+    cf->window = of->window;
+    std::vector<PropertyPair> own = pairs ? *pairs : std::vector<PropertyPair>{};
+    for (const PropertyPair& pair : own) ApplyPair(clone.get(), pair);
+    cf->index = index;
+    RectControlFields* r = FieldsOf<RectControlFields>(clone.get());
+    r->parent = FieldsOf<RectControlFields>(original)->parent;
+    controls.Add(clone.get(), name, index, std::move(own));
+    SetUpPane(window, controls, clone.get());
+    FireEvent(clone.get(), EventOf(ControlEvent::kOpen), {});
+    return clone.Release();
+  });
 }
 
 }  // extern "C"

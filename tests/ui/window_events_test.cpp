@@ -466,10 +466,10 @@ namespace tess::ui {
 namespace {
 
 TEST_F(WindowEvents, MovesFindTheControlOnTopAsControlsOverlapAndMove) {
-  TessObject* w = Create(Document("Doc", 100, 100, 300, 200),
-                         {{1, Control("Under", 10, 10, 100, 100)},
-                          {1, Control("Over", 50, 50, 100, 100)},
-                          {1, Control("Apart", 200, 10, 50, 50)}});
+  TessObject* w =
+      Create(Document("Doc", 100, 100, 300, 200), {{1, Control("Under", 10, 10, 100, 100)},
+                                                   {1, Control("Over", 50, 50, 100, 100)},
+                                                   {1, Control("Apart", 200, 10, 50, 50)}});
   ASSERT_TRUE(w);
   g_events.clear();
   automation::MoveMouse(120, 120);  // (20, 20): Under alone
@@ -478,14 +478,45 @@ TEST_F(WindowEvents, MovesFindTheControlOnTopAsControlsOverlapAndMove) {
   automation::MoveMouse(305, 115);  // (205, 15): Apart
   automation::WaitIdle();
   TessObject* apart = FieldsOf<WindowFields>(w)->controls->at(2);
-  ctlPosSetter(apart, 0, 250);       // moved away from under the mouse
+  ctlPosSetter(apart, 0, 250);      // moved away from under the mouse
   automation::MoveMouse(306, 115);  // (206, 15): nothing there now
   automation::WaitIdle();
-  EXPECT_EQ(g_events,
-            (std::vector<std::string>{"Under MouseEnter", "Under MouseMove 10,10",
-                                      "Under MouseMove 11,11", "Under MouseMove 60,60",
-                                      "Under MouseExit", "Apart MouseEnter",
-                                      "Apart MouseMove 5,5", "Apart MouseExit"}));
+  EXPECT_EQ(g_events, (std::vector<std::string>{"Under MouseEnter", "Under MouseMove 10,10",
+                                                "Under MouseMove 11,11", "Under MouseMove 60,60",
+                                                "Under MouseExit", "Apart MouseEnter",
+                                                "Apart MouseMove 5,5", "Apart MouseExit"}));
+}
+
+}  // namespace
+}  // namespace tess::ui
+
+namespace tess::ui {
+namespace {
+
+TEST_F(WindowEvents, ClonesJoinTheControlArrayWithTheNextIndex) {
+  TessObject* w = Create(Document("Doc", 100, 100, 300, 200),
+                         {{1, Control("Item", 10, 10, 50, 20, {{"Index", "0"}})},
+                          {1, Control("Lone", 10, 40, 50, 20)}});
+  ASSERT_TRUE(w);
+  g_events.clear();
+  WindowFields* f = FieldsOf<WindowFields>(w);
+  TessObject* clone = RuntimeCloneControlReference(f->controls->at(0));
+  ASSERT_TRUE(clone);
+  EXPECT_EQ(g_events, (std::vector<std::string>{"Item Open"}));
+  EXPECT_EQ(FieldsOf<ControlFields>(clone)->index, 1);
+  EXPECT_EQ(Bounds(clone), (std::vector<int32_t>{10, 10, 50, 20}));
+  StaticString key("Item$1");
+  TessObject* found = RuntimeControlFetch(w, key.get());
+  EXPECT_EQ(found, clone);
+  RuntimeUnlockObject(found);
+  ctlPosSetter(clone, 1, 70);
+  g_answers[kMouseDown] = 1;
+  automation::Click(115, 175);  // (15, 75) in the window: the clone
+  automation::WaitIdle();
+  EXPECT_EQ(g_events.back(), "Item MouseUp 5,5");
+  RuntimeUnlockObject(clone);
+  EXPECT_EQ(RuntimeCloneControlReference(f->controls->at(1)), nullptr);
+  EXPECT_EQ(windowControlCountGetter(w, 0), 3);
 }
 
 }  // namespace
