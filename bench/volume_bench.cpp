@@ -114,8 +114,7 @@ int main() {
   std::printf("%d small files in %d folders (100 to 2000 bytes each)\n", kFolders * kPerFolder,
               kFolders);
   bench::PrintRatio("volume: create and write", volume_write, "host file system", host_write);
-  bench::PrintRatio("volume: open, find and read back", volume_read, "host file system",
-                    host_read);
+  bench::PrintRatio("volume: open, find and read back", volume_read, "host file system", host_read);
   bench::PrintRatio("volume: both", volume_write + volume_read, "host file system",
                     host_write + host_read);
   std::printf("volume file: %llu bytes\n",

@@ -1,8 +1,9 @@
 // The folder tree of a virtual volume and the stream over a file's content
 // (entry header layout in volume_format.h, write orders in volume.h).
 //
-// Entry headers are cached by idnum (type, parent, name): the volume has one
-// writer, this object, and every change goes through the cache.
+// Entry headers (type, parent, name) and folders' child lists are cached by
+// idnum: the volume has one writer, this object, and every change goes
+// through the caches.
 #include "files/volume.h"
 
 #include <algorithm>
@@ -274,6 +275,11 @@ bool VHFS::Resize(uint32_t idnum, uint64_t from, uint64_t to) {
 }
 
 bool VHFS::ReadChildList(uint32_t folder, std::vector<uint32_t>* ids) {
+  auto known = lists_.find(folder);
+  if (known != lists_.end()) {
+    *ids = known->second;
+    return true;
+  }
   const Cached* c = Load(folder);
   if (!c) return false;
   if (c->type != kFolderType) return Fail(kNotFolder);
@@ -288,6 +294,7 @@ bool VHFS::ReadChildList(uint32_t folder, std::vector<uint32_t>* ids) {
   if (count && !ReadAt(folder, kFirstChild, raw.data(), raw.size())) return false;
   ids->resize(count);
   for (uint32_t i = 0; i < count; ++i) (*ids)[i] = le32(raw.data() + 4 * i);
+  lists_[folder] = *ids;
   return true;
 }
 
@@ -382,11 +389,16 @@ bool VHFS::AddChild(uint32_t child, uint32_t folder) {
   uint32_t n = uint32_t(ids.size());
   uint8_t b[8];
   put_le32(b, child);
+  // Until the count is written, what the disk says is unsure.
+  lists_.erase(folder);
   if (!WriteAt(folder, kFirstChild + 4ull * n, b, 4)) return false;
   PutDouble(b, 4.0 * (n + 1) + 4, false);
   if (!WriteAt(folder, kEhLength, b, 8)) return false;
   put_le32(b, n + 1);
-  return WriteAt(folder, kChildCount, b, 4);
+  if (!WriteAt(folder, kChildCount, b, 4)) return false;
+  ids.push_back(child);
+  lists_[folder] = std::move(ids);
+  return true;
 }
 
 bool VHFS::RemoveChild(uint32_t child, uint32_t folder) {
@@ -398,6 +410,7 @@ bool VHFS::RemoveChild(uint32_t child, uint32_t folder) {
   // The last idnum takes the child's slot, then the count drops: a stop in
   // between lists the last one twice, which listings skip.
   uint8_t b[4];
+  lists_.erase(folder);
   for (size_t i = ids.size(); i-- > 0;) {
     if (ids[i] != child) continue;
     if (i + 1 != ids.size()) {
@@ -408,7 +421,9 @@ bool VHFS::RemoveChild(uint32_t child, uint32_t folder) {
     ids.pop_back();
   }
   put_le32(b, uint32_t(ids.size()));
-  return WriteAt(folder, kChildCount, b, 4);
+  if (!WriteAt(folder, kChildCount, b, 4)) return false;
+  lists_[folder] = std::move(ids);
+  return true;
 }
 
 bool VHFS::DeleteEntry(const VolumeEntry& entry) {
@@ -425,6 +440,7 @@ bool VHFS::DeleteEntry(const VolumeEntry& entry) {
   uint32_t parent = c->parent;
   if (!RemoveChild(entry.idnum, parent)) return false;
   cache_.erase(entry.idnum);
+  lists_.erase(entry.idnum);
   return core_->DeleteFile(entry.idnum) || CoreFail();
 }
 
@@ -570,9 +586,8 @@ bool VolumeStream::Write(const void* buffer, size_t count) {
 
 bool VolumeStream::SetPosition(uint64_t position) {
   if (closed_) return false;
-  if (position > kVolumeLimit || !volume_->core_->Seek(handle_, kEntryHeaderSize + position)) {
-    return volume_->CoreFail();
-  }
+  if (position > kVolumeLimit) return volume_->Fail(kSeekBeyondChain);
+  if (!volume_->core_->Seek(handle_, kEntryHeaderSize + position)) return volume_->CoreFail();
   position_ = position;
   return true;
 }

@@ -132,6 +132,7 @@ class VHFS {
   bool usable_ = false;
   std::string error_;
   std::unordered_map<uint32_t, Cached> cache_;
+  std::unordered_map<uint32_t, std::vector<uint32_t>> lists_;
   std::set<VolumeStream*> streams_;
 };
 

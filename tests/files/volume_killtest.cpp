@@ -124,8 +124,8 @@ int Write(const std::string& volume, const std::string& log_path, unsigned seed)
     if (live.size() > 120) op = 6;
     if (op < 6 || live.empty()) {
       note("creating", n);
-      VolumeEntry e = v->CreateEntry(folders[size_t(n % kFolders)], "f" + std::to_string(n),
-                                     0x3F3F3F3F);
+      VolumeEntry e =
+          v->CreateEntry(folders[size_t(n % kFolders)], "f" + std::to_string(n), 0x3F3F3F3F);
       if (!e) Die("create: " + v->error());
       auto s = v->OpenDataStream(e);
       std::string body = Content(n);
