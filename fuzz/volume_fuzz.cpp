@@ -113,9 +113,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   VolumeEntry made = v->CreateFolder(root, "made");
   Require(bool(made), *v);
   Store(*v, root, "new", 12000);
+  uint8_t salt = size ? data[size - 1] : 0;
   for (size_t i = 0; i < seen.size() && i < 8; ++i) {
     const VolumeEntry& e = seen[i];
-    switch ((data[size - 1] + i) % 4) {
+    switch ((salt + i) % 4) {
       case 0:
         Require(v->DeleteEntry(e), *v);
         break;

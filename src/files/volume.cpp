@@ -71,12 +71,10 @@ VHFS::~VHFS() {
 }
 
 bool VHFS::Fail(const char* format, ...) {
-  char text[512];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
+  error_ = FormatMessageV(format, args);
   va_end(args);
-  error_ = text;
   return false;
 }
 
@@ -113,14 +111,14 @@ std::unique_ptr<VHFS> VHFS::Open(db::ByteStream* stream, bool owns, VolumeClock 
   return v;
 }
 
-std::unique_ptr<VHFS> VHFS::CreateAt(const std::string& path, std::string* error,
-                                     VolumeClock clock) {
-  auto stream = db::FileStream::Open(path, db::FileStream::Mode::kCreate);
+std::unique_ptr<VHFS> VHFS::OnHostFile(std::unique_ptr<db::FileStream> stream, bool create,
+                                       std::string* error, VolumeClock clock) {
   if (!stream) {
-    *error = kWriteFailed;
+    *error = create ? kWriteFailed : kReadFailed;
     return nullptr;
   }
-  auto v = Create(stream.release(), true, std::move(clock));
+  auto v = create ? Create(stream.release(), true, std::move(clock))
+                  : Open(stream.release(), true, std::move(clock));
   if (!v->usable()) {
     *error = v->error();
     return nullptr;
@@ -128,20 +126,17 @@ std::unique_ptr<VHFS> VHFS::CreateAt(const std::string& path, std::string* error
   return v;
 }
 
+std::unique_ptr<VHFS> VHFS::CreateAt(const std::string& path, std::string* error,
+                                     VolumeClock clock) {
+  auto stream = db::FileStream::Open(path, db::FileStream::Mode::kCreate);
+  return OnHostFile(std::move(stream), true, error, std::move(clock));
+}
+
 std::unique_ptr<VHFS> VHFS::OpenAt(const std::string& path, bool writable, std::string* error,
                                    VolumeClock clock) {
   using Mode = db::FileStream::Mode;
   auto stream = db::FileStream::Open(path, writable ? Mode::kReadWrite : Mode::kRead);
-  if (!stream) {
-    *error = kReadFailed;
-    return nullptr;
-  }
-  auto v = Open(stream.release(), true, std::move(clock));
-  if (!v->usable()) {
-    *error = v->error();
-    return nullptr;
-  }
-  return v;
+  return OnHostFile(std::move(stream), false, error, std::move(clock));
 }
 
 bool VHFS::ReadAt(uint32_t idnum, uint64_t offset, void* buffer, size_t size) {

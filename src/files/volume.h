@@ -111,6 +111,8 @@ class VHFS {
   };
 
   VHFS(std::unique_ptr<VFSCore> core, VolumeClock clock);
+  static std::unique_ptr<VHFS> OnHostFile(std::unique_ptr<db::FileStream> stream, bool create,
+                                          std::string* error, VolumeClock clock);
   bool Fail(const char* format, ...);
   bool CoreFail();
   double Now() const { return clock_(); }

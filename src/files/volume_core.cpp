@@ -40,12 +40,10 @@ VFSCore::VFSCore(db::ByteStream* stream, bool owns) : stream_(stream) {
 VFSCore::~VFSCore() = default;
 
 bool VFSCore::Fail(const char* format, ...) {
-  char text[512];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
+  error_ = FormatMessageV(format, args);
   va_end(args);
-  error_ = text;
   return false;
 }
 
@@ -452,9 +450,7 @@ VolumeReport VFSCore::Check(const std::vector<uint32_t>* reachable) const {
     }
     present.push_back(idnum);
     if (!chain.sound) {
-      char line[256];
-      std::snprintf(line, sizeof line, kDamagedChain, unsigned(idnum), chain.why.c_str());
-      report.damage.push_back(line);
+      report.damage.push_back(FormatMessage(kDamagedChain, unsigned(idnum), chain.why.c_str()));
       continue;
     }
     ++report.files;

@@ -3,7 +3,25 @@
 // volume; the rest name damage and refusals the engine detects itself.
 #pragma once
 
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
 namespace tess::files::volume {
+
+// One of the texts below with its %u and %s filled in.
+inline std::string FormatMessageV(const char* format, va_list args) {
+  char text[512];
+  std::vsnprintf(text, sizeof text, format, args);
+  return text;
+}
+inline std::string FormatMessage(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatMessageV(format, args);
+  va_end(args);
+  return text;
+}
 
 inline constexpr const char* kBadMagic = "Invalid magic code for VFS volume file.";
 inline constexpr const char* kTooAdvanced = "VFS volume format version is too advanced for me.";
