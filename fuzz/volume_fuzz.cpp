@@ -1,7 +1,6 @@
 // Fuzz target: a damaged virtual volume. The input patches a valid volume
-// image (records of u32 offset, u8 length, bytes; a leading 0xFF and a u32
-// cut the image short first), which is then opened, walked, read, changed
-// and opened again. Opening may refuse the volume and operations may report
+// image (patch_image.h), which is then opened, walked, read, changed and
+// opened again. Opening may refuse the volume and operations may report
 // damage, always with a message; nothing may crash, hang or trip a
 // sanitizer, and what the engine writes must open again.
 #include <cstdint>
@@ -10,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base/byte_order.h"
 #include "files/volume.h"
+#include "patch_image.h"
 
 using namespace tess::files;
 
@@ -86,19 +85,7 @@ std::vector<VolumeEntry> Walk(VHFS& v, size_t budget) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string image = BaseImage();
-  size_t at = 0;
-  if (size > 4 && data[0] == 0xFF) {
-    image.resize(tess::be32(data + 1) % (image.size() + 1));
-    at = 5;
-  }
-  while (at + 5 <= size && !image.empty()) {
-    uint32_t offset = tess::be32(data + at) % uint32_t(image.size());
-    size_t n = data[at + 4];
-    at += 5;
-    for (size_t i = 0; i < n && at < size && offset + i < image.size(); ++i, ++at) {
-      image[offset + i] = char(data[at]);
-    }
-  }
+  tess::fuzz::PatchImage(image, data, size);
   tess::db::MemoryStream stream(image);
   stream.set_limit(uint64_t(image.size()) + 256 * 1024);
   auto v = VHFS::Open(&stream, false, Clock);
