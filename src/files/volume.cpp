@@ -538,10 +538,7 @@ VolumeReport VHFS::Check() {
 }
 
 VolumeStream::VolumeStream(VHFS* volume, uint32_t idnum, int handle, uint64_t length)
-    : volume_(volume), idnum_(idnum), handle_(handle), stored_(length) {
-  // Integer fields of the stream's helpers follow the platform's order.
-  swap_integers = true;
-}
+    : volume_(volume), idnum_(idnum), handle_(handle), stored_(length) {}
 
 VolumeStream::~VolumeStream() {
   Close();
