@@ -269,38 +269,35 @@ bool VHFS::Resize(uint32_t idnum, uint64_t from, uint64_t to) {
   return true;
 }
 
-bool VHFS::ReadChildList(uint32_t folder, std::vector<uint32_t>* ids) {
+const std::vector<uint32_t>* VHFS::ChildList(uint32_t folder) {
   auto known = lists_.find(folder);
-  if (known != lists_.end()) {
-    *ids = known->second;
-    return true;
-  }
+  if (known != lists_.end()) return &known->second;
   const Cached* c = Load(folder);
-  if (!c) return false;
-  if (c->type != kFolderType) return Fail(kNotFolder);
+  if (!c) return nullptr;
+  if (c->type != kFolderType) return Fail(kNotFolder), nullptr;
   uint8_t h[kFirstChild];
   double length;
-  if (!ReadLength(folder, &length) || !ReadAt(folder, 0, h, sizeof h)) return false;
+  if (!ReadLength(folder, &length) || !ReadAt(folder, 0, h, sizeof h)) return nullptr;
   uint32_t count = le32(h + kChildCount);
   if (length < 4 || count > (length - 4) / 4) {
-    return Fail(kDamagedFolder, unsigned(folder), "child count beyond its length");
+    Fail(kDamagedFolder, unsigned(folder), "child count beyond its length");
+    return nullptr;
   }
   std::vector<uint8_t> raw(size_t(count) * 4);
-  if (count && !ReadAt(folder, kFirstChild, raw.data(), raw.size())) return false;
-  ids->resize(count);
-  for (uint32_t i = 0; i < count; ++i) (*ids)[i] = le32(raw.data() + 4 * i);
-  lists_[folder] = *ids;
-  return true;
+  if (count && !ReadAt(folder, kFirstChild, raw.data(), raw.size())) return nullptr;
+  std::vector<uint32_t> ids(count);
+  for (uint32_t i = 0; i < count; ++i) ids[i] = le32(raw.data() + 4 * i);
+  return &(lists_[folder] = std::move(ids));
 }
 
 bool VHFS::ListChildren(const VolumeEntry& folder, std::vector<VolumeEntry>* children) {
   children->clear();
   if (!usable_) return Fail(kNotOpen);
-  std::vector<uint32_t> ids;
-  if (!ReadChildList(folder.idnum, &ids)) return false;
+  const std::vector<uint32_t>* ids = ChildList(folder.idnum);
+  if (!ids) return false;
   std::set<uint32_t> seen;
   std::string first_damage;
-  for (uint32_t id : ids) {
+  for (uint32_t id : *ids) {
     if (!seen.insert(id).second) continue;
     const Cached* c = nullptr;
     if (id <= kRootIdnum || id == folder.idnum) {
@@ -323,27 +320,29 @@ bool VHFS::ListChildren(const VolumeEntry& folder, std::vector<VolumeEntry>* chi
   return true;
 }
 
-VolumeEntry VHFS::Find(const VolumeEntry& folder, std::string_view name) {
-  std::vector<VolumeEntry> children;
-  ListChildren(folder, &children);
-  for (auto& child : children) {
-    if (SameName(child.name, Cut(name))) return child;
+uint32_t VHFS::Lookup(uint32_t folder, std::string_view name, uint32_t except) {
+  const std::vector<uint32_t>* ids = ChildList(folder);
+  if (!ids) return 0;
+  for (uint32_t id : *ids) {
+    if (id == except || id <= kRootIdnum || id == folder) continue;
+    // A damaged child cannot be found by its name, so it does not keep the
+    // name taken; one that names another folder belongs there.
+    const Cached* c = Load(id);
+    if (c && c->parent == folder && SameName(c->name, name)) return id;
   }
-  return {};
+  return 0;
+}
+
+VolumeEntry VHFS::Find(const VolumeEntry& folder, std::string_view name) {
+  if (!usable_) return Fail(kNotOpen), VolumeEntry{};
+  uint32_t id = Lookup(folder.idnum, Cut(name), 0);
+  return id ? LoadEntry(id) : VolumeEntry{};
 }
 
 bool VHFS::NameFree(uint32_t folder, std::string_view name, uint32_t except) {
-  // A folder whose list is damaged takes nothing more; a damaged child
-  // cannot be found by its name, so it does not keep the name taken.
-  std::vector<uint32_t> ids;
-  if (!ReadChildList(folder, &ids)) return false;
-  std::vector<VolumeEntry> children;
-  ListChildren(VolumeEntry{folder, {}, kFolderType}, &children);
-  for (auto& child : children) {
-    if (child.idnum != except && SameName(child.name, name)) {
-      return Fail(kNameTaken, std::string(name).c_str());
-    }
-  }
+  // A folder whose list is damaged takes nothing more.
+  if (!ChildList(folder)) return false;
+  if (Lookup(folder, name, except)) return Fail(kNameTaken, std::string(name).c_str());
   return true;
 }
 
@@ -379,8 +378,9 @@ VolumeEntry VHFS::CreateFolder(const VolumeEntry& parent, std::string_view name)
 }
 
 bool VHFS::AddChild(uint32_t child, uint32_t folder) {
-  std::vector<uint32_t> ids;
-  if (!ReadChildList(folder, &ids)) return false;
+  const std::vector<uint32_t>* known = ChildList(folder);
+  if (!known) return false;
+  std::vector<uint32_t> ids = *known;
   uint32_t n = uint32_t(ids.size());
   uint8_t b[8];
   put_le32(b, child);
@@ -397,8 +397,9 @@ bool VHFS::AddChild(uint32_t child, uint32_t folder) {
 }
 
 bool VHFS::RemoveChild(uint32_t child, uint32_t folder) {
-  std::vector<uint32_t> ids;
-  if (!ReadChildList(folder, &ids)) return false;
+  const std::vector<uint32_t>* known = ChildList(folder);
+  if (!known) return false;
+  std::vector<uint32_t> ids = *known;
   if (std::find(ids.begin(), ids.end(), child) == ids.end()) {
     return Fail(kDamagedFolder, unsigned(folder), "the child is not listed");
   }

@@ -122,7 +122,10 @@ class VHFS {
   const Cached* Load(uint32_t idnum);
   bool ReadLength(uint32_t idnum, double* length);
   VolumeEntry MakeEntry(const VolumeEntry& parent, std::string_view name, uint32_t type);
-  bool ReadChildList(uint32_t folder, std::vector<uint32_t>* ids);
+  // The folder's child idnums as stored (cached); nullptr when damaged.
+  const std::vector<uint32_t>* ChildList(uint32_t folder);
+  // The child of `folder` named `name` other than `except`, or 0.
+  uint32_t Lookup(uint32_t folder, std::string_view name, uint32_t except);
   bool AddChild(uint32_t child, uint32_t folder);
   bool RemoveChild(uint32_t child, uint32_t folder);
   bool NameFree(uint32_t folder, std::string_view name, uint32_t except);

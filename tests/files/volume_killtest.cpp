@@ -29,8 +29,8 @@ namespace {
 constexpr int kFolders = 5;
 
 std::string Content(int n) {
-  std::string s(size_t((n * 7919) % 30000 + 1), '\0');
-  for (size_t k = 0; k < s.size(); ++k) s[k] = char((n * 31 + k * 7) & 0xFF);
+  std::string s(size_t(uint64_t(n) * 7919 % 30000 + 1), '\0');
+  for (size_t k = 0; k < s.size(); ++k) s[k] = char((uint64_t(n) * 31 + k * 7) & 0xFF);
   return s;
 }
 
