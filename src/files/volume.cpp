@@ -241,7 +241,13 @@ bool VHFS::SetInfo(const VolumeEntryInfo& info) {
   if (info.length != length) {
     if (c->type == kFolderType) return Fail(kBadLength);
     if (!WholeBelow(info.length, kVolumeLimit - kEntryHeaderSize)) return Fail(kBadLength);
-    if (!Resize(info.idnum, uint64_t(length), uint64_t(info.length))) return false;
+    // Bytes an open stream has written count, though their length is not
+    // stored yet.
+    uint64_t current = uint64_t(length);
+    for (VolumeStream* s : streams_) {
+      if (s->idnum_ == info.idnum) current = std::max(current, s->Length());
+    }
+    if (!Resize(info.idnum, current, uint64_t(info.length))) return false;
   }
   uint8_t dates[16];
   PutDouble(dates, info.created, false);

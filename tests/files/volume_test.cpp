@@ -191,6 +191,14 @@ TEST(Volume, InfoSetsDatesAndLengths) {
   EXPECT_EQ(after.created, 100);
   EXPECT_EQ(after.modified, 200);
   EXPECT_EQ(v.Content(f), std::string("abcdef\0\0", 8));
+  // Growing a file that an open stream has written to keeps those bytes.
+  auto s = v->OpenDataStream(f);
+  ASSERT_TRUE(s->SetPosition(8));
+  ASSERT_TRUE(s->Write("gh", 2));
+  info.length = 12;
+  ASSERT_TRUE(v->SetInfo(info));
+  s.reset();
+  EXPECT_EQ(v.Content(f), std::string("abcdef\0\0gh\0\0", 12));
   info.length = 1e12;
   EXPECT_FALSE(v->SetInfo(info));
   EXPECT_EQ(v->error(), kBadLength);
