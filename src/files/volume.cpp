@@ -305,6 +305,8 @@ bool VHFS::ListChildren(const VolumeEntry& folder, std::vector<VolumeEntry>* chi
   std::string first_damage;
   for (uint32_t id : *ids) {
     if (!seen.insert(id).second) continue;
+    // A file deleted since: the slot a move cut short left behind.
+    if (id > kRootIdnum && id < core_->next_idnum() && !core_->Exists(id)) continue;
     const Cached* c = nullptr;
     if (id <= kRootIdnum || id == folder.idnum) {
       Fail(kDamagedFolder, unsigned(folder.idnum), "it lists itself or the root");

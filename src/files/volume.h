@@ -13,8 +13,8 @@
 // makes it visible; a deleted entry leaves its folder before its blocks are
 // freed; a moved entry joins its new folder, then names it as parent, then
 // leaves the old one. A listing therefore skips an idnum it has shown
-// already and a child that names another folder as its parent: both are
-// what an interrupted removal or move leaves, and harmless.
+// already, a child that names another folder as its parent and a file
+// deleted since: what an interrupted removal or move leaves, and harmless.
 #pragma once
 
 #include <cstdint>

@@ -50,6 +50,8 @@ class VFSCore {
   bool is_open() const { return open_; }
   const std::string& error() const { return error_; }
   uint32_t version() const { return version_; }
+  // The idnum the next file gets; every idnum below it was handed out.
+  uint32_t next_idnum() const { return next_idnum_; }
 
   // A new file with one block; its idnum, or 0. Idnums are never reused.
   uint32_t CreateFile();

@@ -275,6 +275,9 @@ TEST(Volume, ToleratesWhatAnInterruptionLeaves) {
   ASSERT_TRUE(h);
   EXPECT_EQ(w.stream.bytes().size(), image.size() - 3000 + 8192);
   EXPECT_EQ(w.Content(h), std::string(10000, 'h'));
+  // Once f is deleted, b's leftover slot names a file that is gone.
+  ASSERT_TRUE(w->DeleteEntry(f));
+  EXPECT_EQ(Names(*w.vol, b), std::vector<std::string>{"h"});
   EXPECT_TRUE(w->Check().damage.empty());
 }
 
