@@ -2,9 +2,9 @@
 //
 // Invariants kept in memory after Open:
 //  * blocks_ lists every block after the metadata block in file order; they
-//    tile the file from 8 + metadata size to end_. A last block cut short
-//    by the end of the file is the trace of an append that never finished:
-//    it is left out, and the next append writes over it.
+//    tile the file from 8 + metadata size to end_. A last block of 8192
+//    bytes cut short by the end of the file is the trace of an append that
+//    never finished: it is left out, and the next append writes over it.
 //  * a file is the chain from its first block (sequence 0, the first one in
 //    file order): each next position is the start of a block of the same
 //    file whose sequence number is one more. A chain that breaks this is
@@ -122,8 +122,13 @@ bool VFSCore::LoadBlocks() {
     if (!WholeBelow(size, kVolumeLimit) || size < kBlockOverhead || pos + size > kVolumeLimit) {
       return Fail(kDamagedBlock, unsigned(pos), "size out of range");
     }
-    // Cut short by the end of the file: an append that never finished.
-    if (pos + size > file_length_) break;
+    // Cut short by the end of the file: an append that never finished, if
+    // it has the size appends give. Any other size is damage, and the next
+    // append would cut off what follows it.
+    if (pos + size > file_length_) {
+      if (size == kNewBlockSize) break;
+      return Fail(kDamagedBlock, unsigned(pos), "it runs past the end of the file");
+    }
     if (!WholeBelow(next, kVolumeLimit)) {
       return Fail(kDamagedBlock, unsigned(pos), "next position out of range");
     }

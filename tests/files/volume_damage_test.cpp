@@ -82,6 +82,8 @@ TEST(VolumeDamage, OpeningRefusesADamagedVolumeWithAClearError) {
        "VFS volume block at 16432 is damaged (size out of range)."},
       {"block size 2^31", At(kBig0 + 12, Double(2147483648.0, true)),
        "VFS volume block at 16432 is damaged (size out of range)."},
+      {"block size past the end", At(kBig0 + 12, Double(1e6, true)),
+       "VFS volume block at 16432 is damaged (it runs past the end of the file)."},
       {"next NaN", At(kBig0 + 20, Double(kNaN, true)),
        "VFS volume block at 16432 is damaged (next position out of range)."},
       {"next negative", At(kBig0 + 20, Double(-8192, true)),
