@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "base/byte_order.h"
 #include "db/check.h"
 #include "db/database.h"
+#include "patch_image.h"
 
 using namespace tess::db;
 
@@ -43,19 +43,7 @@ const std::string& BaseImage() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string image = BaseImage();
-  size_t at = 0;
-  if (size > 0 && data[0] == 0xFF && size > 4) {
-    image.resize(tess::be32(data + 1) % (image.size() + 1));
-    at = 5;
-  }
-  while (at + 5 <= size && !image.empty()) {
-    uint32_t offset = tess::be32(data + at) % uint32_t(image.size());
-    size_t n = data[at + 4];
-    at += 5;
-    for (size_t i = 0; i < n && at < size && offset + i < image.size(); ++i, ++at) {
-      image[offset + i] = char(data[at]);
-    }
-  }
+  tess::fuzz::PatchImage(image, data, size);
   Status s;
   auto db = Database::Open(std::make_unique<MemoryStream>(image), &s);
   if (!db) {
