@@ -325,6 +325,7 @@ void DestroyWindowObject(WindowObject* window) {
   if (f->window == window) f->window = nullptr;
   for (size_t i = 0; f->controls && i < f->controls->size(); ++i) {
     ControlFields* c = FieldsOf<ControlFields>(f->controls->at(i));
+    c->window = nullptr;  // a control kept by the application outlives its window
     if (!c->pane) continue;
     c->pane->window = nullptr;
     c->pane->native = nullptr;  // destroyed with the window below

@@ -521,3 +521,24 @@ TEST_F(WindowEvents, ClonesJoinTheControlArrayWithTheNextIndex) {
 
 }  // namespace
 }  // namespace tess::ui
+
+namespace tess::ui {
+namespace {
+
+TEST_F(WindowEvents, AControlKeptByTheApplicationOutlivesItsWindow) {
+  TessObject* w =
+      Create(Document("Doc", 100, 100, 300, 200), {{1, Control("Kept", 10, 10, 50, 20)}});
+  ASSERT_TRUE(w);
+  TessObject* kept = windowControl(w, 0);
+  RuntimeCloseWindow(w);
+  windows_.clear();  // the window instance goes
+  automation::WaitIdle();
+  EXPECT_EQ(controlWindowGetter(kept, 0), nullptr);
+  EXPECT_EQ(controlMouseXGetter(kept, 0), 0);
+  ctlPosSetter(kept, 0, 40);  // no pane left to move
+  EXPECT_EQ(ctlPosGetter(kept, 0), 40);
+  RuntimeUnlockObject(kept);
+}
+
+}  // namespace
+}  // namespace tess::ui
