@@ -56,6 +56,11 @@ void Show(TessObject* window, HWND owner) {
   SetActiveWindow(w->hwnd);
 }
 
+int32_t GetBoolField(TessObject* window, uint8_t WindowFields::*field) {
+  WindowFields* f = WindowFieldsOf(window);
+  return f ? Bool(f->*field) : 0;
+}
+
 void SetBoolField(TessObject* window, uint8_t WindowFields::*field, int32_t value) {
   if (WindowFields* f = WindowFieldsOf(window)) f->*field = (value & 0xFF) ? 1 : 0;
 }
@@ -237,8 +242,7 @@ void windowTitleSetter(TessObject* window, uint32_t, TessString* title) {
 }
 
 int32_t windowFullScreenGetter(TessObject* window, uint32_t) {
-  WindowFields* f = WindowFieldsOf(window);
-  return f ? Bool(f->fullScreen) : 0;
+  return GetBoolField(window, &WindowFields::fullScreen);
 }
 
 void windowFullScreenSetter(TessObject* window, uint32_t, int32_t value) {
@@ -257,30 +261,26 @@ void windowFullScreenSetter(TessObject* window, uint32_t, int32_t value) {
 }
 
 int32_t windowMenusVisibleGetter(TessObject* window, uint32_t) {
-  WindowFields* f = WindowFieldsOf(window);
-  return f ? Bool(f->menuBarVisible) : 0;
+  return GetBoolField(window, &WindowFields::menuBarVisible);
 }
 void windowMenusVisibleSetter(TessObject* window, uint32_t, int32_t value) {
   SetBoolField(window, &WindowFields::menuBarVisible, value);
 }
 
 int32_t windowCloseBoxGetter(TessObject* window, uint32_t) {
-  WindowFields* f = WindowFieldsOf(window);
-  return f ? Bool(f->closeBox) : 0;
+  return GetBoolField(window, &WindowFields::closeBox);
 }
 void windowCloseBoxSetter(TessObject* window, uint32_t, int32_t value) {
   SetBoolField(window, &WindowFields::closeBox, value);
 }
 int32_t windowGrowIconGetter(TessObject* window, uint32_t) {
-  WindowFields* f = WindowFieldsOf(window);
-  return f ? Bool(f->growIcon) : 0;
+  return GetBoolField(window, &WindowFields::growIcon);
 }
 void windowGrowIconSetter(TessObject* window, uint32_t, int32_t value) {
   SetBoolField(window, &WindowFields::growIcon, value);
 }
 int32_t windowZoomIconGetter(TessObject* window, uint32_t) {
-  WindowFields* f = WindowFieldsOf(window);
-  return f ? Bool(f->zoomIcon) : 0;
+  return GetBoolField(window, &WindowFields::zoomIcon);
 }
 void windowZoomIconSetter(TessObject* window, uint32_t, int32_t value) {
   SetBoolField(window, &WindowFields::zoomIcon, value);
@@ -311,8 +311,7 @@ void windowBackdropSetter(TessObject* window, uint32_t, TessObject* picture) {
 }
 
 int32_t windowHasBackColorGetter(TessObject* window, uint32_t) {
-  WindowFields* f = WindowFieldsOf(window);
-  return f ? Bool(f->hasBackColor) : 0;
+  return GetBoolField(window, &WindowFields::hasBackColor);
 }
 void windowHasBackColorSetter(TessObject* window, uint32_t, int32_t value) {
   SetBoolField(window, &WindowFields::hasBackColor, value);

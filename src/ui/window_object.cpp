@@ -188,39 +188,26 @@ bool FrameKindOf(int32_t frame, uint8_t* kind, int32_t* placement) {
 }
 
 bool StyleOfFrameKind(uint8_t kind, FrameStyle* s) {
-  switch (kind) {
-    case 0:
-    case 8:
-      *s = {WS_CAPTION, 0, true, false};
-      return true;
-    case 1:
-    case 9:
-      *s = {WS_POPUP | WS_CAPTION, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, true,
-            false};
-      return true;
-    case 2:
-      *s = {WS_POPUP | WS_DLGFRAME, 0, false, true};
-      return true;
-    case 3:
-    case 10:
-      *s = {WS_POPUP | WS_CAPTION, WS_EX_DLGMODALFRAME, false, true};
-      return true;
-    case 4:
-      *s = {WS_POPUP | WS_BORDER, 0, false, true};
-      return true;
-    case 5:
-      *s = {WS_POPUP | WS_BORDER, WS_EX_CLIENTEDGE, false, true};
-      return true;
-    case 6:
-      *s = {WS_CAPTION, 0, false, false};
-      return true;
-    case 7:
-      *s = {WS_POPUP | WS_BORDER, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE, false,
-            true};
-      return true;
-    default:
-      return false;
-  }
+  constexpr DWORD kFloatingEx = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
+  // Frame kind → native style, extended style, whether GrowIcon may add a
+  // sizing border, whether the window goes on the dialog stack.
+  static const FrameStyle kStyles[] = {
+      {WS_CAPTION, 0, true, false},                               // 0 document
+      {WS_POPUP | WS_CAPTION, kFloatingEx, true, false},          // 1 floating
+      {WS_POPUP | WS_DLGFRAME, 0, false, true},                   // 2
+      {WS_POPUP | WS_CAPTION, WS_EX_DLGMODALFRAME, false, true},  // 3 movable modal
+      {WS_POPUP | WS_BORDER, 0, false, true},                     // 4
+      {WS_POPUP | WS_BORDER, WS_EX_CLIENTEDGE, false, true},      // 5
+      {WS_CAPTION, 0, false, false},                              // 6
+      {WS_POPUP | WS_BORDER, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE, false,
+       true},                                                     // 7
+      {WS_CAPTION, 0, true, false},                               // 8 document
+      {WS_POPUP | WS_CAPTION, kFloatingEx, true, false},          // 9 floating
+      {WS_POPUP | WS_CAPTION, WS_EX_DLGMODALFRAME, false, true},  // 10 movable modal
+  };
+  if (kind >= std::size(kStyles)) return false;
+  *s = kStyles[kind];
+  return true;
 }
 
 WindowObject* TopDialog() {
