@@ -40,6 +40,9 @@ void MoveContent(WindowObject* w, const Rect16& r) {
   RECT frame{r.left, r.top, r.right, r.bottom};
   AdjustWindowRectEx(&frame, DWORD(GetWindowLong(w->hwnd, GWL_STYLE)), false,
                      DWORD(GetWindowLong(w->hwnd, GWL_EXSTYLE)));
+  // A document of the multiple-document frame is placed in its client.
+  if (GetWindowLong(w->hwnd, GWL_STYLE) & WS_CHILD)
+    MapWindowPoints(nullptr, GetParent(w->hwnd), reinterpret_cast<POINT*>(&frame), 2);
   SetWindowPos(w->hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
