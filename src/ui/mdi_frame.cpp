@@ -321,6 +321,20 @@ bool DestroyMdiDocument(HWND hwnd) {
   return true;
 }
 
+HWND FrontDocumentOf(HWND hwnd) {
+  MdiState& s = State();
+  if (!hwnd || hwnd != MdiFrameHandle() || !IsWindow(s.client)) return hwnd;
+  return reinterpret_cast<HWND>(SendMessage(s.client, WM_MDIGETACTIVE, 0, 0));
+}
+
+std::vector<HWND> MdiDocuments() {
+  std::vector<HWND> out;
+  if (!MdiFrameHandle() || !IsWindow(State().client)) return out;
+  for (HWND h = GetWindow(State().client, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    out.push_back(h);
+  return out;
+}
+
 bool OfferMdiAccelerator(const MSG& msg) {
   MdiState& s = State();
   if (!IsWindow(s.client)) return false;

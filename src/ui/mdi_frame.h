@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "platform/user/winuser.h"
 #include "runtime/object_layout.h"
@@ -59,6 +60,10 @@ uint8_t KindInMdiFrame(uint8_t kind);
 platform::HWND CreateMdiDocument(const char* title, platform::DWORD style, Rect16* content);
 // Destroys a document window through the client; false for any other window.
 bool DestroyMdiDocument(platform::HWND hwnd);
+// The active document when `hwnd` is the frame, else `hwnd`.
+platform::HWND FrontDocumentOf(platform::HWND hwnd);
+// The documents, front to back; empty without a frame.
+std::vector<platform::HWND> MdiDocuments();
 // Ctrl+F4 and Ctrl+F6 for the documents; true when the message was taken.
 bool OfferMdiAccelerator(const platform::MSG& msg);
 

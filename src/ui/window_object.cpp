@@ -162,10 +162,15 @@ WindowObject* WindowAt(int index) {
   EnumWindows(
       [](HWND hwnd, LPARAM data) -> BOOL {
         auto* s = reinterpret_cast<Search*>(data);
-        WindowObject* w = WindowOf(hwnd);
-        if (!w || w->closing || s->remaining-- > 0) return 1;
-        s->found = w;
-        return 0;
+        // The multiple-document frame stands for its documents, in their order.
+        std::vector<HWND> here = hwnd == MdiFrameHandle() ? MdiDocuments() : std::vector{hwnd};
+        for (HWND h : here) {
+          WindowObject* w = WindowOf(h);
+          if (!w || w->closing || s->remaining-- > 0) continue;
+          s->found = w;
+          return 0;
+        }
+        return 1;
       },
       LPARAM(reinterpret_cast<uintptr_t>(&search)));
   return search.found;
