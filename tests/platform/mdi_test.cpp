@@ -128,6 +128,16 @@ TEST_F(Mdi, ActivatingADocumentTellsBothWithTheSamePair) {
   EXPECT_EQ(MessageLog::Get().Take(), Seq{});
 }
 
+TEST_F(Mdi, BringingADocumentToTheTopActivatesIt) {
+  HWND a = Document("A");
+  HWND b = Document("B");
+  BringWindowToTop(a);
+  EXPECT_EQ(Active(), a);
+  // Placing it without activation leaves the active one alone.
+  SetWindowPos(b, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(Active(), a);
+}
+
 TEST_F(Mdi, MaximizingMergesTheTitleAndPassesToTheNextActiveDocument) {
   HWND a = Document("A");
   HWND b = Document("B");

@@ -19,7 +19,6 @@ enum : UINT {
   WM_MDITILE = 0x0226,       // wParam: MDITILE_VERTICAL or MDITILE_HORIZONTAL
   WM_MDICASCADE = 0x0227,    // wParam: not used
   WM_MDIGETACTIVE = 0x0229,  // lParam: BOOL* told whether it is maximized, or null
-  WM_CHILDACTIVATE = 0x0022,
 };
 enum : WPARAM { MDITILE_VERTICAL = 0, MDITILE_HORIZONTAL = 1 };
 enum : DWORD { WS_EX_MDICHILD = 0x00000040 };
