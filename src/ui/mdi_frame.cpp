@@ -353,19 +353,7 @@ int32_t MDIWindowPosGetter(TessObject* window, uint32_t selector) {
   MDIWindowFields* f = FieldsOfFrame(window);
   if (!f) return 0;
   if (f->frame) NoteRect(f->frame);
-  const Rect16& r = f->current;
-  switch (selector) {
-    case 0:
-      return r.left;
-    case 1:
-      return r.top;
-    case 2:
-      return r.width();
-    case 3:
-      return r.height();
-    default:
-      return 0;
-  }
+  return f->current.part(selector);
 }
 
 void MDIWindowPosSetter(TessObject* window, uint32_t selector, int32_t value) {

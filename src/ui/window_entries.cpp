@@ -171,20 +171,7 @@ void WindowVisibleSetter(TessObject* window, uint32_t, int32_t value) {
 
 int32_t windowPosGetter(TessObject* window, uint32_t selector) {
   WindowFields* f = WindowFieldsOf(window);
-  if (!f) return 0;
-  const Rect16& r = f->current;
-  switch (selector) {
-    case 0:
-      return r.left;
-    case 1:
-      return r.top;
-    case 2:
-      return r.width();
-    case 3:
-      return r.height();
-    default:
-      return 0;
-  }
+  return f ? f->current.part(selector) : 0;
 }
 
 void windowPosSetter(TessObject* window, uint32_t selector, int32_t value) {
