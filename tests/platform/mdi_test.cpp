@@ -4,13 +4,17 @@
 // client's own messages are not recorded.
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "platform/message_log.h"
+#include "platform/user/input.h"
 #include "platform/user/mdi.h"
 
 namespace tess::test {
 namespace {
 
 HWND g_client = nullptr;
+constexpr int kF6 = 0x75;
 
 LRESULT FrameProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   MessageLog::Get().Record(hwnd, msg, w, l);
@@ -256,12 +260,32 @@ TEST_F(Mdi, ResizingTheFrameResizesTheClient) {
 TEST_F(Mdi, ControlF6AndControlF4WorkThroughTheAccelerator) {
   HWND a = Document("A");
   HWND b = Document("B");
-  MSG m{b, WM_KEYDOWN, 0x75, 0};
+  MSG m{b, WM_KEYDOWN, kF6, 0};
   EXPECT_FALSE(TranslateMDISysAccel(g_client, &m));  // Control is up
-  m.message = WM_CHAR;
-  EXPECT_FALSE(TranslateMDISysAccel(g_client, &m));
+  // Keys as the user presses them, each offered to the accelerator first.
+  auto press = [](std::initializer_list<int> keys) {
+    for (int vk : keys) input::Key(vk, true);
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) input::Key(*it, false);
+    MSG msg;
+    int taken = 0;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (TranslateMDISysAccel(g_client, &msg)) {
+        ++taken;
+        continue;
+      }
+      TranslateMessage(&msg);
+      DispatchMessage(&msg);
+    }
+    return taken;
+  };
+  EXPECT_EQ(press({VK_CONTROL, kF6}), 1);
+  EXPECT_EQ(Active(), a);
+  EXPECT_EQ(press({VK_CONTROL, VK_SHIFT, kF6}), 1);
   EXPECT_EQ(Active(), b);
-  (void)a;
+  EXPECT_EQ(press({VK_CONTROL, VK_F4}), 1);
+  EXPECT_FALSE(IsWindow(b));
+  EXPECT_EQ(Active(), a);
+  EXPECT_EQ(press({kF6}), 0);
 }
 
 }  // namespace
