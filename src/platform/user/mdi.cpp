@@ -13,8 +13,11 @@
 // (wParam O, lParam N), N brought to the top of the client, N WM_NCACTIVATE
 // 1, N WM_MDIACTIVATE (wParam O, lParam N), then the focus moves to N when
 // the frame is active. A maximized O hands its maximized state to N (O is
-// restored first). Destroying the active document (WM_MDIDESTROY or WM_CLOSE
-// through DefMDIChildProc) activates the next one behind it first.
+// restored first). Showing a hidden document, or placing one without
+// SWP_NOACTIVATE (WM_CHILDACTIVATE), activates it the same way; hiding the
+// active one activates the next. Destroying the active document
+// (WM_MDIDESTROY, or WM_CLOSE through DefMDIChildProc) activates the next
+// one behind it first.
 //
 // While a document is maximized the frame's caption reads "Frame -
 // [Document]", and it fills the client with its own caption still shown.
