@@ -18,6 +18,7 @@
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "ui/mdi_frame.h"
 #include "ui/windowing.h"
 #include "values/value_classes.h"
 
@@ -194,9 +195,11 @@ void Init(const uint8_t* descriptor) {
   int32_t appIndex = -1;
   ChooseApplicationClass(table, &appIndex);
   BuildProjectItems(descriptor, table.size());
+  if (s.multipleDocument) ui::OpenMdiFrame(table, s.title);
 
   s.application = appIndex >= 0 ? RuntimeNewObject(appIndex) : CreateObject(ApplicationClass());
   FireEvent(s.application, ApplicationEvent(AppEvent::kOpen), {});
+  if (s.multipleDocument) ui::ShowMdiFrame();
 
   const EventDescriptor* openDocument = ApplicationEvent(AppEvent::kOpenDocument);
   std::vector<std::string> documents = SplitCommandLine(CommandLine());
@@ -259,7 +262,6 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
   }
   return args;
 }
-
 
 }  // namespace tess
 

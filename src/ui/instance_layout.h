@@ -23,6 +23,22 @@ struct Rect16 {
   int16_t top, left, bottom, right;
   int width() const { return right - left; }
   int height() const { return bottom - top; }
+  // What the shared position accessors read: selector 0 left, 1 top,
+  // 2 width, 3 height; 0 for any other.
+  int part(uint32_t selector) const {
+    switch (selector) {
+      case 0:
+        return left;
+      case 1:
+        return top;
+      case 2:
+        return width();
+      case 3:
+        return height();
+      default:
+        return 0;
+    }
+  }
 };
 
 struct WindowFields {

@@ -21,6 +21,7 @@
 #include "ui/instance_layout.h"
 #include "ui/menu_record.h"
 #include "ui/shortcuts.h"
+#include "ui/mdi_frame.h"
 #include "ui/window_class.h"
 #include "ui/window_object.h"
 #include "ui/windowing.h"
@@ -250,7 +251,7 @@ const EventDescriptor* NamedEvent(TessObject* object, const char* name) {
 }
 
 TessObject* FrontWindowInstance() {
-  WindowObject* w = WindowOf(GetActiveWindow());
+  WindowObject* w = WindowOf(FrontDocumentOf(GetActiveWindow()));
   return w && !w->closing ? w->instance : nullptr;
 }
 

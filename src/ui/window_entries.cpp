@@ -40,6 +40,9 @@ void MoveContent(WindowObject* w, const Rect16& r) {
   RECT frame{r.left, r.top, r.right, r.bottom};
   AdjustWindowRectEx(&frame, DWORD(GetWindowLong(w->hwnd, GWL_STYLE)), false,
                      DWORD(GetWindowLong(w->hwnd, GWL_EXSTYLE)));
+  // A document of the multiple-document frame is placed in its client.
+  if (GetWindowLong(w->hwnd, GWL_STYLE) & WS_CHILD)
+    MapWindowPoints(nullptr, GetParent(w->hwnd), reinterpret_cast<POINT*>(&frame), 2);
   SetWindowPos(w->hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -173,20 +176,7 @@ void WindowVisibleSetter(TessObject* window, uint32_t, int32_t value) {
 
 int32_t windowPosGetter(TessObject* window, uint32_t selector) {
   WindowFields* f = WindowFieldsOf(window);
-  if (!f) return 0;
-  const Rect16& r = f->current;
-  switch (selector) {
-    case 0:
-      return r.left;
-    case 1:
-      return r.top;
-    case 2:
-      return r.width();
-    case 3:
-      return r.height();
-    default:
-      return 0;
-  }
+  return f ? f->current.part(selector) : 0;
 }
 
 void windowPosSetter(TessObject* window, uint32_t selector, int32_t value) {

@@ -9,6 +9,7 @@
 #include "runtime/string_value.h"
 #include "ui/assertions.h"
 #include "ui/control_list.h"
+#include "ui/mdi_frame.h"
 #include "ui/menu_bar.h"
 #include "ui/window_class.h"
 #include "ui/windowing.h"
@@ -161,10 +162,15 @@ WindowObject* WindowAt(int index) {
   EnumWindows(
       [](HWND hwnd, LPARAM data) -> BOOL {
         auto* s = reinterpret_cast<Search*>(data);
-        WindowObject* w = WindowOf(hwnd);
-        if (!w || w->closing || s->remaining-- > 0) return 1;
-        s->found = w;
-        return 0;
+        // The multiple-document frame stands for its documents, in their order.
+        std::vector<HWND> here = hwnd == MdiFrameHandle() ? MdiDocuments() : std::vector{hwnd};
+        for (HWND h : here) {
+          WindowObject* w = WindowOf(h);
+          if (!w || w->closing || s->remaining-- > 0) continue;
+          s->found = w;
+          return 0;
+        }
+        return 1;
       },
       LPARAM(reinterpret_cast<uintptr_t>(&search)));
   return search.found;
@@ -230,7 +236,8 @@ WindowObject* OpenWindow(TessObject* instance) {
   uint8_t kind = 0;
   int32_t placement = 0;
   FrameStyle style{};
-  if (!FrameKindOf(f->frame, &kind, &placement) || !StyleOfFrameKind(kind, &style)) {
+  if (!FrameKindOf(f->frame, &kind, &placement) ||
+      !StyleOfFrameKind(kind = KindInMdiFrame(kind), &style)) {
     InternalAssertion(kFailedCheck, kSourceWindow, __LINE__);
     return nullptr;
   }
@@ -243,8 +250,10 @@ WindowObject* OpenWindow(TessObject* instance) {
   if (f->zoomIcon) windowStyle |= WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 
   HWND owner = nullptr;
-  if (windowStyle & WS_POPUP)
-    if (WindowObject* top = TopDialog()) owner = top->hwnd;
+  if (windowStyle & WS_POPUP) {
+    WindowObject* top = TopDialog();
+    owner = top ? top->hwnd : MdiFrameHandle();
+  }
   Place(f, placement, owner);
 
   auto* window = new WindowObject;
@@ -261,10 +270,13 @@ WindowObject* OpenWindow(TessObject* instance) {
   RECT frame{f->current.left, f->current.top, f->current.right, f->current.bottom};
   AdjustWindowRectEx(&frame, windowStyle, menuBar, style.exStyle);
   std::string title(View(f->title));
+  // With a multiple-document frame, document windows are its children.
   HWND hwnd =
-      CreateWindowEx(style.exStyle, kWindowClassName, title.c_str(), windowStyle, frame.left,
-                     frame.top, frame.right - frame.left, frame.bottom - frame.top, owner,
-                     menuBar ? MenuBarHandle() : nullptr, nullptr, window);
+      document && MdiFrameHandle()
+          ? CreateMdiDocument(title.c_str(), windowStyle, &f->current)
+          : CreateWindowEx(style.exStyle, kWindowClassName, title.c_str(), windowStyle, frame.left,
+                           frame.top, frame.right - frame.left, frame.bottom - frame.top, owner,
+                           menuBar ? MenuBarHandle() : nullptr, nullptr, window);
   if (!hwnd) {
     delete window;
     return nullptr;
@@ -319,7 +331,7 @@ void DestroyWindowObject(WindowObject* window) {
   }
   window->root = nullptr;
   ReleaseMenuBar(window->hwnd);  // the bar outlives the window that shows it
-  if (IsWindow(window->hwnd)) DestroyWindow(window->hwnd);
+  if (IsWindow(window->hwnd) && !DestroyMdiDocument(window->hwnd)) DestroyWindow(window->hwnd);
   delete window;
   // The window's controls keep the window only through this list.
   if (f->controls) f->controls->Clear();

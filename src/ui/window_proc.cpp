@@ -26,9 +26,11 @@
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "ui/control_list.h"
+#include "ui/mdi_frame.h"
 #include "ui/menu_bar.h"
 #include "ui/window_class.h"
 #include "ui/window_object.h"
+#include "ui/window_proc.h"
 #include "ui/windowing.h"
 
 namespace tess::ui {
@@ -330,33 +332,43 @@ POINT ClientPoint(LPARAM lParam) {
   return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
-LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WindowObject* window = FromHandle(hwnd);
-  if (!window) return DefWindowProc(hwnd, msg, wParam, lParam);
+bool Answer(LRESULT* result, LRESULT value) {
+  *result = value;
+  return true;
+}
+
+}  // namespace
+
+bool HandleWindowMessage(WindowObject* window, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                         LRESULT* result) {
   UiState& s = State();
   switch (msg) {
     case WM_MOVE:
       if (s.applicationActive) Moved(window);
-      return 0;
+      return Answer(result, 0);
     case WM_SIZE:
       if (s.applicationActive && wParam != SIZE_MINIMIZED) Resized(window);
-      return 0;
-    case WM_ACTIVATE: {
-      bool active = LOWORD(wParam) != WA_INACTIVE;
+      return Answer(result, 0);
+    case WM_ACTIVATE:
+    case WM_MDIACTIVATE: {
+      // A document of the multiple-document frame is told through
+      // WM_MDIACTIVATE, whose lParam is the document being activated.
+      bool active = msg == WM_MDIACTIVATE ? reinterpret_cast<HWND>(lParam) == hwnd
+                                          : LOWORD(wParam) != WA_INACTIVE;
       window->active = active;
       if (!window->closing)
         FireEvent(window->instance,
                   EventOf(active ? WindowEvent::kActivate : WindowEvent::kDeactivate), {});
       if (!window->closing) RunEnablingPass();
-      return 0;
+      return Answer(result, 0);
     }
     case WM_INITMENU:
       RunEnablingPass();
-      return 0;
+      return Answer(result, 0);
     case WM_COMMAND:
       if (lParam == 0) {  // a menu command or an accelerator
         DispatchMenuCommand(LOWORD(wParam));
-        return 0;
+        return Answer(result, 0);
       }
       break;
     case WM_ACTIVATEAPP:
@@ -366,44 +378,44 @@ LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SetWindowPos(w->hwnd, s.applicationActive ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       }
-      return 0;
+      return Answer(result, 0);
     case WM_CLOSE:
       RequestClose(window);
-      return 0;
+      return Answer(result, 0);
     case WM_ERASEBKGND:
       EraseBackground(window, reinterpret_cast<HDC>(wParam));
-      return 1;
+      return Answer(result, 1);
     case WM_PAINT: {
       PAINTSTRUCT ps{};
       BeginPaint(hwnd, &ps);
       EndPaint(hwnd, &ps);
-      return 0;
+      return Answer(result, 0);
     }
     case WM_MOUSEACTIVATE:
       if (WindowObject* top = TopDialog(); top && top != window) {
         MessageBeep(0);
-        return MA_NOACTIVATEANDEAT;
+        return Answer(result, MA_NOACTIVATEANDEAT);
       }
-      return MA_ACTIVATE;
+      return Answer(result, MA_ACTIVATE);
     case WM_SIZING:
       ClampSizing(window, UINT(wParam), reinterpret_cast<RECT*>(lParam));
-      return 1;
+      return Answer(result, 1);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
       s.modifiers = MouseModifiers(wParam);
       MouseDown(window, ClientPoint(lParam));
-      return 0;
+      return Answer(result, 0);
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
       s.modifiers = MouseModifiers(wParam);
       if (s.tracker.receiver) EndTracking(ClientPoint(lParam));
-      return 0;
+      return Answer(result, 0);
     case WM_MOUSEMOVE:
       s.modifiers = MouseModifiers(wParam);
       MouseMove(window, ClientPoint(lParam));
-      return 0;
+      return Answer(result, 0);
     case WM_NCMOUSEMOVE:
       LeaveWindow(window);
       break;
@@ -414,7 +426,7 @@ LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         s.tracker = {};
         UnlockObject(lost.receiver);
       }
-      return 0;
+      return Answer(result, 0);
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       s.modifiers = LiveModifiers();
@@ -423,7 +435,7 @@ LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
       s.modifiers = LiveModifiers();
       KeyDown(window, int(wParam & 0xFF));
-      return 0;
+      return Answer(result, 0);
     case WM_DESTROY:
       if (s.underMouse == window) s.underMouse = nullptr;
       if (s.tracker.window == window) {
@@ -435,6 +447,19 @@ LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
+  return false;
+}
+
+WindowObject* WindowFromHandle(HWND hwnd) {
+  return FromHandle(hwnd);
+}
+
+namespace {
+
+LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WindowObject* window = FromHandle(hwnd);
+  LRESULT result = 0;
+  if (window && HandleWindowMessage(window, hwnd, msg, wParam, lParam, &result)) return result;
   return DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
@@ -494,6 +519,7 @@ void InitWindowing() {
   RegisterClass(&pane);
   pane.lpszClassName = kCanvasPaneClassName;
   RegisterClass(&pane);
+  InitMdiClasses();
 }
 
 void SetEventStep(void (*step)()) {
@@ -519,6 +545,7 @@ bool MayAllWindowsClose() {
 
 void CloseAllWindows() {
   while (WindowObject* w = FirstWindow()) RequestClose(w, false);
+  CloseMdiFrame();
 }
 
 bool WantsPolling() {
@@ -526,7 +553,8 @@ bool WantsPolling() {
 }
 
 bool OfferShortcut(const void* msg) {
-  return OfferMenuShortcut(*static_cast<const MSG*>(msg));
+  const MSG& m = *static_cast<const MSG*>(msg);
+  return OfferMenuShortcut(m) || OfferMdiAccelerator(m);
 }
 
 int CurrentModifiers() {

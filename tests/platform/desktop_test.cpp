@@ -10,6 +10,7 @@
 #include "platform/message_log.h"
 #include "platform/reference_picture.h"
 #include "platform/user/desktop.h"
+#include "platform/user/mdi.h"
 
 namespace tess::test {
 namespace {
@@ -77,6 +78,45 @@ TEST(Desktop, TwoOverlappingCaptionedWindowsMatchTheReference) {
   EXPECT_EQ(shot->Get(10, 10), screen.Get(130, 100));
   DestroyWindow(front);
   DestroyWindow(back);
+}
+
+HWND g_mdiClient = nullptr;
+
+LRESULT MdiFrameProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  return DefFrameProc(hwnd, g_mdiClient, msg, w, l);
+}
+
+// A frame with two documents: the front one active (its caption lit), the
+// one behind inactive, both clipped to the client's application-workspace
+// background.
+TEST(Desktop, AFrameWithTwoDocumentsMatchesTheReference) {
+  WNDCLASS wc;
+  wc.lpfnWndProc = MdiFrameProc;
+  wc.lpszClassName = "MdiFrame";
+  ASSERT_TRUE(RegisterClass(&wc));
+  wc.lpfnWndProc = DefMDIChildProc;
+  wc.lpszClassName = "MdiDocument";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  ASSERT_TRUE(RegisterClass(&wc));
+  HWND frame = CreateWindowEx(0, "MdiFrame", "Editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                              320, 240, nullptr, nullptr, nullptr, nullptr);
+  CLIENTCREATESTRUCT ccs{nullptr, 1};
+  RECT area;
+  GetClientRect(frame, &area);
+  HWND client = g_mdiClient = CreateWindowEx(
+      WS_EX_CLIENTEDGE, kMdiClientClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+      area.right, area.bottom, frame, nullptr, nullptr, &ccs);
+  ASSERT_TRUE(client);
+  HWND first =
+      CreateMDIWindow("MdiDocument", "Letter", WS_VISIBLE, 10, 10, 180, 120, client, nullptr, 0);
+  HWND second =
+      CreateMDIWindow("MdiDocument", "Invoice", WS_VISIBLE, 120, 60, 200, 130, client, nullptr, 0);
+  ASSERT_TRUE(first && second);
+  Pump();
+  auto shot = desktop::CaptureWindow(frame);
+  ASSERT_TRUE(shot);
+  EXPECT_TRUE(MatchesReference(*shot, "mdi_frame.png"));
+  DestroyWindow(frame);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/user/mdi.h"
 #include "platform/user/winuser.h"
 
 namespace tess::test {
@@ -78,6 +79,9 @@ inline const char* MessageName(UINT m) {
       {WM_NCLBUTTONDBLCLK, "WM_NCLBUTTONDBLCLK"},
       {WM_NCRBUTTONDOWN, "WM_NCRBUTTONDOWN"},
       {WM_NCRBUTTONUP, "WM_NCRBUTTONUP"},
+      {WM_MDIACTIVATE, "WM_MDIACTIVATE"},
+      {WM_MDIDESTROY, "WM_MDIDESTROY"},
+      {WM_CHILDACTIVATE, "WM_CHILDACTIVATE"},
       {WM_USER, "WM_USER"},
       {WM_USER + 1, "WM_USER+1"},
       {WM_USER + 2, "WM_USER+2"},

@@ -11,6 +11,7 @@
 
 #include "platform/user/automation.h"
 #include "platform/user/input.h"
+#include "platform/user/mdi.h"
 #include "platform/user/winuser.h"
 #include "runtime/image_data.h"
 #include "runtime/objects.h"
@@ -18,6 +19,7 @@
 #include "tessera/runtime.h"
 #include "ui/control_list.h"
 #include "ui/instance_layout.h"
+#include "ui/mdi_frame.h"
 #include "ui/window_class.h"
 #include "ui/window_object.h"
 #include "ui/windowing.h"
@@ -35,6 +37,7 @@ std::map<std::string, uint32_t> g_answers;  // event name → handler result
 std::string NameOf(TessObject* o) {
   if (IsWindow(o)) return std::string(View(FieldsOf<WindowFields>(o)->title));
   if (IsControl(o)) return std::string(View(FieldsOf<ControlFields>(o)->name));
+  if (IsA(o, MDIWindowClass())) return std::string(View(FieldsOf<MDIWindowFields>(o)->title));
   return "?";
 }
 
@@ -517,6 +520,129 @@ TEST_F(WindowEvents, ClonesJoinTheControlArrayWithTheNextIndex) {
   RuntimeUnlockObject(clone);
   EXPECT_EQ(RuntimeCloneControlReference(f->controls->at(1)), nullptr);
   EXPECT_EQ(windowControlCountGetter(w, 0), 3);
+}
+
+// A multiple-document frame holding the document windows; its MDIWindow
+// instance is of an application class handling Open, Resized and Moved.
+class MdiFrameEvents : public WindowEvents {
+ protected:
+  void SetUp() override {
+    WindowEvents::SetUp();
+    HookDescriptor* h = nullptr;
+    h = hooks_.Add(kOpen, (void*)&Plain<kOpen>, h);
+    h = hooks_.Add(kResized, (void*)&Plain<kResized>, h);
+    h = hooks_.Add(kMoved, (void*)&Plain<kMoved>, h);
+    frame_.superclass = MDIWindowClass();
+    frame_.instanceSize = kMDIWindowInstanceSize;
+    frame_.hooks = h;
+    ClassObject* classes[] = {&window_, &frame_};
+    instance_ = OpenMdiFrame(classes, "App");
+    ShowMdiFrame();
+    automation::WaitIdle();
+  }
+  void TearDown() override {
+    WindowEvents::TearDown();  // closes the frame with the windows
+    EXPECT_EQ(MdiFrameHandle(), nullptr);
+  }
+  static HWND Handle(TessObject* window) { return FieldsOf<WindowFields>(window)->window->hwnd; }
+  static std::string ClassName(HWND hwnd) {
+    char name[32] = {};
+    platform::GetClassName(hwnd, name, sizeof name);
+    return name;
+  }
+  ClassObject frame_{};
+  TessObject* instance_ = nullptr;
+};
+
+TEST_F(MdiFrameEvents, TheFrameOpensOnceAsTheApplicationsClass) {
+  ASSERT_TRUE(instance_);
+  EXPECT_EQ(g_events, (std::vector<std::string>{"App Open"}));
+  EXPECT_EQ(OpenMdiFrame({}, "Again"), nullptr) << "one frame per application";
+  HWND frame = MdiFrameHandle();
+  EXPECT_EQ(uint32_t(MDIWindowHandleGetter(instance_, 0)), uint32_t(uintptr_t(frame)));
+  EXPECT_EQ(ClassName(frame), kMdiFrameClassName);
+  EXPECT_TRUE(MDIWindowVisibleGetter(instance_, 0));
+  EXPECT_EQ(MDIWindowPosGetter(instance_, 2), 640);
+  EXPECT_EQ(MDIWindowPosGetter(instance_, 3), 480);
+  StaticString title("Ledger");
+  MDIWindowTitleSetter(instance_, 0, title.get());
+  EXPECT_EQ(platform::GetWindowTextString(frame), "Ledger");
+  TessString* back = MDIWindowTitleGetter(instance_, 0);
+  EXPECT_EQ(View(back), "Ledger");
+  RuntimeUnlockString(back);
+}
+
+TEST_F(MdiFrameEvents, DocumentWindowsBecomeChildrenOfTheClient) {
+  TessObject* doc = Create(Document("Doc", 10, 10, 200, 100));
+  Pairs fixed = Document("Fixed", 40, 40, 200, 100);
+  fixed[1] = {"Frame", "6"};  // a document window too while the frame exists
+  TessObject* other = Create(fixed);
+  Pairs dialog = Document("Dialog", 0, 0, 120, 60);
+  dialog[1] = {"Frame", "1"};
+  TessObject* popup = Create(dialog);
+  ASSERT_TRUE(doc && other && popup);
+  HWND frame = MdiFrameHandle();
+  for (TessObject* w : {doc, other}) {
+    HWND h = Handle(w);
+    EXPECT_EQ(ClassName(h), kMdiChildClassName);
+    EXPECT_EQ(ClassName(platform::GetParent(h)), platform::kMdiClientClass);
+    EXPECT_EQ(platform::GetAncestor(h, platform::GA_ROOT), frame);
+  }
+  // The content stays where the layout puts it, inside the client.
+  platform::POINT origin{0, 0};
+  platform::ClientToScreen(platform::GetParent(Handle(doc)), &origin);
+  RECT c = Content(doc);
+  EXPECT_EQ(c.right - c.left, 200);
+  EXPECT_EQ(c.bottom - c.top, 100);
+  EXPECT_GE(c.left, origin.x + 10);
+  // A popup is owned by the frame while no dialog is shown.
+  EXPECT_EQ(platform::GetWindow(Handle(popup), platform::GW_OWNER), frame);
+  EXPECT_EQ(ClassName(Handle(popup)), kWindowClassName);
+}
+
+TEST_F(MdiFrameEvents, DocumentsActivateAndDeactivateInTurn) {
+  TessObject* a = Create(Document("A", 10, 10, 200, 100));
+  TessObject* b = Create(Document("B", 40, 40, 200, 100));
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(g_events, (std::vector<std::string>{"App Open", "A Open", "A Activate", "B Open",
+                                                "A Deactivate", "B Activate"}));
+  EXPECT_EQ(getWindow(0), b);
+  EXPECT_EQ(getWindow(1), a);
+  RuntimeUnlockObject(getWindow(0));
+  RuntimeUnlockObject(getWindow(1));
+  g_events.clear();
+  RuntimeShowWindow(a);
+  automation::WaitIdle();
+  EXPECT_EQ(g_events, (std::vector<std::string>{"B Deactivate", "A Activate"}));
+}
+
+TEST_F(MdiFrameEvents, ClosingTheLastDocumentLeavesTheFrame) {
+  TessObject* a = Create(Document("A", 10, 10, 200, 100));
+  ASSERT_TRUE(a);
+  g_events.clear();
+  RuntimeCloseWindow(a);
+  automation::WaitIdle();
+  // A closing window hears nothing more, so no Deactivate.
+  EXPECT_EQ(g_events, (std::vector<std::string>{"A CancelClose", "A Close"}));
+  EXPECT_EQ(OpenWindowCount(), 0);
+  EXPECT_TRUE(platform::IsWindowVisible(MdiFrameHandle()));
+}
+
+TEST_F(MdiFrameEvents, MovingSizingAndMaximizingTheFrameFireItsEvents) {
+  g_events.clear();
+  MDIWindowPosSetter(instance_, 2, 500);
+  MDIWindowPosSetter(instance_, 0, 30);
+  EXPECT_EQ(g_events, (std::vector<std::string>{"App Resized", "App Moved"}));
+  EXPECT_EQ(MDIWindowPosGetter(instance_, 0), 30);
+  EXPECT_EQ(MDIWindowPosGetter(instance_, 2), 500);
+  g_events.clear();
+  MDIWindowMaximize(instance_);
+  EXPECT_TRUE(platform::IsZoomed(MdiFrameHandle()));
+  MDIWindowRestore(instance_);
+  EXPECT_FALSE(platform::IsZoomed(MdiFrameHandle()));
+  EXPECT_EQ(MDIWindowPosGetter(instance_, 2), 500);
+  ASSERT_FALSE(g_events.empty());
+  EXPECT_EQ(g_events.back(), "App Resized");
 }
 
 }  // namespace

@@ -42,7 +42,10 @@ void DrawFrames(Window* w, bool active) {
   if (!w->visible()) return;
   if (HasFrame(w)) {
     HDC dc = GetWindowDC(w->handle);
-    DrawNonClient(w, dc, w->topLevel() ? active : false, PressedFrameButton(w->handle));
+    // Of the children only the active document of a multiple-document
+    // client shows an active caption, and only while its frame is active.
+    bool lit = w->topLevel() ? active : active && IsActiveMdiChild(w->handle);
+    DrawNonClient(w, dc, lit, PressedFrameButton(w->handle));
     ReleaseDC(w->handle, dc);
   }
   for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) DrawFrames(*it, active);

@@ -194,6 +194,9 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
   if (!w || w->desktop) return 0;
   if ((flags & SWP_SHOWWINDOW) && w->visible()) flags &= ~SWP_SHOWWINDOW;
   if ((flags & SWP_HIDEWINDOW) && !w->visible()) flags &= ~SWP_HIDEWINDOW;
+  // A child placed without SWP_NOACTIVATE is told afterwards, so that a
+  // document of a multiple-document client can become the active one.
+  bool childActivate = w->child() && !(flags & SWP_NOACTIVATE);
   if (w->child()) flags |= SWP_NOACTIVATE;
   WINDOWPOS wp{hwnd, after, x, y, cx, cy, flags};
   if (flags & SWP_NOMOVE) wp.x = w->rect.left, wp.y = w->rect.top;
@@ -271,6 +274,8 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
   } else if (!(flags & SWP_NOACTIVATE) && w->topLevel() && w->visible() &&
              !(w->style & WS_MINIMIZE)) {
     SetActiveWindow(hwnd);
+  } else if (childActivate && w->visible()) {
+    Call(w, WM_CHILDACTIVATE, 0, 0);
   }
   return 1;
 }

@@ -276,6 +276,9 @@ LONG SetClassLong(HWND hwnd, int index, LONG value) {
 HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                     int x, int y, int width, int height, HWND parentHandle, HMENU menu,
                     HINSTANCE instance, void* param) {
+  // The system's own classes exist before the first window.
+  static const bool systemClasses = RegisterMdiClientClass();
+  (void)systemClasses;
   std::shared_ptr<WindowClass> cls;
   {
     std::lock_guard lock(StateLock());

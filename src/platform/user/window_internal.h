@@ -189,6 +189,11 @@ void ForgetCaret(HWND hwnd);
 // The presenter showing the desktop, if any (desktop.cpp).
 std::shared_ptr<desktop::Presenter>& CurrentPresenter();
 
+// The multiple-document client (mdi.cpp): its class, registered with the
+// first window, and whether a window is the active document of its client.
+bool RegisterMdiClientClass();
+bool IsActiveMdiChild(HWND hwnd);
+
 // The class background as a brush (a real brush or a colour index + 1).
 HBRUSH ResolveBrush(HBRUSH brush);
 
