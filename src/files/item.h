@@ -79,4 +79,10 @@ class Item {
   bool extensionVisible = true;
 };
 
+// The read-only attribute, false when the item cannot be asked.
+inline bool IsLocked(Item& item) {
+  platform::FileInfo info;
+  return item.Info(&info) && (info.attributes & platform::FILE_ATTRIBUTE_READONLY);
+}
+
 }  // namespace tess::files
