@@ -391,13 +391,13 @@ TessString* fileTypeGetter(TessObject* object, uint32_t) {
 TessString* fileMacTypeGetter(TessObject* object, uint32_t) {
   return AtEntry([&] {
     Item* item = ItemOf(object);
-    return item ? MakeString(item->macType) : nullptr;
+    return item ? MakeString(item->MacType()) : nullptr;
   });
 }
 
 void fileMacTypeSetter(TessObject* object, uint32_t, TessString* value) {
   AtEntry([&] {
-    if (Item* item = ItemOf(object)) item->macType = std::string(View(value));
+    if (Item* item = ItemOf(object)) Record(object, item->SetMacType(View(value)));
   });
 }
 
@@ -536,7 +536,7 @@ TessObject* FolderItemCreateTextFile(TessObject* object) {
       return nullptr;
     }
     TessObject* stream = tess::OpenStream(object, OpenMode::kCreate, &tess::NewTextOutputStream);
-    if (stream && item) item->macType = "text";
+    if (stream && item) item->SetMacType("text");
     return stream;
   });
 }
@@ -551,7 +551,7 @@ TessObject* FolderItemOpenBinaryFile(TessObject* object, int32_t readWrite) {
 TessObject* FolderItemCreateBinaryFile(TessObject* object, TessString* type) {
   return AtEntry([&]() -> TessObject* {
     TessObject* stream = tess::OpenStream(object, OpenMode::kCreate, &tess::NewBinaryStream);
-    if (stream) ItemOf(object)->macType = std::string(View(type));
+    if (stream) ItemOf(object)->SetMacType(View(type));
     return stream;
   });
 }

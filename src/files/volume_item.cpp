@@ -272,6 +272,25 @@ class VolumeItem final : public Item {
   }
   uint32_t Launch(bool) override { return pf::ERROR_NOT_SUPPORTED; }
 
+  // Codes are stored as the number whose big-endian bytes spell them.
+  std::string MacType() const override {
+    VolumeEntry entry = Resolve();
+    if (!entry) return macType;
+    std::string code(4, ' ');
+    for (int i = 0; i < 4; ++i) code[size_t(i)] = char(entry.type >> (24 - 8 * i));
+    return code;
+  }
+  uint32_t SetMacType(std::string_view type) override {
+    macType = std::string(type);
+    VolumeEntry entry = Resolve();
+    if (!entry) return 0;  // kept for the file the item may yet make
+    if (entry.is_folder()) return pf::ERROR_ACCESS_DENIED;
+    if (type.size() != 4) return pf::ERROR_INVALID_PARAMETER;
+    uint32_t code = 0;
+    for (char c : type) code = code << 8 | uint8_t(c);
+    return fs().SetType(entry, code) ? 0 : volume_->Error();
+  }
+
   // Within one volume: the entry joins the destination's folder under the
   // destination's name. The rename goes first when the folder holds the old
   // name, else last; a failed second step undoes the first.

@@ -22,12 +22,6 @@ using test::Text;
 
 class VolumeItems : public test::FilesTest {
  protected:
-  static std::string Name(const Obj& item) {
-    return Text(Take(fileNameGetter(item.get(), 0)).get());
-  }
-  static std::string Path(const Obj& item) {
-    return Text(Take(fileAbsolutePathGetter(item.get(), 0)).get());
-  }
   static Obj Child(const Obj& item, const std::string& name) {
     return test::Adopt(FolderChild(item.get(), S(name).get()));
   }
@@ -165,6 +159,15 @@ TEST_F(VolumeItems, StreamsAndDatesReadBackAfterReopening) {
   Obj reread = test::Adopt(FolderItemOpenBinaryFile(bin.get(), 0));
   EXPECT_EQ(BinaryStreamReadLong(reread.get()), -2);
   EXPECT_EQ(ReadText(Child(root, "t.txt")), "kept");
+  // Types are stored with the entries.
+  EXPECT_EQ(Text(Take(fileMacTypeGetter(bin.get(), 0)).get()), "BINA");
+  EXPECT_EQ(Text(Take(fileMacTypeGetter(Child(root, "t.txt").get(), 0)).get()), "text");
+  EXPECT_EQ(Text(Take(fileMacTypeGetter(root.get(), 0)).get()), "fold");
+  fileMacTypeSetter(bin.get(), 0, S("DATA").get());
+  EXPECT_EQ(LastError(bin), 0);
+  EXPECT_EQ(Text(Take(fileMacTypeGetter(Child(root, "numbers.bin").get(), 0)).get()), "DATA");
+  fileMacTypeSetter(root.get(), 0, S("ABCD").get());
+  EXPECT_EQ(LastError(root), int32_t(pf::ERROR_ACCESS_DENIED));
 
   // Opened again while open, it is the same volume; a new one over it is
   // refused rather than pulling the file away.
