@@ -257,6 +257,21 @@ TEST_F(VolumeItems, FilesThatAreNoVolumeAreRefused) {
     }
   }
 
+  // A locked volume file opens to be read.
+  Obj goodFile = Item("D:\\good.vol");
+  fileLockedSetter(goodFile.get(), 0, 1);
+  {
+    Obj volume = test::Adopt(FolderItemOpenAsVirtualVolume(goodFile.get()));
+    ASSERT_TRUE(volume.get()) << LastError(goodFile);
+    Obj x = Child(Root(volume), "x.txt");
+    EXPECT_EQ(ReadText(x), "x");
+    EXPECT_EQ(FolderItemAppendTextFile(x.get()), nullptr);
+    EXPECT_EQ(LastError(x), int32_t(pf::ERROR_WRITE_PROTECT));
+    EXPECT_EQ(FolderItemIsCurrentlyWriteable(x.get(), 0), 0);
+  }
+  fileLockedSetter(goodFile.get(), 0, 0);
+  EXPECT_EQ(Get("good.vol"), good);
+
   Put("locked.vol", "");
   Obj locked = Item("D:\\locked.vol");
   fileLockedSetter(locked.get(), 0, 1);
