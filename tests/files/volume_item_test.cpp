@@ -257,6 +257,29 @@ TEST_F(VolumeItems, FilesThatAreNoVolumeAreRefused) {
     }
   }
 
+  // Damage found after opening: the child count of the folder in the block
+  // after the root's, beyond its list.
+  {
+    Obj volume = NewVolume("hurt.vol");
+    Obj docs = Child(Root(volume), "docs");
+    FolderItemCreateAsFolder(docs.get());
+    WriteText(Child(docs, "in.txt"), "in");
+  }
+  std::string hurt = Get("hurt.vol");
+  size_t count = 48 + 8192 + 32 + 256;
+  ASSERT_GT(hurt.size(), count + 4);
+  hurt.replace(count, 4, "\xff\xff\xff\x7f");
+  Put("hurt.vol", hurt);
+  {
+    Obj host = Item("D:\\hurt.vol");
+    Obj volume = test::Adopt(FolderItemOpenAsVirtualVolume(host.get()));
+    ASSERT_TRUE(volume.get()) << LastError(host);
+    Obj docs = Child(Root(volume), "docs");
+    EXPECT_EQ(fileDirectoryGetter(docs.get(), 0), 1);
+    EXPECT_EQ(fileCountGetter(docs.get(), 0), 0);
+    EXPECT_EQ(LastError(docs), int32_t(pf::ERROR_FILE_CORRUPT));
+  }
+
   // A locked volume file opens to be read.
   Obj goodFile = Item("D:\\good.vol");
   fileLockedSetter(goodFile.get(), 0, 1);
