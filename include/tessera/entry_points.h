@@ -531,6 +531,12 @@ TESS_ENTRY(void, FolderItemCreateAsFolder, (TessObject * item))
 TESS_ENTRY(void, FolderItemLaunch, (TessObject * item, int32_t activate))
 TESS_ENTRY(void, FolderItemCopyFileTo, (TessObject * item, TessObject* destination))
 TESS_ENTRY(void, FolderItemMoveFileTo, (TessObject * item, TessObject* destination))
+/* Virtual volumes: nil, with LastErrorCode, when the file cannot be made or
+   opened as one; the getter gives nil for an item outside any volume. */
+TESS_ENTRY(TessObject*, folderVirtVolGetter, (TessObject * item, uint32_t parameter))
+TESS_ENTRY(TessObject*, FolderItemCreateVirtualVolume, (TessObject * item))
+TESS_ENTRY(TessObject*, FolderItemOpenAsVirtualVolume, (TessObject * item))
+TESS_ENTRY(TessObject*, VirtVolRootGetter, (TessObject * volume, uint32_t parameter))
 
 /* Volumes and special folders */
 TESS_ENTRY(int32_t, getVolumeCount, (void))

@@ -1,5 +1,5 @@
 // The byte stream under the language's file streams: one buffer over an
-// internal stream (a host file, or later a file inside a volume), so small
+// internal stream (a host file, or a file inside a virtual volume), so small
 // typed reads and writes do not each cost a host call.
 //
 // The buffer holds either bytes read ahead or bytes not yet written, never

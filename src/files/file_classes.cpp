@@ -4,6 +4,7 @@
 
 #include "files/folder_item.h"
 #include "files/streams.h"
+#include "files/virtual_volume.h"
 #include "runtime/framework_classes.h"
 #include "values/value_classes.h"
 
@@ -11,6 +12,7 @@ namespace tess {
 
 void InitFileClasses() {
   InitFolderItemClass();
+  InitVirtualVolumeClass();
   InitStreamClasses();
 }
 

@@ -7,8 +7,10 @@
 #include <bit>
 #include <optional>
 
+#include "files/file_times.h"
 #include "files/host_item.h"
 #include "files/streams.h"
+#include "files/volume_item.h"
 #include "platform/kernel/shell.h"
 #include "platform/kernel/time.h"
 #include "runtime/class_registry.h"
@@ -17,7 +19,6 @@
 #include "runtime/raise.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
-#include "values/calendar.h"
 #include "values/class_members.h"
 #include "values/date.h"
 
@@ -60,39 +61,14 @@ void SetItem(TessObject* object, std::unique_ptr<Item> item, uint32_t error) {
 
 // ---- Dates: file times are UTC; Dates hold local time.
 
-// The local calendar stamp of a UTC file time.
-std::optional<int64_t> LocalStamp(const pf::FILETIME& utcStamp) {
-  pf::SYSTEMTIME utc, local;
-  if (!pf::FileTimeToSystemTime(&utcStamp, &utc) ||
-      !pf::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
-    return std::nullopt;
-  }
-  return calendar::StampFromFields(calendar::Fields{local.wYear, local.wMonth, local.wDay,
-                                                    local.wHour, local.wMinute, local.wSecond,
-                                                    local.wMilliseconds, 0});
-}
-
 TessObject* DateOf(const pf::FILETIME& stamp) {
-  std::optional<int64_t> local = LocalStamp(stamp);
-  return local ? NewDate(calendar::SecondsFromStamp(*local)) : nullptr;
+  std::optional<double> local = files::LocalSeconds(stamp);
+  return local ? NewDate(*local) : nullptr;
 }
 
-// The UTC file time of a Date: the local stamp less the zone's offset at
-// that moment, found by converting a guess twice (the offset may differ on
-// either side of a change of daylight saving time).
 bool FileTimeOf(TessObject* date, pf::FILETIME* out) {
   if (!date) Raise(RuntimeError::kNilObject);
-  std::optional<int64_t> local = calendar::StampFromSeconds(DateTotalSeconds(date));
-  if (!local) return false;
-  int64_t guess = *local;
-  for (int i = 0; i < 2; ++i) {
-    pf::FILETIME at = pf::QuadToFileTime(uint64_t(guess));
-    int64_t seen = LocalStamp(at).value_or(guess);
-    guess += *local - seen;
-  }
-  if (guess < 0) return false;
-  *out = pf::QuadToFileTime(uint64_t(guess));
-  return true;
+  return files::FileTimeFromLocalSeconds(DateTotalSeconds(date), out);
 }
 
 // ---- Openers
@@ -107,9 +83,11 @@ TessObject* OpenStream(TessObject* object, OpenMode mode,
   return stream ? wrap(std::move(stream)) : nullptr;
 }
 
-bool IsLocked(Item* item) {
-  pf::FileInfo info;
-  return item->Info(&info) && (info.attributes & pf::FILE_ATTRIBUTE_READONLY);
+// A copy or move into a volume goes by the volume's rules whatever the
+// source; out of one, the volume item's own CopyTo and MoveTo do the same.
+uint32_t Transfer(Item* item, const Item& target, bool move) {
+  if (files::VolumeOf(target)) return files::TransferItem(*item, target, move);
+  return move ? item->MoveTo(target) : item->CopyTo(target);
 }
 
 // ---- Folder getters
@@ -141,6 +119,7 @@ const ParameterRecord kDestination[] = {{"Destination", &kFolderItemType, {}}};
 const TypeDescriptor kTextInputType{0, "TextInputStream", {}};
 const TypeDescriptor kTextOutputType{0, "TextOutputStream", {}};
 const TypeDescriptor kBinaryType{0, "BinaryStream", {}};
+const TypeDescriptor kVirtualVolumeType{0, "VirtualVolume", {}};
 
 const PropertyRecord kProperties[] = {
     {0, "AbsolutePath", &kStringType, (void*)&fileAbsolutePathGetter, nullptr, 0},
@@ -171,6 +150,7 @@ const PropertyRecord kProperties[] = {
      files::kFolderTemporary},
     {0, "IsReadable", &kBooleanType, (void*)&FolderItemIsCurrentlyReadable, nullptr, 0},
     {0, "IsWriteable", &kBooleanType, (void*)&FolderItemIsCurrentlyWriteable, nullptr, 0},
+    {0, "VirtualVolume", &kVirtualVolumeType, (void*)&folderVirtVolGetter, nullptr, 0},
     {0, "LastErrorCode", &kIntegerType, (void*)&intGetter, nullptr,
      offsetof(FolderItemObject, lastError)},
 };
@@ -190,6 +170,10 @@ const MethodRecord kMethods[] = {
     Method("Launch", nullptr, kActivate, 1, (void*)&FolderItemLaunch),
     Method("CopyFileTo", nullptr, kDestination, 1, (void*)&FolderItemCopyFileTo),
     Method("MoveFileTo", nullptr, kDestination, 1, (void*)&FolderItemMoveFileTo),
+    Method("CreateVirtualVolume", &kVirtualVolumeType, nullptr, 0,
+           (void*)&FolderItemCreateVirtualVolume),
+    Method("OpenAsVirtualVolume", &kVirtualVolumeType, nullptr, 0,
+           (void*)&FolderItemOpenAsVirtualVolume),
 };
 
 void Destruct(TessObject* object, ClassObject*) {
@@ -243,6 +227,7 @@ using tess::Checked;
 using tess::ItemOf;
 using tess::MakeString;
 using tess::Record;
+using tess::Transfer;
 using tess::View;
 using tess::files::Item;
 using tess::files::OpenMode;
@@ -349,7 +334,7 @@ void FileExtensionVisibleSetter(TessObject* object, uint32_t, int32_t value) {
 int32_t fileLockedGetter(TessObject* object, uint32_t) {
   return AtEntry([&] {
     Item* item = ItemOf(object);
-    return item && tess::IsLocked(item) ? 1 : 0;
+    return item && tess::files::IsLocked(*item) ? 1 : 0;
   });
 }
 
@@ -406,13 +391,13 @@ TessString* fileTypeGetter(TessObject* object, uint32_t) {
 TessString* fileMacTypeGetter(TessObject* object, uint32_t) {
   return AtEntry([&] {
     Item* item = ItemOf(object);
-    return item ? MakeString(item->macType) : nullptr;
+    return item ? MakeString(item->MacType()) : nullptr;
   });
 }
 
 void fileMacTypeSetter(TessObject* object, uint32_t, TessString* value) {
   AtEntry([&] {
-    if (Item* item = ItemOf(object)) item->macType = std::string(View(value));
+    if (Item* item = ItemOf(object)) Record(object, item->SetMacType(View(value)));
   });
 }
 
@@ -535,7 +520,7 @@ TessObject* FolderItemOpenTextFile(TessObject* object) {
 TessObject* FolderItemAppendTextFile(TessObject* object) {
   return AtEntry([&]() -> TessObject* {
     Item* item = ItemOf(object);
-    if (item && tess::IsLocked(item)) {
+    if (item && tess::files::IsLocked(*item)) {
       Record(object, pf::ERROR_ACCESS_DENIED);
       return nullptr;
     }
@@ -546,12 +531,12 @@ TessObject* FolderItemAppendTextFile(TessObject* object) {
 TessObject* FolderItemCreateTextFile(TessObject* object) {
   return AtEntry([&]() -> TessObject* {
     Item* item = ItemOf(object);
-    if (item && tess::IsLocked(item)) {
+    if (item && tess::files::IsLocked(*item)) {
       Record(object, pf::ERROR_ACCESS_DENIED);
       return nullptr;
     }
     TessObject* stream = tess::OpenStream(object, OpenMode::kCreate, &tess::NewTextOutputStream);
-    if (stream && item) item->macType = "text";
+    if (stream && item) item->SetMacType("text");
     return stream;
   });
 }
@@ -566,7 +551,7 @@ TessObject* FolderItemOpenBinaryFile(TessObject* object, int32_t readWrite) {
 TessObject* FolderItemCreateBinaryFile(TessObject* object, TessString* type) {
   return AtEntry([&]() -> TessObject* {
     TessObject* stream = tess::OpenStream(object, OpenMode::kCreate, &tess::NewBinaryStream);
-    if (stream) ItemOf(object)->macType = std::string(View(type));
+    if (stream) ItemOf(object)->SetMacType(View(type));
     return stream;
   });
 }
@@ -595,7 +580,7 @@ void FolderItemCopyFileTo(TessObject* object, TessObject* destination) {
   AtEntry([&] {
     Item* item = ItemOf(object);
     Item* target = ItemOf(destination);
-    if (item && target) Record(object, item->CopyTo(*target));
+    if (item && target) Record(object, Transfer(item, *target, false));
   });
 }
 
@@ -603,7 +588,7 @@ void FolderItemMoveFileTo(TessObject* object, TessObject* destination) {
   AtEntry([&] {
     Item* item = ItemOf(object);
     Item* target = ItemOf(destination);
-    if (item && target) Record(object, item->MoveTo(*target));
+    if (item && target) Record(object, Transfer(item, *target, true));
   });
 }
 

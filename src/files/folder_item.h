@@ -9,6 +9,9 @@
 // made from a bad name is nil from the functions and an empty FolderItem
 // (every property 0, False or nil) from the constructors, with
 // LastErrorCode 123 (ERROR_INVALID_NAME).
+//
+// An item may name an entry inside a virtual volume (volume_item.h); the
+// members then answer from the volume, with the codes listed there.
 #pragma once
 
 #include <memory>

@@ -74,9 +74,23 @@ class Item {
   virtual uint32_t MoveTo(const Item& destination) = 0;
   virtual uint32_t Launch(bool activate) = 0;
 
+  // The four-character file type. Kept for the program where the file
+  // system has none (the host's); a volume stores it with the entry.
+  virtual std::string MacType() const { return macType; }
+  virtual uint32_t SetMacType(std::string_view type) {
+    macType = std::string(type);
+    return 0;
+  }
+
   // Kept for the program; no file-system effect.
   std::string macType, macCreator;
   bool extensionVisible = true;
 };
+
+// The read-only attribute, false when the item cannot be asked.
+inline bool IsLocked(Item& item) {
+  platform::FileInfo info;
+  return item.Info(&info) && (info.attributes & platform::FILE_ATTRIBUTE_READONLY);
+}
 
 }  // namespace tess::files

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "base/owned.h"
-#include "platform/kernel/file_system.h"
 #include "files/file_classes.h"
+#include "platform/kernel/file_system.h"
 #include "runtime/framework_classes.h"
 #include "runtime/objects.h"
 #include "runtime/runtime_test_support.h"
@@ -54,6 +54,12 @@ class FilesTest : public ::testing::Test {
   // A FolderItem for a path on D:.
   Obj Item(const std::string& path) const { return Adopt(RuntimeGetFolderItem(S(path).get())); }
   static int32_t LastError(const Obj& item) { return intGetter(item.get(), 20); }
+  static std::string Path(const Obj& item) {
+    return Text(Take(fileAbsolutePathGetter(item.get(), 0)).get());
+  }
+  static std::string Name(const Obj& item) {
+    return Text(Take(fileNameGetter(item.get(), 0)).get());
+  }
 
   TempDir dir_, c_;
 };

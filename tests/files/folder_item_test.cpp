@@ -25,15 +25,7 @@ using test::S;
 using test::Take;
 using test::Text;
 
-class FolderItems : public test::FilesTest {
- protected:
-  static std::string Path(const Obj& item) {
-    return Text(Take(fileAbsolutePathGetter(item.get(), 0)).get());
-  }
-  static std::string Name(const Obj& item) {
-    return Text(Take(fileNameGetter(item.get(), 0)).get());
-  }
-};
+class FolderItems : public test::FilesTest {};
 
 TEST_F(FolderItems, PathsAreMadeFullAndVolumesKnown) {
   struct Case {
