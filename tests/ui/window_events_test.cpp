@@ -564,7 +564,8 @@ TEST_F(MdiFrameEvents, TheFrameOpensOnceAsTheApplicationsClass) {
   EXPECT_TRUE(MDIWindowVisibleGetter(instance_, 0));
   EXPECT_EQ(MDIWindowPosGetter(instance_, 2), 640);
   EXPECT_EQ(MDIWindowPosGetter(instance_, 3), 480);
-  StaticString title("Ledger");
+  // A heap string: the frame keeps a reference past this test's body.
+  StringRef title = StringRef::Adopt(MakeString("Ledger"));
   MDIWindowTitleSetter(instance_, 0, title.get());
   EXPECT_EQ(platform::GetWindowTextString(frame), "Ledger");
   TessString* back = MDIWindowTitleGetter(instance_, 0);
