@@ -3,7 +3,6 @@
 // directly, and mouse moves delivered to a MouseMove handler through the
 // window procedure against calling the handler directly.
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "tessimage/ui_records.h"
 #include "ui/instance_layout.h"
 #include "ui/window_class.h"
 #include "ui/window_object.h"
@@ -33,50 +33,20 @@ uint32_t OnMouseMove(TessObject*, int32_t x, int32_t y) {
   return 0;
 }
 
-void Number(std::vector<uint8_t>& out, int32_t value) {
-  uint32_t magnitude = value < 0 ? 0u - uint32_t(value) : uint32_t(value);
-  out.push_back(uint8_t((magnitude & 0x3F) | (value < 0 ? 0x40 : 0) | (magnitude >> 6 ? 0x80 : 0)));
-  for (magnitude >>= 6; magnitude; magnitude >>= 7)
-    out.push_back(uint8_t((magnitude & 0x7F) | (magnitude >> 7 ? 0x80 : 0)));
-}
-
-void String(std::vector<uint8_t>& out, const std::string& s) {
-  Number(out, int32_t(s.size()));
-  out.insert(out.end(), s.begin(), s.end());
-}
-
-void Pair(std::vector<uint8_t>& out, const std::string& name, const std::string& value) {
-  String(out, name);
-  String(out, value);
-}
-
 std::vector<uint8_t> Layout() {
-  std::vector<uint8_t> r;
-  Number(r, 6);
-  Number(r, 0);
-  Pair(r, "Title", "Bench");
-  Pair(r, "Frame", "3");
-  Pair(r, "Width", "600");
-  Pair(r, "Height", "400");
-  Pair(r, "Left", "10");
-  Pair(r, "Top", "40");
-  Number(r, kControls);
+  ui::WindowLayout layout;
+  layout.pairs = {{"Title", "Bench"}, {"Frame", "3"}, {"Width", "600"},
+                  {"Height", "400"},  {"Left", "10"}, {"Top", "40"}};
   for (int i = 0; i < kControls; ++i) {
-    Number(r, 1);
-    Number(r, 6);
-    Pair(r, "Name", "Control");
-    Pair(r, "Index", std::to_string(i));
-    Pair(r, "Left", std::to_string(i % 20 * 30));
-    Pair(r, "Top", std::to_string(i / 20 * 40));
-    Pair(r, "Width", "28");
-    Pair(r, "Height", "38");
+    layout.controls.push_back({1,
+                               {{"Name", "Control"},
+                                {"Index", std::to_string(i)},
+                                {"Left", std::to_string(i % 20 * 30)},
+                                {"Top", std::to_string(i / 20 * 40)},
+                                {"Width", "28"},
+                                {"Height", "38"}}});
   }
-  Number(r, 0);
-  std::vector<uint8_t> block(4 + r.size());
-  uint32_t n = uint32_t(r.size());
-  std::memcpy(block.data(), &n, 4);
-  std::memcpy(block.data() + 4, r.data(), r.size());
-  return block;
+  return imagetool::CountedBlock(imagetool::WindowLayoutRecord(layout));
 }
 
 LRESULT Plain(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -19,6 +19,7 @@
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
 #include "ui/mdi_frame.h"
+#include "ui/menu_bar.h"
 #include "ui/windowing.h"
 #include "values/value_classes.h"
 
@@ -140,7 +141,7 @@ void BuildProjectItems(const uint8_t* descriptor, size_t classCount) {
       TessObject* object = RuntimeNewObject(int32_t(le32(record + 4)));
       put_le32(slot, uint32_t(reinterpret_cast<uintptr_t>(object)));
     } else if (kind == kItemMenuBar) {
-      ui::BuildMenuBarFromItem(record + 4);
+      ui::BuildMenuBar(record + 4);
     } else if (kind < 1 || kind > 10) {
       InternalAssertion(kUnknownProjectItem);
     }

@@ -12,6 +12,7 @@
 #include "runtime/class_registry.h"
 #include "runtime/events.h"
 #include "runtime/exceptions.h"
+#include "runtime/framework_classes.h"
 #include "runtime/image_data.h"
 #include "runtime/name_fold.h"
 #include "runtime/objects.h"
@@ -19,9 +20,9 @@
 #include "tessera/runtime.h"
 #include "ui/assertions.h"
 #include "ui/instance_layout.h"
+#include "ui/mdi_frame.h"
 #include "ui/menu_record.h"
 #include "ui/shortcuts.h"
-#include "ui/mdi_frame.h"
 #include "ui/window_class.h"
 #include "ui/window_object.h"
 #include "ui/windowing.h"
@@ -244,12 +245,6 @@ bool CallMenuHandlers(TessObject* receiver, MenuItemFields* item) {
   return false;
 }
 
-const EventDescriptor* NamedEvent(TessObject* object, const char* name) {
-  for (const ClassObject* c = Header(object)->cls; c; c = c->superclass)
-    if (const EventDescriptor* e = FindEvent(c, name)) return e;
-  return nullptr;
-}
-
 TessObject* FrontWindowInstance() {
   WindowObject* w = WindowOf(FrontDocumentOf(GetActiveWindow()));
   return w && !w->closing ? w->instance : nullptr;
@@ -308,11 +303,9 @@ bool BuildMenuBar(const void* record) {
   if (bytes.empty() || !ReadMenuBar(bytes, &menus, &message)) return false;
   s.bar = CreateMenu();
   for (const MenuEntry& title : menus) {
-    if (title.kind == kMenuEntryPlaceholder) continue;
-    if (title.kind == kMenuEntryNoMenu) {
-      BuildChildren(nullptr, nullptr, {});  // its children make no menu
-      continue;
-    }
+    // Placeholders and entries of kind 1 make no menu; the reader has read
+    // past their children.
+    if (title.kind == kMenuEntryPlaceholder || title.kind == kMenuEntryNoMenu) continue;
     HMENU popup = CreatePopupMenu();
     BuildChildren(popup, nullptr, title.children);
     AppendMenuA(s.bar, MF_POPUP, UINT_PTR(reinterpret_cast<uintptr_t>(popup)), title.text.c_str());
@@ -320,10 +313,6 @@ bool BuildMenuBar(const void* record) {
   for (WindowObject* w = FirstWindow(); w; w = w->next)
     OfferMenuBar(w->hwnd, w->frameKind == 0 || w->frameKind == 8);
   return true;
-}
-
-bool BuildMenuBarFromItem(const void* record) {
-  return BuildMenuBar(record);
 }
 
 HMENU MenuBarHandle() {
@@ -367,8 +356,7 @@ void RunEnablingPass() {
   if (TessObject* front = FrontWindowInstance())
     FireEvent(front, EventOf(WindowEvent::kEnableMenuItems), {});
   if (ObjectRef app = Application(); app.get())
-    if (const EventDescriptor* e = NamedEvent(app.get(), "EnableMenuItems"))
-      FireEvent(app.get(), e, {});
+    FireEvent(app.get(), ApplicationEvent(AppEvent::kEnableMenuItems), {});
 
   for (const auto& n : s.nodes) SyncFromInstance(n.get());
   // A pop-up item is usable when anything under it is.

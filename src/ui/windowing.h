@@ -30,9 +30,6 @@ void CloseAllWindows();
 bool WantsPolling();
 // A message offered to keyboard shortcuts before dispatch; true when taken.
 bool OfferShortcut(const void* msg);
-// Builds the menu bar from a project item of kind 2 (`record` points at its
-// byte count); false for a record that cannot be read.
-bool BuildMenuBarFromItem(const void* record);
 
 // The modifier mask of the last mouse or key event: 0x0100 command, 0x0200
 // shift, 0x0800 option (Alt), 0x1000 control.

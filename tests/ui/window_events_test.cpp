@@ -17,6 +17,7 @@
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "tessimage/ui_records.h"
 #include "ui/control_list.h"
 #include "ui/instance_layout.h"
 #include "ui/mdi_frame.h"
@@ -150,52 +151,15 @@ class WindowEvents : public ::testing::Test {
     SetClassTable({});
   }
 
-  // Layout record primitives.
-  static void Number(std::vector<uint8_t>& out, int32_t value) {
-    uint32_t magnitude = value < 0 ? uint32_t(0) - uint32_t(value) : uint32_t(value);
-    uint8_t first = uint8_t(magnitude & 0x3F) | (value < 0 ? 0x40 : 0);
-    magnitude >>= 6;
-    out.push_back(first | (magnitude ? 0x80 : 0));
-    while (magnitude) {
-      uint8_t b = uint8_t(magnitude & 0x7F);
-      magnitude >>= 7;
-      out.push_back(b | (magnitude ? 0x80 : 0));
-    }
-  }
-  static void String(std::vector<uint8_t>& out, const std::string& s) {
-    Number(out, int32_t(s.size()));
-    out.insert(out.end(), s.begin(), s.end());
-  }
-  using Pairs = std::vector<std::pair<std::string, std::string>>;
-  static void PairsOut(std::vector<uint8_t>& out, const Pairs& pairs) {
-    for (const auto& [n, v] : pairs) {
-      String(out, n);
-      String(out, v);
-    }
-  }
+  using Pairs = std::vector<PropertyPair>;
+  using ControlSpec = ControlLayout;
 
-  struct ControlSpec {
-    int32_t classIndex;
-    Pairs pairs;
-  };
-
+  // Builds the window from a layout record written as the image builder
+  // writes it.
   TessObject* Create(const Pairs& windowPairs, const std::vector<ControlSpec>& controls = {}) {
-    std::vector<uint8_t> record;
-    Number(record, int32_t(windowPairs.size()));
-    Number(record, 0);
-    PairsOut(record, windowPairs);
-    Number(record, int32_t(controls.size()));
-    for (const ControlSpec& c : controls) {
-      Number(record, c.classIndex);
-      Number(record, int32_t(c.pairs.size()));
-      PairsOut(record, c.pairs);
-    }
-    Number(record, 0);
-    auto block = std::make_unique<std::vector<uint8_t>>(4 + record.size());
-    uint32_t n = uint32_t(record.size());
-    std::memcpy(block->data(), &n, 4);
-    std::memcpy(block->data() + 4, record.data(), record.size());
-    blocks_.push_back(std::move(block));
+    WindowLayout layout{0, windowPairs, controls, {}};
+    blocks_.push_back(std::make_unique<std::vector<uint8_t>>(
+        imagetool::CountedBlock(imagetool::WindowLayoutRecord(layout))));
     TessObject* out = nullptr;
     TessObject* window = RuntimeCreateWindow(blocks_.back()->data(), &out);
     if (window) {
@@ -441,7 +405,7 @@ TEST_F(WindowEvents, AHiddenContainerHidesWhatItHolds) {
 TEST_F(WindowEvents, ClickingUnderAModalDialogBeeps) {
   TessObject* doc = Create(Document("Doc", 50, 50, 300, 200));
   Pairs dialog = Document("Dialog", 500, 100, 200, 100);
-  dialog[1].second = "1";              // a movable modal dialog
+  dialog[1].value = "1";               // a movable modal dialog
   TessObject* modal = Create(dialog);  // centred on the screen
   ASSERT_TRUE(doc && modal);
   platform::input::TakeBeeps();
