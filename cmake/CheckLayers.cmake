@@ -14,16 +14,22 @@
 
 cmake_minimum_required(VERSION 3.20)
 
-set(layers platform base db tessera runtime values files ui image)
+# A layer may be a folder inside another's (`db/classes`): its sources and the
+# includes that name it belong to it, not to the folder around it.
+set(layers platform base db tessera runtime values threads files db/classes comm graphics ui image)
 set(may_include_platform platform)
 set(may_include_tessera tessera)
 set(may_include_base platform base)
 set(may_include_db platform base db)
 set(may_include_runtime platform base tessera runtime)
 set(may_include_values platform base tessera runtime values)
-set(may_include_files platform base db tessera runtime values files)
-set(may_include_ui platform base db tessera runtime values files ui)
-set(may_include_image platform base db tessera runtime values files ui image)
+set(may_include_threads platform base tessera runtime values threads)
+set(may_include_files platform base db tessera runtime values threads files)
+set(may_include_db/classes platform base db tessera runtime values threads files db/classes)
+set(may_include_comm platform base tessera runtime values threads files comm)
+set(may_include_graphics platform base tessera runtime values threads files graphics)
+set(may_include_ui platform base db tessera runtime values threads files db/classes comm graphics ui)
+set(may_include_image platform base db tessera runtime values threads files db/classes comm graphics ui image)
 # Single headers a layer may use from above it: number formatting is one of
 # the value types' engines that stay free of the object layout and build
 # natively, and the database writes its values' text with it.
@@ -41,6 +47,11 @@ function(check_layer dir layer)
   file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
        ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.c ${SOURCE_DIR}/${dir}/*.cpp
        ${SOURCE_DIR}/${dir}/*.S ${SOURCE_DIR}/${dir}/*.s ${SOURCE_DIR}/${dir}/*.inc)
+  foreach(nested IN LISTS layers)
+    if(nested MATCHES "^${layer}/")
+      list(FILTER sources EXCLUDE REGEX "^src/${nested}/")
+    endif()
+  endforeach()
   list(SORT sources)
   string(REPLACE ";" ", " allowed "${may_include_${layer}}")
   foreach(source IN LISTS sources)
@@ -57,6 +68,11 @@ function(check_layer dir layer)
         continue()
       endif()
       string(REGEX REPLACE "/.*$" "" included "${path}")
+      foreach(nested IN LISTS layers)
+        if(nested MATCHES "/" AND path MATCHES "^${nested}/")
+          set(included ${nested})
+        endif()
+      endforeach()
       if(NOT included IN_LIST layers OR included IN_LIST may_include_${layer}
          OR path IN_LIST also_${layer})
         continue()
@@ -83,6 +99,11 @@ foreach(folder IN LISTS folders)
     continue()
   endif()
   check_layer(src/${folder} ${folder})
+endforeach()
+foreach(nested IN LISTS layers)
+  if(nested MATCHES "/" AND IS_DIRECTORY ${SOURCE_DIR}/src/${nested})
+    check_layer(src/${nested} ${nested})
+  endif()
 endforeach()
 
 if(violations GREATER 0)
