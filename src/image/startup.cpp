@@ -16,6 +16,7 @@
 #include "runtime/framework_classes.h"
 #include "runtime/image_data.h"
 #include "runtime/objects.h"
+#include "runtime/project_items.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
 #include "ui/mdi_frame.h"
@@ -144,9 +145,10 @@ void BuildProjectItems(const uint8_t* descriptor, size_t classCount) {
       ui::BuildMenuBar(record + 4);
     } else if (kind < 1 || kind > 10) {
       InternalAssertion(kUnknownProjectItem);
+    } else if (ProjectItemBuilder build = ProjectItemBuilderFor(kind)) {
+      s.projectItems[size_t(i) + 1] = build(record);
     }
-    // Pictures, movies, sounds, cursors and databases arrive with
-    // their subsystems; until then their slots stay empty.
+    // A kind whose subsystem registered no builder leaves its slot empty.
   }
 }
 
