@@ -44,7 +44,7 @@ void Lite(sqlite3* db, const char* sql) {
 }
 
 const char* const kCreate =
-    "create table t (id integer, name varchar, score double, primary key (id))";
+    "create table t (id integer, name varchar(40), score double, primary key (id))";
 
 }  // namespace
 

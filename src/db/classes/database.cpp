@@ -7,6 +7,7 @@
 #include "db/classes/database_classes.h"
 #include "db/classes/objects.h"
 #include "db/classes/sql_text.h"
+#include "files/folder_item.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/objects.h"
@@ -28,12 +29,6 @@ constexpr const char* kNotConnectedText = "The database is not connected";
 
 const TypeDescriptor kRecordSetType{0, "RecordSet", {}};
 const TypeDescriptor kFolderItemType{0, "FolderItem", {}};
-
-std::string Own(TessString* s) {
-  std::string text(View(s));
-  UnlockString(s);
-  return text;
-}
 
 int32_t EngineErrorCode(DatabaseObject* db) {
   return db->engineData && db->engine && db->engine->errorCode
@@ -158,6 +153,7 @@ void SetOwnError(DatabaseObject* db, int32_t code, std::string_view message) {
 bool EnsureConnected(DatabaseObject* db) {
   if (db->engineData) return true;
   if (!db->closed && db->engine && db->engine->connect) {
+    SetOwnError(db, 0, {});
     void* data = db->engine->connect(AsObject(&db->header));
     if (data) {
       db->engineData = data;
@@ -372,6 +368,9 @@ TessObject* TessDatabaseFolderItemGetter(TessObject* database, uint32_t) {
 void TessDatabaseFolderItemSetter(TessObject* database, uint32_t, TessObject* file) {
   AtEntry([&] {
     tess::dbc::TessDatabaseObject* db = tess::dbc::CheckedTess(database);
+    if (file && !tess::IsA(file, tess::FolderItemClass())) {
+      tess::Raise(tess::RuntimeError::kIllegalCast);
+    }
     tess::LockObject(file);
     tess::UnlockObject(db->databaseFile);
     db->databaseFile = file;

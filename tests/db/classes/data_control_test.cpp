@@ -40,12 +40,12 @@ class DataControlTest : public FilesTest {
     FilesTest::SetUp();
     InitDatabaseClasses();
     db_ = Adopt(newTessDatabase());
-    TessDatabaseFolderItemSetter(db_.get(), 0, Item("dc.db").get());
+    TessDatabaseFolderItemSetter(db_.get(), 0, Item("D:\\dc.db").get());
     ASSERT_TRUE(TessDatabaseCreateDatabaseFile(db_.get()));
-    for (const char* sql :
-         {"create table pets (id integer, name varchar, primary key (id))",
-          "insert into pets values (1, 'Ada')", "insert into pets values (2, 'Bo')",
-          "insert into pets values (3, 'Cy')"}) {
+    for (const char* sql : {"create table pets (id integer, name varchar(20), primary key (id))",
+                            "insert into pets (id, name) values (1, 'Ada')",
+                            "insert into pets (id, name) values (2, 'Bo')",
+                            "insert into pets (id, name) values (3, 'Cy')"}) {
       databaseSQLExecute(db_.get(), S(sql).get());
     }
     model_.SetDatabase(db_.get());

@@ -85,7 +85,7 @@ void TessMain(void) {
   print("message ", databaseErrorStringGetter(db, 0));
   TessDatabaseFolderItemSetter(db, 0, file);
   number("created ", TessDatabaseCreateDatabaseFile(db));
-  exec(db, "create table people (id integer, name varchar, score double, born date, "
+  exec(db, "create table people (id integer, name varchar(40), score double, born date, "
            "primary key (id))");
 
   record = CreateInstance(s = str("DatabaseRecord"));
