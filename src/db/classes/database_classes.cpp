@@ -7,7 +7,6 @@
 
 #include "base/byte_order.h"
 #include "db/classes/objects.h"
-#include "files/folder_item.h"
 #include "runtime/image_data.h"
 #include "runtime/objects.h"
 #include "runtime/project_items.h"
@@ -39,8 +38,9 @@ TessObject* BuildDatabaseItem(const uint8_t* record) {
   db->itemWords[1] = le32(bytes.data() + 16);
   if (length > 0) {
     std::string path(reinterpret_cast<const char*>(text.data()), length);
-    db->databaseFile = NewFolderItem(std::string_view(path));
     db->base.databaseName = MakeString(path);
+    // Named as GetFolderItem names files: relative to the current folder.
+    db->databaseFile = RuntimeGetFolderItem(db->base.databaseName);
   }
   return object;
 }

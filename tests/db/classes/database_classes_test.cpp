@@ -177,8 +177,9 @@ TEST_F(DatabaseClassesTest, FieldTypesAndTheirTexts) {
   Obj rs = Select(db, "select * from v");
   cursorMoveNext(rs.get());
   const std::vector<std::pair<std::string, std::string>> texts = {
-      {"s", "-3"},       {"i", "2147483647"}, {"f", "0.1"},  {"d", "1.234568e+006"}, {"dt", "2023-12-31"},
-      {"t", "23:59:58"}, {"b", "true"},       {"x", "text"}, {"bin", "a"}};
+      {"s", "-3"},          {"i", "2147483647"}, {"f", "0.1"},  {"d", "1.234568e+006"},
+      {"dt", "2023-12-31"}, {"t", "23:59:58"},   {"b", "true"}, {"x", "text"},
+      {"bin", "a"}};
   for (const auto& [column, text] : texts) EXPECT_EQ(Str(rs, column), text) << column;
   std::vector<int32_t> types;
   for (int32_t i = 1; i <= 9; ++i) types.push_back(RecordSetColumnType(rs.get(), i));
@@ -235,6 +236,28 @@ TEST_F(DatabaseClassesTest, BadInputGivesErrorsNotCrashes) {
   cursorClose(rs.get());
   cursorMoveNext(rs.get());
   EXPECT_EQ(cursorFieldCount(rs.get(), 0), 0) << "a closed set has nothing";
+}
+
+TEST_F(DatabaseClassesTest, ReadOnlyFileReadsButRefusesWrites) {
+  Obj db = Created("locked.db");
+  Exec(db, "create table t (a integer)");
+  Exec(db, "insert into t (a) values (1)");
+  databaseClose(db.get());
+  Obj file = Adopt(TessDatabaseFolderItemGetter(db.get(), 0));
+  fileLockedSetter(file.get(), 0, 1);
+  EXPECT_FALSE(TessDatabaseCreateDatabaseFile(db.get()));
+  EXPECT_EQ(Code(db), 2009);
+  EXPECT_EQ(Message(db), "Unable to create the database file D:\\locked.db");
+  ASSERT_TRUE(TessDatabaseConnect(db.get()));
+  EXPECT_EQ(Rows(db, "select a from t"), std::vector<std::string>{"1"});
+  Exec(db, "insert into t (a) values (2)");
+  databaseCommit(db.get());
+  EXPECT_EQ(Code(db), 2009);
+  EXPECT_EQ(Message(db), "Unable to write the database file");
+  databaseClose(db.get());
+  fileLockedSetter(file.get(), 0, 0);
+  ASSERT_TRUE(TessDatabaseConnect(db.get()));
+  EXPECT_EQ(Rows(db, "select a from t"), std::vector<std::string>{"1"}) << "nothing written";
 }
 
 TEST_F(DatabaseClassesTest, UpdateWithoutKeyIsRefusedAndSaysSo) {
@@ -412,6 +435,27 @@ TEST_F(PluginEngineTest, ConnectsLazilyThroughTheEngine) {
   Exec(db_, "bad");
   EXPECT_EQ(Code(db_), 77);
   EXPECT_EQ(Message(db_), "fake failure");
+}
+
+TEST_F(PluginEngineTest, HandlesWrapInObjects) {
+  Obj wrapped = Adopt(TessdbDatabaseFromDBDatabase(&g_connection, &kFakeEngine));
+  ASSERT_TRUE(wrapped.get());
+  Exec(wrapped, "delete from t");
+  EXPECT_EQ(Executed(), std::vector<std::string>{"delete from t"});
+  FakeCursor cursor;
+  Obj rs = Adopt(TessdbCursorFromDBCursor(wrapped.get(), &cursor, &kFakeCursor));
+  ASSERT_TRUE(rs.get());
+  EXPECT_EQ(RecordSetRecordCount(rs.get(), 0), -1) << "the cursor cannot tell";
+  EXPECT_FALSE(cursorEOFGetter(rs.get(), 0));
+  std::vector<std::string> ids;
+  for (cursorMoveNext(rs.get()); !cursorEOFGetter(rs.get(), 0); cursorMoveNext(rs.get())) {
+    ids.push_back(Str(rs, "id"));
+  }
+  EXPECT_EQ(ids, (std::vector<std::string>{"10", "11"}));
+  rs = Obj();
+  EXPECT_TRUE(cursor.closed) << "the set closes its cursor when it goes";
+  const TessDBEngineDefinition other = kFakeEngine;
+  EXPECT_EQ(TessGetDBFromTessdbDatabase(wrapped.get(), &other), nullptr) << "another engine's";
 }
 
 TEST_F(PluginEngineTest, TransactionsAndInsertsGoThroughSQLText) {

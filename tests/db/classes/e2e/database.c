@@ -8,6 +8,10 @@
 
 extern TessString kFile;
 
+/* The project database item's name: its bytes, as the item record points
+   at them. */
+char kItemName[] = "e2e_db.tdb";
+
 static TessString* str(const char* text) {
   return TessBuildString(text, (int32_t)host_strlen(text));
 }
@@ -46,7 +50,8 @@ static void walk(TessObject* db, const char* sql) {
   int32_t i, n;
   RuntimeUnlockString(s);
   if (!rs) {
-    say("no record set");
+    number("no record set: error ", databaseErrorCodeGetter(db, 0));
+    print("message ", databaseErrorStringGetter(db, 0));
     return;
   }
   n = cursorFieldCount(rs, 0);
@@ -124,8 +129,9 @@ void TessMain(void) {
   databaseRollback(db);
   walk(db, "select id from people");
 
-  exec(db, "select name frm people");
-  exec(db, "insert into nowhere values (1)");
+  exec(db, "create tabel oops (a integer)");
+  exec(db, "insert into nowhere (a) values (1)");
+  exec(db, "insert into people (id, name) values (1, 'again')");
   databaseClose(db);
   exec(db, "delete from people");
 
