@@ -41,8 +41,11 @@ RecordSetObject* CheckedSet(TessObject* object) {
   return reinterpret_cast<RecordSetObject*>(object);
 }
 
+// A field made other than by its RecordSet has no set to read.
 DatabaseFieldObject* CheckedField(TessObject* object) {
-  if (!object) Raise(RuntimeError::kNilObject);
+  if (!object || !reinterpret_cast<DatabaseFieldObject*>(object)->recordSet) {
+    Raise(RuntimeError::kNilObject);
+  }
   return reinterpret_cast<DatabaseFieldObject*>(object);
 }
 

@@ -233,6 +233,17 @@ TEST_F(DatabaseClassesTest, BadInputGivesErrorsNotCrashes) {
   EXPECT_EQ(RaisedBy([&] { RecordSetColumnType(rs.get(), 5); }), Exceptions().outOfBounds);
   EXPECT_FALSE(Adopt(cursorGetFieldByName(rs.get(), S("nope").get())).get());
   EXPECT_EQ(RaisedBy([] { databaseSQLExecute(nullptr, nullptr); }), Exceptions().nilObject);
+  Obj loose = Adopt(CreateInstance(S("DatabaseField").get()));
+  EXPECT_EQ(RaisedBy([&] { cursorFieldStringValueGetter(loose.get(), 0); }), Exceptions().nilObject)
+      << "a field without its set";
+  Obj bare = Adopt(CreateInstance(S("RecordSet").get()));
+  cursorMoveNext(bare.get());
+  cursorEdit(bare.get());
+  cursorUpdate(bare.get());
+  EXPECT_EQ(cursorFieldCount(bare.get(), 0), 0) << "a set without a cursor";
+  Obj plain = Adopt(CreateInstance(S("Database").get()));
+  Exec(plain, "create table t (a integer)");
+  EXPECT_EQ(Code(plain), 2012) << "a database without an engine";
   cursorClose(rs.get());
   cursorMoveNext(rs.get());
   EXPECT_EQ(cursorFieldCount(rs.get(), 0), 0) << "a closed set has nothing";
@@ -308,8 +319,9 @@ struct FakeCursor {
   int position = -1;
   bool closed = false;
 };
-const char* const kFakeColumns[] = {"id", "name", "price", "note"};
-const int32_t kFakeTypes[] = {3, 5, 7, 5};
+const char* const kFakeColumns[] = {"id", "name", "price", "note", "born", "ok", "at"};
+const int32_t kFakeTypes[] = {3, 5, 7, 5, 8, 12, 9};
+constexpr int32_t kFakeCount = 7;
 
 void FakeExecute(void*, TessString* sql) {
   Executed().push_back(Text(sql));
@@ -324,13 +336,13 @@ void FakeCursorClose(void* c) {
   static_cast<FakeCursor*>(c)->closed = true;
 }
 int32_t FakeColumnCount(void*) {
-  return 4;
+  return kFakeCount;
 }
 TessString* FakeColumnName(void*, int32_t column) {
-  return column >= 0 && column < 4 ? MakeString(kFakeColumns[column]) : nullptr;
+  return column >= 0 && column < kFakeCount ? MakeString(kFakeColumns[column]) : nullptr;
 }
 int32_t FakeColumnType(void*, int32_t column) {
-  return column >= 0 && column < 4 ? kFakeTypes[column] : 0;
+  return column >= 0 && column < kFakeCount ? kFakeTypes[column] : 0;
 }
 int32_t FakeMoveNext(void* c) {
   auto* f = static_cast<FakeCursor*>(c);
@@ -488,11 +500,23 @@ TEST_F(PluginEngineTest, CursorUpdateSQLWhole) {
   Obj note = Adopt(cursorGetFieldByName(rs.get(), S("note").get()));
   CursorFieldValueSetter(note.get(), 0, nullptr);
   SetStr(rs, "name", "Bea's");  // replaces the earlier value
+  Obj id = Adopt(cursorGetFieldByName(rs.get(), S("id").get()));
+  cursorFieldIntegerValueSetter(id.get(), 0, -12);
+  Obj date = Adopt(NewDate(3'791'700'672.0));  // 2024-02-25 10:11:12
+  Obj born = Adopt(cursorGetFieldByName(rs.get(), S("born").get()));
+  cursorFieldDateValueSetter(born.get(), 0, date.get());
+  Obj at = Adopt(cursorGetFieldByName(rs.get(), S("at").get()));
+  cursorFieldDateValueSetter(at.get(), 0, date.get());
+  Obj ok = Adopt(cursorGetFieldByName(rs.get(), S("ok").get()));
+  CursorFieldBooleanValueSetter(ok.get(), 0, 1);
+  EXPECT_EQ(Str(rs, "born"), "2024-02-25");
+  EXPECT_EQ(cursorFieldIntegerValueGetter(id.get(), 0), -12);
   cursorUpdate(rs.get());
-  EXPECT_EQ(Executed(),
-            (std::vector<std::string>{
-                "UPDATE [Main Table] SET [name] = 'Bea''s', [price] = '0.1' WHERE id=11",
-                "UPDATE [notes] SET [note text] = NULL WHERE ref=11"}));
+  EXPECT_EQ(Executed(), (std::vector<std::string>{
+                            "UPDATE [Main Table] SET [name] = 'Bea''s', [price] = '0.1', [id] = "
+                            "'-12', [born] = '2024-02-25', [at] = '10:11:12', [ok] = 'true' "
+                            "WHERE id=11",
+                            "UPDATE [notes] SET [note text] = NULL WHERE ref=11"}));
   Executed().clear();
   cursorUpdate(rs.get());
   EXPECT_TRUE(Executed().empty()) << "update outside edit mode does nothing";
