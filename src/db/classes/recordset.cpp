@@ -78,25 +78,37 @@ const Edit* FindEdit(RecordSetObject* rs, int32_t column) {
 }
 
 // The current value of a column: a recorded edit first, else the engine's.
+// An engine that keeps its values until the next move (no release entry)
+// lends them; others are copied before they are released.
 struct Current {
   int type = 0;  // 0: null
-  std::string bytes;
+  std::string owned;
+  const char* lent = nullptr;
+  size_t lentSize = 0;
   const Edit* edit = nullptr;
+  std::string_view bytes() const { return lent ? std::string_view(lent, lentSize) : owned; }
 };
 
 Current Read(RecordSetObject* rs, int32_t column) {
   Current c;
   if (const Edit* e = FindEdit(rs, column)) {
     c.edit = e;
-    if (e->value) c.bytes = NativeFromText(ColumnType(rs, column), *e->value, &c.type);
+    if (e->value) c.owned = NativeFromText(ColumnType(rs, column), *e->value, &c.type);
     return c;
   }
   if (!rs->cursorData || !rs->cursor->getColumnValue || rs->bof || rs->eof) return c;
   const void* bytes = nullptr;
   int32_t type = 0, length = 0;
   if (!rs->cursor->getColumnValue(rs->cursorData, column, &bytes, &type, &length)) return c;
-  if (bytes && length > 0) c.bytes.assign(static_cast<const char*>(bytes), size_t(length));
   c.type = type;
+  if (!bytes || length <= 0) {
+    c.type = length < 0 ? 0 : type;
+  } else if (rs->cursor->releaseColumnValue) {
+    c.owned.assign(static_cast<const char*>(bytes), size_t(length));
+  } else {
+    c.lent = static_cast<const char*>(bytes);
+    c.lentSize = size_t(length);
+  }
   if (rs->cursor->releaseColumnValue) rs->cursor->releaseColumnValue(rs->cursorData, column, bytes);
   return c;
 }
@@ -262,8 +274,8 @@ TessObject* NewField(TessObject* set, int32_t column) {
 TessObject* Picture(TessObject* field, bool jpeg) {
   DatabaseFieldObject* f = CheckedField(field);
   Current c = Read(SetOf(f), f->column);
-  if (!g_pictures.fromBytes || c.type == 0 || c.bytes.empty()) return nullptr;
-  return g_pictures.fromBytes(c.bytes, jpeg);
+  if (!g_pictures.fromBytes || c.type == 0 || c.bytes().empty()) return nullptr;
+  return g_pictures.fromBytes(std::string(c.bytes()), jpeg);
 }
 
 void SetPicture(TessObject* field, TessObject* picture, bool jpeg) {
@@ -506,7 +518,7 @@ TessString* cursorFieldStringValueGetter(TessObject* field, uint32_t) {
     DatabaseFieldObject* f = CheckedField(field);
     Current c = Read(SetOf(f), f->column);
     if (c.edit) return c.edit->value ? MakeString(*c.edit->value) : nullptr;
-    return MakeString(NativeString(c.type, c.bytes));
+    return MakeString(NativeString(c.type, c.bytes()));
   });
 }
 
@@ -518,7 +530,7 @@ int32_t cursorFieldIntegerValueGetter(TessObject* field, uint32_t) {
   return AtEntry([&] {
     DatabaseFieldObject* f = CheckedField(field);
     Current c = Read(SetOf(f), f->column);
-    return IntegerOf(c.type, c.bytes);
+    return IntegerOf(c.type, c.bytes());
   });
 }
 
@@ -530,7 +542,7 @@ double cursorFieldDoubleValueGetter(TessObject* field, uint32_t) {
   return AtEntry([&] {
     DatabaseFieldObject* f = CheckedField(field);
     Current c = Read(SetOf(f), f->column);
-    return DoubleOf(c.type, c.bytes);
+    return DoubleOf(c.type, c.bytes());
   });
 }
 
@@ -542,7 +554,7 @@ TessObject* cursorFieldDateValueGetter(TessObject* field, uint32_t) {
   return AtEntry([&] {
     DatabaseFieldObject* f = CheckedField(field);
     Current c = Read(SetOf(f), f->column);
-    return DateOf(c.type, c.bytes);
+    return DateOf(c.type, c.bytes());
   });
 }
 
@@ -561,7 +573,7 @@ int32_t CursorFieldBooleanValueGetter(TessObject* field, uint32_t) {
   return AtEntry([&] {
     DatabaseFieldObject* f = CheckedField(field);
     Current c = Read(SetOf(f), f->column);
-    return BooleanOf(c.type, c.bytes) ? 1 : 0;
+    return BooleanOf(c.type, c.bytes()) ? 1 : 0;
   });
 }
 
@@ -578,20 +590,20 @@ TessObject* CursorFieldValueGetter(TessObject* field, uint32_t) {
         return nullptr;
       case tess::db::kSmallInt:
       case tess::db::kInteger:
-        return intToVariant(IntegerOf(c.type, c.bytes));
+        return intToVariant(IntegerOf(c.type, c.bytes()));
       case tess::db::kFloat:
       case tess::db::kDouble:
-        return doubleToVariant(DoubleOf(c.type, c.bytes));
+        return doubleToVariant(DoubleOf(c.type, c.bytes()));
       case tess::db::kBoolean:
-        return booleanToVariant(BooleanOf(c.type, c.bytes) ? 1 : 0);
+        return booleanToVariant(BooleanOf(c.type, c.bytes()) ? 1 : 0);
       case tess::db::kDate:
       case tess::db::kTime:
       case tess::db::kTimestamp: {
-        tess::ObjectRef date = tess::ObjectRef::Adopt(DateOf(c.type, c.bytes));
+        tess::ObjectRef date = tess::ObjectRef::Adopt(DateOf(c.type, c.bytes()));
         return date.get() ? DateToVariant(date.get()) : nullptr;
       }
       default: {
-        tess::StringRef text = tess::StringRef::Adopt(MakeString(c.bytes));
+        tess::StringRef text = tess::StringRef::Adopt(MakeString(c.bytes()));
         return stringToVariant(text.get());
       }
     }
@@ -631,7 +643,7 @@ TessString* cursorFieldNativeValueGetter(TessObject* field, uint32_t) {
   return AtEntry([&] {
     DatabaseFieldObject* f = CheckedField(field);
     Current c = Read(SetOf(f), f->column);
-    return MakeString(c.bytes);
+    return MakeString(c.bytes());
   });
 }
 
