@@ -469,6 +469,45 @@ TEST_F(PluginEngineTest, HandlesWrapInObjects) {
   EXPECT_EQ(TessGetDBFromTessdbDatabase(wrapped.get(), &other), nullptr) << "another engine's";
 }
 
+TEST_F(PluginEngineTest, EmptyTablesAreSafe) {
+  static const TessDBEngineDefinition empty = [] {
+    TessDBEngineDefinition e{};
+    e.version = 1;
+    e.name = "Empty";
+    return e;
+  }();
+  static const TessDBCursorDefinition none = [] {
+    TessDBCursorDefinition c{};
+    c.version = 1;
+    return c;
+  }();
+  int handle = 0;
+  Obj db = Adopt(TessdbDatabaseFromDBDatabase(&handle, &empty));
+  Exec(db, "delete from t");
+  EXPECT_EQ(Code(db), 2012);
+  EXPECT_EQ(Message(db), "The database engine cannot execute statements");
+  databaseCommit(db.get());
+  EXPECT_EQ(Code(db), 2012) << "commit falls back on execute";
+  Obj rec = Adopt(CreateInstance(S("DatabaseRecord").get()));
+  databaseInsertRecord(db.get(), S("t").get(), rec.get());
+  EXPECT_EQ(Code(db), 2012);
+  EXPECT_FALSE(Select(db, "select * from t").get());
+  EXPECT_FALSE(Adopt(databaseTableSchema(db.get())).get());
+  EXPECT_FALSE(Take(getDatabaseProperty(db.get(), S("x").get())).get());
+  Obj rs = Adopt(TessdbCursorFromDBCursor(db.get(), &handle, &none));
+  ASSERT_TRUE(rs.get());
+  cursorMoveNext(rs.get());
+  CursorMoveLast(rs.get());
+  EXPECT_EQ(cursorFieldCount(rs.get(), 0), 0);
+  EXPECT_EQ(RecordSetRecordCount(rs.get(), 0), -1);
+  EXPECT_EQ(RaisedBy([&] { cursorGetFieldByIndex(rs.get(), 1); }), Exceptions().outOfBounds);
+  cursorEdit(rs.get());
+  cursorUpdate(rs.get());
+  cursorDeleteRecord(rs.get());
+  databaseClose(db.get());
+  EXPECT_FALSE(TessGetDBFromTessdbDatabase(db.get(), &empty));
+}
+
 TEST_F(PluginEngineTest, TransactionsAndInsertsGoThroughSQLText) {
   databaseCommit(db_.get());
   databaseRollback(db_.get());
