@@ -1,5 +1,6 @@
 #include "db/classes/field_values.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -177,12 +178,11 @@ std::string DateText(TessObject* date, int columnType) {
 }
 
 std::string ExactDoubleText(double value) {
-  char buf[40];
-  for (int digits = 1; digits <= 17; ++digits) {
-    std::snprintf(buf, sizeof buf, "%.*g", digits, value);
-    if (std::strtod(buf, nullptr) == value) break;
-  }
-  return buf;
+  // The shortest text from_chars, which the engine reads numbers with,
+  // turns back into the same double.
+  char buf[64];
+  auto result = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, result.ptr);
 }
 
 }  // namespace tess::dbc
