@@ -201,6 +201,31 @@ TEST_F(DatabaseClassesTest, FieldTypesAndTheirTexts) {
   EXPECT_FALSE(Adopt(cursorFieldDateValueGetter(d.get(), 0)).get());
 }
 
+TEST_F(DatabaseClassesTest, BinaryValuesKeepEveryByte) {
+  Obj db = Created("bytes.db");
+  Exec(db, "create table b (id integer, data long varbinary, primary key (id))");
+  const std::string bytes("\0\1'\xff\0", 5);
+  Obj rec = Adopt(CreateInstance(S("DatabaseRecord").get()));
+  setDatabaseRecordIntegerColumn(rec.get(), S("id").get(), 1);
+  SetDatabaseRecordBlobColumn(rec.get(), S("data").get(), S(bytes).get());
+  EXPECT_EQ(Text(Take(GetDatabaseRecordBlobColumn(rec.get(), S("data").get())).get()), bytes);
+  databaseInsertRecord(db.get(), S("b").get(), rec.get());
+  ASSERT_EQ(Code(db), 0) << Message(db);
+  Obj rs = Select(db, "select * from b");
+  cursorMoveNext(rs.get());
+  Obj data = Adopt(cursorGetFieldByName(rs.get(), S("data").get()));
+  EXPECT_EQ(Text(Take(cursorFieldNativeValueGetter(data.get(), 0)).get()), bytes);
+  EXPECT_EQ(Str(rs, "data"), bytes);
+  const std::string other("x\0y", 3);
+  cursorEdit(rs.get());
+  SetStr(rs, "data", other);
+  cursorUpdate(rs.get());
+  EXPECT_EQ(Code(db), 0) << Message(db);
+  Obj again = Select(db, "select data from b");
+  cursorMoveNext(again.get());
+  EXPECT_EQ(Str(again, "data"), other) << "written back through SQL text";
+}
+
 TEST_F(DatabaseClassesTest, BadInputGivesErrorsNotCrashes) {
   Put("damaged.db", std::string(9000, 'x'));
   Obj db = Adopt(newTessDatabase());
