@@ -8,7 +8,7 @@ set -euo pipefail
 # xvfb: a virtual X server for the smoke test of the presented desktop.
 host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev xvfb)
 # Packages whose 32-bit builds the runtime links against (multiarch i386).
-i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev)
+i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev libsqlite3-dev)
 
 missing=()
 for p in "${host_packages[@]}"; do

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "base/byte_order.h"
+#include "db/classes/database_classes.h"
 #include "files/file_classes.h"
 #include "files/file_types.h"
 #include "files/folder_item.h"
@@ -207,6 +208,7 @@ void Init(const uint8_t* descriptor) {
   InstallUnhandledPath();
   InitFrameworkValueAndFileClasses();
   InitWindows();
+  InitDatabaseClasses();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();
