@@ -7,6 +7,7 @@
 #include "base/byte_order.h"
 #include "files/file_classes.h"
 #include "files/folder_item.h"
+#include "graphics/graphics.h"
 #include "image/assertions.h"
 #include "image/loader.h"
 #include "image/runtime_main.h"
@@ -187,6 +188,7 @@ void Init(const uint8_t* descriptor) {
   InstallUnhandledPath();
   InitFrameworkValueAndFileClasses();
   InitWindows();
+  graphics::InitGraphics();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

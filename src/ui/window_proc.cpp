@@ -25,6 +25,7 @@
 #include "runtime/events.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
+#include "ui/canvas.h"
 #include "ui/control_list.h"
 #include "ui/mdi_frame.h"
 #include "ui/menu_bar.h"
@@ -385,12 +386,9 @@ bool HandleWindowMessage(WindowObject* window, HWND hwnd, UINT msg, WPARAM wPara
     case WM_ERASEBKGND:
       EraseBackground(window, reinterpret_cast<HDC>(wParam));
       return Answer(result, 1);
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      BeginPaint(hwnd, &ps);
-      EndPaint(hwnd, &ps);
+    case WM_PAINT:
+      PaintWindow(window);
       return Answer(result, 0);
-    }
     case WM_MOUSEACTIVATE:
       if (WindowObject* top = TopDialog(); top && top != window) {
         MessageBeep(0);
@@ -503,6 +501,7 @@ void InitWindowing() {
   done = true;
   InitWindowClasses();
   InitMenuClasses();
+  InitCanvasClass();
   WNDCLASS wc{};
   wc.style = CS_OWNDC | CS_DBLCLKS;
   wc.lpfnWndProc = &WindowProc;
