@@ -55,8 +55,47 @@ void DrawPictureScaled(platform::HDC dc, TessObject* picture, int32_t x, int32_t
                        int32_t height, int32_t sx, int32_t sy, int32_t sw, int32_t sh);
 
 // Pixel access by the RGBSurface rules: 0 and no write outside the
-// picture or at depths without a defined layout.
-uint32_t GetSurfacePixel(const PictureData& p, int32_t x, int32_t y);
-void SetSurfacePixel(PictureData& p, int32_t x, int32_t y, uint32_t color);
+// picture or at depths without a defined layout. Inline: pixel loops in
+// applications call these a million times.
+inline uint32_t GetSurfacePixel(const PictureData& p, int32_t x, int32_t y) {
+  if (!p.bits || uint32_t(x) >= uint32_t(p.width) || uint32_t(y) >= uint32_t(p.height)) return 0;
+  const uint8_t* row = p.bits + size_t(y) * size_t(p.stride);
+  switch (p.depth) {
+    case 32:
+      return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+    case 24: {
+      const uint8_t* q = row + x * 3;
+      return uint32_t(q[0] | q[1] << 8 | q[2] << 16);
+    }
+    case 16: {
+      uint32_t v = uint32_t(row[x * 2] | row[x * 2 + 1] << 8);
+      return (v >> 10 & 31) << 19 | (v >> 5 & 31) << 11 | (v & 31) << 3;
+    }
+    default:
+      return 0;
+  }
+}
+
+inline void SetSurfacePixel(PictureData& p, int32_t x, int32_t y, uint32_t color) {
+  if (!p.bits || uint32_t(x) >= uint32_t(p.width) || uint32_t(y) >= uint32_t(p.height)) return;
+  uint8_t* row = p.bits + size_t(y) * size_t(p.stride);
+  switch (p.depth) {
+    case 32:
+      reinterpret_cast<uint32_t*>(row)[x] = color & 0xFFFFFF;
+      break;
+    case 24: {
+      uint8_t* q = row + x * 3;
+      q[0] = uint8_t(color), q[1] = uint8_t(color >> 8), q[2] = uint8_t(color >> 16);
+      break;
+    }
+    case 16: {
+      uint32_t v = (color >> 19 & 31) << 10 | (color >> 11 & 31) << 5 | (color >> 3 & 31);
+      row[x * 2] = uint8_t(v), row[x * 2 + 1] = uint8_t(v >> 8);
+      break;
+    }
+    default:
+      break;
+  }
+}
 
 }  // namespace tess::graphics

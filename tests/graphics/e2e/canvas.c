@@ -36,8 +36,18 @@ static void sayNumbers(const char* what, int32_t a, int32_t b) {
 
 /* Property offsets of the shapes, as the compiler takes them from the
    property records. */
-enum { kX = 16, kY = 24, kRotation = 32, kScale = 40, kBorder = 56, kBorderWidth = 64,
-       kFillColor = 72, kBorderColor = 76, kWidth = 88, kHeight = 96 };
+enum {
+  kX = 16,
+  kY = 24,
+  kRotation = 32,
+  kScale = 40,
+  kBorder = 56,
+  kBorderWidth = 64,
+  kFillColor = 72,
+  kBorderColor = 76,
+  kWidth = 88,
+  kHeight = 96
+};
 
 TESS_STRING(RectShapeName, "RectShape");
 TESS_STRING(OvalShapeName, "OvalShape");
