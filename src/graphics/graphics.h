@@ -29,6 +29,8 @@ struct GraphicsTarget {
   int32_t width = 0, height = 0;
   // What ClearRect fills with: the target's background.
   uint32_t background = 0xFFFFFF;
+  // A vector picture (not counted): what is drawn becomes its shapes.
+  TessObject* vectorPicture = nullptr;
 };
 
 // Builds the Graphics, Picture, RGBSurface and vector shape classes once.

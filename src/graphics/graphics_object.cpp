@@ -76,9 +76,30 @@ void SelectBrush(Drawing& d, GdiHolder& brush, uint32_t color) {
 // Frames (fill false) and fills of the rectangle, oval and round rectangle.
 enum class Shape { kRect, kOval, kRound };
 
+// The group a vector picture's Graphics records into; null when drawing
+// goes to a context.
+TessObject* Recording(const GraphicsState& s) {
+  PictureData* p = PictureOf(s.vectorPicture);
+  return p ? p->objects : nullptr;
+}
+
+Stroke StrokeOf(const GraphicsState& s, bool fill) {
+  return Stroke{s.foreColor, s.penWidth, fill};
+}
+
+BoxKind BoxOf(Shape shape) {
+  return shape == Shape::kRect   ? BoxKind::kRect
+         : shape == Shape::kOval ? BoxKind::kOval
+                                 : BoxKind::kRoundRect;
+}
+
 void DrawShape(GraphicsState& s, Shape shape, bool fill, int32_t x, int32_t y, int32_t w, int32_t h,
                int32_t ew = 0, int32_t eh = 0) {
   if (w <= 0 || h <= 0) return;
+  if (TessObject* group = Recording(s)) {
+    RecordBox(group, BoxOf(shape), StrokeOf(s, fill), x, y, w, h, ew, eh);
+    return;
+  }
   GdiHolder pen, brush;
   Drawing d(s);
   if (!d) return;
@@ -265,6 +286,7 @@ void RetargetGraphics(TessObject* graphics, const GraphicsTarget& target) {
     s->width = std::max(0, target.width);
     s->height = std::max(0, target.height);
     s->background = target.background;
+    s->vectorPicture = target.vectorPicture;
   }
 }
 
@@ -272,6 +294,7 @@ void DetachGraphics(TessObject* graphics) {
   if (GraphicsState* s = GraphicsStateOf(graphics)) {
     s->dc = nullptr;
     s->window = nullptr;
+    s->vectorPicture = nullptr;
   }
 }
 
@@ -286,6 +309,10 @@ extern "C" {
 void RuntimeGraphicsDrawLine(TessObject* g, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   WithState(g, [&](GraphicsState& s) {
     if (x1 > x2) std::swap(x1, x2), std::swap(y1, y2);
+    if (TessObject* group = Recording(s)) {
+      RecordLine(group, StrokeOf(s, false), x1, y1, x2, y2);
+      return;
+    }
     GdiHolder pen, brush;
     Drawing d(s);
     if (!d) return;
@@ -344,6 +371,12 @@ void RuntimeGraphicsDrawString(TessObject* g, TessString* text, int32_t x, int32
                                int32_t wrapWidth) {
   WithState(g, [&](GraphicsState& s) {
     if (Length(text) == 0) return;
+    if (TessObject* group = Recording(s)) {
+      StringRef font = StringRef::Adopt(MakeString(s.textFont));
+      RecordText(group, text, font.get(), s.textSize > 0 ? s.textSize : 12, s.bold, s.italic,
+                 s.foreColor, x, y);
+      return;
+    }
     Drawing d(s);
     if (!d) return;
     d.SelectFont(s);
@@ -421,6 +454,10 @@ void RuntimeGraphicsDrawPicture(TessObject* g, TessObject* picture, int32_t x, i
     sx = or_(sx, 0), sy = or_(sy, 0);
     sw = or_(sw, p->width - sx), sh = or_(sh, p->height - sy);
     width = or_(width, sw), height = or_(height, sh);
+    if (TessObject* group = Recording(s)) {
+      RecordPicture(group, picture, x, y, width);
+      return;
+    }
     Drawing d(s);
     if (!d) return;
     DrawPictureScaled(d.dc(), picture, x, y, width, height, sx, sy, sw, sh);
@@ -434,6 +471,10 @@ void RuntimeGraphicsDrawObject(TessObject* g, TessObject* object) {
 void RuntimeGraphicsDrawObjectXY(TessObject* g, TessObject* object, int32_t x, int32_t y) {
   WithState(g, [&](GraphicsState& s) {
     if (!object) Raise(RuntimeError::kNilObject);
+    if (TessObject* group = Recording(s)) {
+      RecordObject(group, object, x, y);
+      return;
+    }
     Drawing d(s);
     if (!d) return;
     DrawShapeObject(d.dc(), object, x, y);
@@ -444,12 +485,17 @@ void graphicsDrawPolygon(TessObject* g, TessArray* points) {
   WithState(g, [&](GraphicsState& s) {
     std::vector<POINT> pts = PolygonPoints(points);
     if (pts.size() < 2) return;
+    bool closed = RuntimeUBound(points) > 2;
+    if (TessObject* group = Recording(s)) {
+      RecordPolygon(group, StrokeOf(s, false), pts.data(), int(pts.size()), closed);
+      return;
+    }
     GdiHolder pen;
     Drawing d(s);
     if (!d) return;
     SelectPen(d, pen, s.penWidth, s.penHeight, s.foreColor);
     SelectObject(d.dc(), GetStockObject(NULL_BRUSH));
-    if (RuntimeUBound(points) > 2)
+    if (closed)
       Polygon(d.dc(), pts.data(), int(pts.size()));
     else
       Polyline(d.dc(), pts.data(), int(pts.size()));
@@ -460,6 +506,10 @@ void graphicsFillPolygon(TessObject* g, TessArray* points) {
   WithState(g, [&](GraphicsState& s) {
     std::vector<POINT> pts = PolygonPoints(points);
     if (pts.size() < 3) return;
+    if (TessObject* group = Recording(s)) {
+      RecordPolygon(group, StrokeOf(s, true), pts.data(), int(pts.size()), true);
+      return;
+    }
     GdiHolder brush;
     Drawing d(s);
     if (!d) return;
@@ -481,6 +531,10 @@ int32_t graphicsPixelGetter(TessObject* g, int32_t x, int32_t y) {
 
 void graphicsPixelSetter(TessObject* g, int32_t x, int32_t y, int32_t color) {
   WithState(g, [&](GraphicsState& s) {
+    if (TessObject* group = Recording(s)) {
+      RecordBox(group, BoxKind::kRect, Stroke{ColorOf(uint32_t(color)), 1, true}, x, y, 1, 1);
+      return;
+    }
     Drawing d(s);
     if (d) SetPixel(d.dc(), x, y, ColorOf(uint32_t(color)));
   });

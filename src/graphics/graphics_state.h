@@ -17,6 +17,7 @@ struct GraphicsState {
   platform::POINT origin{};
   int32_t width = 0, height = 0;
   uint32_t background = 0xFFFFFF;
+  TessObject* vectorPicture = nullptr;  // not counted; see GraphicsTarget
   uint32_t foreColor = 0;
   std::string textFont = "System";
   int32_t textSize = 0;

@@ -394,7 +394,8 @@ TessObject* pictureGraphicsGetter(TessObject* picture, uint32_t) {
     PictureData& p = Picture(picture);
     if (!p.graphics) {
       GraphicsTarget target;
-      target.dc = p.dc;  // null for a vector picture: its Graphics draws nothing
+      target.dc = p.dc;
+      if (p.depth == 0) target.vectorPicture = picture;
       target.width = p.width;
       target.height = p.height;
       target.background = p.isMask ? 0 : 0xFFFFFF;

@@ -264,10 +264,14 @@ void DrawOutline(HDC dc, const Object2DFields& f, const Affine& m, const Points&
     int saved = SaveDC(dc);
     SelectObject(dc, pen);
     SelectObject(dc, GetStockObject(NULL_BRUSH));
-    if (closed)
+    if (closed) {
       Polygon(dc, pts.data(), int(pts.size()));
-    else
+    } else {
+      // Open outlines end on their last point, as Graphics lines do.
       Polyline(dc, pts.data(), int(pts.size()));
+      MoveToEx(dc, pts.back().x, pts.back().y, nullptr);
+      LineTo(dc, pts.back().x + 1, pts.back().y);
+    }
     RestoreDC(dc, saved);
     DeleteObject(pen);
   }
@@ -684,6 +688,111 @@ bool IsObject2D(TessObject* object) {
 
 void DrawShapeObjectPlaced(HDC dc, TessObject* object, const Placement& p) {
   Draw(dc, object, Affine{p.sx, 0, 0, p.sy, p.x, p.y}, 0);
+}
+
+namespace {
+
+ClassObject* ShapeClass(const char* name) {
+  return FindClassByName(name);
+}
+
+// A new shape of `cls` appended to `group`; the group holds the one reference.
+TessObject* Append(TessObject* group, const char* cls) {
+  if (KindOf(group) != Kind::kGroup) return nullptr;
+  TessObject* shape = CreateObject(ShapeClass(cls));
+  As<Group2DFields>(group).items->push_back(shape);
+  return shape;
+}
+
+void Paint(Object2DFields& f, const Stroke& stroke) {
+  if (stroke.fill) {
+    f.fill = 100, f.border = 0;
+    f.fillColor = int32_t(stroke.color);
+  } else {
+    f.fill = 0, f.border = 100;
+    f.borderColor = int32_t(stroke.color);
+    f.borderWidth = stroke.pen;
+  }
+}
+
+}  // namespace
+
+void RecordBox(TessObject* group, BoxKind kind, const Stroke& stroke, double x, double y, double w,
+               double h, double ew, double eh) {
+  const char* cls = kind == BoxKind::kRect   ? "RectShape"
+                    : kind == BoxKind::kOval ? "OvalShape"
+                                             : "RoundRectShape";
+  TessObject* shape = Append(group, cls);
+  if (!shape) return;
+  RectShapeFields& r = As<RectShapeFields>(shape);
+  Paint(r.base, stroke);
+  r.base.x = x + w / 2, r.base.y = y + h / 2;
+  r.width = w, r.height = h;
+  r.cornerWidth = ew, r.cornerHeight = eh;
+}
+
+void RecordLine(TessObject* group, const Stroke& stroke, double x1, double y1, double x2,
+                double y2) {
+  TessObject* shape = Append(group, "CurveShape");
+  if (!shape) return;
+  CurveShapeFields& c = As<CurveShapeFields>(shape);
+  Paint(c.base, stroke);
+  c.base.x = x1, c.base.y = y1, c.x2 = x2, c.y2 = y2;
+}
+
+void RecordPolygon(TessObject* group, const Stroke& stroke, const POINT* points, int count,
+                   bool closed) {
+  TessObject* shape = Append(group, "FigureShape");
+  if (!shape || count < 2) return;
+  FigureShapeFields& f = As<FigureShapeFields>(shape);
+  Paint(f.base, stroke);
+  for (int i = 0; i + 1 < count + (closed ? 1 : 0); ++i) {
+    const POINT& a = points[i];
+    const POINT& b = points[(i + 1) % count];
+    f.segments->push_back(
+        Segment{0, double(a.x), double(a.y), double(b.x), double(b.y), 0, 0, 0, 0});
+  }
+}
+
+void RecordText(TessObject* group, TessString* text, TessString* font, int32_t size, bool bold,
+                bool italic, uint32_t color, double x, double y) {
+  TessObject* shape = Append(group, "StringShape");
+  if (!shape) return;
+  StringShapeFields& s = As<StringShapeFields>(shape);
+  s.base.fillColor = int32_t(color);
+  s.base.x = x, s.base.y = y;
+  LockString(text);
+  s.text = text;
+  LockString(font);
+  s.textFont = font;
+  s.textSize = size;
+  s.bold = bold, s.italic = italic;
+  s.horizontalAlignment = 1;
+}
+
+void RecordPicture(TessObject* group, TessObject* picture, double x, double y, double width) {
+  PictureData* p = PictureOf(picture);
+  if (!p || p->width == 0) return;
+  TessObject* shape = Append(group, "PixmapShape");
+  if (!shape) return;
+  PixmapShapeFields& f = As<PixmapShapeFields>(shape);
+  LockObject(picture);
+  f.image = picture;
+  f.base.scale = width / p->width;
+  f.base.x = x + width / 2, f.base.y = y + p->height * f.base.scale / 2;
+}
+
+void RecordObject(TessObject* group, TessObject* object, double x, double y) {
+  if (KindOf(group) != Kind::kGroup || !IsObject2D(object) || Holds(object, group)) return;
+  if (x == 0 && y == 0) {
+    LockObject(object);
+    As<Group2DFields>(group).items->push_back(object);
+    return;
+  }
+  TessObject* moved = Append(group, "Group2D");
+  Base(moved).x = x, Base(moved).y = y;
+  LockObject(object);
+  As<Group2DFields>(moved).items->push_back(object);
 }
 
 }  // namespace tess::graphics

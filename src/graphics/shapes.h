@@ -4,6 +4,8 @@
 // is written out in the README ("Vector shapes").
 #pragma once
 
+#include <cstdint>
+
 #include "platform/gdi/wingdi.h"
 #include "tessera/types.h"
 
@@ -24,5 +26,28 @@ void DrawShapeObjectPlaced(platform::HDC dc, TessObject* object, const Placement
 inline void DrawShapeObject(platform::HDC dc, TessObject* object, int x, int y) {
   DrawShapeObjectPlaced(dc, object, Placement{double(x), double(y), 1, 1});
 }
+
+// What a vector picture's Graphics draws becomes shapes appended to the
+// picture's group: rectangles, ovals and round rectangles as their shapes
+// (frames `pen` wide, fills without a border), lines as curves, polygons as
+// figures, text as a left-aligned string shape on its baseline, pictures as
+// pixmap shapes scaled to the destination width, objects as they are (in a
+// group moved to x, y when that is not 0, 0).
+struct Stroke {
+  uint32_t color = 0;
+  int32_t pen = 1;
+  bool fill = false;
+};
+enum class BoxKind { kRect, kOval, kRoundRect };
+void RecordBox(TessObject* group, BoxKind kind, const Stroke& stroke, double x, double y, double w,
+               double h, double ew = 0, double eh = 0);
+void RecordLine(TessObject* group, const Stroke& stroke, double x1, double y1, double x2,
+                double y2);
+void RecordPolygon(TessObject* group, const Stroke& stroke, const platform::POINT* points,
+                   int count, bool closed);
+void RecordText(TessObject* group, TessString* text, TessString* font, int32_t size, bool bold,
+                bool italic, uint32_t color, double x, double y);
+void RecordPicture(TessObject* group, TessObject* picture, double x, double y, double width);
+void RecordObject(TessObject* group, TessObject* object, double x, double y);
 
 }  // namespace tess::graphics

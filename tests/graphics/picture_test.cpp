@@ -246,6 +246,45 @@ TEST_F(PictureTest, ShapesDrawWhereTheirTransformPutsThem) {
   EXPECT_EQ(Pixel(turned, 13, 8), 0xFFFFFFu);
 }
 
+TEST_F(PictureTest, VectorPicturesRecordWhatIsDrawnAndReplayItToTheSamePixels) {
+  auto draw = [](TessObject* g) {
+    graphicsForeColorSetter(g, 0, 0xFF0000);
+    RuntimeGraphicsFillRect(g, 2, 3, 10, 6);
+    graphicsForeColorSetter(g, 0, 0x0000FF);
+    // Shapes have one border width: a square pen replays exactly.
+    graphicsPenWidthSetter(g, 0, 2);
+    graphicsPenHeightSetter(g, 0, 2);
+    RuntimeGraphicsDrawRect(g, 14, 2, 12, 9);
+    RuntimeGraphicsFillOval(g, 3, 12, 9, 7);
+    RuntimeGraphicsDrawLine(g, 14, 15, 28, 15);
+    graphicsPixelSetter(g, 29, 19, 0);
+  };
+  TessObject* vector = Keep(newPicture(30, 20, 0));
+  ObjectRef vg = ObjectRef::Adopt(pictureGraphicsGetter(vector, 0));
+  draw(vg.get());
+  ObjectRef objects = ObjectRef::Adopt(pictureGroup2DGetter(vector, 0));
+  EXPECT_EQ(Group2DCount(objects.get(), 0), 5);
+
+  TessObject* direct = Keep(newPicture(30, 20, 32));
+  ObjectRef dg = ObjectRef::Adopt(pictureGraphicsGetter(direct, 0));
+  draw(dg.get());
+  TessObject* replayed = Keep(newPicture(30, 20, 32));
+  ObjectRef rg = ObjectRef::Adopt(pictureGraphicsGetter(replayed, 0));
+  RuntimeGraphicsDrawPicture(rg.get(), vector, 0, 0, -10000, -10000, -10000, -10000, -10000,
+                             -10000);
+  int differing = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 30; ++x) differing += Pixel(direct, x, y) != Pixel(replayed, x, y);
+  EXPECT_EQ(differing, 0);
+  // Doubled, the replay scales its shapes.
+  TessObject* doubled = Keep(newPicture(60, 40, 32));
+  ObjectRef g2 = ObjectRef::Adopt(pictureGraphicsGetter(doubled, 0));
+  RuntimeGraphicsDrawPicture(g2.get(), vector, 0, 0, 60, 40, -10000, -10000, -10000, -10000);
+  EXPECT_EQ(Pixel(doubled, 4, 6), 0xFF0000u);
+  EXPECT_EQ(Pixel(doubled, 23, 17), 0xFF0000u);
+  EXPECT_EQ(Pixel(doubled, 24, 18), 0xFFFFFFu);
+}
+
 TEST_F(PictureTest, ContainsFollowsEachShapeKind) {
   TessObject* oval = New("OvalShape");
   SetDouble(oval, "Width", 20);
