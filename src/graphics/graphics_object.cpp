@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/classes.h"
 #include "graphics/graphics.h"
 #include "graphics/graphics_state.h"
 #include "graphics/picture.h"
@@ -247,15 +248,9 @@ MeasuringContext::~MeasuringContext() {
 }
 
 void InitGraphicsClass() {
-  if (g_graphics) return;
-  FrameworkClassDef def{};
-  def.name = "Graphics";
-  def.superclass = RootClass();
-  def.instanceSize = int32_t(sizeof(GraphicsFields));
-  def.construct = &ConstructGraphics;
-  def.destruct = &DestructGraphics;
-  def.properties = kGraphicsProperties;
-  g_graphics = BuildFrameworkClass(def);
+  if (!g_graphics)
+    g_graphics = BuildClass("Graphics", RootClass(), int32_t(sizeof(GraphicsFields)),
+                            &ConstructGraphics, &DestructGraphics, kGraphicsProperties);
 }
 
 void InitGraphics() {
@@ -280,13 +275,9 @@ TessObject* NewGraphics(const GraphicsTarget& target) {
 
 void RetargetGraphics(TessObject* graphics, const GraphicsTarget& target) {
   if (GraphicsState* s = GraphicsStateOf(graphics)) {
-    s->dc = target.dc;
-    s->window = target.window;
-    s->origin = target.origin;
+    static_cast<GraphicsTarget&>(*s) = target;
     s->width = std::max(0, target.width);
     s->height = std::max(0, target.height);
-    s->background = target.background;
-    s->vectorPicture = target.vectorPicture;
   }
 }
 

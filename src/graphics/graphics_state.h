@@ -5,19 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "graphics/graphics.h"
 #include "platform/gdi/wingdi.h"
-#include "platform/user/winuser.h"
-#include "tessera/types.h"
 
 namespace tess::graphics {
 
-struct GraphicsState {
-  platform::HDC dc = nullptr;
-  platform::HWND window = nullptr;
-  platform::POINT origin{};
-  int32_t width = 0, height = 0;
-  uint32_t background = 0xFFFFFF;
-  TessObject* vectorPicture = nullptr;  // not counted; see GraphicsTarget
+// Where a Graphics draws (its target) and how (the rest).
+struct GraphicsState : GraphicsTarget {
   uint32_t foreColor = 0;
   std::string textFont = "System";
   int32_t textSize = 0;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "graphics/classes.h"
 #include "graphics/graphics.h"
 #include "graphics/graphics_state.h"
 #include "graphics/shapes.h"
@@ -96,8 +97,6 @@ void DestructPicture(TessObject* object, ClassObject*) {
   delete p;
   f->data = nullptr;
 }
-
-void ConstructSurface(TessObject*, ClassObject*) {}
 
 void DestructSurface(TessObject* object, ClassObject*) {
   auto* f = reinterpret_cast<SurfaceFields*>(object);
@@ -193,24 +192,10 @@ const MethodRecord kSurfaceMethods[] = {
 
 void InitPictureClasses() {
   if (g_picture) return;
-  FrameworkClassDef picture{};
-  picture.name = "Picture";
-  picture.superclass = RootClass();
-  picture.instanceSize = int32_t(sizeof(PictureFields));
-  picture.construct = &ConstructPicture;
-  picture.destruct = &DestructPicture;
-  picture.properties = kPictureProperties;
-  picture.methods = kPictureMethods;
-  g_picture = BuildFrameworkClass(picture);
-
-  FrameworkClassDef surface{};
-  surface.name = "RGBSurface";
-  surface.superclass = RootClass();
-  surface.instanceSize = int32_t(sizeof(SurfaceFields));
-  surface.construct = &ConstructSurface;
-  surface.destruct = &DestructSurface;
-  surface.methods = kSurfaceMethods;
-  g_surface = BuildFrameworkClass(surface);
+  g_picture = BuildClass("Picture", RootClass(), int32_t(sizeof(PictureFields)), &ConstructPicture,
+                         &DestructPicture, kPictureProperties, kPictureMethods);
+  g_surface = BuildClass("RGBSurface", RootClass(), int32_t(sizeof(SurfaceFields)), nullptr,
+                         &DestructSurface, {}, kSurfaceMethods);
 }
 
 PictureData* PictureOf(TessObject* object) {

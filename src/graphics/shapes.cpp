@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/classes.h"
 #include "graphics/graphics.h"
 #include "graphics/picture.h"
 #include "runtime/class_registry.h"
@@ -239,6 +240,32 @@ int Clamped(double v) {
   return int(std::lround(std::clamp(v, -1e9, 1e9)));
 }
 
+// Fills the shape with FillColor and frames it with BorderColor, each when
+// its percentage is above 0; `shape(border)` draws the geometry with the
+// pen and brush selected for that pass.
+template <typename F>
+void FillAndFrame(HDC dc, const Object2DFields& f, double magnitude, F&& shape) {
+  if (f.fill > 0) {
+    HBRUSH brush = CreateSolidBrush(COLORREF(f.fillColor) & 0xFFFFFF);
+    int saved = SaveDC(dc);
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    SelectObject(dc, brush);
+    shape(false);
+    RestoreDC(dc, saved);
+    DeleteObject(brush);
+  }
+  if (f.border > 0 && f.borderWidth > 0) {
+    int width = std::max(1, Clamped(f.borderWidth * magnitude));
+    HPEN pen = CreatePen(PS_SOLID, width, COLORREF(f.borderColor) & 0xFFFFFF);
+    int saved = SaveDC(dc);
+    SelectObject(dc, pen);
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    shape(true);
+    RestoreDC(dc, saved);
+    DeleteObject(pen);
+  }
+}
+
 void DrawOutline(HDC dc, const Object2DFields& f, const Affine& m, const Points& local,
                  bool closed) {
   if (local.size() < 2) return;
@@ -249,36 +276,20 @@ void DrawOutline(HDC dc, const Object2DFields& f, const Affine& m, const Points&
     m.Map(x, y, &px, &py);
     pts.push_back(POINT{Clamped(px), Clamped(py)});
   }
-  if (closed && f.fill > 0) {
-    HBRUSH brush = CreateSolidBrush(COLORREF(f.fillColor) & 0xFFFFFF);
-    int saved = SaveDC(dc);
-    SelectObject(dc, GetStockObject(NULL_PEN));
-    SelectObject(dc, brush);
-    Polygon(dc, pts.data(), int(pts.size()));
-    RestoreDC(dc, saved);
-    DeleteObject(brush);
-  }
-  if (f.border > 0 && f.borderWidth > 0) {
-    int width = std::max(1, Clamped(f.borderWidth * m.Magnitude()));
-    HPEN pen = CreatePen(PS_SOLID, width, COLORREF(f.borderColor) & 0xFFFFFF);
-    int saved = SaveDC(dc);
-    SelectObject(dc, pen);
-    SelectObject(dc, GetStockObject(NULL_BRUSH));
+  FillAndFrame(dc, f, m.Magnitude(), [&](bool border) {
     if (closed) {
       Polygon(dc, pts.data(), int(pts.size()));
-    } else {
+    } else if (border) {
       // Open outlines end on their last point, as Graphics lines do.
       Polyline(dc, pts.data(), int(pts.size()));
       MoveToEx(dc, pts.back().x, pts.back().y, nullptr);
       LineTo(dc, pts.back().x + 1, pts.back().y);
     }
-    RestoreDC(dc, saved);
-    DeleteObject(pen);
-  }
+  });
 }
 
 // Rectangles, ovals and round rectangles that are not turned: the host's
-// own shapes over the mapped bounds, fill and frame separately.
+// own shapes over the mapped bounds.
 bool DrawUpright(HDC dc, TessObject* o, const Affine& m) {
   Kind k = Base(o).kind;
   if (!m.Upright() || (k != Kind::kRect && k != Kind::kOval && k != Kind::kRoundRect)) return false;
@@ -288,34 +299,14 @@ bool DrawUpright(HDC dc, TessObject* o, const Affine& m) {
   m.Map(std::fabs(r.width) / 2, std::fabs(r.height) / 2, &x1, &y1);
   int l = Clamped(x0), t = Clamped(y0), rr = Clamped(x1), b = Clamped(y1);
   int ew = Clamped(r.cornerWidth * m.a), eh = Clamped(r.cornerHeight * m.d);
-  auto shape = [&] {
+  FillAndFrame(dc, r.base, m.Magnitude(), [&](bool) {
     if (k == Kind::kRect)
       Rectangle(dc, l, t, rr, b);
     else if (k == Kind::kOval)
       Ellipse(dc, l, t, rr, b);
     else
       RoundRect(dc, l, t, rr, b, ew, eh);
-  };
-  const Object2DFields& f = r.base;
-  if (f.fill > 0) {
-    HBRUSH brush = CreateSolidBrush(COLORREF(f.fillColor) & 0xFFFFFF);
-    int saved = SaveDC(dc);
-    SelectObject(dc, GetStockObject(NULL_PEN));
-    SelectObject(dc, brush);
-    shape();
-    RestoreDC(dc, saved);
-    DeleteObject(brush);
-  }
-  if (f.border > 0 && f.borderWidth > 0) {
-    int width = std::max(1, Clamped(f.borderWidth * m.Magnitude()));
-    HPEN pen = CreatePen(PS_SOLID, width, COLORREF(f.borderColor) & 0xFFFFFF);
-    int saved = SaveDC(dc);
-    SelectObject(dc, pen);
-    SelectObject(dc, GetStockObject(NULL_BRUSH));
-    shape();
-    RestoreDC(dc, saved);
-    DeleteObject(pen);
-  }
+  });
   return true;
 }
 
@@ -639,43 +630,30 @@ const MethodRecord kGroupMethods[] = {
     {"RemoveAt", nullptr, kIndex, 1, {(void*)&Group2DRemoveByIndex}, {}},
 };
 
-ClassObject* Build(const char* name, ClassObject* super, int32_t size, ClassRoutine construct,
-                   ClassRoutine destruct, std::span<const PropertyRecord> properties,
-                   std::span<const MethodRecord> methods = {}) {
-  FrameworkClassDef def{};
-  def.name = name;
-  def.superclass = super;
-  def.instanceSize = size;
-  def.construct = construct;
-  def.destruct = destruct;
-  def.properties = properties;
-  def.methods = methods;
-  return BuildFrameworkClass(def);
-}
-
 }  // namespace
 
 void InitShapeClasses() {
   if (g_object2D) return;
-  g_object2D = Build("Object2D", RootClass(), int32_t(sizeof(Object2DFields)), &ConstructObject2D,
-                     nullptr, kObject2DProperties, kObject2DMethods);
-  ClassObject* rect = Build("RectShape", g_object2D, int32_t(sizeof(RectShapeFields)),
-                            &ConstructRect, nullptr, kRectProperties);
-  Build("RoundRectShape", rect, int32_t(sizeof(RectShapeFields)), &ConstructRoundRect, nullptr,
-        kRoundRectProperties);
+  g_object2D = BuildClass("Object2D", RootClass(), int32_t(sizeof(Object2DFields)),
+                          &ConstructObject2D, nullptr, kObject2DProperties, kObject2DMethods);
+  ClassObject* rect = BuildClass("RectShape", g_object2D, int32_t(sizeof(RectShapeFields)),
+                                 &ConstructRect, nullptr, kRectProperties);
+  BuildClass("RoundRectShape", rect, int32_t(sizeof(RectShapeFields)), &ConstructRoundRect, nullptr,
+             kRoundRectProperties);
   ClassObject* oval =
-      Build("OvalShape", rect, int32_t(sizeof(RectShapeFields)), &ConstructOval, nullptr, {});
-  Build("ArcShape", oval, int32_t(sizeof(RectShapeFields)), &ConstructArc, nullptr, kArcProperties);
-  Build("CurveShape", g_object2D, int32_t(sizeof(CurveShapeFields)), &ConstructCurve, nullptr,
-        kCurveProperties, kCurveMethods);
-  Build("FigureShape", g_object2D, int32_t(sizeof(FigureShapeFields)), &ConstructFigure,
-        &DestructFigure, {}, kFigureMethods);
-  Build("StringShape", g_object2D, int32_t(sizeof(StringShapeFields)), &ConstructString,
-        &DestructString, kStringProperties);
-  Build("PixmapShape", g_object2D, int32_t(sizeof(PixmapShapeFields)), &ConstructPixmap,
-        &DestructPixmap, kPixmapProperties, kPixmapMethods);
-  g_group = Build("Group2D", g_object2D, int32_t(sizeof(Group2DFields)), &ConstructGroup,
-                  &DestructGroup, kGroupProperties, kGroupMethods);
+      BuildClass("OvalShape", rect, int32_t(sizeof(RectShapeFields)), &ConstructOval, nullptr, {});
+  BuildClass("ArcShape", oval, int32_t(sizeof(RectShapeFields)), &ConstructArc, nullptr,
+             kArcProperties);
+  BuildClass("CurveShape", g_object2D, int32_t(sizeof(CurveShapeFields)), &ConstructCurve, nullptr,
+             kCurveProperties, kCurveMethods);
+  BuildClass("FigureShape", g_object2D, int32_t(sizeof(FigureShapeFields)), &ConstructFigure,
+             &DestructFigure, {}, kFigureMethods);
+  BuildClass("StringShape", g_object2D, int32_t(sizeof(StringShapeFields)), &ConstructString,
+             &DestructString, kStringProperties);
+  BuildClass("PixmapShape", g_object2D, int32_t(sizeof(PixmapShapeFields)), &ConstructPixmap,
+             &DestructPixmap, kPixmapProperties, kPixmapMethods);
+  g_group = BuildClass("Group2D", g_object2D, int32_t(sizeof(Group2DFields)), &ConstructGroup,
+                       &DestructGroup, kGroupProperties, kGroupMethods);
 }
 
 TessObject* NewGroup2D() {

@@ -32,24 +32,19 @@ class PictureTest : public ::testing::Test {
     return o;
   }
   TessObject* New(const char* cls) { return Keep(CreateObject(FindClassByName(cls))); }
-  static void SetDouble(TessObject* o, const char* name, double v) {
+  // Sets a property through its record, as compiled code does.
+  template <typename T>
+  static void Set(TessObject* o, const char* name, T v) {
     for (const ClassObject* c = Header(o)->cls; c; c = c->superclass)
       for (const PropertyDescriptor* p = c->properties; p; p = p->next)
         if (View(p->name) == name) {
-          reinterpret_cast<void (*)(TessObject*, uint32_t, double)>(p->setter)(o, p->parameter, v);
+          reinterpret_cast<void (*)(TessObject*, uint32_t, T)>(p->setter)(o, p->parameter, v);
           return;
         }
     ADD_FAILURE() << "no property " << name;
   }
-  static void SetInt(TessObject* o, const char* name, int32_t v) {
-    for (const ClassObject* c = Header(o)->cls; c; c = c->superclass)
-      for (const PropertyDescriptor* p = c->properties; p; p = p->next)
-        if (View(p->name) == name) {
-          reinterpret_cast<void (*)(TessObject*, uint32_t, int32_t)>(p->setter)(o, p->parameter, v);
-          return;
-        }
-    ADD_FAILURE() << "no property " << name;
-  }
+  static void SetDouble(TessObject* o, const char* name, double v) { Set(o, name, v); }
+  static void SetInt(TessObject* o, const char* name, int32_t v) { Set(o, name, v); }
   static uint32_t Pixel(TessObject* picture, int x, int y) {
     return platform::GetPixel(PictureOf(picture)->dc, x, y);
   }
