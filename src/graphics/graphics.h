@@ -31,6 +31,8 @@ struct GraphicsTarget {
   uint32_t background = 0xFFFFFF;
   // A vector picture (not counted): what is drawn becomes its shapes.
   TessObject* vectorPicture = nullptr;
+  // The context came from GetDC for this Graphics alone: released with it.
+  bool releaseDC = false;
 };
 
 // Builds the Graphics, Picture, RGBSurface and vector shape classes once.

@@ -188,6 +188,8 @@ void ConstructGraphics(TessObject* object, ClassObject*) {
 
 void DestructGraphics(TessObject* object, ClassObject*) {
   auto* f = reinterpret_cast<GraphicsFields*>(object);
+  if (f->state->releaseDC && f->state->window && IsWindow(f->state->window))
+    ReleaseDC(f->state->window, f->state->dc);
   delete f->state;
   f->state = nullptr;
 }
@@ -283,6 +285,8 @@ void RetargetGraphics(TessObject* graphics, const GraphicsTarget& target) {
 
 void DetachGraphics(TessObject* graphics) {
   if (GraphicsState* s = GraphicsStateOf(graphics)) {
+    if (s->releaseDC && s->window && IsWindow(s->window)) ReleaseDC(s->window, s->dc);
+    s->releaseDC = false;
     s->dc = nullptr;
     s->window = nullptr;
     s->vectorPicture = nullptr;

@@ -134,6 +134,14 @@ Pane* CanvasPane(TessObject* canvas) {
   return pane && pane->window && !pane->window->closing ? pane : nullptr;
 }
 
+// A context for a Graphics made outside a repaint: the window's own one
+// where its class keeps one (it lives as long as the window), otherwise one
+// that the Graphics gives back when it goes.
+void TakeContext(HWND hwnd, graphics::GraphicsTarget* t) {
+  t->dc = GetDC(hwnd);
+  t->releaseDC = !(GetClassLong(hwnd, GCL_STYLE) & CS_OWNDC);
+}
+
 }  // namespace
 
 void InitCanvasClass() {
@@ -199,8 +207,8 @@ TessObject* windowGraphicsGetter(TessObject* window, uint32_t) {
     RECT client{};
     GetClientRect(w->hwnd, &client);
     graphics::GraphicsTarget t;
-    t.dc = GetDC(w->hwnd);  // the window's own context: valid while it lives
     t.window = w->hwnd;
+    TakeContext(w->hwnd, &t);
     t.width = client.right;
     t.height = client.bottom;
     t.background = Background(w);
@@ -212,7 +220,9 @@ TessObject* canvasGraphicsGetter(TessObject* canvas, uint32_t) {
   return AtEntry([&]() -> TessObject* {
     Pane* pane = CanvasPane(canvas);
     if (!pane) return nullptr;
-    return graphics::NewGraphics(CanvasTarget(pane, GetDC(pane->window->hwnd)));
+    graphics::GraphicsTarget t = CanvasTarget(pane, nullptr);
+    TakeContext(pane->window->hwnd, &t);
+    return graphics::NewGraphics(t);
   });
 }
 
@@ -246,13 +256,15 @@ void canvasScroll(TessObject* canvas, int32_t dx, int32_t dy, int32_t left, int3
         int32_t(std::min<int64_t>(pane->bounds.bottom, int64_t(pane->bounds.top) + top + height))};
     if (r.left >= r.right || r.top >= r.bottom) return;
     HWND hwnd = pane->window->hwnd;
-    HDC dc = GetDC(hwnd);
+    graphics::GraphicsTarget context;
+    TakeContext(hwnd, &context);
+    HDC dc = context.dc;
     int saved = SaveDC(dc);
     IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
     BitBlt(dc, r.left + dx, r.top + dy, r.right - r.left, r.bottom - r.top, dc, r.left, r.top,
            SRCCOPY);
     RestoreDC(dc, saved);
-    ReleaseDC(hwnd, dc);
+    if (context.releaseDC) ReleaseDC(hwnd, dc);
     // The strips the move uncovered are painted afresh.
     int64_t w = r.right - r.left, h = r.bottom - r.top;
     if (dx != 0) {
