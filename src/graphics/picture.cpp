@@ -240,8 +240,10 @@ void DrawPictureScaled(HDC dc, TessObject* picture, int32_t x, int32_t y, int32_
   SetTextColor(dc, 0);
   SetBkColor(dc, 0xFFFFFF);
   SetROP2(dc, R2_COPYPEN);
-  int dx = int(x + (cx0 - sx) * width / sw), dy = int(y + (cy0 - sy) * height / sh);
-  int dw = int(x + (cx1 - sx) * width / sw) - dx, dh = int(y + (cy1 - sy) * height / sh) - dy;
+  // Destination edges of the part drawn, held to what a context can address.
+  auto edge = [](int64_t v) { return int(std::clamp<int64_t>(v, -(1 << 30), 1 << 30)); };
+  int dx = edge(x + (cx0 - sx) * width / sw), dy = edge(y + (cy0 - sy) * height / sh);
+  int dw = edge(x + (cx1 - sx) * width / sw) - dx, dh = edge(y + (cy1 - sy) * height / sh) - dy;
   int srcX = int(cx0), srcY = int(cy0), srcW = int(cx1 - cx0), srcH = int(cy1 - cy0);
   PictureData* mask = PictureOf(p->mask);
   if (mask) {

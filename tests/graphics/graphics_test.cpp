@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -335,6 +336,46 @@ TEST_F(GraphicsTest, IconsDrawInTheirSquare) {
     EXPECT_LE(ink[2], 36);
     EXPECT_LE(ink[3], 37);
     EXPECT_GT(ink[2] - ink[0], 24);
+  }
+}
+
+TEST_F(GraphicsTest, ExtremeArgumentsStayInsideThePicture) {
+  // Everything is clipped to the picture: a 1-pixel border around a 4 x 4
+  // area must stay white whatever the arguments.
+  TessObject* pic = Picture(6, 6);
+  GraphicsTarget t;
+  t.dc = PictureOf(pic)->dc;
+  t.origin = {1, 1};
+  t.width = t.height = 4;
+  ObjectRef g = ObjectRef::Adopt(NewGraphics(t));
+  TessObject* source = Picture(3, 3);
+  const int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+  graphicsPenWidthSetter(g.get(), 0, kMax);
+  graphicsPenHeightSetter(g.get(), 0, 3);
+  RuntimeGraphicsDrawLine(g.get(), kMin, kMin, kMax, kMax);
+  RuntimeGraphicsDrawRect(g.get(), kMin, kMin, kMax, kMax);
+  RuntimeGraphicsFillOval(g.get(), kMax, kMax, kMax, kMax);
+  RuntimeGraphicsFillRoundRect(g.get(), -5, -5, kMax, kMax, kMin, kMax);
+  RuntimeGraphicsDrawPicture(g.get(), source, kMin, 0, kMax, kMax, kMin, kMin, kMax, kMax);
+  RuntimeGraphicsDrawPicture(g.get(), source, 0, 0, 1, 1, 2, 2, kMax, 1);
+  RuntimeGraphicsDrawString(g.get(), S("\xff\xfe\x80 text").get(), kMin, kMax, 1);
+  RuntimeGraphicsDrawString(g.get(), S("word").get(), -2, 3, kMax);
+  graphicsTextSizeSetter(g.get(), 0, kMax);
+  EXPECT_LE(graphicsTextSizeGetter(g.get(), 0), 4096);
+  graphicsPixelSetter(g.get(), kMax, kMin, 0);
+  TessArray* a = RuntimeCreateArray();
+  RuntimeArrayCreateAddIndex(a, 0, 6);
+  const int32_t xy[] = {0, kMin, kMin, kMax, 0, 0, kMax};
+  for (int i = 1; i <= 6; ++i) RuntimeDirectWriteIntArray(a, i, xy[i]);
+  graphicsFillPolygon(g.get(), a);
+  graphicsDrawPolygon(g.get(), a);
+  RuntimeDisposeIntArray(a);
+  std::string art = Art(pic);
+  EXPECT_EQ(art.substr(0, 7), "......\n");
+  EXPECT_EQ(art.substr(35), "......\n");
+  for (int y = 0; y < 6; ++y) {
+    EXPECT_EQ(art[size_t(y) * 7], '.') << y;
+    EXPECT_EQ(art[size_t(y) * 7 + 5], '.') << y;
   }
 }
 
