@@ -138,36 +138,38 @@ std::vector<POINT> PolygonPoints(TessArray* array) {
 }
 
 // Splits text into the lines DrawString draws: at line breaks, and when
-// `wrap` > 0 at the last space that keeps a line within `wrap` pixels (a
-// word wider than that stands alone on its line).
+// `wrap` > 0 after the last word that keeps a line within `wrap` pixels (a
+// word wider than that stands alone on its line). Each word is measured
+// once: the host's text widths are the sums of their characters' advances.
 std::vector<std::string> WrapLines(HDC dc, std::string_view text, int32_t wrap) {
   std::vector<std::string> lines;
-  auto width = [dc](std::string_view t) {
+  auto width = [dc](std::string_view t) -> int64_t {
     SIZE size{};
     GetTextExtentPoint32(dc, t.data(), int(t.size()), &size);
     return size.cx;
   };
+  const int64_t space = width(" ");
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find_first_of("\r\n", start);
     std::string_view para = text.substr(start, end == std::string_view::npos ? end : end - start);
-    while (true) {
-      if (width(para) <= wrap || para.find(' ') == std::string_view::npos) {
-        lines.emplace_back(para);
-        break;
+    size_t lineStart = 0, lineEnd = 0;
+    int64_t lineWidth = -1;  // no word on the line yet
+    for (size_t at = 0; at <= para.size();) {
+      size_t stop = std::min(para.find(' ', at), para.size());
+      int64_t w = width(para.substr(at, stop - at));
+      // Spaces never start a line of their own.
+      if (lineWidth >= 0 && lineWidth + space + w > wrap && stop > at) {
+        lines.emplace_back(para.substr(lineStart, lineEnd - lineStart));
+        lineStart = at;
+        lineWidth = w;
+      } else {
+        lineWidth = lineWidth < 0 ? w : lineWidth + space + w;
       }
-      // The longest run of whole words that fits.
-      size_t cut = std::string_view::npos;
-      for (size_t space = para.find(' '); space != std::string_view::npos;
-           space = para.find(' ', space + 1)) {
-        if (width(para.substr(0, space)) > wrap) break;
-        cut = space;
-      }
-      if (cut == std::string_view::npos) cut = para.find(' ');
-      lines.emplace_back(para.substr(0, cut));
-      para = para.substr(cut + 1);
-      if (para.empty()) break;
+      lineEnd = stop;
+      at = stop + 1;
     }
+    lines.emplace_back(para.substr(lineStart, lineEnd - lineStart));
     if (end == std::string_view::npos) break;
     start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }

@@ -315,6 +315,12 @@ TEST_F(GraphicsTest, WrappingBreaksBetweenWordsOnlyWithAWidth) {
   EXPECT_EQ(RuntimeGraphicsStringHeight(g, S("word word word").get(), 1), 3 * line);
   EXPECT_EQ(RuntimeGraphicsStringHeight(g, S("word word word").get(), 0), line);
   EXPECT_EQ(RuntimeGraphicsStringHeight(g, S("one\rtwo\r\nthree").get(), 1000), 3 * line);
+  EXPECT_EQ(RuntimeGraphicsStringHeight(g, S("word word ").get(), word), line);
+  EXPECT_EQ(RuntimeGraphicsStringHeight(g, S("longerword").get(), 1), line);
+  // A long text: two words a line.
+  std::string many;
+  for (int i = 0; i < 20000; ++i) many += "word ";
+  EXPECT_EQ(RuntimeGraphicsStringHeight(g, S(many).get(), word + 2), 10000 * line);
   // Wrapped lines go down one line height each, inside the wrap width.
   RuntimeGraphicsDrawString(g, S("word word word").get(), 5, 20, word + 2);
   std::array<int, 4> ink = Ink(pic);

@@ -280,6 +280,35 @@ TEST_F(PictureTest, VectorPicturesRecordWhatIsDrawnAndReplayItToTheSamePixels) {
   EXPECT_EQ(Pixel(doubled, 24, 18), 0xFFFFFFu);
 }
 
+TEST_F(PictureTest, ShapesWithExtremeValuesDrawOnlyInsideThePicture) {
+  TessObject* group = New("Group2D");
+  for (const char* cls : {"RectShape", "RoundRectShape", "OvalShape", "ArcShape", "CurveShape",
+                          "FigureShape", "StringShape", "PixmapShape"}) {
+    TessObject* shape = New(cls);
+    Set(shape, "X", 1e300);
+    Set(shape, "Y", -1e300);
+    Set(shape, "Scale", 1e300);
+    Set(shape, "Rotation", std::nan(""));
+    Set(shape, "BorderWidth", 1e12);
+    Group2DAppend(group, shape);
+  }
+  TessObject* figure = New("FigureShape");
+  FigureShapeAddCubic(figure, -1e308, 1e308, 0, 0, 1e308, -1e308, 5, 5);
+  Group2DAppend(group, figure);
+  ObjectRef pixmapImage = ObjectRef::Adopt(newPicture(4, 4, 32));
+  TessObject* pixmap = New("PixmapShape");
+  PixmapShapeImageCtor(pixmap, pixmapImage.get());
+  Set(pixmap, "Scale", -3.0);
+  Group2DAppend(group, pixmap);
+  TessObject* pic = Keep(newPicture(8, 8, 32));
+  ObjectRef g = ObjectRef::Adopt(pictureGraphicsGetter(pic, 0));
+  RuntimeGraphicsDrawObjectXY(g.get(), group, INT32_MIN, INT32_MAX);
+  RuntimeGraphicsDrawObject(g.get(), group);
+  EXPECT_FALSE(RectShapeContains(group, std::nan(""), 0));
+  Set(figure, "Scale", 0.0);
+  EXPECT_FALSE(RectShapeContains(figure, 0, 0));  // no area left
+}
+
 TEST_F(PictureTest, ContainsFollowsEachShapeKind) {
   TessObject* oval = New("OvalShape");
   SetDouble(oval, "Width", 20);
