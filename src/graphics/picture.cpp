@@ -342,10 +342,15 @@ PictureData& Picture(TessObject* object) {
   return *p;
 }
 
-void CheckSurface(TessObject* surface) {
+// Out of the pixel entries' way, so that they stay leaf functions.
+[[gnu::noinline, gnu::cold]] void CheckOtherSurface(TessObject* surface) {
   if (!surface) AtEntry([] { Raise(RuntimeError::kNilObject); });
-  if (Header(surface)->cls != g_surface && !IsA(surface, g_surface))
-    AtEntry([] { Raise(RuntimeError::kIllegalCast); });
+  if (!IsA(surface, g_surface)) AtEntry([] { Raise(RuntimeError::kIllegalCast); });
+}
+
+inline PictureData& SurfaceData(TessObject* surface) {
+  if (!surface || Header(surface)->cls != g_surface) CheckOtherSurface(surface);
+  return *reinterpret_cast<SurfaceFields*>(surface)->data;
 }
 
 }  // namespace
@@ -469,13 +474,11 @@ void PictureVResSetter(TessObject* picture, uint32_t, int32_t value) {
 
 // The hot path of pixel loops: no exception frame unless the surface is nil.
 int32_t rgbSurfaceGetPixel(TessObject* surface, int32_t x, int32_t y) {
-  CheckSurface(surface);
-  return int32_t(GetSurfacePixel(*reinterpret_cast<SurfaceFields*>(surface)->data, x, y));
+  return int32_t(GetSurfacePixel(SurfaceData(surface), x, y));
 }
 
 void rgbSurfaceSetPixel(TessObject* surface, int32_t x, int32_t y, int32_t color) {
-  CheckSurface(surface);
-  SetSurfacePixel(*reinterpret_cast<SurfaceFields*>(surface)->data, x, y, uint32_t(color));
+  SetSurfacePixel(SurfaceData(surface), x, y, uint32_t(color));
 }
 
 }  // extern "C"
