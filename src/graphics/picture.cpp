@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "graphics/classes.h"
 #include "graphics/graphics.h"
@@ -105,30 +106,41 @@ void DestructSurface(TessObject* object, ClassObject*) {
   f->data = nullptr;
 }
 
-// Sets up a fresh picture object; raises for sizes it cannot hold.
+// Where a picture's own Graphics draws.
+GraphicsTarget TargetOf(TessObject* picture, const PictureData& p) {
+  GraphicsTarget target;
+  target.dc = p.dc;
+  if (p.depth == 0) target.vectorPicture = picture;
+  target.width = p.width;
+  target.height = p.height;
+  target.background = p.isMask ? 0 : 0xFFFFFF;
+  return target;
+}
+
+// Gives a picture object its size and depth, all new; raises for sizes it
+// cannot hold, leaving the picture as it was.
 void Initialise(TessObject* object, int32_t width, int32_t height, int32_t depth) {
   PictureData* p = PictureOf(object);
   if (!p) Raise(RuntimeError::kNilObject);
-  FreeBitmap(*p);
-  UnlockObject(p->objects);
-  p->objects = nullptr;
-  UnlockObject(p->mask);
-  p->mask = nullptr;
+  PictureData fresh;
   if (depth < 1) {
-    p->width = std::max(0, width);
-    p->height = std::max(0, height);
-    p->depth = 0;
-    p->objects = NewGroup2D();
-    return;
+    fresh.width = std::max(0, width);
+    fresh.height = std::max(0, height);
+  } else {
+    if (width < 1 || height < 1) Raise(RuntimeError::kOutOfBounds);
+    fresh.width = width;
+    fresh.height = height;
+    fresh.depth = SupportedDepth(depth);
+    if (!MakeBitmap(fresh)) Raise(RuntimeError::kOutOfMemory);
   }
-  if (width < 1 || height < 1) Raise(RuntimeError::kOutOfBounds);
-  p->width = width;
-  p->height = height;
-  p->depth = SupportedDepth(depth);
-  if (!MakeBitmap(*p)) {
-    p->width = p->height = 0;
-    Raise(RuntimeError::kOutOfMemory);
-  }
+  FreeBitmap(*p);
+  UnlockObject(std::exchange(p->objects, depth < 1 ? NewGroup2D() : nullptr));
+  UnlockObject(std::exchange(p->mask, nullptr));
+  p->width = fresh.width, p->height = fresh.height, p->depth = fresh.depth;
+  p->bitmap = fresh.bitmap, p->dc = fresh.dc, p->bits = fresh.bits;
+  p->stride = fresh.stride, p->storedDepth = fresh.storedDepth;
+  // The picture's Graphics, if it has one, draws into the new pixels.
+  if (p->graphics) RetargetGraphics(p->graphics, TargetOf(object, *p));
 }
 
 TessObject* MaskOf(TessObject* picture) {
@@ -384,15 +396,7 @@ int32_t PictureDepthGetter(TessObject* picture, uint32_t) {
 TessObject* pictureGraphicsGetter(TessObject* picture, uint32_t) {
   return AtEntry([&]() -> TessObject* {
     PictureData& p = Picture(picture);
-    if (!p.graphics) {
-      GraphicsTarget target;
-      target.dc = p.dc;
-      if (p.depth == 0) target.vectorPicture = picture;
-      target.width = p.width;
-      target.height = p.height;
-      target.background = p.isMask ? 0 : 0xFFFFFF;
-      p.graphics = NewGraphics(target);
-    }
+    if (!p.graphics) p.graphics = NewGraphics(TargetOf(picture, p));
     LockObject(p.graphics);
     return p.graphics;
   });

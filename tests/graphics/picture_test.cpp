@@ -81,6 +81,24 @@ TEST_F(PictureTest, DepthRuleMakesBitmapsOrVectorPictures) {
             FindClassByName("NilObjectException"));
 }
 
+TEST_F(PictureTest, ConstructingAgainReplacesThePixelsAndKeepsTheGraphics) {
+  TessObject* pic = Keep(newPicture(4, 4, 32));
+  ObjectRef g = ObjectRef::Adopt(pictureGraphicsGetter(pic, 0));
+  const ClassObject* bounds = FindClassByName("OutOfBoundsException");
+  EXPECT_EQ(RaisedBy([&] { PictureConstructor(pic, 0, 3, 32); }), bounds);
+  EXPECT_EQ(pictureWidthGetter(pic, 0), 4) << "a refused size leaves the picture";
+  graphicsPixelSetter(g.get(), 3, 3, 0x112233);
+  EXPECT_EQ(graphicsPixelGetter(g.get(), 3, 3), 0x112233);
+  PictureConstructor(pic, 7, 5, 16);
+  EXPECT_EQ(PictureDepthGetter(pic, 0), 16);
+  EXPECT_EQ(graphicsWidthGetter(g.get(), 0), 7);
+  EXPECT_EQ(graphicsPixelGetter(g.get(), 3, 3), 0xF8F8F8) << "new, white pixels";
+  RuntimeGraphicsFillRect(g.get(), 0, 0, 7, 5);
+  EXPECT_EQ(graphicsPixelGetter(g.get(), 6, 4), 0);
+  ObjectRef same = ObjectRef::Adopt(pictureGraphicsGetter(pic, 0));
+  EXPECT_EQ(same.get(), g.get());
+}
+
 TEST_F(PictureTest, SurfacePixelsFollowTheStoredLayoutOfEachDepth) {
   const struct {
     int32_t depth;
