@@ -11,6 +11,7 @@
 #include "runtime/exceptions.h"
 #include "runtime/objects.h"
 #include "runtime/raise.h"
+#include "runtime/string_value.h"
 #include "tessera/runtime.h"
 #include "ui/control_list.h"
 #include "ui/instance_layout.h"
@@ -84,8 +85,10 @@ graphics::GraphicsTarget CanvasTarget(const Pane* pane, HDC dc) {
   return t;
 }
 
-const EventDescriptor* CanvasPaintEvent() {
-  return static_cast<const EventDescriptor*>(g_canvasEvents[0].descriptor);
+// The canvas's events by their place in its table: 0 Paint, 1 GotFocus,
+// 2 LostFocus, 3 KeyDown.
+const EventDescriptor* CanvasEvent(int index) {
+  return static_cast<const EventDescriptor*>(g_canvasEvents[index].descriptor);
 }
 
 void PaintCanvas(Pane* pane, HDC dc) {
@@ -98,9 +101,15 @@ void PaintCanvas(Pane* pane, HDC dc) {
     RestoreDC(dc, saved);
   }
   ObjectRef g = ObjectRef::Adopt(graphics::NewGraphics(CanvasTarget(pane, dc)));
-  FireEvent(pane->control, CanvasPaintEvent(), {Word(g.get())});
+  FireEvent(pane->control, CanvasEvent(0), {Word(g.get())});
   // A Graphics kept past its Paint draws nothing: the canvas may have moved.
   graphics::DetachGraphics(g.get());
+  if (pane->window && pane->window->focusedCanvas == pane && c->useFocusRing) {
+    // The focus ring: two pixels of the selection colour inside the edge.
+    RECT ring = pane->bounds;
+    for (int i = 0; i < 2; ++i, InflateRect(&ring, -1, -1))
+      FrameRect(dc, &ring, GetSysColorBrush(COLOR_HIGHLIGHT));
+  }
 }
 
 // Panes the runtime draws, containers first; true for those that draw
@@ -161,6 +170,39 @@ void InitCanvasClass() {
 
 bool IsCanvas(TessObject* object) {
   return object && g_canvas && IsA(object, g_canvas);
+}
+
+bool FocusCanvasOnClick(WindowObject* window, Pane* pane) {
+  CanvasFields* c = FieldsOf<CanvasFields>(pane->control);
+  if (!c->acceptFocus || window->focusedCanvas == pane) return !window->closing;
+  Pane* previous = window->focusedCanvas;
+  window->focusedCanvas = pane;
+  // Keys go to the window, which hands them to the canvas.
+  SetFocus(window->hwnd);
+  if (previous && previous->control) {
+    ObjectRef keep = ShareObject(previous->control);
+    FireEvent(previous->control, CanvasEvent(2), {});
+    if (c->useFocusRing) RuntimeControlRefresh(previous->control);
+  }
+  if (!window->closing && window->focusedCanvas == pane) {
+    FireEvent(pane->control, CanvasEvent(1), {});
+    if (c->useFocusRing) RuntimeControlRefresh(pane->control);
+  }
+  return !window->closing;
+}
+
+bool OfferKeyToCanvas(WindowObject* window, int code) {
+  Pane* pane = window->focusedCanvas;
+  if (!pane || !pane->control || !pane->visible || !pane->enabled) return false;
+  CanvasFields* c = FieldsOf<CanvasFields>(pane->control);
+  if (code == '\t' && !c->acceptTabs) return false;
+  ObjectRef keep = ShareObject(pane->control);
+  char ch = char(code);
+  StringRef key = StringRef::Adopt(MakeString(std::string_view(&ch, 1)));
+  uint32_t result = 0;
+  FireEvent(pane->control, CanvasEvent(3), {uint32_t(reinterpret_cast<uintptr_t>(key.get()))},
+            &result);
+  return result & 0xFF;
 }
 
 void PaintWindow(WindowObject* window) {

@@ -18,6 +18,14 @@ namespace tess::ui {
 void InitCanvasClass();
 bool IsCanvas(TessObject* object);
 
+// Focus and keys. A click on a canvas that accepts the focus gives it the
+// focus (LostFocus on the canvas that had it first, then GotFocus); false
+// when the window closed meanwhile. A key typed while a canvas has the focus
+// goes to its KeyDown first (Tab only with AcceptTabs); true when KeyDown
+// consumed it.
+bool FocusCanvasOnClick(WindowObject* window, Pane* pane);
+bool OfferKeyToCanvas(WindowObject* window, int code);
+
 // WM_PAINT of a window: the whole repaint above, between BeginPaint and
 // EndPaint.
 void PaintWindow(WindowObject* window);

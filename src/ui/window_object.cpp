@@ -354,6 +354,7 @@ void DetachPane(Pane* pane) {
   if (!window) return;
   PanesChanged();
   if (window->hovered == pane) window->hovered = nullptr;
+  if (window->focusedCanvas == pane) window->focusedCanvas = nullptr;
   for (Pane** link = &FirstChildLink(window, pane->parent); *link; link = &(*link)->nextSibling) {
     if (*link != pane) continue;
     *link = pane->nextSibling;

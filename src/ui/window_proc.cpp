@@ -136,6 +136,8 @@ void MouseDown(WindowObject* window, POINT p) {
     // The control's class decides; a control without a MouseDown handler
     // leaves the click to its native behaviour.
     TessObject* control = pane->control;
+    ObjectRef keep = ShareObject(control);
+    if (IsCanvas(control) && !FocusCanvasOnClick(window, pane)) return;
     const EventDescriptor* down = control ? NamedEvent(control, "MouseDown") : nullptr;
     uint32_t result = 0;
     if (down && FireMouse(control, down, p, &result) && (result & 0xFF) && !window->closing)
@@ -308,6 +310,7 @@ int KeyCode(WPARAM vk) {
 
 bool KeyDown(WindowObject* window, int code) {
   if (window->closing) return false;
+  if (OfferKeyToCanvas(window, code)) return true;
   char c = char(code);
   StringRef key = StringRef::Adopt(MakeString(std::string_view(&c, 1)));
   uint32_t result = 0;

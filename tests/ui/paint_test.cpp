@@ -38,6 +38,23 @@ uint32_t CanvasPaint(TessObject*, TessObject* g) {
   return 0;
 }
 
+uint32_t GotFocus(TessObject*) {
+  g_paints.push_back("GotFocus");
+  return 0;
+}
+uint32_t LostFocus(TessObject*) {
+  g_paints.push_back("LostFocus");
+  return 0;
+}
+uint32_t CanvasKey(TessObject*, TessString* key) {
+  g_paints.push_back("KeyDown " + std::string(View(key)));
+  return View(key) == "x";  // x is consumed, everything else goes on
+}
+uint32_t WindowKey(TessObject*, TessString* key) {
+  g_paints.push_back("window KeyDown " + std::string(View(key)));
+  return 1;
+}
+
 uint32_t WindowPaint(TessObject*, TessObject* g) {
   g_paints.push_back("window Paint");
   g_backdropSeen = uint32_t(graphicsPixelGetter(g, 1, 1));
@@ -53,11 +70,15 @@ class Painting : public ::testing::Test {
     InitWindowing();
     window_.superclass = WindowClass();
     window_.instanceSize = kWindowInstanceSize;
-    window_.hooks = &windowPaint_;
+    windowKey_.next = &windowPaint_;
+    window_.hooks = &windowKey_;
     canvas_.superclass = FindClassByName("Canvas");
     ASSERT_TRUE(canvas_.superclass);
     canvas_.instanceSize = canvas_.superclass->instanceSize;
-    canvas_.hooks = &canvasPaint_;
+    canvasKey_.next = &canvasPaint_;
+    lost_.next = &canvasKey_;
+    got_.next = &lost_;
+    canvas_.hooks = &got_;
     table_ = {&window_, &canvas_};
     SetClassTable(table_);
     automation::WaitIdle();
@@ -69,7 +90,7 @@ class Painting : public ::testing::Test {
     SetClassTable({});
   }
 
-  TessObject* Create() {
+  TessObject* Create(std::vector<PropertyPair> second = {}) {
     WindowLayout layout{
         0,
         {{"Title", "Paint"},
@@ -83,6 +104,7 @@ class Painting : public ::testing::Test {
         {{1,
           {{"Name", "Board"}, {"Left", "20"}, {"Top", "10"}, {"Width", "40"}, {"Height", "30"}}}},
         {}};
+    if (!second.empty()) layout.controls.push_back({1, second});
     block_ = imagetool::CountedBlock(imagetool::WindowLayoutRecord(layout));
     TessObject* out = nullptr;
     window_ref_ = ObjectRef::Adopt(RuntimeCreateWindow(block_.data(), &out));
@@ -102,6 +124,11 @@ class Painting : public ::testing::Test {
   StaticString paintName_{"Paint"};
   HookDescriptor windowPaint_{nullptr, paintName_.get(), 0, (void*)&WindowPaint};
   HookDescriptor canvasPaint_{nullptr, paintName_.get(), 0, (void*)&CanvasPaint};
+  StaticString gotName_{"GotFocus"}, lostName_{"LostFocus"}, keyName_{"KeyDown"};
+  HookDescriptor got_{nullptr, gotName_.get(), 0, (void*)&GotFocus};
+  HookDescriptor lost_{nullptr, lostName_.get(), 0, (void*)&LostFocus};
+  HookDescriptor canvasKey_{nullptr, keyName_.get(), 0, (void*)&CanvasKey};
+  HookDescriptor windowKey_{nullptr, keyName_.get(), 0, (void*)&WindowKey};
   ClassObject window_{}, canvas_{};
   std::vector<ClassObject*> table_;
   std::vector<uint8_t> block_;
@@ -161,6 +188,42 @@ TEST_F(Painting, CanvasesPaintBeforeTheWindowWhoseGraphicsGoesAroundThem) {
   EXPECT_EQ(Pixel(w, 23, 10), 0xFF0000u);
   automation::WaitIdle();
   EXPECT_EQ(g_paints, (std::vector<std::string>{"canvas Paint", "window Paint"}));
+}
+
+TEST_F(Painting, AClickGivesTheFocusToACanvasThatTakesItAndKeysGoThereFirst) {
+  TessObject* w = Create({{"Name", "Second"},
+                          {"Left", "100"},
+                          {"Top", "10"},
+                          {"Width", "40"},
+                          {"Height", "30"},
+                          {"AcceptFocus", "True"}});
+  ASSERT_TRUE(w);
+  RECT content = ContentRect(FieldsOf<WindowFields>(w)->window);
+  g_paints.clear();
+  // The first canvas does not take the focus: keys go to the window.
+  automation::Click(content.left + 25, content.top + 15);
+  automation::WaitIdle();
+  automation::Type("a");
+  automation::WaitIdle();
+  EXPECT_EQ(g_paints, (std::vector<std::string>{"window KeyDown a"}));
+  g_paints.clear();
+  automation::Click(content.left + 110, content.top + 15);
+  automation::WaitIdle();
+  automation::Type("xy");
+  automation::WaitIdle();
+  EXPECT_EQ(g_paints,
+            (std::vector<std::string>{"GotFocus", "canvas Paint", "canvas Paint", "window Paint",
+                                      "KeyDown x", "KeyDown y", "window KeyDown y"}));
+  // The focus ring shows inside the focused canvas's edge.
+  uint32_t highlight = platform::GetSysColor(platform::COLOR_HIGHLIGHT);
+  EXPECT_EQ(Pixel(w, 100, 10), highlight);
+  EXPECT_EQ(Pixel(w, 101, 11), highlight);
+  EXPECT_NE(Pixel(w, 102, 12), highlight);
+  g_paints.clear();
+  automation::Type("\t");
+  automation::WaitIdle();
+  EXPECT_EQ(g_paints, (std::vector<std::string>{"window KeyDown \t"}))
+      << "Tab reaches the canvas only with AcceptTabs";
 }
 
 }  // namespace
