@@ -296,7 +296,7 @@ void DrawPictureAt(HDC dc, TessObject* picture, int32_t x, int32_t y) {
 
 TessObject* PictureFromPixelImage(const PixelImage& image) {
   if (image.width < 1 || image.height < 1 ||
-      image.pixels.size() != size_t(image.width) * size_t(image.height))
+      uint64_t(image.pixels.size()) != uint64_t(image.width) * uint64_t(image.height))
     return nullptr;
   int32_t depth = image.hasAlpha || image.depth > 24 ? 32 : image.depth == 16 ? 16 : 24;
   TessObject* picture = NewPicture(image.width, image.height, depth);

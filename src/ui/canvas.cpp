@@ -3,6 +3,7 @@
 #include "ui/canvas.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "graphics/graphics.h"
 #include "platform/user/winuser.h"
@@ -100,10 +101,13 @@ void PaintCanvas(Pane* pane, HDC dc) {
     graphics::DrawPictureAt(dc, c->backdrop, pane->bounds.left, pane->bounds.top);
     RestoreDC(dc, saved);
   }
+  TessObject* control = pane->control;  // the caller holds a reference
   ObjectRef g = ObjectRef::Adopt(graphics::NewGraphics(CanvasTarget(pane, dc)));
-  FireEvent(pane->control, CanvasEvent(0), {Word(g.get())});
+  FireEvent(control, CanvasEvent(0), {Word(g.get())});
   // A Graphics kept past its Paint draws nothing: the canvas may have moved.
   graphics::DetachGraphics(g.get());
+  // Paint may have closed the canvas, and its pane with it.
+  if (FieldsOf<ControlFields>(control)->pane != pane) return;
   if (pane->window && pane->window->focusedCanvas == pane && c->useFocusRing) {
     // The focus ring: two pixels of the selection colour inside the edge.
     RECT ring = pane->bounds;
@@ -118,12 +122,23 @@ bool DrawsItself(const Pane* pane) {
   return pane->visible && !pane->native && pane->control && IsCanvas(pane->control);
 }
 
-void PaintPanes(WindowObject* window, Pane* first, HDC dc) {
-  for (Pane* pane = first; pane && !window->closing; pane = pane->nextSibling) {
+// The canvases to paint, containers before what they hold, each held by a
+// reference: a Paint that closes controls cannot free a pane still listed.
+void CollectCanvases(Pane* first, std::vector<ObjectRef>* out) {
+  for (Pane* pane = first; pane; pane = pane->nextSibling) {
     if (!pane->visible) continue;
-    ObjectRef keep = ShareObject(pane->control);
-    if (DrawsItself(pane)) PaintCanvas(pane, dc);
-    PaintPanes(window, pane->firstChild, dc);
+    if (DrawsItself(pane)) out->push_back(ShareObject(pane->control));
+    CollectCanvases(pane->firstChild, out);
+  }
+}
+
+void PaintPanes(WindowObject* window, HDC dc) {
+  std::vector<ObjectRef> canvases;
+  CollectCanvases(window->root, &canvases);
+  for (const ObjectRef& canvas : canvases) {
+    if (window->closing) return;
+    Pane* pane = FieldsOf<ControlFields>(canvas.get())->pane;
+    if (pane && pane->window == window && DrawsItself(pane)) PaintCanvas(pane, dc);
   }
 }
 
@@ -212,7 +227,7 @@ void PaintWindow(WindowObject* window) {
     ObjectRef keep = ShareObject(window->instance);
     WindowFields* f = FieldsOf<WindowFields>(window->instance);
     if (f->backdrop) graphics::DrawPictureAt(dc, f->backdrop, 0, 0);
-    PaintPanes(window, window->root, dc);
+    PaintPanes(window, dc);
     if (!window->closing) {
       RECT client{};
       GetClientRect(window->hwnd, &client);

@@ -29,8 +29,14 @@ namespace automation = platform::automation;
 std::vector<std::string> g_paints;
 uint32_t g_backdropSeen = 0;
 
-uint32_t CanvasPaint(TessObject*, TessObject* g) {
+bool g_closeInPaint = false;
+
+uint32_t CanvasPaint(TessObject* canvas, TessObject* g) {
   g_paints.push_back("canvas Paint");
+  if (g_closeInPaint) {
+    ControlClose(canvas);
+    return 0;
+  }
   graphicsForeColorSetter(g, 0, 0x0000FF);
   RuntimeGraphicsFillRect(g, -100, -100, 1000, 1000);
   graphicsForeColorSetter(g, 0, 0xFF0000);
@@ -224,6 +230,32 @@ TEST_F(Painting, AClickGivesTheFocusToACanvasThatTakesItAndKeysGoThereFirst) {
   automation::WaitIdle();
   EXPECT_EQ(g_paints, (std::vector<std::string>{"window KeyDown \t"}))
       << "Tab reaches the canvas only with AcceptTabs";
+}
+
+TEST_F(Painting, ACanvasClosedByItsOwnPaintIsNotTouchedAfterwards) {
+  TessObject* w = Create({{"Name", "Second"},
+                          {"Left", "100"},
+                          {"Top", "10"},
+                          {"Width", "40"},
+                          {"Height", "30"},
+                          {"AcceptFocus", "True"}});
+  ASSERT_TRUE(w);
+  RECT content = ContentRect(FieldsOf<WindowFields>(w)->window);
+  automation::Click(content.left + 110, content.top + 15);
+  automation::WaitIdle();
+  g_closeInPaint = true;
+  g_paints.clear();
+  formRefresh(w);
+  automation::WaitIdle();
+  g_closeInPaint = false;
+  // Both canvases close; the areas they leave are painted again by the window.
+  EXPECT_EQ(g_paints, (std::vector<std::string>{"canvas Paint", "canvas Paint", "window Paint",
+                                                "window Paint"}));
+  EXPECT_EQ(windowControlCountGetter(w, 0), 0);
+  g_paints.clear();
+  automation::Type("k");
+  automation::WaitIdle();
+  EXPECT_EQ(g_paints, (std::vector<std::string>{"window KeyDown k"})) << "the focus went with it";
 }
 
 }  // namespace
