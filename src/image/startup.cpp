@@ -9,6 +9,7 @@
 #include "files/file_classes.h"
 #include "files/file_types.h"
 #include "files/folder_item.h"
+#include "graphics/graphics.h"
 #include "image/assertions.h"
 #include "image/loader.h"
 #include "image/runtime_main.h"
@@ -209,6 +210,7 @@ void Init(const uint8_t* descriptor) {
   InitFrameworkValueAndFileClasses();
   InitWindows();
   InitDatabaseClasses();
+  graphics::InitGraphics();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();
