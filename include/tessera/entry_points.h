@@ -593,4 +593,32 @@ TESS_ENTRY(void, BinaryStreamWritePString, (TessObject * stream, TessString* val
 TESS_ENTRY(void, BinaryStreamWrite, (TessObject * stream, TessString* text))
 TESS_ENTRY(void, BinaryStreamClose, (TessObject * stream))
 
+/* Sound, NotePlayer and movies. Volume 0 to 100, Pan -100 to 100; a
+   MoviePlayer refuses to play (UnsupportedFormatException). */
+TESS_ENTRY(void, soundPlay, (TessObject * sound))
+TESS_ENTRY(void, soundPlayLooping, (TessObject * sound))
+TESS_ENTRY(void, soundStop, (TessObject * sound))
+TESS_ENTRY(int32_t, soundIsPlaying, (TessObject * sound))
+TESS_ENTRY(int32_t, SoundVolumeGetter, (TessObject * sound, uint32_t parameter))
+TESS_ENTRY(void, SoundVolumeSetter, (TessObject * sound, uint32_t parameter, int32_t value))
+TESS_ENTRY(int32_t, SoundPanGetter, (TessObject * sound, uint32_t parameter))
+TESS_ENTRY(void, SoundPanSetter, (TessObject * sound, uint32_t parameter, int32_t value))
+TESS_ENTRY(TessObject*, FolderItemOpenSound, (TessObject * item))
+TESS_ENTRY(void, notePlayerPlayNote, (TessObject * player, int32_t note, int32_t velocity))
+TESS_ENTRY(void, notePlayerInstrumentSetter, (TessObject * player, uint32_t parameter, int32_t value))
+TESS_ENTRY(int32_t, movieWidthGetter, (TessObject * movie, uint32_t parameter))
+TESS_ENTRY(int32_t, movieHeightGetter, (TessObject * movie, uint32_t parameter))
+TESS_ENTRY(int32_t, movieBaseWidthGetter, (TessObject * movie, uint32_t parameter))
+TESS_ENTRY(int32_t, movieBaseHeightGetter, (TessObject * movie, uint32_t parameter))
+TESS_ENTRY(TessObject*, FolderItemOpenMovie, (TessObject * item))
+TESS_ENTRY(TessObject*, getMovieMovie, (TessObject * player, uint32_t parameter))
+TESS_ENTRY(void, mediaMovieSetter, (TessObject * player, uint32_t parameter, TessObject * movie))
+TESS_ENTRY(int32_t, mediaMovieControllerGetter, (TessObject * player, uint32_t parameter))
+TESS_ENTRY(int32_t, mediaControllerWidthGetter, (TessObject * player, uint32_t parameter))
+TESS_ENTRY(int32_t, mediaControllerHeightGetter, (TessObject * player, uint32_t parameter))
+TESS_ENTRY(void, mediaControllerLoopingSetter, (TessObject * player, uint32_t parameter, int32_t value))
+TESS_ENTRY(void, mediaControllerPalindromeSetter, (TessObject * player, uint32_t parameter, int32_t value))
+TESS_ENTRY(void, RuntimeMediaPlay, (TessObject * player))
+TESS_ENTRY(void, RuntimeMediaStop, (TessObject * player))
+
 /* clang-format on */

@@ -14,59 +14,13 @@
 #include <thread>
 #include <vector>
 
+#include "media_recording.h"
 #include "platform/winmm/mmsystem.h"
 
 namespace tess::platform {
 namespace {
 
-std::string Prefix() {
-  static std::string prefix = [] {
-    std::string p = testing::TempDir() + "winmm_test_" + std::to_string(getpid());
-    setenv("TESSERA_AUDIO_RECORD", p.c_str(), 1);
-    return p;
-  }();
-  return prefix;
-}
-
-// The recording is removed when the tests end.
-class RemoveRecording : public testing::Environment {
- public:
-  void TearDown() override {
-    std::remove((Prefix() + ".wav").c_str());
-    std::remove((Prefix() + ".log").c_str());
-  }
-};
-const testing::Environment* const kRemoveRecording =
-    testing::AddGlobalTestEnvironment(new RemoveRecording);
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// The recording's log and sample data grow for the whole process; each test
-// looks at what was added after its mark.
-struct Mark {
-  size_t log = ReadAll(Prefix() + ".log").size();
-  size_t wav = ReadAll(Prefix() + ".wav").size();
-
-  std::vector<std::string> Lines() const {
-    std::istringstream in(ReadAll(Prefix() + ".log").substr(log));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-  // Interleaved stereo samples recorded since the mark.
-  std::vector<int16_t> Samples() const {
-    std::string bytes = ReadAll(Prefix() + ".wav");
-    size_t from = std::max<size_t>(wav, 44);
-    std::vector<int16_t> samples((bytes.size() - from) / 2);
-    std::memcpy(samples.data(), bytes.data() + from, samples.size() * 2);
-    return samples;
-  }
-};
+using namespace test::recording;
 
 bool WaitDone(const WAVEHDR& h) {
   auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -79,28 +33,6 @@ bool WaitDone(const WAVEHDR& h) {
 
 WAVEFORMATEX Pcm16(WORD channels, DWORD rate) {
   return {WAVE_FORMAT_PCM, channels, rate, rate * channels * 2u, WORD(channels * 2), 16, 0};
-}
-
-// A mono signal without zeros, so it is found whole in the mix.
-std::vector<int16_t> Ramp(size_t n) {
-  std::vector<int16_t> s(n);
-  for (size_t i = 0; i < n; ++i) s[i] = int16_t(100 + (i * 37) % 20000);
-  return s;
-}
-
-// One channel of the recorded mix, starting at its first non-zero sample.
-std::vector<int16_t> Channel(const std::vector<int16_t>& stereo, int side) {
-  std::vector<int16_t> out;
-  for (size_t i = size_t(side); i < stereo.size(); i += 2) out.push_back(stereo[i]);
-  return out;
-}
-
-std::vector<int16_t> NonZeroRun(const std::vector<int16_t>& s) {
-  size_t a = 0;
-  while (a < s.size() && s[a] == 0) ++a;
-  size_t b = s.size();
-  while (b > a && s[b - 1] == 0) --b;
-  return {s.begin() + long(a), s.begin() + long(b)};
 }
 
 struct PlayedWave {
