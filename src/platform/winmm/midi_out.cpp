@@ -76,35 +76,33 @@ bool Valid(HMIDIOUT handle) {
   return TheSynth().handles.count(handle) != 0;
 }
 
+// The log's name of each channel message, by the status's high nibble
+// (0x80 first), and how many data bytes it shows; pitch bend shows one
+// 14-bit value.
+struct MessageKind {
+  const char* name;
+  int shown;
+};
+constexpr MessageKind kKinds[] = {
+    {"note-off", 2}, {"note-on", 2},          {"key-pressure", 2}, {"control", 2},
+    {"program", 1},  {"channel-pressure", 1}, {"pitch-bend", 0},
+};
+
 std::string Describe(DWORD message) {
   unsigned status = message & 0xFF, a = (message >> 8) & 0x7F, b = (message >> 16) & 0x7F;
-  unsigned channel = status & 0x0F;
   char line[64];
-  switch (status & 0xF0) {
-    case 0x80:
-      std::snprintf(line, sizeof line, "note-off %u %u %u", channel, a, b);
-      break;
-    case 0x90:
-      std::snprintf(line, sizeof line, "note-on %u %u %u", channel, a, b);
-      break;
-    case 0xA0:
-      std::snprintf(line, sizeof line, "key-pressure %u %u %u", channel, a, b);
-      break;
-    case 0xB0:
-      std::snprintf(line, sizeof line, "control %u %u %u", channel, a, b);
-      break;
-    case 0xC0:
-      std::snprintf(line, sizeof line, "program %u %u", channel, a);
-      break;
-    case 0xD0:
-      std::snprintf(line, sizeof line, "channel-pressure %u %u", channel, a);
-      break;
-    case 0xE0:
-      std::snprintf(line, sizeof line, "pitch-bend %u %u", channel, a | (b << 7));
-      break;
-    default:
-      std::snprintf(line, sizeof line, "midi-message 0x%06X", unsigned(message & 0xFFFFFF));
+  if (status >= 0xF0) {
+    std::snprintf(line, sizeof line, "midi-message 0x%06X", unsigned(message & 0xFFFFFF));
+    return line;
   }
+  const MessageKind& kind = kKinds[(status >> 4) - 8];
+  unsigned channel = status & 0x0F;
+  if (kind.shown == 2)
+    std::snprintf(line, sizeof line, "%s %u %u %u", kind.name, channel, a, b);
+  else if (kind.shown == 1)
+    std::snprintf(line, sizeof line, "%s %u %u", kind.name, channel, a);
+  else
+    std::snprintf(line, sizeof line, "%s %u %u", kind.name, channel, a | (b << 7));
   return line;
 }
 
