@@ -105,8 +105,10 @@ void SilentAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
 snd_pcm_t* OpenAlsa() {
   snd_lib_error_set_handler(&SilentAlsaErrors);
   snd_pcm_t* pcm = nullptr;
-  if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return nullptr;
-  if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, kChannels,
+  // Opened without waiting, so a device another program holds is no device.
+  if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) return nullptr;
+  if (snd_pcm_nonblock(pcm, 0) < 0 ||
+      snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, kChannels,
                          kRate, 1, 100000) < 0) {
     snd_pcm_close(pcm);
     return nullptr;
