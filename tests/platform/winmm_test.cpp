@@ -272,6 +272,12 @@ TEST(DecodeSound, RefusesWhatIsNotASound) {
   std::string error;
   ASSERT_TRUE(DecodeSound(std::span(wav).first(wav.size() - 50), &cut, &error)) << error;
   EXPECT_EQ(cut.samples.size(), 75u);
+  // So does a data chunk that claims two gigabytes.
+  std::vector<uint8_t> forged = wav;
+  for (size_t at : {size_t(4), size_t(40)}) forged[at + 3] = 0x7F;
+  DecodedSound claimed;
+  ASSERT_TRUE(DecodeSound(forged, &claimed, &error)) << error;
+  EXPECT_EQ(claimed.samples.size(), 100u);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Sound file decoding through libsndfile, reading from memory: whatever
 // container and codec libsndfile knows (WAV, AIFF, FLAC, Ogg Vorbis, ...)
 // becomes 16-bit PCM. More than two channels are mixed down: even channels
-// to the left, odd ones to the right, averaged. Files are limited to
-// 2^28 samples so a forged frame count cannot exhaust memory.
+// to the left, odd ones to the right, averaged. A sound is limited to 2^28
+// samples (512 MB decoded).
 #include <sndfile.h>
 
 #include <algorithm>
@@ -13,7 +13,8 @@
 namespace tess::platform {
 namespace {
 
-constexpr sf_count_t kMaxSamples = sf_count_t(1) << 28;
+constexpr size_t kMaxSamples = size_t(1) << 28;
+constexpr sf_count_t kPieceFrames = 16384;
 
 struct Reader {
   std::span<const uint8_t> bytes;
@@ -64,14 +65,26 @@ bool DecodeSound(std::span<const uint8_t> bytes, DecodedSound* out, std::string*
     SNDFILE* f;
     ~Close() { sf_close(f); }
   } close{file};
-  if (info.channels < 1 || info.samplerate < 1 || info.samplerate > 384000 || info.frames < 0 ||
-      info.frames > kMaxSamples / info.channels) {
-    *error = "unsupported sound: channel count, rate or length out of range";
+  if (info.channels < 1 || info.channels > 1024 || info.samplerate < 1 ||
+      info.samplerate > 384000) {
+    *error = "unsupported sound: channel count or rate out of range";
     return false;
   }
-  std::vector<int16_t> raw(size_t(info.frames) * size_t(info.channels));
-  sf_count_t frames = sf_readf_short(file, raw.data(), info.frames);
-  if (frames < 0) frames = 0;
+  // Read in pieces rather than trusting the header's frame count, which a
+  // damaged file may state far beyond what its bytes hold.
+  const auto channels = size_t(info.channels);
+  std::vector<int16_t> raw;
+  std::vector<int16_t> piece(kPieceFrames * channels);
+  for (;;) {
+    sf_count_t got = sf_readf_short(file, piece.data(), kPieceFrames);
+    if (got <= 0) break;
+    if (raw.size() + size_t(got) * channels > kMaxSamples) {
+      *error = "unsupported sound: longer than the runtime plays";
+      return false;
+    }
+    raw.insert(raw.end(), piece.begin(), piece.begin() + long(size_t(got) * channels));
+  }
+  sf_count_t frames = sf_count_t(raw.size() / channels);
   int outChannels = std::min(info.channels, 2);
   out->format = WAVEFORMATEX{WAVE_FORMAT_PCM,
                              WORD(outChannels),
@@ -81,7 +94,6 @@ bool DecodeSound(std::span<const uint8_t> bytes, DecodedSound* out, std::string*
                              16,
                              0};
   if (info.channels <= 2) {
-    raw.resize(size_t(frames) * size_t(info.channels));
     out->samples = std::move(raw);
     return true;
   }
