@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -31,7 +32,7 @@ constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 struct Synth {
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
-  bool tried = false;
+  std::once_flag made;
   std::set<HMIDIOUT> handles;  // the open ones, so a stale handle is refused
 };
 
@@ -42,24 +43,24 @@ Synth& TheSynth() {
 
 void Quiet(int, const char*, void*) {}
 
-// With the mixer lock held.
-fluid_synth_t* SynthForOpen() {
+// Made once, outside the mixer lock: loading the sound font takes a while
+// and sounds that play meanwhile must not stall.
+void MakeSynth() {
   Synth& s = TheSynth();
-  if (s.tried) return s.synth;
-  s.tried = true;
   for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
     fluid_set_log_function(level, &Quiet, nullptr);
   const char* path = std::getenv("TESSERA_SOUNDFONT");
   if (!path || !*path) path = kDefaultSoundFont;
   s.settings = new_fluid_settings();
-  if (!s.settings) return nullptr;
+  if (!s.settings) return;
   fluid_settings_setnum(s.settings, "synth.sample-rate", double(mixer::kRate));
-  s.synth = new_fluid_synth(s.settings);
-  if (s.synth && fluid_synth_sfload(s.synth, path, 1) == FLUID_FAILED) {
-    delete_fluid_synth(s.synth);
-    s.synth = nullptr;
+  fluid_synth_t* synth = new_fluid_synth(s.settings);
+  if (synth && fluid_synth_sfload(synth, path, 1) == FLUID_FAILED) {
+    delete_fluid_synth(synth);
+    synth = nullptr;
   }
-  return s.synth;
+  auto lock = mixer::Lock();
+  s.synth = synth;
 }
 
 void RenderSynth(int32_t* stereo, uint32_t frames) {
@@ -152,11 +153,12 @@ MMRESULT midiOutOpen(HMIDIOUT* out, UINT device, uintptr_t, uintptr_t, DWORD fla
   if (device != 0 && device != MIDI_MAPPER) return MMSYSERR_BADDEVICEID;
   if (flags != CALLBACK_NULL) return MMSYSERR_INVALPARAM;
   mixer::Acquire();
+  std::call_once(TheSynth().made, &MakeSynth);
   auto* handle = new MidiOutHandle;
   {
     auto lock = mixer::Lock();
     Synth& s = TheSynth();
-    if (s.handles.empty() && SynthForOpen()) mixer::SetSynth(&RenderSynth);
+    if (s.handles.empty() && s.synth) mixer::SetSynth(&RenderSynth);
     s.handles.insert(handle);
   }
   mixer::Log("midi-open");
