@@ -32,6 +32,12 @@ bool Open(HWAVEOUT handle) {
   return Handles().count(handle) != 0;
 }
 
+// With the lock held: the handle is open and the header not queued.
+MMRESULT CheckIdle(HWAVEOUT handle, const WAVEHDR* header) {
+  if (!Open(handle)) return MMSYSERR_INVALHANDLE;
+  return header->dwFlags & WHDR_INQUEUE ? MMSYSERR_INVALPARAM : MMSYSERR_NOERROR;
+}
+
 bool GoodFormat(const WAVEFORMATEX* f) {
   return f && f->wFormatTag == WAVE_FORMAT_PCM && (f->nChannels == 1 || f->nChannels == 2) &&
          f->wBitsPerSample == 16 && f->nBlockAlign == f->nChannels * 2 && f->nSamplesPerSec >= 1 &&
@@ -69,8 +75,7 @@ MMRESULT waveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format, uin
 MMRESULT waveOutPrepareHeader(HWAVEOUT handle, WAVEHDR* header, UINT size) {
   if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
   auto lock = mixer::Lock();
-  if (!Open(handle)) return MMSYSERR_INVALHANDLE;
-  if (header->dwFlags & WHDR_INQUEUE) return MMSYSERR_INVALPARAM;
+  if (MMRESULT refused = CheckIdle(handle, header)) return refused;
   header->dwFlags = (header->dwFlags & (WHDR_BEGINLOOP | WHDR_ENDLOOP)) | WHDR_PREPARED;
   return MMSYSERR_NOERROR;
 }
@@ -78,8 +83,7 @@ MMRESULT waveOutPrepareHeader(HWAVEOUT handle, WAVEHDR* header, UINT size) {
 MMRESULT waveOutUnprepareHeader(HWAVEOUT handle, WAVEHDR* header, UINT size) {
   if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
   auto lock = mixer::Lock();
-  if (!Open(handle)) return MMSYSERR_INVALHANDLE;
-  if (header->dwFlags & WHDR_INQUEUE) return MMSYSERR_INVALPARAM;
+  if (MMRESULT refused = CheckIdle(handle, header)) return refused;
   header->dwFlags &= ~WHDR_PREPARED;
   return MMSYSERR_NOERROR;
 }
@@ -89,9 +93,8 @@ MMRESULT waveOutWrite(HWAVEOUT handle, WAVEHDR* header, UINT size) {
   DWORD frames, loops;
   {
     auto lock = mixer::Lock();
-    if (!Open(handle)) return MMSYSERR_INVALHANDLE;
+    if (MMRESULT refused = CheckIdle(handle, header)) return refused;
     if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
-    if (header->dwFlags & WHDR_INQUEUE) return MMSYSERR_INVALPARAM;
     if (!header->lpData && header->dwBufferLength) return MMSYSERR_INVALPARAM;
     // A partial last frame is never read.
     frames = header->dwBufferLength / handle->voice.format.nBlockAlign;
