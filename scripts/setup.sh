@@ -6,9 +6,13 @@ set -euo pipefail
 
 # Packages for the host (amd64) side.
 # xvfb: a virtual X server for the smoke test of the presented desktop.
-host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev xvfb)
+# timgm6mb-soundfont: the small General MIDI sound font the NotePlayer plays with.
+host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev xvfb
+  timgm6mb-soundfont)
 # Packages whose 32-bit builds the runtime links against (multiarch i386).
-i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev libsqlite3-dev)
+# FluidSynth, libsndfile and ALSA: MIDI notes and sound files (src/platform/winmm).
+i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev libsqlite3-dev
+  libfluidsynth-dev libsndfile1-dev libasound2-dev)
 
 missing=()
 for p in "${host_packages[@]}"; do

@@ -156,6 +156,9 @@ const PropertyRecord kProperties[] = {
      offsetof(FolderItemObject, lastError)},
 };
 
+const TypeDescriptor kSoundType{0, "Sound", {}};
+const TypeDescriptor kMovieType{0, "Movie", {}};
+
 const MethodRecord kMethods[] = {
     Method("Item", &kFolderItemType, kIndex, 1, (void*)&FolderItemItem),
     Method("TrueItem", &kFolderItemType, kIndex, 1, (void*)&FolderItemTrueItem),
@@ -175,6 +178,9 @@ const MethodRecord kMethods[] = {
            (void*)&FolderItemCreateVirtualVolume),
     Method("OpenAsVirtualVolume", &kVirtualVolumeType, nullptr, 0,
            (void*)&FolderItemOpenAsVirtualVolume),
+    // Sounds and movies are decoded above this layer (comm/media.cpp).
+    Method("OpenAsSound", &kSoundType, nullptr, 0, (void*)&FolderItemOpenSound),
+    Method("OpenAsMovie", &kMovieType, nullptr, 0, (void*)&FolderItemOpenMovie),
 };
 
 void Destruct(TessObject* object, ClassObject*) {

@@ -13,6 +13,7 @@
 #include "platform/user/automation.h"
 #include "platform/user/desktop.h"
 #include "platform/user/winuser.h"
+#include "platform/winmm/mmsystem.h"
 #include "runtime/alerts.h"
 #include "runtime/exceptions.h"
 #include "runtime/framework_classes.h"
@@ -68,6 +69,7 @@ void PeriodicStep();
 // told otherwise), the application's objects let go.
 [[noreturn]] void ShutDown(bool closeWindows) {
   if (closeWindows) CloseAllWindows();
+  platform::CloseAllMediaOutput();
   platform::ExitProcess(0);
 }
 
@@ -210,6 +212,7 @@ void RuntimeRun() {
   while (!loop.quit) tess::RunOneIteration();
   loop.running = false;
   tess::CloseAllWindows();
+  tess::platform::CloseAllMediaOutput();
 }
 
 void RuntimeBackgroundTask() {

@@ -23,6 +23,7 @@
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
 #include "ui/mdi_frame.h"
+#include "ui/media_controls.h"
 #include "ui/menu_bar.h"
 #include "ui/windowing.h"
 #include "values/value_classes.h"
@@ -211,6 +212,7 @@ void Init(const uint8_t* descriptor) {
   InitWindows();
   InitDatabaseClasses();
   graphics::InitGraphics();
+  ui::InitMediaControls();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

@@ -5,6 +5,8 @@
 // Records are compared whole, as words shown symbolically: a number, "text"
 // for the address of a well-formed string constant, @sym for a code address,
 // &sym for a data address.
+#include <cstdio>
+#include <fstream>
 #include <set>
 
 #include "tessimage/description.h"
@@ -283,6 +285,25 @@ TEST(DescribedItems, SettingsStreamBytes) {
             Bytes({0x00, 0x00, 0x00}));
 }
 
+TEST(DescribedItems, FileItemsCarryTheFileBytes) {
+  const std::string path = testing::TempDir() + "described_item.bin";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "RIFF!";
+  }
+  const Linked l = Link("item file 6 " + path + "\nitem file 3 " + path + "\n");
+  std::remove(path.c_str());
+  const uint32_t d = l.Descriptor();
+  for (uint32_t i = 0; i < 2; ++i) {
+    const uint32_t at = l.At(d + 8 + 4 * i);
+    EXPECT_EQ(at % 4, 0u);
+    EXPECT_EQ(l.Record(at, 2), (Words{i == 0 ? "6" : "3", "5"}));
+    EXPECT_EQ(
+        std::vector<uint8_t>(l.r.image.data.begin() + at + 8, l.r.image.data.begin() + at + 13),
+        Bytes({'R', 'I', 'F', 'F', '!'}));
+  }
+}
+
 TEST(DescribedItems, ObjectAndRawItemsReferToBothSides) {
   const Linked l = Link(
       "string Hello \"hello\"\nslot Mine\nclass A\nend\n"
@@ -334,7 +355,8 @@ TEST(DescribedErrors, NameFileAndLine) {
       {"strings S \"a\"\nitem thing",
        {"app.desc:1: unknown statement 'strings'",
         "app.desc:2: unknown item kind 'thing' (settings, object, "
-        "menubar, empty or raw)"}},
+        "menubar, empty, raw or file)"}},
+      {"item file 6 no-such-sound.wav", {"app.desc:1: cannot read 'no-such-sound.wav'"}},
       {"slot S extra", {"app.desc:1: unexpected 'extra'"}},
       {"slot 12", {"app.desc:1: bad slot name '12'"}},
       {"item settings\n multiple-document maybe\nend",

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 
@@ -325,6 +328,15 @@ class Parser {
     d_.descriptor = true;
   }
 
+  // A file named relative to the description's folder.
+  std::vector<uint8_t> FileBytes(const std::string& path) const {
+    std::filesystem::path p(path);
+    if (p.is_relative()) p = std::filesystem::path(d_.file).parent_path() / p;
+    std::ifstream in(p, std::ios::binary);
+    if (!in) throw LineError{"cannot read '" + p.string() + "'"};
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  }
+
   void Open(Block block) {
     block_ = block;
     blockLine_ = line_;
@@ -351,8 +363,13 @@ class Parser {
       item.kind = DescItem::kRaw;
       item.rawKind = Number("item kind number");
       while (More()) item.words.push_back(RawWord());
+    } else if (kind == "file") {
+      item.kind = DescItem::kFile;
+      item.rawKind = Number("item kind number");
+      item.bytes = FileBytes(Word("file path"));
     } else {
-      throw LineError{"unknown item kind '" + kind + "' (settings, object, menubar, empty or raw)"};
+      throw LineError{"unknown item kind '" + kind +
+                      "' (settings, object, menubar, empty, raw or file)"};
     }
     d_.items.push_back(std::move(item));
     WantDescriptor();

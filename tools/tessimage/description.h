@@ -28,6 +28,9 @@
 //                                        u32 byte count, the menu record
 //   item empty                           item address 0
 //   item raw KIND WORD...                any kind followed by the words
+//   item file KIND PATH                  u32 KIND, u32 byte count, the
+//                                        file's bytes (a sound, a movie);
+//                                        PATH relative to the description
 //   window SYMBOL CLASS ... end          a window layout block (u32 byte
 //                                        count, then the layout record)
 //                                        under the global data symbol
@@ -191,13 +194,14 @@ struct DescMenuEntry {
 };
 
 struct DescItem {
-  enum Kind : uint8_t { kEmpty, kSettings, kObject, kRaw, kMenuBar } kind = kEmpty;
+  enum Kind : uint8_t { kEmpty, kSettings, kObject, kRaw, kMenuBar, kFile } kind = kEmpty;
   int line = 0;
   DescSettings settings;
   std::vector<DescMenuEntry> menus;
   DescValue objectClass, slot;
   uint32_t rawKind = 0;
   std::vector<DescValue> words;
+  std::vector<uint8_t> bytes;  // of an item file
 };
 
 struct Description {

@@ -406,6 +406,10 @@ class Emitter {
         Word(item.rawKind);
         for (const DescValue& w : item.words) Value(w, SymbolKind::kOther, "word");
         break;
+      case DescItem::kFile:
+        Word(item.rawKind);
+        Block(item.bytes);
+        break;
     }
     return at;
   }
