@@ -593,4 +593,16 @@ TESS_ENTRY(void, BinaryStreamWritePString, (TessObject * stream, TessString* val
 TESS_ENTRY(void, BinaryStreamWrite, (TessObject * stream, TessString* text))
 TESS_ENTRY(void, BinaryStreamClose, (TessObject * stream))
 
+/* Threads, semaphores and critical sections */
+TESS_ENTRY(void, threadRun, (TessObject * thread))
+TESS_ENTRY(int32_t, threadID, (TessObject * thread))
+TESS_ENTRY(int32_t, ThreadGetStackSize, (TessObject * thread, uint32_t parameter))
+TESS_ENTRY(void, ThreadSetStackSize, (TessObject * thread, uint32_t parameter, int32_t size))
+TESS_ENTRY(void, semaphore_signal, (TessObject * semaphore))
+TESS_ENTRY(void, semaphore_release, (TessObject * semaphore))
+TESS_ENTRY(void, criticalsection_enter, (TessObject * section))
+TESS_ENTRY(void, criticalsection_leave, (TessObject * section))
+
+
 /* clang-format on */
+
