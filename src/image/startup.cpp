@@ -9,6 +9,7 @@
 #include "files/folder_item.h"
 #include "image/assertions.h"
 #include "image/loader.h"
+#include "image/plugin_install.h"
 #include "image/runtime_main.h"
 #include "runtime/alerts.h"
 #include "runtime/class_registry.h"
@@ -189,6 +190,7 @@ void Init(const uint8_t* descriptor) {
   InitFrameworkValueAndFileClasses();
   InitWindows();
   InitThreadClasses();
+  image::InstallPlugins();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

@@ -49,6 +49,9 @@ std::vector<ClassObject*> RegisterApplicationClasses(const uint8_t* descriptor,
 
 // Registers a class object built elsewhere (the root class) by its name.
 void RegisterExistingClass(ClassObject* cls);
+// Puts a class on the list of all classes for linking without registering
+// its name (plug-in classes, which have registries of their own).
+void RememberClass(ClassObject* cls);
 
 // Builds interface method tables for every class not yet linked in this
 // generation; false when an interface method has no implementation.
