@@ -16,8 +16,10 @@
 #include <string>
 
 #include <fcntl.h>
+#include <linux/futex.h>
 #include <pthread.h>
 #include <sys/file.h>
+#include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -339,14 +341,63 @@ BOOL CloseHandle(HANDLE handle) {
   return TRUE;
 }
 
+// Critical sections: a lock word (0 free, 1 held, 2 held with waiters) that
+// waiters sleep on with a futex, the owner's token and the recursion count.
+// The owner re-enters without an atomic operation; an uncontended Enter and
+// Leave cost one atomic each. Under ThreadSanitizer, which does not see
+// futexes, a recursive POSIX mutex stands in.
 namespace {
+
+#if defined(__SANITIZE_THREAD__)
 pthread_mutex_t* HostMutex(CRITICAL_SECTION* section) {
   return reinterpret_cast<pthread_mutex_t*>(section->opaque);
 }
 static_assert(sizeof(pthread_mutex_t) <= sizeof(CRITICAL_SECTION::opaque));
-static_assert(alignof(pthread_mutex_t) <= alignof(CRITICAL_SECTION));
+#else
+struct Section {
+  std::atomic<int32_t> state;
+  std::atomic<uintptr_t> owner;
+  uint32_t recursion;
+};
+static_assert(sizeof(Section) <= sizeof(CRITICAL_SECTION::opaque));
+static_assert(alignof(Section) <= alignof(CRITICAL_SECTION));
+
+Section* SectionOf(CRITICAL_SECTION* section) {
+  return reinterpret_cast<Section*>(section->opaque);
+}
+
+// A token unique to each live thread: the address of a thread-local byte.
+uintptr_t ThreadToken() {
+  static thread_local char token;
+  return reinterpret_cast<uintptr_t>(&token);
+}
+
+void FutexWait(std::atomic<int32_t>* word, int32_t expected) {
+  ::syscall(SYS_futex, reinterpret_cast<int32_t*>(word), FUTEX_WAIT_PRIVATE, expected, nullptr,
+            nullptr, 0);
+}
+void FutexWakeOne(std::atomic<int32_t>* word) {
+  ::syscall(SYS_futex, reinterpret_cast<int32_t*>(word), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr,
+            0);
+}
+
+void Take(Section* s, uintptr_t self) {
+  int32_t seen = 0;
+  if (!s->state.compare_exchange_strong(seen, 1, std::memory_order_acquire)) {
+    if (seen != 2) seen = s->state.exchange(2, std::memory_order_acquire);
+    while (seen != 0) {
+      FutexWait(&s->state, 2);
+      seen = s->state.exchange(2, std::memory_order_acquire);
+    }
+  }
+  s->owner.store(self, std::memory_order_relaxed);
+  s->recursion = 1;
+}
+#endif
+
 }  // namespace
 
+#if defined(__SANITIZE_THREAD__)
 void InitializeCriticalSection(CRITICAL_SECTION* section) {
   pthread_mutexattr_t attr;
   pthread_mutexattr_init(&attr);
@@ -371,6 +422,49 @@ BOOL TryEnterCriticalSection(CRITICAL_SECTION* section) {
 void LeaveCriticalSection(CRITICAL_SECTION* section) {
   pthread_mutex_unlock(HostMutex(section));
 }
+#else
+void InitializeCriticalSection(CRITICAL_SECTION* section) {
+  new (section->opaque) Section{{0}, {0}, 0};
+}
+
+void DeleteCriticalSection(CRITICAL_SECTION* section) {
+  SectionOf(section)->~Section();
+}
+
+void EnterCriticalSection(CRITICAL_SECTION* section) {
+  Section* s = SectionOf(section);
+  uintptr_t self = ThreadToken();
+  if (s->owner.load(std::memory_order_relaxed) == self) {
+    ++s->recursion;
+    return;
+  }
+  Take(s, self);
+}
+
+BOOL TryEnterCriticalSection(CRITICAL_SECTION* section) {
+  Section* s = SectionOf(section);
+  uintptr_t self = ThreadToken();
+  if (s->owner.load(std::memory_order_relaxed) == self) {
+    ++s->recursion;
+    return TRUE;
+  }
+  int32_t free = 0;
+  if (!s->state.compare_exchange_strong(free, 1, std::memory_order_acquire)) return FALSE;
+  s->owner.store(self, std::memory_order_relaxed);
+  s->recursion = 1;
+  return TRUE;
+}
+
+// Leaving a section the caller does not hold is the caller's fault, as on
+// the platform; it is ignored rather than corrupting the owner's state.
+void LeaveCriticalSection(CRITICAL_SECTION* section) {
+  Section* s = SectionOf(section);
+  if (s->owner.load(std::memory_order_relaxed) != ThreadToken()) return;
+  if (--s->recursion > 0) return;
+  s->owner.store(0, std::memory_order_relaxed);
+  if (s->state.exchange(0, std::memory_order_release) == 2) FutexWakeOne(&s->state);
+}
+#endif
 
 void Sleep(DWORD milliseconds) {
   timespec delay{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000L};
