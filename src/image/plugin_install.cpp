@@ -160,6 +160,10 @@ void LoadPlugin(const std::string& path) {
 }
 
 void InstallPlugins() {
+  // Once per process, even when an image runs RuntimeInit again.
+  static bool done = false;
+  if (done) return;
+  done = true;
   std::vector<EmbeddedPlugin> plugins = ReadList(g_list);
   platform::HANDLE mutex = platform::CreateMutex(nullptr, platform::TRUE, kMutexName);
   if (mutex && platform::GetLastError() == platform::ERROR_ALREADY_EXISTS) {

@@ -24,4 +24,16 @@ inline bool Threaded() {
 // Called before starting a thread that may run runtime code; idempotent.
 void BeginThreaded();
 
+// Threads started for the application (Thread.Run) mark themselves; the run
+// loop's background work, which belongs to the main thread, skips them.
+namespace detail {
+extern thread_local bool t_worker;
+}
+inline void MarkWorkerThread() {
+  detail::t_worker = true;
+}
+inline bool OnWorkerThread() {
+  return detail::t_worker;
+}
+
 }  // namespace tess

@@ -17,7 +17,8 @@ namespace tess {
 
 namespace detail {
 std::atomic<bool> g_threaded{false};
-}
+thread_local bool t_worker = false;
+}  // namespace detail
 
 void BeginThreaded() {
   detail::g_threaded.store(true, std::memory_order_seq_cst);

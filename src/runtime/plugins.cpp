@@ -89,6 +89,16 @@ void GenericAccessors(const DeclaredType& type, void** getter, void** setter) {
   }
 }
 
+// Reads the declaration of a plug-in member, reporting one that does not
+// read (or a property without its type).
+bool ReadMember(const char* text, Declaration* d, bool needsType) {
+  std::string error;
+  if (text && ParseDeclaration(text, d, &error) && (d->hasReturn || !needsType)) return true;
+  ReportPluginProblem(
+      error.empty() ? "Invalid plugin method format: " + std::string(text ? text : "") : error);
+  return false;
+}
+
 template <typename T>
 void Append(T** head, T* item) {
   while (*head) head = &(*head)->next;
@@ -101,13 +111,7 @@ void AddMembers(ClassObject* cls, const TessPluginClass& def) {
   for (uint32_t i = 0; def.properties && i < def.propertyCount; ++i) {
     const TessPluginProperty& p = def.properties[i];
     Declaration d;
-    std::string error;
-    if (!p.declaration || !ParseDeclaration(p.declaration, &d, &error) || !d.hasReturn) {
-      ReportPluginProblem(error.empty() ? "Invalid plugin method format: " +
-                                              std::string(p.declaration ? p.declaration : "")
-                                        : error);
-      continue;
-    }
+    if (!ReadMember(p.declaration, &d, true)) continue;
     auto* property = NewRecord<PropertyDescriptor>();
     property->name = MakeString(d.name);
     property->type = d.returnType.builtIn;
@@ -121,11 +125,7 @@ void AddMembers(ClassObject* cls, const TessPluginClass& def) {
   for (uint32_t i = 0; def.methods && i < def.methodCount; ++i) {
     const TessPluginMethod& m = def.methods[i];
     Declaration d;
-    std::string error;
-    if (!m.declaration || !ParseDeclaration(m.declaration, &d, &error)) {
-      ReportPluginProblem(error.empty() ? "Invalid plugin method format: " : error);
-      continue;
-    }
+    if (!ReadMember(m.declaration, &d, false)) continue;
     auto* method = NewRecord<MethodDescriptor>();
     method->name = MakeString(d.name);
     method->record[1] = uint32_t(reinterpret_cast<uintptr_t>(d.returnType.builtIn));
@@ -140,11 +140,7 @@ void AddEvents(ClassObject* cls, const TessPluginClass& def) {
   for (uint32_t i = 0; def.events && i < def.eventCount; ++i) {
     const TessPluginEvent& e = def.events[i];
     Declaration d;
-    std::string error;
-    if (!e.declaration || !ParseDeclaration(e.declaration, &d, &error)) {
-      ReportPluginProblem(error.empty() ? "Invalid plugin method format: " : error);
-      continue;
-    }
+    if (!ReadMember(e.declaration, &d, false)) continue;
     auto* event = NewRecord<EventDescriptor>();
     event->name = MakeString(d.name);
     event->parameters = d.parameters.empty() ? nullptr : KeepText(d.parameters);
@@ -311,11 +307,7 @@ void PluginRegisterMethod(const void* definition) {
     return;  // version 2 and versions below 1 register no methods
   }
   tess::Declaration d;
-  std::string error;
-  if (!tess::ParseDeclaration(method.declaration, &d, &error)) {
-    tess::ReportPluginProblem(error);
-    return;
-  }
+  if (!tess::ReadMember(method.declaration.c_str(), &d, false)) return;
   method.name = d.name;
   State().methods.push_back(std::move(method));
 }

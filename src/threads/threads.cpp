@@ -120,6 +120,7 @@ void Finished() {
 // reference threadRun took is let go.
 platform::DWORD ThreadProcedure(void* parameter) {
   auto* thread = static_cast<TessObject*>(parameter);
+  MarkWorkerThread();
   SetThreadStackLimit();
   try {
     FireEvent(thread, g_threadEvents[0].descriptor, {});

@@ -7,9 +7,12 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "files/file_classes.h"
+#include "image/startup.h"
 #include "platform/kernel/thread.h"
+#include "platform/user/message_box.h"
 #include "runtime/class_registry.h"
 #include "runtime/heap.h"
 #include "runtime/objects.h"
@@ -194,6 +197,38 @@ TEST_F(ThreadsTest, SecondSignalWaitsForARelease) {
   semaphore_release(g_semaphore);
   semaphore_signal(g_semaphore);  // free again: does not block
   semaphore_release(g_semaphore);
+}
+
+// Compiled loops call RuntimeBackgroundTask; on a Thread it must not run the
+// main thread's idle work.
+std::atomic<int> g_periodic{0};
+uint32_t CallBackgroundTask(TessObject*) {
+  RuntimeBackgroundTask();
+  return 0;
+}
+
+TEST_F(ThreadsTest, BackgroundWorkStaysOnTheMainThread) {
+  AddPeriodicService([] { ++g_periodic; });
+  ObjectRef thread = ObjectRef::Adopt(CreateObject(ThreadWithRun(&CallBackgroundTask)));
+  threadRun(thread.get());
+  WaitForThreads();
+  EXPECT_EQ(g_periodic, 0);
+  RuntimeBackgroundTask();
+  EXPECT_EQ(g_periodic, 1);
+}
+
+TEST_F(ThreadsTest, NilThreadStackSizeIsAnInternalAssertion) {
+  std::vector<std::string> boxes;
+  platform::SetMessageBoxHook([&boxes](const platform::MessageBoxRequest& r) {
+    boxes.push_back(r.text);
+    return platform::IDOK;
+  });
+  EXPECT_EQ(ThreadGetStackSize(nullptr, 0), 0);
+  ThreadSetStackSize(nullptr, 0, 4096);
+  platform::SetMessageBoxHook(nullptr);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_NE(boxes[0].find("application : 3627"), std::string::npos) << boxes[0];
+  EXPECT_NE(boxes[1].find("application : 3648"), std::string::npos) << boxes[1];
 }
 
 TEST_F(ThreadsTest, NilReceiversRaiseNilObjectException) {

@@ -344,16 +344,11 @@ BOOL CloseHandle(HANDLE handle) {
 // Critical sections: a lock word (0 free, 1 held, 2 held with waiters) that
 // waiters sleep on with a futex, the owner's token and the recursion count.
 // The owner re-enters without an atomic operation; an uncontended Enter and
-// Leave cost one atomic each. Under ThreadSanitizer, which does not see
-// futexes, a recursive POSIX mutex stands in.
+// Leave cost one atomic each. The futex only puts waiters to sleep: every
+// hand-over goes through the lock word's acquire and release, which is also
+// what ThreadSanitizer follows.
 namespace {
 
-#if defined(__SANITIZE_THREAD__)
-pthread_mutex_t* HostMutex(CRITICAL_SECTION* section) {
-  return reinterpret_cast<pthread_mutex_t*>(section->opaque);
-}
-static_assert(sizeof(pthread_mutex_t) <= sizeof(CRITICAL_SECTION::opaque));
-#else
 struct Section {
   std::atomic<int32_t> state;
   std::atomic<uintptr_t> owner;
@@ -393,36 +388,9 @@ void Take(Section* s, uintptr_t self) {
   s->owner.store(self, std::memory_order_relaxed);
   s->recursion = 1;
 }
-#endif
 
 }  // namespace
 
-#if defined(__SANITIZE_THREAD__)
-void InitializeCriticalSection(CRITICAL_SECTION* section) {
-  pthread_mutexattr_t attr;
-  pthread_mutexattr_init(&attr);
-  pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
-  new (section->opaque) pthread_mutex_t;
-  pthread_mutex_init(HostMutex(section), &attr);
-  pthread_mutexattr_destroy(&attr);
-}
-
-void DeleteCriticalSection(CRITICAL_SECTION* section) {
-  pthread_mutex_destroy(HostMutex(section));
-}
-
-void EnterCriticalSection(CRITICAL_SECTION* section) {
-  pthread_mutex_lock(HostMutex(section));
-}
-
-BOOL TryEnterCriticalSection(CRITICAL_SECTION* section) {
-  return pthread_mutex_trylock(HostMutex(section)) == 0 ? TRUE : FALSE;
-}
-
-void LeaveCriticalSection(CRITICAL_SECTION* section) {
-  pthread_mutex_unlock(HostMutex(section));
-}
-#else
 void InitializeCriticalSection(CRITICAL_SECTION* section) {
   new (section->opaque) Section{{0}, {0}, 0};
 }
@@ -464,7 +432,6 @@ void LeaveCriticalSection(CRITICAL_SECTION* section) {
   s->owner.store(0, std::memory_order_relaxed);
   if (s->state.exchange(0, std::memory_order_release) == 2) FutexWakeOne(&s->state);
 }
-#endif
 
 void Sleep(DWORD milliseconds) {
   timespec delay{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000L};

@@ -64,9 +64,10 @@ BOOL ReleaseMutex(HANDLE mutex);
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
 BOOL CloseHandle(HANDLE object);
 
-// A re-entrant lock in the caller's memory, 24 bytes as on the platform.
-struct alignas(4) CRITICAL_SECTION {
-  uint8_t opaque[24];
+// A re-entrant lock in the caller's memory, as large as on the platform
+// (24 bytes in the 32-bit build).
+struct alignas(sizeof(void*)) CRITICAL_SECTION {
+  uint8_t opaque[sizeof(void*) == 4 ? 24 : 40];
 };
 void InitializeCriticalSection(CRITICAL_SECTION* section);
 void DeleteCriticalSection(CRITICAL_SECTION* section);
