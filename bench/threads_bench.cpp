@@ -96,8 +96,19 @@ void CriticalSectionAgainstRecursiveMutex(int repetitions) {
       mutex.unlock();
     }
   });
+  tess::platform::CRITICAL_SECTION host;
+  tess::platform::InitializeCriticalSection(&host);
+  double hostSeconds = MedianSeconds(repetitions, [&host] {
+    for (int i = 0; i < kPairs; ++i) {
+      tess::platform::EnterCriticalSection(&host);
+      tess::platform::LeaveCriticalSection(&host);
+    }
+  });
+  tess::platform::DeleteCriticalSection(&host);
   RuntimeUnlockObject(section);
   PrintRatio("1,000,000 CriticalSection Enter + Leave", ours, "std::recursive_mutex", theirs);
+  PrintRatio("1,000,000 host Enter/LeaveCriticalSection", hostSeconds, "std::recursive_mutex",
+             theirs);
 }
 
 // Object and string lock/unlock pairs, the operations threaded mode makes
