@@ -11,6 +11,7 @@
 
 #include "files/file_classes.h"
 #include "image/startup.h"
+#include "platform/kernel/process.h"
 #include "platform/kernel/thread.h"
 #include "platform/user/message_box.h"
 #include "runtime/class_registry.h"
@@ -123,6 +124,51 @@ TEST_F(ThreadsTest, WritersUnderACriticalSectionLoseNothing) {
   RuntimeUnlockString(g_shared);
   g_shared = nullptr;
   EXPECT_EQ(HeapBytesInUse(), before) << "the threads' objects were all released";
+}
+
+// Without any lock of the application's: threads create and release objects
+// of their own and take and drop references to one shared object. The live
+// list and every count must come out exact.
+TessObject* g_sharedObject = nullptr;
+ClassObject* g_plainClass = nullptr;
+std::atomic<bool> g_churnGo{false};
+uint32_t ChurnObjects(TessObject*) {
+  while (!g_churnGo) platform::SwitchToThread();  // all start together
+  for (int i = 0; i < 200000; ++i) {
+    TessObject* own = CreateObject(g_plainClass);
+    for (int k = 0; k < 8; ++k) {
+      RuntimeLockObject(g_sharedObject);
+      RuntimeUnlockObject(g_sharedObject);
+    }
+    RuntimeUnlockObject(own);
+  }
+  return 0;
+}
+
+TEST_F(ThreadsTest, CountsAndTheLiveListStayExactWithoutApplicationLocks) {
+  static ClassObject plain = [] {
+    ClassObject c{};
+    c.superclass = RootClass();
+    c.instanceSize = 24;
+    return c;
+  }();
+  g_plainClass = &plain;
+  ObjectRef shared = ObjectRef::Adopt(CreateObject(&plain));
+  g_sharedObject = shared.get();
+  ClassObject* churner = ThreadWithRun(&ChurnObjects);
+  int32_t objects = RuntimeDebugObjectCount(nullptr);
+  size_t bytes = HeapBytesInUse();
+  g_churnGo = false;
+  for (int i = 0; i < 3; ++i) {
+    ObjectRef thread = ObjectRef::Adopt(CreateObject(churner));
+    threadRun(thread.get());
+  }
+  g_churnGo = true;
+  ChurnObjects(nullptr);  // the main thread takes part too
+  WaitForThreads();
+  EXPECT_EQ(Header(shared.get())->refCount, 1);
+  EXPECT_EQ(RuntimeDebugObjectCount(nullptr), objects);
+  EXPECT_EQ(HeapBytesInUse(), bytes);
 }
 
 // A running thread keeps its object: dropping the last outside reference
