@@ -13,6 +13,7 @@
 // the first and then goes on in any case.
 #include "image/plugin_install.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,43 +47,11 @@ constexpr char kCannotInstall[] =
 
 const uint8_t* g_list = nullptr;
 
-struct EmbeddedPlugin {
-  std::string name;
-  const uint8_t* bytes;
-  size_t size;
-};
-
 bool InData(const uint8_t* p, size_t size) {
   const Segments& seg = LoadedSegments();
   if (!seg.data) return p != nullptr;  // no image (tests): trusted
   auto start = reinterpret_cast<uintptr_t>(seg.data), at = reinterpret_cast<uintptr_t>(p);
   return at >= start && at - start <= seg.dataSize && size <= seg.dataSize - (at - start);
-}
-
-// The working list, in the reverse order of the embedded one.
-std::vector<EmbeddedPlugin> ReadList(const uint8_t* node) {
-  std::vector<EmbeddedPlugin> plugins;
-  for (size_t seen = 0; node; ++seen) {
-    if (!InData(node, 8) || seen > 4096) {
-      ReportPluginProblem(DamagedImageMessage("the plug-in list leaves the data segment"));
-      break;
-    }
-    uint32_t length = le32(node + 4);
-    const uint8_t* data = node + 8;
-    if (length < 5 || !InData(data, length) || size_t(data[4]) + 5 > length) {
-      ReportPluginProblem(DamagedImageMessage("a plug-in of the list is cut short"));
-      break;
-    }
-    size_t n = data[4];
-    std::string name(reinterpret_cast<const char*>(data + 5), n);
-    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) {
-      ReportPluginProblem(DamagedImageMessage("a plug-in has no usable file name"));
-    } else {
-      plugins.insert(plugins.begin(), EmbeddedPlugin{name, data + 5 + n, length - n - 5});
-    }
-    node = reinterpret_cast<const uint8_t*>(uintptr_t(le32(node)));
-  }
-  return plugins;
 }
 
 std::vector<std::string> Destinations(const std::string& name) {
@@ -132,6 +101,35 @@ extern "C" void* PluginEntryLookup(const char* name) {
 
 }  // namespace
 
+std::vector<EmbeddedPlugin> ReadPluginList(const uint8_t* node) {
+  std::vector<EmbeddedPlugin> plugins;
+  std::set<const uint8_t*> seen;
+  for (; node; node = reinterpret_cast<const uint8_t*>(uintptr_t(le32(node)))) {
+    if (!InData(node, 8)) {
+      ReportPluginProblem(DamagedImageMessage("the plug-in list leaves the data segment"));
+      break;
+    }
+    if (!seen.insert(node).second) {
+      ReportPluginProblem(DamagedImageMessage("the plug-in list runs in a circle"));
+      break;
+    }
+    uint32_t length = le32(node + 4);
+    const uint8_t* data = node + 8;
+    if (length < 5 || !InData(data, length) || size_t(data[4]) + 5 > length) {
+      ReportPluginProblem(DamagedImageMessage("a plug-in of the list is cut short"));
+      break;
+    }
+    size_t n = data[4];
+    std::string name(reinterpret_cast<const char*>(data + 5), n);
+    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) {
+      ReportPluginProblem(DamagedImageMessage("a plug-in has no usable file name"));
+      continue;
+    }
+    plugins.insert(plugins.begin(), EmbeddedPlugin{name, data + 5 + n, length - n - 5});
+  }
+  return plugins;
+}
+
 void LoadPlugin(const std::string& path) {
   // Reports name the library by its file name: where it was written
   // depends on the machine.
@@ -164,7 +162,7 @@ void InstallPlugins() {
   static bool done = false;
   if (done) return;
   done = true;
-  std::vector<EmbeddedPlugin> plugins = ReadList(g_list);
+  std::vector<EmbeddedPlugin> plugins = ReadPluginList(g_list);
   platform::HANDLE mutex = platform::CreateMutex(nullptr, platform::TRUE, kMutexName);
   if (mutex && platform::GetLastError() == platform::ERROR_ALREADY_EXISTS) {
     platform::WaitForSingleObject(mutex, kMutexWait);
