@@ -3,7 +3,7 @@
 # tessera_add_image(NAME SOURCES src.c|src.s ...
 #                   [RUNTIME <target>] [DEV_DIR dir] [IMAGE file] [MAP file]
 #                   [POOL files...] [ENTRY sym] [DESCRIPTOR sym] [DESCRIBE file]
-#                   [INCLUDES dirs...])
+#                   [INCLUDES dirs...] [PLUGINS library targets...])
 #
 # Compiles the sources into ELF32 objects the way the builder needs them and
 # links them into an image. Target NAME (built by default) produces:
@@ -12,7 +12,9 @@
 #   DEV_DIR  the development files code1.dat ... (data3.dat with a pool);
 #   IMAGE    the bare image; MAP the symbol map.
 # DESCRIBE names a description file (strings, classes, project items; see
-# tools/tessimage/description.h) laid out in the data segment. Assembler
+# tools/tessimage/description.h) laid out in the data segment. PLUGINS embeds
+# shared library targets (or files) as the image's plug-in list (symbol TessPlugins, for
+# Win32InstallPlugins). Assembler
 # sources may `.include "tessera/tessera.inc"`, the macros for routine frames,
 # call markers and trailers, and files of the INCLUDES folders (relative ones
 # are taken in the current source directory). Relative DEV_DIR, IMAGE and MAP are taken in the
@@ -61,7 +63,7 @@ endfunction()
 
 function(tessera_add_image name)
   cmake_parse_arguments(TI "" "RUNTIME;DEV_DIR;IMAGE;MAP;ENTRY;DESCRIPTOR;DESCRIBE"
-                        "SOURCES;POOL;INCLUDES" ${ARGN})
+                        "SOURCES;POOL;INCLUDES;PLUGINS" ${ARGN})
   if(TI_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "tessera_add_image(${name}): unknown arguments ${TI_UNPARSED_ARGUMENTS}")
   endif()
@@ -102,6 +104,16 @@ function(tessera_add_image name)
     cmake_path(ABSOLUTE_PATH item BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
     list(APPEND args --pool ${item})
     list(APPEND depends ${item})
+  endforeach()
+  # Plug-ins are library targets or files, embedded in the order given.
+  foreach(plugin IN LISTS TI_PLUGINS)
+    if(TARGET ${plugin})
+      list(APPEND args --plugin $<TARGET_FILE:${plugin}>)
+    else()
+      cmake_path(ABSOLUTE_PATH plugin BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+      list(APPEND args --plugin ${plugin})
+    endif()
+    list(APPEND depends ${plugin})
   endforeach()
   if(TI_ENTRY)
     list(APPEND args --entry ${TI_ENTRY})

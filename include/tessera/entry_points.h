@@ -824,5 +824,36 @@ TESS_ENTRY(void, mediaControllerLoopingSetter, (TessObject * player, uint32_t pa
 TESS_ENTRY(void, mediaControllerPalindromeSetter, (TessObject * player, uint32_t parameter, int32_t value))
 TESS_ENTRY(void, RuntimeMediaPlay, (TessObject * player))
 TESS_ENTRY(void, RuntimeMediaStop, (TessObject * player))
+/* Threads, semaphores and critical sections */
+TESS_ENTRY(void, threadRun, (TessObject * thread))
+TESS_ENTRY(int32_t, threadID, (TessObject * thread))
+TESS_ENTRY(int32_t, ThreadGetStackSize, (TessObject * thread, uint32_t parameter))
+TESS_ENTRY(void, ThreadSetStackSize, (TessObject * thread, uint32_t parameter, int32_t size))
+TESS_ENTRY(void, semaphore_signal, (TessObject * semaphore))
+TESS_ENTRY(void, semaphore_release, (TessObject * semaphore))
+TESS_ENTRY(void, criticalsection_enter, (TessObject * section))
+TESS_ENTRY(void, criticalsection_leave, (TessObject * section))
+
+/* Plug-ins: installation, registration callbacks and the services plug-ins
+   reach through the entry lookup (records in tessera/plugin.h) */
+TESS_ENTRY(void, Win32InstallPlugins, (const void* list))
+TESS_ENTRY(void, RegisterPluginVersion, (int32_t version))
+TESS_ENTRY(void, RegisterPluginExports, (const void* table))
+TESS_ENTRY(void, PluginRegisterMethod, (const void* definition))
+TESS_ENTRY(void, PluginRegisterClass, (const void* definition))
+TESS_ENTRY(void, PluginRegisterInterface, (const void* definition))
+TESS_ENTRY(void, PluginRegisterClassExtension, (const void* definition))
+TESS_ENTRY(void, PluginRegisterControl, (const void* definition))
+TESS_ENTRY(void, RegisterDataSource, (const void* definition))
+TESS_ENTRY(void, RegisterDataSourceInterface, (const void* definition))
+TESS_ENTRY(void, DesignAddDataSource, (const void* definition))
+TESS_ENTRY(void*, GetEventInstance, (TessObject * object, const void* event))
+TESS_ENTRY(void, TessLockObject, (TessObject * object))
+TESS_ENTRY(void, TessUnlockObject, (TessObject * object))
+TESS_ENTRY(TessObject*, PluginNewInstance, (const char* className))
+TESS_ENTRY(int32_t, TessGetTSVersion, (void))
+TESS_ENTRY(int32_t, TessinRuntime, (void))
+TESS_ENTRY(void, TessYieldToTS, (void))
 
 /* clang-format on */
+

@@ -15,6 +15,7 @@
 #include "platform/user/winuser.h"
 #include "platform/winmm/mmsystem.h"
 #include "runtime/alerts.h"
+#include "runtime/concurrency.h"
 #include "runtime/exceptions.h"
 #include "runtime/framework_classes.h"
 #include "runtime/name_fold.h"
@@ -216,6 +217,12 @@ void RuntimeRun() {
 }
 
 void RuntimeBackgroundTask() {
+  // The loop's idle work belongs to the main thread; a Thread's loops just
+  // let the others run.
+  if (tess::OnWorkerThread()) {
+    tess::platform::SwitchToThread();
+    return;
+  }
   tess::LoopState& loop = tess::Loop();
   uint32_t tick = tess::platform::GetTickCount();
   if (loop.backgroundRan && tick == loop.lastBackgroundTick) return;

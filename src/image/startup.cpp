@@ -12,6 +12,7 @@
 #include "graphics/graphics.h"
 #include "image/assertions.h"
 #include "image/loader.h"
+#include "image/plugin_install.h"
 #include "image/runtime_main.h"
 #include "runtime/alerts.h"
 #include "runtime/class_registry.h"
@@ -22,6 +23,7 @@
 #include "runtime/project_items.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "threads/threads.h"
 #include "ui/mdi_frame.h"
 #include "ui/media_controls.h"
 #include "ui/menu_bar.h"
@@ -213,6 +215,8 @@ void Init(const uint8_t* descriptor) {
   InitDatabaseClasses();
   graphics::InitGraphics();
   ui::InitMediaControls();
+  InitThreadClasses();
+  image::InstallPlugins();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

@@ -24,7 +24,10 @@ using ATOM = uint16_t;
 constexpr BOOL FALSE = 0;
 constexpr BOOL TRUE = 1;
 
+// Only the threads of kernel/ also build natively (for ThreadSanitizer).
+#if !defined(TESSERA_NATIVE_KERNEL)
 static_assert(sizeof(void*) == 4, "the host layer is built 32-bit");
+#endif
 
 struct HWND__;
 using HWND = HWND__*;

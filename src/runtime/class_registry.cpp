@@ -9,6 +9,7 @@
 #include "runtime/heap.h"
 #include "runtime/name_fold.h"
 #include "runtime/objects.h"
+#include "runtime/plugins.h"
 #include "runtime/string_map.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
@@ -267,10 +268,14 @@ void RegisterClassAlias(std::string_view name, ClassObject* cls) {
   Registry().Set(key.get(), uint32_t(reinterpret_cast<uintptr_t>(cls)));
 }
 
+void RememberClass(ClassObject* cls) {
+  Remember(cls);
+}
+
 ClassObject* FindClassByName(std::string_view name) {
   StringRef key = StringRef::Adopt(MakeString(name));
   uint32_t value = 0;
-  if (!Registry().Lookup(key.get(), &value)) return nullptr;
+  if (!Registry().Lookup(key.get(), &value)) return FindPluginClass(name);
   return reinterpret_cast<ClassObject*>(uintptr_t(value));
 }
 
@@ -343,7 +348,13 @@ void* DeferredMemberLookup(std::string_view reference) {
   char kind = reference[0];
   std::string_view path = reference.substr(1);
   size_t dot = path.find('.');
-  if (dot == std::string_view::npos) return nullptr;  // global plug-in methods come with plug-ins
+  if (dot == std::string_view::npos) {
+    if (kind != 'M' && kind != 'W' && kind != 'G' && kind != 'S') {
+      InternalAssertion(kDeferredKindUnknown);
+      return nullptr;
+    }
+    return FindPluginMethod(path, kind);
+  }
   std::string_view className = path.substr(0, dot), member = path.substr(dot + 1);
   ClassObject* cls = FindClassByName(className);
   if (!cls) {

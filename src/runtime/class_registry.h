@@ -49,6 +49,9 @@ std::vector<ClassObject*> RegisterApplicationClasses(const uint8_t* descriptor,
 
 // Registers a class object built elsewhere (the root class) by its name.
 void RegisterExistingClass(ClassObject* cls);
+// Puts a class on the list of all classes for linking without registering
+// its name (plug-in classes, which have registries of their own).
+void RememberClass(ClassObject* cls);
 
 // Registers `cls` under a second name as well.
 void RegisterClassAlias(std::string_view name, ClassObject* cls);

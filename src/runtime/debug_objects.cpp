@@ -39,6 +39,7 @@ TessObject* g_debugger = nullptr;
 
 void DumpObjects(const std::function<void(std::string_view line)>& write) {
   write(std::to_string(HeapBytesInUse()) + " used in heap1");
+  LiveListGuard guard;
   int32_t count = 0;
   for (ObjectHeader* o = NewestLiveObject(); o; o = o->next) ++count;
   write(std::to_string(count) + " objects");
@@ -57,6 +58,7 @@ void SetDumpWriter(DumpWriter writer) {
 extern "C" {
 
 int32_t RuntimeDebugObjectCount(TessObject* exclude) {
+  tess::LiveListGuard guard;
   int32_t count = 0;
   for (tess::ObjectHeader* o = tess::NewestLiveObject(); o; o = o->next) {
     if (tess::AsObject(o) != exclude) ++count;
@@ -65,17 +67,20 @@ int32_t RuntimeDebugObjectCount(TessObject* exclude) {
 }
 
 int32_t RuntimeDebugObjectID(TessObject* exclude, int32_t index) {
+  tess::LiveListGuard guard;
   tess::ObjectHeader* o = tess::LiveObject(exclude, index);
   return o ? int32_t(uint32_t(reinterpret_cast<uintptr_t>(o)) ^ 0x15C7A3u) : 0;
 }
 
 TessString* RuntimeDebugObjectClass(TessObject* exclude, int32_t index) {
+  tess::LiveListGuard guard;
   tess::ObjectHeader* o = tess::LiveObject(exclude, index);
   if (!o) return nullptr;
   return tess::Share(const_cast<TessString*>(tess::NearestClassName(o->cls)));
 }
 
 int32_t RuntimeDebugObjectRefs(TessObject* exclude, int32_t index) {
+  tess::LiveListGuard guard;
   tess::ObjectHeader* o = tess::LiveObject(exclude, index);
   return o ? o->refCount : 0;
 }

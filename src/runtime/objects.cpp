@@ -1,9 +1,11 @@
 #include "runtime/objects.h"
 
+#include <mutex>
 #include <optional>
 #include <vector>
 
 #include "runtime/alerts.h"
+#include "runtime/concurrency.h"
 #include "runtime/exceptions.h"
 #include "runtime/heap.h"
 #include "runtime/name_fold.h"
@@ -13,11 +15,22 @@
 
 namespace tess {
 
+namespace detail {
+std::atomic<bool> g_threaded{false};
+thread_local bool t_worker = false;
+}  // namespace detail
+
+void BeginThreaded() {
+  detail::g_threaded.store(true, std::memory_order_seq_cst);
+}
+
 namespace {
 
 ObjectHeader* g_newest = nullptr;
-std::vector<ObjectHeader*> g_pendingDestruction;
-bool g_destroying = false;
+// Each thread destroys what it releases: the pending stack and the flag of
+// the destruction loop are its own.
+thread_local std::vector<ObjectHeader*> t_pendingDestruction;
+thread_local bool t_destroying = false;
 std::vector<ClassObject*> g_classTable;
 
 StaticString g_rootName("Object");
@@ -48,6 +61,7 @@ void Construct(TessObject* object, ClassObject* cls) {
 }
 
 void Unlink(ObjectHeader* o) {
+  LiveListGuard guard;
   (o->previous ? o->previous->next : g_newest) = o->next;
   if (o->next) o->next->previous = o->previous;
   o->previous = o->next = nullptr;
@@ -55,16 +69,16 @@ void Unlink(ObjectHeader* o) {
 
 void Destroy(ObjectHeader* o) {
   Unlink(o);
-  g_pendingDestruction.push_back(o);
+  t_pendingDestruction.push_back(o);
   o->refCount = 1;
-  if (g_destroying) return;  // the loop further up the stack takes it
-  g_destroying = true;
+  if (t_destroying) return;  // the loop further up the stack takes it
+  t_destroying = true;
   // A destruction routine that raises does not stop the others or leave
   // objects pending; the first exception goes on once all are destroyed.
   std::optional<LanguageException> raised;
-  while (!g_pendingDestruction.empty()) {
-    ObjectHeader* victim = g_pendingDestruction.back();
-    g_pendingDestruction.pop_back();
+  while (!t_pendingDestruction.empty()) {
+    ObjectHeader* victim = t_pendingDestruction.back();
+    t_pendingDestruction.pop_back();
     for (ClassObject* c = victim->cls; c; c = c->superclass) {
       if (!c->destruct) continue;
       try {
@@ -75,7 +89,7 @@ void Destroy(ObjectHeader* o) {
     }
     HeapFree(victim, AllocationSize(victim->cls));
   }
-  g_destroying = false;
+  t_destroying = false;
   if (raised) throw std::move(*raised);
 }
 
@@ -108,6 +122,7 @@ TessObject* CreateObject(ClassObject* cls) {
     HeapFree(o, AllocationSize(cls));
     throw;
   }
+  LiveListGuard guard;
   o->previous = nullptr;
   o->next = g_newest;
   if (g_newest) g_newest->previous = o;
@@ -116,7 +131,12 @@ TessObject* CreateObject(ClassObject* cls) {
 }
 
 void LockObject(TessObject* object) {
-  if (object) ++Header(object)->refCount;
+  if (!object) return;
+  if (Threaded()) {
+    std::atomic_ref<int32_t>(Header(object)->refCount).fetch_add(1, std::memory_order_relaxed);
+  } else {
+    ++Header(object)->refCount;
+  }
 }
 
 void UnlockObject(TessObject* object) {
@@ -127,7 +147,24 @@ void UnlockObject(TessObject* object) {
     InternalAssertion(kUnlockCountOutOfRange);
     return;
   }
-  if (--o->refCount == 0) Destroy(o);
+  int32_t left =
+      Threaded() ? std::atomic_ref<int32_t>(o->refCount).fetch_sub(1, std::memory_order_acq_rel) - 1
+                 : --o->refCount;
+  if (left == 0) Destroy(o);
+}
+
+namespace {
+std::recursive_mutex& LiveListLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+}  // namespace
+
+LiveListGuard::LiveListGuard() : locked_(Threaded()) {
+  if (locked_) LiveListLock().lock();
+}
+LiveListGuard::~LiveListGuard() {
+  if (locked_) LiveListLock().unlock();
 }
 
 void SetClassTable(std::span<ClassObject* const> classes) {

@@ -1,8 +1,11 @@
 // Objects: creation, reference counts, the re-entrant destruction loop, the
 // live-object list, type tests, method and interface dispatch and hook lookup.
 //
-// Reference counts and the live list use plain reads and writes: objects are
-// shared across threads only under the application's own locks. A destroyed
+// Once threads run (runtime/concurrency.h) reference counts change atomically
+// and the live list is locked, so objects the runtime shares behind the
+// application's back (class singletons, the application object) stay sound;
+// an object's own fields are shared only under the application's locks. Each
+// thread destroys the objects it releases last. A destroyed
 // object's count is reset to 1 while its destruction routines run, so
 // references taken and dropped meanwhile never destroy it twice; an object
 // released during another's destruction waits on the pending stack until the
@@ -48,8 +51,21 @@ bool IsA(TessObject* object, const ClassObject* target);
 // that defines another event of the same name forgets what was found below.
 void* FindHook(TessObject* object, const EventDescriptor* event);
 
-// Live objects, newest first.
+// Live objects, newest first. Walk them holding a LiveListGuard.
 ObjectHeader* NewestLiveObject();
+
+// Holds the live-object list still while threads run; free otherwise.
+// Re-entrant: a walk may create and release objects on its own thread.
+class LiveListGuard {
+ public:
+  LiveListGuard();
+  ~LiveListGuard();
+  LiveListGuard(const LiveListGuard&) = delete;
+  LiveListGuard& operator=(const LiveListGuard&) = delete;
+
+ private:
+  bool locked_;
+};
 
 // Nearest named class in the chain of `cls`; null when none has a name.
 const TessString* NearestClassName(const ClassObject* cls);

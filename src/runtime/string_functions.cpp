@@ -24,10 +24,10 @@ TessString* Substring(TessString* s, int64_t offset, int64_t count) {
 
 namespace {
 
-// One process-wide buffer for assembling replacement results; a larger
+// One buffer per thread for assembling replacement results; a larger
 // request replaces it with request + 256 bytes.
 std::vector<char>& Scratch(size_t size, bool keepContents) {
-  static std::vector<char> buffer(256);
+  thread_local std::vector<char> buffer(256);
   if (size > buffer.size()) {
     std::vector<char> larger(size + 256);
     if (keepContents) std::copy(buffer.begin(), buffer.end(), larger.begin());

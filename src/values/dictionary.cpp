@@ -1,6 +1,7 @@
 #include "values/dictionary.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -61,17 +62,22 @@ class PendingReleases {
   std::vector<TessObject*> objects_;
 };
 
-// Operations wait while another thread's operation runs; the flag guards
-// against cooperative threads, not against the processor.
+// Operations wait while another thread's operation on the same dictionary
+// runs. The flag is taken atomically, so two threads that share a dictionary
+// without a lock of their own still never interleave inside it.
 class Busy {
  public:
   explicit Busy(DictionaryFields* d) : d_(d) {
-    while (d_->busy) platform::SwitchToThread();
-    d_->busy = 1;
+    std::atomic_ref<decltype(d->busy)> busy(d_->busy);
+    for (;;) {
+      decltype(d->busy) idle = 0;
+      if (busy.compare_exchange_weak(idle, 1, std::memory_order_acquire)) break;
+      platform::SwitchToThread();
+    }
   }
   Busy(const Busy&) = delete;
   Busy& operator=(const Busy&) = delete;
-  ~Busy() { d_->busy = 0; }
+  ~Busy() { std::atomic_ref<decltype(d_->busy)>(d_->busy).store(0, std::memory_order_release); }
 
  private:
   DictionaryFields* d_;

@@ -80,7 +80,10 @@
 //
 // Laid out in one data section, in this order: the descriptor (under the
 // descriptor symbol, normally TessApplication), the class records, the item
-// records, the window layouts, the slots, the named strings, the pooled strings. Every error
+// records, the window layouts, the slots, the embedded plug-in list (nodes
+// {next, u32 length, 4 zero bytes, u8 name length, name, library}, laid out
+// last plug-in first because the runtime installs them in reverse, under
+// TessPlugins), the named strings, the pooled strings. Every error
 // names FILE:LINE. Reading reports all faults of the text together; only a
 // text without them goes on to name resolution, which does the same.
 #pragma once
@@ -204,6 +207,16 @@ struct DescItem {
   std::vector<uint8_t> bytes;  // of an item file
 };
 
+// A plug-in library embedded in the plug-in list (tessimage --plugin).
+struct DescPlugin {
+  std::string name;  // the file name it is installed under
+  std::vector<uint8_t> bytes;
+};
+
+// The global data symbol of the embedded plug-in list, which the image
+// hands to Win32InstallPlugins before RuntimeInit.
+inline constexpr char kPluginListSymbol[] = "TessPlugins";
+
 struct Description {
   std::string file;
   bool descriptor = false;  // set by "descriptor", any class or any item
@@ -213,6 +226,7 @@ struct Description {
   std::vector<DescClass> classes;
   std::vector<DescItem> items;
   std::vector<DescWindow> windows;
+  std::vector<DescPlugin> plugins;  // installed in this order
 };
 
 inline constexpr uint32_t kMaxSettingsMessages = 12;

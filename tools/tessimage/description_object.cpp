@@ -80,6 +80,7 @@ class Emitter {
       Define(name, Here(), 4);
       Word(0);
     }
+    EmitPluginList();
     for (const DescString& s : d_.strings) {
       const uint32_t object = EmitString(s.bytes, s.encoding);
       Define(s.name, object, image::kStringConstantSize);
@@ -134,6 +135,10 @@ class Emitter {
       claim(descriptorSymbol_, d_.descriptorLine);
       localSymbols_.insert(descriptorSymbol_);
     }
+    if (!d_.plugins.empty()) {
+      claim(kPluginListSymbol, 0);
+      localSymbols_.insert(kPluginListSymbol);
+    }
     std::vector<std::pair<int, std::string>> names;
     for (const auto& [name, line] : d_.slots) names.emplace_back(line, name);
     for (const DescWindow& w : d_.windows) names.emplace_back(w.line, w.symbol);
@@ -157,6 +162,30 @@ class Emitter {
   }
 
   uint32_t Here() const { return uint32_t(data_.size()); }
+
+  void EmitPluginList() {
+    uint32_t previousNext = kNoRecord;
+    for (auto it = d_.plugins.rbegin(); it != d_.plugins.rend(); ++it) {
+      if (it->name.empty() || it->name.size() > 255) {
+        Fail(0, "plug-in file name '" + it->name + "' must have 1 to 255 bytes");
+        continue;
+      }
+      const uint32_t node = Here();
+      if (previousNext == kNoRecord) {
+        Define(kPluginListSymbol, node, 8);
+      } else {
+        AddressAt(previousNext, node);
+      }
+      previousNext = node;
+      Word(0);
+      Word(uint32_t(5 + it->name.size() + it->bytes.size()));
+      Word(0);
+      data_.push_back(uint8_t(it->name.size()));
+      data_.insert(data_.end(), it->name.begin(), it->name.end());
+      data_.insert(data_.end(), it->bytes.begin(), it->bytes.end());
+      data_.resize((data_.size() + 3) & ~size_t(3), 0);
+    }
+  }
 
   void Word(uint32_t v) {
     const size_t at = data_.size();

@@ -26,6 +26,8 @@ constexpr char kUsage[] =
     "  --runtime EXE -o OUT\n"
     "                     write OUT: a copy of EXE with the image (and pool) appended\n"
     "  --pool FILE        add a resource pool item; repeat in item order\n"
+    "  --plugin FILE      embed a plug-in library under its file name (symbol\n"
+    "                     TessPlugins); repeat in installation order\n"
     "  --entry SYM        entry routine (default TessMain)\n"
     "  --descriptor SYM   application descriptor (default TessApplication, if defined)\n"
     "  --map FILE         write the symbol map\n"
@@ -43,6 +45,7 @@ struct BuildCommand {
   BuildOptions options;
   std::vector<std::string> objects;
   std::vector<std::string> pool;
+  std::vector<std::string> plugins;
   std::optional<std::string> dev, image, runtime, output, map, describe;
 };
 
@@ -75,6 +78,8 @@ BuildCommand ParseBuild(int argc, char** argv) {
       cmd.output = value();
     } else if (arg == "--pool") {
       cmd.pool.push_back(value());
+    } else if (arg == "--plugin") {
+      cmd.plugins.push_back(value());
     } else if (arg == "--entry") {
       cmd.options.entry = value();
     } else if (arg == "--descriptor") {
@@ -104,10 +109,19 @@ BuildCommand ParseBuild(int argc, char** argv) {
 void Build(const BuildCommand& cmd) {
   std::vector<ObjectFile> objects;
   for (const std::string& path : cmd.objects) objects.push_back({path, ReadFile(path)});
-  if (cmd.describe) {
-    const std::vector<uint8_t> text = ReadFile(*cmd.describe);
-    const Description d = ParseDescription(
-        std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), *cmd.describe);
+  if (cmd.describe || !cmd.plugins.empty()) {
+    Description d;
+    d.file = "plug-ins";
+    if (cmd.describe) {
+      const std::vector<uint8_t> text = ReadFile(*cmd.describe);
+      d = ParseDescription(
+          std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), *cmd.describe);
+    }
+    for (const std::string& path : cmd.plugins) {
+      const size_t slash = path.find_last_of('/');
+      d.plugins.push_back(
+          {slash == std::string::npos ? path : path.substr(slash + 1), ReadFile(path)});
+    }
     objects.push_back(DescriptionObject(d, objects, cmd.options.descriptor));
   }
   const BuildResult result = BuildImage(objects, cmd.options);

@@ -48,8 +48,6 @@ std::map<DWORD, std::unique_ptr<Queue>>& Queues() {
   static std::map<DWORD, std::unique_ptr<Queue>> q;
   return q;
 }
-std::atomic<DWORD> g_nextThreadId{1};
-thread_local DWORD t_threadId = 0;
 // Queues live until the process ends, so each thread keeps its own at hand.
 thread_local Queue* t_queue = nullptr;
 
@@ -218,12 +216,12 @@ namespace user {
 
 Queue& CurrentQueue() {
   if (t_queue) return *t_queue;
-  if (!t_threadId) t_threadId = g_nextThreadId++;
+  DWORD threadId = GetCurrentThreadId();
   std::lock_guard lock(StateLock());
-  auto& slot = Queues()[t_threadId];
+  auto& slot = Queues()[threadId];
   if (!slot) {
     slot = std::make_unique<Queue>();
-    slot->threadId = t_threadId;
+    slot->threadId = threadId;
   }
   t_queue = slot.get();
   return *slot;
@@ -282,10 +280,6 @@ void KillWindowTimers(Window* w) {
 }
 
 }  // namespace user
-
-DWORD GetCurrentThreadId() {
-  return CurrentQueue().threadId;
-}
 
 DWORD GetTickCount() {
   return Now();

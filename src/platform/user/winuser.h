@@ -366,6 +366,7 @@ LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 DWORD GetMessageTime();
 DWORD GetMessagePos();
+// The calling thread's id (kernel/thread.h); each thread has its own queue.
 DWORD GetCurrentThreadId();
 // Milliseconds since the window system started; message times use it.
 DWORD GetTickCount();
