@@ -5,6 +5,7 @@
 #include <span>
 
 #include "base/byte_order.h"
+#include "comm/sockets_and_serial.h"
 #include "files/file_classes.h"
 #include "files/folder_item.h"
 #include "image/assertions.h"
@@ -187,6 +188,7 @@ void Init(const uint8_t* descriptor) {
   InstallUnhandledPath();
   InitFrameworkValueAndFileClasses();
   InitWindows();
+  comm::InitSocketsAndSerial(&AddPeriodicService);
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();
