@@ -60,10 +60,11 @@ uint32_t Ignore(TessObject*) {
 }
 
 double SocketRun(size_t total, int repetitions) {
-  tess::test::HandlingClass cls(tess::comm::SocketClass(), {{"SendComplete", (void*)&OnSendComplete},
-                                                            {"DataAvailable", (void*)&OnDataAvailable},
-                                                            {"Connected", (void*)&Ignore},
-                                                            {"Error", (void*)&Ignore}});
+  tess::test::HandlingClass cls(tess::comm::SocketClass(),
+                                {{"SendComplete", (void*)&OnSendComplete},
+                                 {"DataAvailable", (void*)&OnDataAvailable},
+                                 {"Connected", (void*)&Ignore},
+                                 {"Error", (void*)&Ignore}});
   return MedianSeconds(repetitions, [&] {
     Transfer& t = g_transfer;
     t = Transfer{};
@@ -77,7 +78,8 @@ double SocketRun(size_t total, int repetitions) {
     TessString* address = tess::MakeString("127.0.0.1");
     socketDirectConnect(t.client, address, port);
     tess::UnlockString(address);
-    tess::test::PumpUntil([&] { return SocketIsConnected(t.client) && SocketIsConnected(t.server); });
+    tess::test::PumpUntil(
+        [&] { return SocketIsConnected(t.client) && SocketIsConnected(t.server); });
     WritePiece();
     tess::test::PumpUntil([&] { return t.received >= t.total; }, 600000);
     if (t.received != t.total) std::fprintf(stderr, "socket run lost bytes\n");

@@ -4,6 +4,7 @@
 // so a loop sleeping in GetMessage gets round to the poll.
 #include "comm/serial.h"
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -74,8 +75,8 @@ pc::HANDLE HandleOf(const SerialObject* s) {
   return reinterpret_cast<pc::HANDLE>(intptr_t(s->handle));
 }
 
-constexpr uint32_t kRates[] = {300,  600,   1200,  1800,  2400,  3600,  4800,
-                               7200, 9600,  14400, 19200, 28800, 38400, 57600};
+constexpr uint32_t kRates[] = {300,  600,  1200,  1800,  2400,  3600,  4800,
+                               7200, 9600, 14400, 19200, 28800, 38400, 57600};
 
 void Reset(SerialObject* s) {
   if (!s->open) return;
@@ -83,10 +84,11 @@ void Reset(SerialObject* s) {
   pc::DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   if (!pc::GetCommState(h, &dcb)) return;
-  dcb.BaudRate = BaudRateOf(s->baud);
-  dcb.StopBits = s->stop == 1 ? pc::ONE5STOPBITS : s->stop == 2 ? pc::TWOSTOPBITS : pc::ONESTOPBIT;
-  dcb.Parity = s->parity == 1 ? pc::ODDPARITY : s->parity == 2 ? pc::EVENPARITY : pc::NOPARITY;
-  dcb.ByteSize = s->bits >= 0 && s->bits <= 3 ? BYTE(5 + s->bits) : 8;
+  LineSettings line = LineSettingsOf(s->baud, s->bits, s->stop, s->parity);
+  dcb.BaudRate = line.rate;
+  dcb.StopBits = line.stopBits;
+  dcb.Parity = line.parity;
+  dcb.ByteSize = line.dataBits;
   dcb.fOutX = dcb.fInX = s->xon ? 1 : 0;
   dcb.fOutxCtsFlow = s->cts ? 1 : 0;
   if (s->cts) {
@@ -288,8 +290,13 @@ void DestructPort(TessObject* object, ClassObject*) {
 
 }  // namespace
 
-uint32_t BaudRateOf(int32_t code) {
-  return code >= 0 && code < int32_t(std::size(kRates)) ? kRates[code] : 57600;
+LineSettings LineSettingsOf(int32_t baud, int32_t bits, int32_t stop, int32_t parity) {
+  LineSettings line{};
+  line.rate = baud >= 0 && baud < int32_t(std::size(kRates)) ? kRates[baud] : 57600;
+  line.dataBits = bits >= 0 && bits <= 3 ? uint8_t(5 + bits) : 8;
+  line.stopBits = stop == 1 ? pc::ONE5STOPBITS : stop == 2 ? pc::TWOSTOPBITS : pc::ONESTOPBIT;
+  line.parity = parity == 1 ? pc::ODDPARITY : parity == 2 ? pc::EVENPARITY : pc::NOPARITY;
+  return line;
 }
 
 void InitSerialClasses() {

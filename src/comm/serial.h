@@ -23,7 +23,14 @@ ClassObject* SerialPortClass();
 // Polls every open Serial object once (the run loop's idle work).
 void PollSerialPorts();
 
-// The rate a Baud property value configures.
-uint32_t BaudRateOf(int32_t code);
+// What the Baud, Bits, Stop and Parity values configure: the rate, data
+// bits, and the platform's stop-bit (0 one, 1 one and a half, 2 two) and
+// parity (0 none, 1 odd, 2 even) codes.
+struct LineSettings {
+  uint32_t rate;
+  uint8_t dataBits, stopBits, parity;
+  friend bool operator==(const LineSettings&, const LineSettings&) = default;
+};
+LineSettings LineSettingsOf(int32_t baud, int32_t bits, int32_t stop, int32_t parity);
 
 }  // namespace tess::comm

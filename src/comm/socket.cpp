@@ -282,34 +282,45 @@ void WinsockError(Connection* c, int32_t code) {
   Error(c, code, WinsockText(Api().WSAGetLastError()));
 }
 
-void Collect(Connection* c) {
+// Reads what waits into the incoming buffer. False when that failed: the
+// Error event has been raised, and its handler may have closed the socket,
+// so the caller must not touch `c` again.
+bool Collect(Connection* c) {
   Winsock& w = Api();
-  if (c->socket == ws::INVALID_SOCKET || !w.loaded) return;
+  if (c->socket == ws::INVALID_SOCKET || !w.loaded) return true;
   unsigned long waiting = 0;
-  if (w.ioctlsocket(c->socket, ws::FIONREAD, &waiting) != 0 || waiting == 0) return;
+  if (w.ioctlsocket(c->socket, ws::FIONREAD, &waiting) != 0 || waiting == 0) return true;
   std::unique_ptr<char[]> block(new char[waiting]);
   int got = w.recv(c->socket, block.get(), int(waiting), 0);
   if (got == ws::SOCKET_ERROR) {
-    if (w.WSAGetLastError() != kWouldBlock) WinsockError(c, kConnectionClosed);
-    return;
+    if (w.WSAGetLastError() == kWouldBlock) return true;
+    WinsockError(c, kConnectionClosed);
+    return false;
   }
   if (got > 0) {
     c->incoming.append(block.get(), size_t(got));
     c->pendingData = true;
   }
+  return true;
 }
 
+// Sends until the buffer is empty or WinSock would block: only a send that
+// would block brings the next FD_WRITE, so a partial send must not be the
+// last word.
 void Send(Connection* c) {
   Winsock& w = Api();
   if (!c->connected || c->outgoing.empty() || !w.loaded) return;
-  std::string_view pending = c->outgoing.view();
-  int sent = w.send(c->socket, pending.data(), int(std::min<size_t>(pending.size(), 0x7FFFFFFF)), 0);
-  if (sent == ws::SOCKET_ERROR) {
-    if (w.WSAGetLastError() != kWouldBlock) WinsockError(c, kConnectionClosed);
-    return;
+  while (!c->outgoing.empty()) {
+    std::string_view pending = c->outgoing.view();
+    int sent =
+        w.send(c->socket, pending.data(), int(std::min<size_t>(pending.size(), 0x7FFFFFFF)), 0);
+    if (sent == ws::SOCKET_ERROR) {
+      if (w.WSAGetLastError() != kWouldBlock) WinsockError(c, kConnectionClosed);
+      return;
+    }
+    c->outgoing.consume(size_t(sent));
   }
-  c->outgoing.consume(size_t(sent));
-  if (c->outgoing.empty()) c->pendingSent = true;
+  c->pendingSent = true;
 }
 
 void OnNetworkEvent(Connection* c, ws::SOCKET from, LPARAM lParam) {
@@ -346,14 +357,18 @@ void OnNetworkEvent(Connection* c, ws::SOCKET from, LPARAM lParam) {
       c->pendingConnected = true;
       break;
     }
-    case ws::FD_READ: Collect(c); break;
-    case ws::FD_WRITE: Send(c); break;
-    case ws::FD_CLOSE:
-      Collect(c);  // what came before the close stays readable
-      if (c->socket == from)
-        Error(c, kConnectionClosed, error ? WinsockText(error) : "Connection closed");
+    case ws::FD_READ:
+      Collect(c);
       break;
-    default: break;
+    case ws::FD_WRITE:
+      Send(c);
+      break;
+    case ws::FD_CLOSE:
+      // What came before the close stays readable.
+      if (Collect(c)) Error(c, kConnectionClosed, error ? WinsockText(error) : "Connection closed");
+      break;
+    default:
+      break;
   }
 }
 
@@ -361,6 +376,8 @@ LRESULT SocketWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* c = reinterpret_cast<Connection*>(GetWindowLong(hwnd, GWL_USERDATA));
   if (!c) return DefWindowProc(hwnd, msg, wParam, lParam);
   TessObject* socket = c->owner;
+  // A handler may release the socket: it lives until the message is done.
+  ObjectRef keep = ShareObject(socket);
   switch (msg) {
     case WM_TIMER:
       if (wParam == kConnectTimer && c->socket != ws::INVALID_SOCKET)
@@ -370,14 +387,18 @@ LRESULT SocketWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       OnNetworkEvent(c, ws::SOCKET(wParam), lParam);
       Deliver(socket);
       return 0;
-    case kDeliver: Deliver(socket); return 0;
-    default: return DefWindowProc(hwnd, msg, wParam, lParam);
+    case kDeliver:
+      Deliver(socket);
+      return 0;
+    default:
+      return DefWindowProc(hwnd, msg, wParam, lParam);
   }
 }
 
 bool MakeWindow(Connection* c, long events) {
   Winsock& w = Api();
-  c->window = CreateWindowEx(0, kWindowClass, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  c->window =
+      CreateWindowEx(0, kWindowClass, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   if (!c->window) return false;
   SetWindowLong(c->window, GWL_USERDATA, LONG(reinterpret_cast<intptr_t>(c)));
   c->eventMask = events;

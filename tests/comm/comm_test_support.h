@@ -56,13 +56,15 @@ uint32_t LogEvent(TessObject* o) {
 // An application class below `framework` handling the named events.
 class HandlingClass {
  public:
-  HandlingClass(ClassObject* framework, std::initializer_list<std::pair<const char*, void*>> hooks) {
+  HandlingClass(ClassObject* framework,
+                std::initializer_list<std::pair<const char*, void*>> hooks) {
     cls_.superclass = framework;
     cls_.instanceSize = framework->instanceSize;
     HookDescriptor* next = nullptr;
     for (auto& [name, code] : hooks) {
       names_.push_back(std::make_unique<StaticString>(name));
-      hooks_.push_back(std::make_unique<HookDescriptor>(HookDescriptor{next, names_.back()->get(), 0, code}));
+      hooks_.push_back(
+          std::make_unique<HookDescriptor>(HookDescriptor{next, names_.back()->get(), 0, code}));
       next = hooks_.back().get();
     }
     cls_.hooks = next;

@@ -48,6 +48,9 @@ class SerialTest : public ::testing::Test {
   void SetUp() override {
     InitFrameworkAndValueClasses();
     InitSocketsAndSerial(nullptr);
+    handling_ = std::make_unique<test::HandlingClass>(
+        SerialClass(), std::initializer_list<std::pair<const char*, void*>>{
+                           {kData, (void*)&test::LogEvent<kData>}});
     Log() = test::EventLog{};
     ASSERT_FALSE(pty_.path.empty());
     // COM3 is the pair's line; every other port is missing.
@@ -68,7 +71,7 @@ class SerialTest : public ::testing::Test {
     setenv("TESSERA_COMM_PORTS", setting.c_str(), 1);
   }
   TessObject* NewSerial(int port) {
-    TessObject* s = CreateObject(handling_.get());
+    TessObject* s = CreateObject(handling_->get());
     serials_.push_back(s);
     Log().names.push_back({s, "serial"});
     shortSetter(s, offsetof(SerialFields, port), port);
@@ -82,7 +85,7 @@ class SerialTest : public ::testing::Test {
   }
 
   PtyPair pty_;
-  test::HandlingClass handling_{SerialClass(), {{kData, (void*)&test::LogEvent<kData>}}};
+  std::unique_ptr<test::HandlingClass> handling_;
   std::vector<TessObject*> serials_;
 };
 
@@ -109,44 +112,47 @@ TEST_F(SerialTest, PortValueNamesTheComPortItOpens) {
   EXPECT_TRUE(serialOpen(com1)) << "Port 0 opens COM1";
 }
 
-// The property codes, as the far end of the line sees them.
-TEST_F(SerialTest, FramingPropertiesReachTheLine) {
+// The property codes and what they configure; the far end of the line
+// sees the speed, the stop bits and flow control (a pseudo-terminal keeps
+// 8 data bits without parity whatever it is asked).
+TEST(SerialLineSettings, PropertyCodes) {
   struct Case {
     int baud, bits, stop, parity;
-    speed_t speed;
-    tcflag_t size;
-    bool twoStop, parityOn, odd;
+    LineSettings line;
   };
   const Case cases[] = {
-      {8, 3, 0, 0, B9600, CS8, false, false, false},
-      {14, 3, 0, 0, B57600, CS8, false, false, false},
-      {-1, 3, 0, 0, B57600, CS8, false, false, false},
-      {0, 0, 1, 1, B300, CS5, true, true, true},
-      {4, 2, 2, 2, B2400, CS7, true, true, false},
-      {13, 1, 0, 3, B57600, CS6, false, false, false},
-      {12, 9, 7, 9, B38400, CS8, false, false, false},
+      {8, 3, 0, 0, {9600, 8, 0, 0}},   {14, 3, 0, 0, {57600, 8, 0, 0}},
+      {-1, 3, 0, 0, {57600, 8, 0, 0}}, {0, 0, 1, 1, {300, 5, 1, 1}},
+      {4, 2, 2, 2, {2400, 7, 2, 2}},   {13, 1, 0, 3, {57600, 6, 0, 0}},
+      {12, 9, 7, 9, {38400, 8, 0, 0}}, {7, -1, -1, -1, {7200, 8, 0, 0}},
+      {11, 4, 3, 2, {28800, 8, 0, 2}}, {5, 3, 2, 1, {3600, 8, 2, 1}},
+  };
+  for (const Case& c : cases)
+    EXPECT_TRUE(LineSettingsOf(c.baud, c.bits, c.stop, c.parity) == c.line)
+        << c.baud << " " << c.bits << " " << c.stop << " " << c.parity;
+}
+
+TEST_F(SerialTest, SpeedStopBitsAndFlowControlReachTheLine) {
+  struct Case {
+    int baud, stop;
+    speed_t speed;
+    bool twoStop;
+  };
+  const Case cases[] = {
+      {8, 0, B9600, false}, {14, 2, B57600, true}, {-1, 1, B57600, true},
+      {0, 0, B300, false},  {10, 2, B19200, true},
   };
   TessObject* serial = NewSerial(2);
   ASSERT_TRUE(serialOpen(serial));
   for (const Case& c : cases) {
-    SCOPED_TRACE("baud " + std::to_string(c.baud) + " bits " + std::to_string(c.bits));
-    SerialFields* f = F(serial);
-    f->baud = int16_t(c.baud), f->bits = int16_t(c.bits), f->stop = int16_t(c.stop);
-    f->parity = int16_t(c.parity);
+    SCOPED_TRACE("baud " + std::to_string(c.baud));
+    F(serial)->baud = int16_t(c.baud);
+    F(serial)->stop = int16_t(c.stop);
     serialReset(serial);
     termios t = FarEnd();
     EXPECT_EQ(cfgetospeed(&t), c.speed);
-    EXPECT_EQ(t.c_cflag & CSIZE, c.size);
     EXPECT_EQ(bool(t.c_cflag & CSTOPB), c.twoStop);
-    EXPECT_EQ(bool(t.c_cflag & PARENB), c.parityOn);
-    if (c.parityOn) {
-      EXPECT_EQ(bool(t.c_cflag & PARODD), c.odd);
-    }
   }
-  EXPECT_EQ(BaudRateOf(7), 7200u);
-  EXPECT_EQ(BaudRateOf(11), 28800u);
-
-  // Flow control follows XON and CTS.
   F(serial)->xon = 1;
   F(serial)->cts = 1;
   serialReset(serial);
@@ -171,7 +177,8 @@ TEST_F(SerialTest, IdlePollingRaisesDataAvailableOncePerPollThatReceived) {
   ASSERT_EQ(::write(pty_.master, "hello", 5), 5);
   // The open port wakes the message wait: GetMessage returns by itself.
   platform::MSG msg;
-  ASSERT_TRUE(test::PumpUntil([&] { return platform::PeekMessage(&msg, nullptr, 0, 0, platform::PM_NOREMOVE) != 0; }));
+  ASSERT_TRUE(test::PumpUntil(
+      [&] { return platform::PeekMessage(&msg, nullptr, 0, 0, platform::PM_NOREMOVE) != 0; }));
   ::usleep(20000);  // all five bytes through the line discipline
   PollSerialPorts();
   EXPECT_EQ(Log().events, (std::vector<std::string>{"serial DataAvailable"}));
@@ -217,7 +224,8 @@ TEST_F(SerialTest, MegabyteEachWayArrivesWhole) {
     while (farGot.size() < out.size() || sent < in.size()) {
       bool moved = false;
       if (sent < in.size()) {
-        ssize_t n = ::write(pty_.master, in.data() + sent, std::min<size_t>(4096, in.size() - sent));
+        ssize_t n =
+            ::write(pty_.master, in.data() + sent, std::min<size_t>(4096, in.size() - sent));
         if (n > 0) sent += size_t(n), moved = true;
       }
       ssize_t r = ::read(pty_.master, buffer, sizeof buffer);

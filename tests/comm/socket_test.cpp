@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "comm/comm_test_support.h"
 #include "comm/socket.h"
 #include "comm/sockets_and_serial.h"
-#include "comm/comm_test_support.h"
 #include "platform/user/winuser.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
@@ -72,6 +72,12 @@ class SocketTest : public ::testing::Test {
   void SetUp() override {
     InitFrameworkAndValueClasses();
     InitSocketsAndSerial(nullptr);
+    handling_ = std::make_unique<test::HandlingClass>(
+        SocketClass(), std::initializer_list<std::pair<const char*, void*>>{
+                           {kConnected, (void*)&test::LogEvent<kConnected>},
+                           {kError, (void*)&test::LogEvent<kError>},
+                           {kData, (void*)&test::LogEvent<kData>},
+                           {kSent, (void*)&test::LogEvent<kSent>}});
     Log() = test::EventLog{};
   }
   void TearDown() override {
@@ -81,7 +87,7 @@ class SocketTest : public ::testing::Test {
   }
 
   TessObject* NewSocket(const std::string& name) {
-    TessObject* s = CreateObject(handling_.get());
+    TessObject* s = CreateObject(handling_->get());
     sockets_.push_back(s);
     Log().names.push_back({s, name});
     return s;
@@ -101,11 +107,7 @@ class SocketTest : public ::testing::Test {
     int32_t port;
   };
 
-  test::HandlingClass handling_{SocketClass(),
-                                {{kConnected, (void*)&test::LogEvent<kConnected>},
-                                 {kError, (void*)&test::LogEvent<kError>},
-                                 {kData, (void*)&test::LogEvent<kData>},
-                                 {kSent, (void*)&test::LogEvent<kSent>}}};
+  std::unique_ptr<test::HandlingClass> handling_;
   std::vector<TessObject*> sockets_;
 };
 
@@ -146,8 +148,7 @@ TEST_F(SocketTest, ClientAndServerExchangeBytesWithTheEventsInOrder) {
   EXPECT_EQ(SocketErrorText(server), "Connection closed");
   EXPECT_FALSE(SocketIsConnected(server));
 
-  EXPECT_EQ(Log().Of("server"),
-            (std::vector<std::string>{kConnected, kData, kSent, kError}));
+  EXPECT_EQ(Log().Of("server"), (std::vector<std::string>{kConnected, kData, kSent, kError}));
   EXPECT_EQ(Log().Of("client"), (std::vector<std::string>{kConnected, kSent, kData}));
 }
 

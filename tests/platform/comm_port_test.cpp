@@ -60,10 +60,18 @@ TEST(CommPortNames, RuleAndSetting) {
     const char* device;
   };
   const Case cases[] = {
-      {"COM1", "/dev/ttyS0"},        {"com12", "/dev/ttyS11"},      {"\\\\.\\COM3", "/dev/ttyS2"},
-      {"COM4:", "/dev/ttyS3"},       {"COM255", "/dev/ttyS254"},    {"COM0", ""},
-      {"COM256", ""},                {"COM01", ""},                 {"LPT1", ""},
-      {"COM", ""},                   {"COM1x", ""},                 {"C:\\COM1", ""},
+      {"COM1", "/dev/ttyS0"},
+      {"com12", "/dev/ttyS11"},
+      {"\\\\.\\COM3", "/dev/ttyS2"},
+      {"COM4:", "/dev/ttyS3"},
+      {"COM255", "/dev/ttyS254"},
+      {"COM0", ""},
+      {"COM256", ""},
+      {"COM01", ""},
+      {"LPT1", ""},
+      {"COM", ""},
+      {"COM1x", ""},
+      {"C:\\COM1", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(CommDevicePath(c.name), c.device) << c.name;
   setenv("TESSERA_COMM_PORTS", "COM1=/dev/ttyUSB0;com3=;COM2=relative;junk;COM5=/dev/ttyACM1", 1);

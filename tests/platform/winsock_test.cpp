@@ -28,7 +28,8 @@ std::vector<Note> g_notes;
 
 LRESULT NoteProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_USER + 5) {
-    g_notes.push_back({ws::SOCKET(wParam), ws::WSAGETSELECTEVENT(lParam), ws::WSAGETSELECTERROR(lParam)});
+    g_notes.push_back(
+        {ws::SOCKET(wParam), ws::WSAGETSELECTEVENT(lParam), ws::WSAGETSELECTERROR(lParam)});
     return 0;
   }
   return DefWindowProc(hwnd, msg, wParam, lParam);
@@ -117,7 +118,10 @@ TEST_F(WinsockTest, LoadedByNameWithEveryRoutine) {
 TEST_F(WinsockTest, ConnectionLifeNotifiesEachEventOnce) {
   uint16_t port;
   ws::SOCKET listener = Listener(&port);
-  ASSERT_EQ(ws::WSAAsyncSelect(listener, window_, WM_USER + 5, ws::FD_ACCEPT | ws::FD_READ | ws::FD_WRITE | ws::FD_CLOSE | ws::FD_CONNECT), 0);
+  ASSERT_EQ(ws::WSAAsyncSelect(
+                listener, window_, WM_USER + 5,
+                ws::FD_ACCEPT | ws::FD_READ | ws::FD_WRITE | ws::FD_CLOSE | ws::FD_CONNECT),
+            0);
   ASSERT_EQ(ws::listen(listener, 1), 0);
   ws::SOCKET client = ws::socket(ws::AF_INET, ws::SOCK_STREAM, 0);
   ASSERT_EQ(ws::WSAAsyncSelect(client, window_, WM_USER + 5, 0x33), 0);
@@ -130,7 +134,8 @@ TEST_F(WinsockTest, ConnectionLifeNotifiesEachEventOnce) {
   // the two sockets is the host's).
   std::vector<Note> clientNotes, listenerNotes;
   for (const Note& n : g_notes) (n.socket == client ? clientNotes : listenerNotes).push_back(n);
-  EXPECT_EQ(clientNotes, (std::vector<Note>{{client, ws::FD_CONNECT, 0}, {client, ws::FD_WRITE, 0}}));
+  EXPECT_EQ(clientNotes,
+            (std::vector<Note>{{client, ws::FD_CONNECT, 0}, {client, ws::FD_WRITE, 0}}));
   EXPECT_EQ(listenerNotes, (std::vector<Note>{{listener, ws::FD_ACCEPT, 0}}));
 
   ws::sockaddr_in peer{};
@@ -234,7 +239,8 @@ TEST_F(WinsockTest, CallsBeforeStartupAndOnStrangersFail) {
   EXPECT_EQ(ws::connect(s, nullptr, 0), ws::SOCKET_ERROR);
   EXPECT_EQ(ws::WSAGetLastError(), ws::WSAEFAULT);
   int one = 1;
-  EXPECT_EQ(ws::setsockopt(s, 0x1234, 1, reinterpret_cast<char*>(&one), sizeof one), ws::SOCKET_ERROR);
+  EXPECT_EQ(ws::setsockopt(s, 0x1234, 1, reinterpret_cast<char*>(&one), sizeof one),
+            ws::SOCKET_ERROR);
   EXPECT_EQ(ws::WSAGetLastError(), ws::WSAENOPROTOOPT);
   ws::closesocket(s);
   EXPECT_EQ(ws::WSAStartup(0x0001, &data), ws::WSAVERNOTSUPPORTED);

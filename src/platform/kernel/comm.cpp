@@ -82,16 +82,15 @@ char Upper(char c) {
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Upper(x) == Upper(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Upper(x) == Upper(y); });
 }
 
 // The port number of "COMn", "\\.\COMn" or "COMn:", 0 for anything else.
 int PortNumber(std::string_view name) {
   if (name.substr(0, 4) == "\\\\.\\") name.remove_prefix(4);
   if (!name.empty() && name.back() == ':') name.remove_suffix(1);
-  if (name.size() < 4 || name.size() > 6 || !EqualsIgnoringCase(name.substr(0, 3), "COM"))
-    return 0;
+  if (name.size() < 4 || name.size() > 6 || !EqualsIgnoringCase(name.substr(0, 3), "COM")) return 0;
   if (name[3] == '0') return 0;
   int n = 0;
   for (char c : name.substr(3)) {
@@ -106,11 +105,12 @@ struct Speed {
   speed_t code;
 };
 constexpr Speed kSpeeds[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},
+    {150, B150},         {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
     {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
     {3500000, B3500000}, {4000000, B4000000},
 };
@@ -187,15 +187,14 @@ std::string CommDevicePath(const char* name) {
   return path;
 }
 
-HANDLE CreateFile(const char* name, DWORD access, DWORD, void*, DWORD disposition, DWORD,
-                  HANDLE) {
+HANDLE CreateFile(const char* name, DWORD access, DWORD, void*, DWORD disposition, DWORD, HANDLE) {
   std::string path = CommDevicePath(name);
   if (path.empty()) return (Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE);
   if (disposition != OPEN_EXISTING) return (Fail(ERROR_INVALID_PARAMETER), INVALID_HANDLE_VALUE);
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     DWORD error = errno == EACCES || errno == EPERM || errno == EBUSY ? ERROR_ACCESS_DENIED
-                                                                       : ERROR_FILE_NOT_FOUND;
+                                                                      : ERROR_FILE_NOT_FOUND;
     return (Fail(error), INVALID_HANDLE_VALUE);
   }
   termios t{};
@@ -275,23 +274,20 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* read, void*) {
       hungUp = true;
       break;
     }
-    if (immediate) {
-      pollfd p{port->fd, POLLIN, 0};
-      hungUp = ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP) && !(p.revents & POLLIN);
-      break;
-    }
-    int wait = -1;
-    int64_t now = NowMs();
-    if (deadline >= 0) wait = int(std::max<int64_t>(0, deadline - now));
-    if (got > 0 && interval > 0 && interval != MAXDWORD) wait = wait < 0 ? int(interval) : std::min(wait, int(interval));
-    if (wait == 0) break;
-    pollfd p{port->fd, POLLIN, 0};
-    int ready = ::poll(&p, 1, wait);
-    if (ready == 0) break;
-    if (ready > 0 && (p.revents & (POLLHUP | POLLERR)) && !(p.revents & POLLIN)) {
+    pollfd state{port->fd, POLLIN, 0};
+    if (::poll(&state, 1, 0) > 0 && (state.revents & POLLHUP)) {
       hungUp = true;
       break;
     }
+    if (immediate) break;
+    int wait = -1;
+    int64_t now = NowMs();
+    if (deadline >= 0) wait = int(std::max<int64_t>(0, deadline - now));
+    if (got > 0 && interval > 0 && interval != MAXDWORD)
+      wait = wait < 0 ? int(interval) : std::min(wait, int(interval));
+    if (wait == 0) break;
+    pollfd p{port->fd, POLLIN, 0};
+    if (::poll(&p, 1, wait) == 0) break;
   }
   if (read) *read = got;
   // A port whose other end is gone is not listened to again: it would wake
@@ -309,7 +305,8 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, v
   const COMMTIMEOUTS& t = port->timeouts;
   int64_t deadline = -1;
   if (t.WriteTotalTimeoutMultiplier || t.WriteTotalTimeoutConstant)
-    deadline = NowMs() + int64_t(t.WriteTotalTimeoutMultiplier) * count + t.WriteTotalTimeoutConstant;
+    deadline =
+        NowMs() + int64_t(t.WriteTotalTimeoutMultiplier) * count + t.WriteTotalTimeoutConstant;
   auto* bytes = static_cast<const uint8_t*>(buffer);
   DWORD put = 0;
   while (put < count) {
@@ -354,10 +351,18 @@ BOOL GetCommState(HANDLE handle, DCB* dcb) {
   dcb->fInX = (t.c_iflag & IXOFF) ? 1 : 0;
   dcb->fTXContinueOnXoff = 1;
   switch (t.c_cflag & CSIZE) {
-    case CS5: dcb->ByteSize = 5; break;
-    case CS6: dcb->ByteSize = 6; break;
-    case CS7: dcb->ByteSize = 7; break;
-    default: dcb->ByteSize = 8; break;
+    case CS5:
+      dcb->ByteSize = 5;
+      break;
+    case CS6:
+      dcb->ByteSize = 6;
+      break;
+    case CS7:
+      dcb->ByteSize = 7;
+      break;
+    default:
+      dcb->ByteSize = 8;
+      break;
   }
   if (!(t.c_cflag & PARENB)) {
     dcb->Parity = NOPARITY;
@@ -366,8 +371,9 @@ BOOL GetCommState(HANDLE handle, DCB* dcb) {
   } else {
     dcb->Parity = (t.c_cflag & PARODD) ? ODDPARITY : EVENPARITY;
   }
-  dcb->StopBits = (t.c_cflag & CSTOPB) ? (port->stopBits == ONESTOPBIT ? TWOSTOPBITS : port->stopBits)
-                                       : ONESTOPBIT;
+  dcb->StopBits = (t.c_cflag & CSTOPB)
+                      ? (port->stopBits == ONESTOPBIT ? TWOSTOPBITS : port->stopBits)
+                      : ONESTOPBIT;
   dcb->XonChar = char(t.c_cc[VSTART]);
   dcb->XoffChar = char(t.c_cc[VSTOP]);
   dcb->XonLim = port->xonLim;
@@ -396,11 +402,20 @@ BOOL SetCommState(HANDLE handle, const DCB* dcb) {
   static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
   t.c_cflag |= kSizes[dcb->ByteSize - 5];
   switch (dcb->Parity) {
-    case ODDPARITY: t.c_cflag |= PARENB | PARODD; break;
-    case EVENPARITY: t.c_cflag |= PARENB; break;
-    case MARKPARITY: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case SPACEPARITY: t.c_cflag |= PARENB | CMSPAR; break;
-    default: break;
+    case ODDPARITY:
+      t.c_cflag |= PARENB | PARODD;
+      break;
+    case EVENPARITY:
+      t.c_cflag |= PARENB;
+      break;
+    case MARKPARITY:
+      t.c_cflag |= PARENB | CMSPAR | PARODD;
+      break;
+    case SPACEPARITY:
+      t.c_cflag |= PARENB | CMSPAR;
+      break;
+    default:
+      break;
   }
   if (dcb->fParity && dcb->Parity != NOPARITY) {
     t.c_iflag |= INPCK;
@@ -422,8 +437,8 @@ BOOL SetCommState(HANDLE handle, const DCB* dcb) {
   // bits without parity): what they kept is reported, not hidden.
   termios taken{};
   constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR;
-  bool framingKept = ::tcgetattr(port->fd, &taken) == 0 &&
-                     (taken.c_cflag & kFraming) == (t.c_cflag & kFraming);
+  bool framingKept =
+      ::tcgetattr(port->fd, &taken) == 0 && (taken.c_cflag & kFraming) == (t.c_cflag & kFraming);
   port->stopBits = dcb->StopBits;
   port->dtrControl = dcb->fDtrControl;
   port->rtsControl = dcb->fRtsControl;
@@ -461,15 +476,28 @@ BOOL EscapeCommFunction(HANDLE handle, DWORD function) {
   if (!port) return FALSE;
   bool ok;
   switch (function) {
-    case SETXOFF: ok = ::tcflow(port->fd, TCOOFF) == 0; break;
-    case SETXON: ok = ::tcflow(port->fd, TCOON) == 0; break;
+    case SETXOFF:
+      ok = ::tcflow(port->fd, TCOOFF) == 0;
+      break;
+    case SETXON:
+      ok = ::tcflow(port->fd, TCOON) == 0;
+      break;
     case SETRTS:
-    case CLRRTS: ok = SetModemLine(port->fd, TIOCM_RTS, function == SETRTS); break;
+    case CLRRTS:
+      ok = SetModemLine(port->fd, TIOCM_RTS, function == SETRTS);
+      break;
     case SETDTR:
-    case CLRDTR: ok = SetModemLine(port->fd, TIOCM_DTR, function == SETDTR); break;
-    case SETBREAK: ok = ::ioctl(port->fd, TIOCSBRK) == 0; break;
-    case CLRBREAK: ok = ::ioctl(port->fd, TIOCCBRK) == 0; break;
-    default: return Fail(ERROR_INVALID_PARAMETER);
+    case CLRDTR:
+      ok = SetModemLine(port->fd, TIOCM_DTR, function == SETDTR);
+      break;
+    case SETBREAK:
+      ok = ::ioctl(port->fd, TIOCSBRK) == 0;
+      break;
+    case CLRBREAK:
+      ok = ::ioctl(port->fd, TIOCCBRK) == 0;
+      break;
+    default:
+      return Fail(ERROR_INVALID_PARAMETER);
   }
   return ok ? TRUE : Fail(ERROR_NOT_SUPPORTED);
 }

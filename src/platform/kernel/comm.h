@@ -95,8 +95,8 @@ struct COMMTIMEOUTS {
 // last error set (ERROR_FILE_NOT_FOUND: no such port or not a terminal,
 // ERROR_ACCESS_DENIED: refused or in use). The port starts raw: 8 data bits,
 // no parity, one stop bit, no flow control, its speed kept.
-HANDLE CreateFile(const char* name, DWORD access, DWORD share, void* security,
-                  DWORD disposition, DWORD flags, HANDLE templateFile);
+HANDLE CreateFile(const char* name, DWORD access, DWORD share, void* security, DWORD disposition,
+                  DWORD flags, HANDLE templateFile);
 BOOL CloseHandle(HANDLE handle);
 BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* read, void* overlapped);
 BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, void* overlapped);

@@ -36,7 +36,8 @@ bool NameMatches(const char* builtin, const char* name) {
 HMODULE LoadLibrary(const char* name) {
   if (!name) return nullptr;
   for (const BuiltinLibrary& b : kBuiltins)
-    if (NameMatches(b.name, name)) return reinterpret_cast<HMODULE>(const_cast<BuiltinLibrary*>(&b));
+    if (NameMatches(b.name, name))
+      return reinterpret_cast<HMODULE>(const_cast<BuiltinLibrary*>(&b));
   // Bound now so that a missing dependency fails here, not at a call site.
   return static_cast<HMODULE>(::dlopen(name, RTLD_NOW | RTLD_LOCAL));
 }

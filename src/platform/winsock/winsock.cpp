@@ -63,41 +63,71 @@ int Fail(int error) {
 
 int ErrorFromErrno(int e) {
   switch (e) {
-    case EINTR: return WSAEINTR;
-    case EBADF: return WSAENOTSOCK;
+    case EINTR:
+      return WSAEINTR;
+    case EBADF:
+      return WSAENOTSOCK;
     case EACCES:
-    case EPERM: return WSAEACCES;
-    case EFAULT: return WSAEFAULT;
-    case EINVAL: return WSAEINVAL;
+    case EPERM:
+      return WSAEACCES;
+    case EFAULT:
+      return WSAEFAULT;
+    case EINVAL:
+      return WSAEINVAL;
     case EMFILE:
-    case ENFILE: return WSAEMFILE;
+    case ENFILE:
+      return WSAEMFILE;
     case EAGAIN:
-    case EINPROGRESS: return WSAEWOULDBLOCK;
-    case EALREADY: return WSAEALREADY;
-    case ENOTSOCK: return WSAENOTSOCK;
-    case EMSGSIZE: return WSAEMSGSIZE;
-    case ENOPROTOOPT: return WSAENOPROTOOPT;
-    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
-    case EOPNOTSUPP: return WSAEOPNOTSUPP;
-    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
-    case EADDRINUSE: return WSAEADDRINUSE;
-    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
-    case ENETDOWN: return WSAENETDOWN;
-    case ENETUNREACH: return WSAENETUNREACH;
-    case ENETRESET: return WSAENETRESET;
-    case ECONNABORTED: return WSAECONNABORTED;
+    case EINPROGRESS:
+      return WSAEWOULDBLOCK;
+    case EALREADY:
+      return WSAEALREADY;
+    case ENOTSOCK:
+      return WSAENOTSOCK;
+    case EMSGSIZE:
+      return WSAEMSGSIZE;
+    case ENOPROTOOPT:
+      return WSAENOPROTOOPT;
+    case EPROTONOSUPPORT:
+      return WSAEPROTONOSUPPORT;
+    case EOPNOTSUPP:
+      return WSAEOPNOTSUPP;
+    case EAFNOSUPPORT:
+      return WSAEAFNOSUPPORT;
+    case EADDRINUSE:
+      return WSAEADDRINUSE;
+    case EADDRNOTAVAIL:
+      return WSAEADDRNOTAVAIL;
+    case ENETDOWN:
+      return WSAENETDOWN;
+    case ENETUNREACH:
+      return WSAENETUNREACH;
+    case ENETRESET:
+      return WSAENETRESET;
+    case ECONNABORTED:
+      return WSAECONNABORTED;
     case ECONNRESET:
-    case EPIPE: return WSAECONNRESET;
+    case EPIPE:
+      return WSAECONNRESET;
     case ENOBUFS:
-    case ENOMEM: return WSAENOBUFS;
-    case EISCONN: return WSAEISCONN;
-    case ENOTCONN: return WSAENOTCONN;
-    case ESHUTDOWN: return WSAESHUTDOWN;
-    case ETIMEDOUT: return WSAETIMEDOUT;
-    case ECONNREFUSED: return WSAECONNREFUSED;
-    case EHOSTDOWN: return WSAEHOSTDOWN;
-    case EHOSTUNREACH: return WSAEHOSTUNREACH;
-    default: return WSAEINVAL;
+    case ENOMEM:
+      return WSAENOBUFS;
+    case EISCONN:
+      return WSAEISCONN;
+    case ENOTCONN:
+      return WSAENOTCONN;
+    case ESHUTDOWN:
+      return WSAESHUTDOWN;
+    case ETIMEDOUT:
+      return WSAETIMEDOUT;
+    case ECONNREFUSED:
+      return WSAECONNREFUSED;
+    case EHOSTDOWN:
+      return WSAEHOSTDOWN;
+    case EHOSTUNREACH:
+      return WSAEHOSTUNREACH;
+    default:
+      return WSAEINVAL;
   }
 }
 
@@ -138,7 +168,9 @@ void OnReady(void* context, int fd, short revents);
 void Rewatch(int fd, SocketState& st) {
   short events = 0;
   if (st.hwnd) switch (st.phase) {
-      case Phase::kConnecting: events = POLLOUT; break;
+      case Phase::kConnecting:
+        events = POLLOUT;
+        break;
       case Phase::kListening:
         if ((st.mask & FD_ACCEPT) && st.acceptArmed) events = POLLIN;
         break;
@@ -147,15 +179,15 @@ void Rewatch(int fd, SocketState& st) {
         if ((st.mask & FD_WRITE) && st.writeArmed) events |= POLLOUT;
         if (!st.closeReported) events |= POLLRDHUP;
         break;
-      case Phase::kOpen: break;
+      case Phase::kOpen:
+        break;
     }
   if (!st.hwnd || !user::WatchDescriptor(st.hwnd, fd, events, &OnReady, nullptr))
     user::WatchDescriptor(nullptr, fd, 0, nullptr, nullptr);
 }
 
 void Post(const SocketState& st, int fd, long event, int error) {
-  if (st.mask & event)
-    PostMessage(st.hwnd, st.msg, WPARAM(fd), MAKELPARAM(int(event), error));
+  if (st.mask & event) PostMessage(st.hwnd, st.msg, WPARAM(fd), MAKELPARAM(int(event), error));
 }
 
 void OnReady(void*, int fd, short revents) {
@@ -207,7 +239,8 @@ void OnReady(void*, int fd, short revents) {
       }
       break;
     }
-    case Phase::kOpen: break;
+    case Phase::kOpen:
+      break;
   }
   Rewatch(fd, st);
 }
