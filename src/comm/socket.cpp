@@ -290,35 +290,49 @@ bool Collect(Connection* c) {
   if (c->socket == ws::INVALID_SOCKET || !w.loaded) return true;
   unsigned long waiting = 0;
   if (w.ioctlsocket(c->socket, ws::FIONREAD, &waiting) != 0 || waiting == 0) return true;
-  std::unique_ptr<char[]> block(new char[waiting]);
-  int got = w.recv(c->socket, block.get(), int(waiting), 0);
+  // Straight into the buffer's tail: no block in between to copy from.
+  std::string& bytes = c->incoming.bytes;
+  size_t before = bytes.size();
+  bytes.resize(before + waiting);
+  int got = w.recv(c->socket, bytes.data() + before, int(waiting), 0);
+  bytes.resize(before + size_t(std::max(got, 0)));
   if (got == ws::SOCKET_ERROR) {
     if (w.WSAGetLastError() == kWouldBlock) return true;
     WinsockError(c, kConnectionClosed);
     return false;
   }
-  if (got > 0) {
-    c->incoming.append(block.get(), size_t(got));
-    c->pendingData = true;
-  }
+  if (got > 0) c->pendingData = true;
   return true;
 }
 
-// Sends until the buffer is empty or WinSock would block: only a send that
-// would block brings the next FD_WRITE, so a partial send must not be the
-// last word.
-void Send(Connection* c) {
+// Queues `more` and sends until the queue is empty or WinSock would block:
+// only a send that would block brings the next FD_WRITE, so a partial send
+// must not be the last word. With nothing queued before them, the bytes of
+// `more` go out without being queued first.
+void Send(Connection* c, std::string_view more = {}) {
   Winsock& w = Api();
-  if (!c->connected || c->outgoing.empty() || !w.loaded) return;
-  while (!c->outgoing.empty()) {
-    std::string_view pending = c->outgoing.view();
+  if (more.empty() && c->outgoing.empty()) return;  // nothing to complete
+  bool direct = c->outgoing.empty() && c->connected && w.loaded;
+  if (!direct) {
+    c->outgoing.append(more.data(), more.size());
+    more = {};
+  }
+  if (!c->connected || !w.loaded) return;
+  for (;;) {
+    std::string_view pending = direct ? more : c->outgoing.view();
+    if (pending.empty()) break;
     int sent =
         w.send(c->socket, pending.data(), int(std::min<size_t>(pending.size(), 0x7FFFFFFF)), 0);
     if (sent == ws::SOCKET_ERROR) {
+      if (direct) c->outgoing.append(more.data(), more.size());
       if (w.WSAGetLastError() != kWouldBlock) WinsockError(c, kConnectionClosed);
       return;
     }
-    c->outgoing.consume(size_t(sent));
+    if (direct) {
+      more.remove_prefix(size_t(sent));
+    } else {
+      c->outgoing.consume(size_t(sent));
+    }
   }
   c->pendingSent = true;
 }
@@ -560,7 +574,9 @@ TessString* ReadFront(TessObject* socket, int32_t count) {
 
 TessString* ReadEverything(TessObject* socket) {
   Connection* c = Live(socket);
-  return MakeString(c->incoming.take(c->incoming.size()));
+  TessString* all = MakeString(c->incoming.view());
+  c->incoming.consume(c->incoming.size());
+  return all;
 }
 
 TessString* Peek(TessObject* socket) {
@@ -655,8 +671,7 @@ void SocketWrite(TessObject* socket, TessString* data) {
     comm::Connection* c = comm::ConnectionOf(socket);
     std::string_view bytes = View(data);
     if (bytes.empty()) return;
-    c->outgoing.append(bytes.data(), bytes.size());
-    comm::Send(c);
+    comm::Send(c, bytes);
     c = comm::ConnectionOf(socket);
     if (c->pendingSent && c->window) tess::platform::PostMessage(c->window, comm::kDeliver, 0, 0);
   });
