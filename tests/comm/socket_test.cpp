@@ -100,6 +100,22 @@ class SocketTest : public ::testing::Test {
   }
   static int32_t LastError(TessObject* s) { return socketLastErrorCode(s, 0); }
 
+  // A server Socket listening on a free port and a client connected to it
+  // through `address`; nulls when they did not connect.
+  std::pair<TessObject*, TessObject*> ConnectedPair(const std::string& address) {
+    int port = test::FreePort();
+    TessObject* server = NewSocket("server");
+    TessObject* client = NewSocket("client");
+    intSetter(server, offsetof(SocketFields, port), port);
+    SocketListen(server);
+    EXPECT_EQ(LastError(server), 0);
+    SetTarget(client, address, port);
+    SocketConnect(client);
+    if (!PumpUntil([&] { return SocketIsConnected(client) && SocketIsConnected(server); }))
+      return {nullptr, nullptr};
+    return {server, client};
+  }
+
   // The Socket's fields as the class record stores them.
   struct SocketFields {
     ObjectHeader header;
@@ -111,17 +127,9 @@ class SocketTest : public ::testing::Test {
   std::vector<TessObject*> sockets_;
 };
 
-// Starts a server Socket on a free port and connects a client to it.
 TEST_F(SocketTest, ClientAndServerExchangeBytesWithTheEventsInOrder) {
-  int port = test::FreePort();
-  TessObject* server = NewSocket("server");
-  TessObject* client = NewSocket("client");
-  intSetter(server, offsetof(SocketFields, port), port);
-  SocketListen(server);
-  ASSERT_EQ(LastError(server), 0);
-  SetTarget(client, "127.0.0.1", port);
-  SocketConnect(client);
-  ASSERT_TRUE(PumpUntil([&] { return SocketIsConnected(client) && SocketIsConnected(server); }));
+  auto [server, client] = ConnectedPair("127.0.0.1");
+  ASSERT_TRUE(server && client);
   EXPECT_EQ(Text(socketRemoteAddressGetter(server, 0)), "127.0.0.1");
   EXPECT_EQ(Text(socketLocalAddressGetter(client, 0)), "127.0.0.1");
 
@@ -153,14 +161,8 @@ TEST_F(SocketTest, ClientAndServerExchangeBytesWithTheEventsInOrder) {
 }
 
 TEST_F(SocketTest, LargeWriteArrivesInPiecesAndCompletesOnce) {
-  int port = test::FreePort();
-  TessObject* server = NewSocket("server");
-  TessObject* client = NewSocket("client");
-  intSetter(server, offsetof(SocketFields, port), port);
-  SocketListen(server);
-  SetTarget(client, "localhost", port);  // resolved by the host's resolver
-  SocketConnect(client);
-  ASSERT_TRUE(PumpUntil([&] { return SocketIsConnected(client) && SocketIsConnected(server); }));
+  auto [server, client] = ConnectedPair("localhost");  // resolved by the host's resolver
+  ASSERT_TRUE(server && client);
 
   std::string block(8 << 20, '\0');
   for (size_t i = 0; i < block.size(); ++i) block[i] = char(i * 7 + (i >> 13));
@@ -182,7 +184,7 @@ TEST_F(SocketTest, LargeWriteArrivesInPiecesAndCompletesOnce) {
 }
 
 // Failures, each with its code and the runtime's description of it.
-TEST_F(SocketTest, RefusedUnknownSilentAndResetConnectionsReportTheirErrors) {
+TEST_F(SocketTest, RefusedUnknownSilentTakenAndResetConnectionsReportTheirErrors) {
   // Refused: nobody listens there.
   TessObject* refused = NewSocket("refused");
   SetTarget(refused, "127.0.0.1", test::FreePort());
@@ -213,6 +215,14 @@ TEST_F(SocketTest, RefusedUnknownSilentAndResetConnectionsReportTheirErrors) {
   EXPECT_EQ(LastError(waiting), 101);
   EXPECT_EQ(SocketErrorText(waiting), "Server isn't responding");
   EXPECT_EQ(SocketWindow(waiting), nullptr) << "the error closes the window";
+
+  // A port someone else listens on cannot be bound.
+  TessObject* taken = NewSocket("taken");
+  intSetter(taken, offsetof(SocketFields, port), silentPort);
+  SocketListen(taken);
+  EXPECT_EQ(Log().Of("taken"), (std::vector<std::string>{kError}));
+  EXPECT_EQ(LastError(taken), 101);
+  EXPECT_EQ(SocketErrorText(taken), "Winsock error 10048");
 
   // Reset by the peer.
   HostSocket listener;
