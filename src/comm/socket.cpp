@@ -582,7 +582,7 @@ TessString* ReadEverything(TessObject* socket) {
 TessString* Peek(TessObject* socket) {
   Connection* c = Live(socket);
   Collect(c);
-  c = ConnectionOf(socket);  // an error while collecting leaves it in place
+  c = ConnectionOf(socket);  // an Error handler may have closed it: a fresh one
   return MakeString(c->incoming.view());
 }
 

@@ -18,6 +18,7 @@
 #include "comm/sockets_and_serial.h"
 #include "platform/user/winuser.h"
 #include "runtime/objects.h"
+#include "runtime/runtime_test_support.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
 #include "values/value_classes.h"
@@ -330,6 +331,17 @@ TEST_F(SocketTest, UnusedSocketReadsEmptyAndKeepsWrites) {
   SocketWrite(idle, data);  // kept until a connection takes it
   UnlockString(data);
   EXPECT_TRUE(Log().events.empty());
+}
+
+// Nil objects raise, as every member called on nil does; serial ones too.
+TEST_F(SocketTest, NilSocketsAndSerialsRaise) {
+  const ClassObject* nil = Exceptions().nilObject;
+  EXPECT_EQ(test::RaisedBy([] { SocketConnect(nullptr); }), nil);
+  EXPECT_EQ(test::RaisedBy([] { UnlockString(socketRead(nullptr, 1)); }), nil);
+  EXPECT_EQ(test::RaisedBy([] { UnlockString(SocketReadAll(nullptr)); }), nil);
+  EXPECT_EQ(test::RaisedBy([] { socketLastErrorCode(nullptr, 0); }), nil);
+  EXPECT_EQ(test::RaisedBy([] { serialOpen(nullptr); }), nil);
+  EXPECT_EQ(test::RaisedBy([] { UnlockString(serialReadAll(nullptr)); }), nil);
 }
 
 }  // namespace
