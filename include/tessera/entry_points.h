@@ -479,6 +479,15 @@ TESS_ENTRY(TessString*, textConverterConvert, (TessObject * converter, TessStrin
 TESS_ENTRY(void, textConverterClear, (TessObject * converter))
 TESS_ENTRY(TessObject*, guessJapaneseEncoding, (TessString * s))
 
+/* File dialogs. The chosen item with one reference, nil when cancelled. The
+   file types are the application's type names separated by ";" (or patterns
+   such as "*.txt"); the dialog's filters and the save dialog's default
+   extension come from them. */
+TESS_ENTRY(TessObject*, RuntimeGetOpenFolderItem, (TessString * fileTypes))
+TESS_ENTRY(TessObject*, RuntimeGetSaveFolderItem, (TessString * fileTypes, TessString* defaultName))
+TESS_ENTRY(TessObject*, FolderItemDialogShowModal, (TessObject * dialog))
+TESS_ENTRY(TessObject*, FolderItemDialogShowWithin, (TessObject * dialog, TessObject* parent))
+
 /* FolderItem. Items come back with one reference, nil when no item can be
    made. Failures the platform reports leave their error code in the item's
    LastErrorCode (0 after a success); the folder getters give nil when the
