@@ -101,6 +101,16 @@ class SocketTest : public ::testing::Test {
   }
   static int32_t LastError(TessObject* s) { return socketLastErrorCode(s, 0); }
 
+  // Connects `socket` to a host listener; the host's end of the connection,
+  // or -1 when it did not connect.
+  static int ConnectToHost(HostSocket& listener, TessObject* socket) {
+    SetTarget(socket, "127.0.0.1", listener.Listen());
+    SocketConnect(socket);
+    int peer = ::accept(listener.fd, nullptr, nullptr);
+    if (peer < 0 || !PumpUntil([&] { return SocketIsConnected(socket) != 0; })) return -1;
+    return peer;
+  }
+
   // A server Socket listening on a free port and a client connected to it
   // through `address`; nulls when they did not connect.
   std::pair<TessObject*, TessObject*> ConnectedPair(const std::string& address) {
@@ -227,13 +237,9 @@ TEST_F(SocketTest, RefusedUnknownSilentTakenAndResetConnectionsReportTheirErrors
 
   // Reset by the peer.
   HostSocket listener;
-  int port = listener.Listen();
   TessObject* reset = NewSocket("reset");
-  SetTarget(reset, "127.0.0.1", port);
-  SocketConnect(reset);
-  int peer = ::accept(listener.fd, nullptr, nullptr);
+  int peer = ConnectToHost(listener, reset);
   ASSERT_GE(peer, 0);
-  ASSERT_TRUE(PumpUntil([&] { return SocketIsConnected(reset) != 0; }));
   linger hard{1, 0};
   ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
   ::close(peer);
@@ -304,12 +310,9 @@ TEST_F(SocketTest, TalksToAHostPeerAndKeepsBytesSentBeforeItsClose) {
 
 TEST_F(SocketTest, PollCollectsAndDeliversWithoutTheMessageLoop) {
   HostSocket listener;
-  int port = listener.Listen();
   TessObject* client = NewSocket("client");
-  SetTarget(client, "127.0.0.1", port);
-  SocketConnect(client);
-  int peer = ::accept(listener.fd, nullptr, nullptr);
-  ASSERT_TRUE(PumpUntil([&] { return SocketIsConnected(client) != 0; }));
+  int peer = ConnectToHost(listener, client);
+  ASSERT_GE(peer, 0);
   ::send(peer, "abc", 3, 0);
   // Nothing pumped: Poll reads what waits and raises DataAvailable itself.
   for (int i = 0; i < 200 && Log().Of("client").size() < 2; ++i) {
