@@ -854,6 +854,46 @@ TESS_ENTRY(TessObject*, PluginNewInstance, (const char* className))
 TESS_ENTRY(int32_t, TessGetTSVersion, (void))
 TESS_ENTRY(int32_t, TessinRuntime, (void))
 TESS_ENTRY(void, TessYieldToTS, (void))
+/* Sockets: Connect, Listen and the rest never raise; failures go to
+   LastErrorCode and the Error event. Getters take the property record's
+   parameter after the object. socketGetEvents answers the pending events
+   without raising them: 1 Connected, 2 Error, 4 DataAvailable,
+   8 SendComplete. */
+TESS_ENTRY(void, SocketConnect, (TessObject * socket))
+TESS_ENTRY(void, socketDirectConnect, (TessObject * socket, TessString* address, int32_t port))
+TESS_ENTRY(void, SocketListen, (TessObject * socket))
+TESS_ENTRY(void, socketClose, (TessObject * socket))
+TESS_ENTRY(int32_t, SocketIsConnected, (TessObject * socket))
+TESS_ENTRY(void, SocketWrite, (TessObject * socket, TessString* data))
+TESS_ENTRY(TessString*, socketRead, (TessObject * socket, int32_t count))
+TESS_ENTRY(TessString*, SocketReadAll, (TessObject * socket))
+TESS_ENTRY(TessString*, socketLookahead, (TessObject * socket, uint32_t parameter))
+TESS_ENTRY(void, socketPoll, (TessObject * socket))
+TESS_ENTRY(int32_t, socketGetEvents, (TessObject * socket))
+TESS_ENTRY(int32_t, socketLastErrorCode, (TessObject * socket, uint32_t parameter))
+TESS_ENTRY(TessString*, socketLocalAddressGetter, (TessObject * socket, uint32_t parameter))
+TESS_ENTRY(TessString*, socketRemoteAddressGetter, (TessObject * socket, uint32_t parameter))
+TESS_ENTRY(int32_t, socketPPPStatus, (TessObject * socket, uint32_t parameter))
+TESS_ENTRY(void, socketPPPConnect, (TessObject * socket))
+TESS_ENTRY(void, socketPPPDisconnect, (TessObject * socket))
+TESS_ENTRY(TessString*, pluginSocketRead, (TessObject * socket, int32_t count))
+TESS_ENTRY(TessString*, pluginSocketReadAll, (TessObject * socket))
+TESS_ENTRY(TessString*, pluginSocketLookahead, (TessObject * socket))
+TESS_ENTRY(void, PluginMarkSocketUsage, (void))
+
+/* Serial ports. Reads poll the port first; a write opens it when needed. */
+TESS_ENTRY(int32_t, serialOpen, (TessObject * serial))
+TESS_ENTRY(void, serialClose, (TessObject * serial))
+TESS_ENTRY(void, serialWrite, (TessObject * serial, TessString* data))
+TESS_ENTRY(TessString*, serialRead, (TessObject * serial, int32_t count))
+TESS_ENTRY(TessString*, serialReadAll, (TessObject * serial))
+TESS_ENTRY(void, serialXmitWait, (TessObject * serial))
+TESS_ENTRY(void, serialFlush, (TessObject * serial))
+TESS_ENTRY(void, serialReset, (TessObject * serial))
+TESS_ENTRY(void, serialLeaveDTROnClose, (TessObject * serial))
+TESS_ENTRY(void, serialTick, (TessObject * serial))
+TESS_ENTRY(int32_t, getSerialPortCount, (void))
+TESS_ENTRY(TessObject*, getSerialPort, (int32_t index))
 
 /* clang-format on */
 

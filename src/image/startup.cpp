@@ -6,6 +6,7 @@
 
 #include "base/byte_order.h"
 #include "db/classes/database_classes.h"
+#include "comm/sockets_and_serial.h"
 #include "files/file_classes.h"
 #include "files/file_types.h"
 #include "files/folder_item.h"
@@ -217,6 +218,7 @@ void Init(const uint8_t* descriptor) {
   ui::InitMediaControls();
   InitThreadClasses();
   image::InstallPlugins();
+  comm::InitSocketsAndSerial(&AddPeriodicService);
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

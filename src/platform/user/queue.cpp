@@ -19,8 +19,12 @@
 #include <optional>
 #include <thread>
 
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <time.h>
+#include <unistd.h>
 
+#include "platform/user/descriptor_wait.h"
 #include "platform/user/window_internal.h"
 
 namespace tess::platform {
@@ -73,9 +77,74 @@ void WaitFor(Queue& q, std::unique_lock<QueueLock>& lock, Ready ready,
   --q.waiters;
 }
 
-// Notifies the waiters of `q` if `anyone` was counted under its lock.
+// Notifies the waiters of `q` if `anyone` was counted under its lock; a
+// waiter sleeping in poll() on watched descriptors hears the event
+// descriptor instead.
 void NotifyIf(Queue& q, bool anyone) {
-  if (anyone) q.wake.notify_all();
+  if (!anyone) return;
+  q.wake.notify_all();
+  int fd = q.wakeFd.load(std::memory_order_acquire);
+  if (fd >= 0) {
+    uint64_t one = 1;
+    ssize_t ignored = ::write(fd, &one, sizeof one);
+    (void)ignored;
+  }
+}
+
+// Waits in poll() on the watched descriptors of `q` and its event
+// descriptor for at most `ms` (forever when negative), unless the signal
+// count already moved from `seen`, then runs the callbacks of the ready
+// watches. True when a callback ran.
+bool WaitOnWatches(Queue& q, uint64_t seen, int32_t ms) {
+  std::vector<Queue::Watch> watches;
+  std::vector<pollfd> fds;
+  {
+    std::lock_guard lock(q.lock);
+    if (ms != 0 && q.signals != seen) return false;
+    watches = q.watches;
+    fds.push_back(pollfd{q.wakeFd.load(std::memory_order_relaxed), POLLIN, 0});
+    for (const Queue::Watch& w : watches) fds.push_back(pollfd{w.fd, w.events, 0});
+    ++q.waiters;
+  }
+  int ready = ::poll(fds.data(), nfds_t(fds.size()), ms < 0 ? -1 : ms);
+  {
+    std::lock_guard lock(q.lock);
+    --q.waiters;
+  }
+  if (ready <= 0) return false;
+  if (fds[0].revents) {
+    uint64_t count = 0;
+    ssize_t ignored = ::read(fds[0].fd, &count, sizeof count);
+    (void)ignored;
+  }
+  bool ran = false;
+  for (size_t i = 0; i < watches.size(); ++i) {
+    short revents = fds[i + 1].revents;
+    if (!revents) continue;
+    // An earlier callback may have dropped or replaced this watch.
+    bool live;
+    {
+      std::lock_guard lock(q.lock);
+      live = std::any_of(q.watches.begin(), q.watches.end(), [&](const Queue::Watch& w) {
+        return w.fd == watches[i].fd && w.callback == watches[i].callback &&
+               w.context == watches[i].context;
+      });
+    }
+    if (!live) continue;
+    watches[i].callback(watches[i].context, watches[i].fd, revents);
+    ran = true;
+  }
+  return ran;
+}
+
+bool SignalsMoved(Queue& q, uint64_t seen) {
+  std::lock_guard lock(q.lock);
+  return q.signals != seen;
+}
+
+bool HasWatches(Queue& q) {
+  std::lock_guard lock(q.lock);
+  return !q.watches.empty();
 }
 
 bool ForWindow(HWND msgHwnd, HWND filter) {
@@ -191,7 +260,12 @@ bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait)
         return true;
       }
     }
-    if (!wait) return false;
+    if (!wait) {
+      // Ready descriptors post their notifications before the queue is
+      // declared empty.
+      if (HasWatches(q) && WaitOnWatches(q, seen, 0) && SignalsMoved(q, seen)) continue;
+      return false;
+    }
     // A presented desktop is shown, and its host input read, whenever the
     // thread runs out of work; it is then polled while the thread waits.
     std::shared_ptr<desktop::Presenter> presenter = CurrentPresenter();
@@ -199,6 +273,10 @@ bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait)
       presenter->idle();
       int32_t poll = std::max(1, presenter->pollMs);
       if (!nextDue || int32_t(*nextDue - Now()) > poll) nextDue = Now() + DWORD(poll);
+    }
+    if (HasWatches(q)) {
+      WaitOnWatches(q, seen, nextDue ? std::max<int32_t>(0, int32_t(*nextDue - Now())) : -1);
+      continue;
     }
     std::unique_lock lock(q.lock);
     auto moved = [&] { return q.signals != seen; };
@@ -213,6 +291,31 @@ bool Fetch(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait)
 }  // namespace
 
 namespace user {
+
+bool WatchDescriptor(HWND hwnd, int fd, short events, DescriptorCallback callback, void* context) {
+  Queue* q = &CurrentQueue();
+  if (hwnd && !(q = QueueOfWindow(hwnd))) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+  }
+  if (q->wakeFd.load(std::memory_order_acquire) < 0 && events) {
+    int made = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (made < 0) return false;
+    int expected = -1;
+    if (!q->wakeFd.compare_exchange_strong(expected, made)) ::close(made);
+  }
+  {
+    std::lock_guard lock(q->lock);
+    auto& watches = q->watches;
+    watches.erase(std::remove_if(watches.begin(), watches.end(),
+                                 [fd](const Queue::Watch& w) { return w.fd == fd; }),
+                  watches.end());
+    if (events) watches.push_back(Queue::Watch{fd, events, callback, context});
+  }
+  // A waiter already in poll() picks the new set up on its next round.
+  Wake(*q);
+  return true;
+}
 
 Queue& CurrentQueue() {
   if (t_queue) return *t_queue;

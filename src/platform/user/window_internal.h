@@ -134,6 +134,17 @@ struct Queue {
   bool quit = false;
   int quitCode = 0;
   MSG current{};  // the last message retrieved (time and position)
+  // Host descriptors the thread's wait also watches (descriptor_wait.h),
+  // and the event descriptor that wakes a waiter sleeping in poll(); made
+  // with the first watch.
+  struct Watch {
+    int fd;
+    short events;
+    void (*callback)(void*, int, short);
+    void* context;
+  };
+  std::vector<Watch> watches;
+  std::atomic<int> wakeFd{-1};
 };
 
 // The global state lock: window structures are touched by their own thread
