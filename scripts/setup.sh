@@ -7,8 +7,13 @@ set -euo pipefail
 # Packages for the host (amd64) side.
 # xvfb: a virtual X server for the smoke test of the presented desktop.
 host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev xvfb)
+# Picture codecs for the native fuzz targets and benchmarks; imagemagick writes
+# the other programs' picture files the codec tests read back.
+host_packages+=(libpng-dev libjpeg62-turbo-dev libgif-dev imagemagick)
 # Packages whose 32-bit builds the runtime links against (multiarch i386).
 i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev)
+# Picture codecs (PNG is already above).
+i386_packages+=(libjpeg62-turbo-dev libgif-dev)
 
 missing=()
 for p in "${host_packages[@]}"; do
