@@ -593,4 +593,43 @@ TESS_ENTRY(void, BinaryStreamWritePString, (TessObject * stream, TessString* val
 TESS_ENTRY(void, BinaryStreamWrite, (TessObject * stream, TessString* text))
 TESS_ENTRY(void, BinaryStreamClose, (TessObject * stream))
 
+/* Screens, the System and Keyboard objects, mouse cursors, the classic
+   colours, installed fonts, the mouse and the colour dialog. Screen position
+   getters take 0 for the whole screen, 1 for the area windows may use;
+   modifier getters take the modifier's mask. Colours are 0x00RRGGBB. */
+TESS_ENTRY(int32_t, getScreenCount, (void))
+TESS_ENTRY(TessObject*, getScreen, (int32_t index))
+TESS_ENTRY(int32_t, screenLeftGetter, (TessObject * screen, uint32_t available))
+TESS_ENTRY(int32_t, screenTopGetter, (TessObject * screen, uint32_t available))
+TESS_ENTRY(int32_t, screenWidthGetter, (TessObject * screen, uint32_t available))
+TESS_ENTRY(int32_t, screenHeightGetter, (TessObject * screen, uint32_t available))
+TESS_ENTRY(int32_t, screenDepthGetter, (TessObject * screen, uint32_t unused))
+TESS_ENTRY(TessObject*, getSystemObject, (void))
+TESS_ENTRY(int32_t, systemGestalt, (TessObject * system, TessString * selector, int32_t * result))
+TESS_ENTRY(int32_t, systemPixel, (TessObject * system, int32_t x, int32_t y))
+TESS_ENTRY(int32_t, systemGetKeyScript, (TessObject * system, uint32_t unused))
+TESS_ENTRY(void, systemSetKeyScript, (TessObject * system, uint32_t unused, int32_t script))
+TESS_ENTRY(TessObject*, getKeyboardObject, (void))
+TESS_ENTRY(int32_t, modifierKeyGetter, (TessObject * keyboard, uint32_t mask))
+TESS_ENTRY(int32_t, asyncModifierKeyGetter, (TessObject * keyboard, uint32_t mask))
+TESS_ENTRY(int32_t, keyboardAsyncKeyDown, (TessObject * keyboard, int32_t keyCode))
+TESS_ENTRY(TessObject*, getArrowCursor, (void))
+TESS_ENTRY(TessObject*, getWatchCursor, (void))
+TESS_ENTRY(TessObject*, getIBeamCursor, (void))
+TESS_ENTRY(void, appMouseCursorSetter, (TessObject * app, uint32_t unused, TessObject * cursor))
+TESS_ENTRY(int32_t, getFrameColor, (void))
+TESS_ENTRY(int32_t, getFillColor, (void))
+TESS_ENTRY(int32_t, getTextColor, (void))
+TESS_ENTRY(int32_t, getLightTingeColor, (void))
+TESS_ENTRY(int32_t, getDarkTingeColor, (void))
+TESS_ENTRY(int32_t, getLightBevelColor, (void))
+TESS_ENTRY(int32_t, getDarkBevelColor, (void))
+TESS_ENTRY(int32_t, getHilightColor, (void))
+TESS_ENTRY(int32_t, getFontCount, (void))
+TESS_ENTRY(TessString*, getFontName, (int32_t index))
+TESS_ENTRY(int32_t, getMouseX, (void))
+TESS_ENTRY(int32_t, getMouseY, (void))
+TESS_ENTRY(int32_t, getMouseDown, (void))
+TESS_ENTRY(int32_t, selectColor, (int32_t * color, TessString * prompt))
+
 /* clang-format on */

@@ -21,6 +21,7 @@
 #include "tessera/runtime.h"
 #include "ui/mdi_frame.h"
 #include "ui/menu_bar.h"
+#include "ui/screen_system.h"
 #include "ui/windowing.h"
 #include "values/value_classes.h"
 
@@ -187,6 +188,7 @@ void Init(const uint8_t* descriptor) {
   InstallUnhandledPath();
   InitFrameworkValueAndFileClasses();
   InitWindows();
+  ui::InitScreenAndSystem();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

@@ -59,7 +59,12 @@ PictureFormat PictureFormatForExtension(std::string_view extension) {
 }
 
 bool DecodePicture(std::span<const uint8_t> bytes, PixelImage* out, std::string* error) {
+  // The pixel buffer keeps its capacity: decoding into the same image again
+  // then costs no fresh allocation.
+  std::vector<uint32_t> pixels = std::move(out->pixels);
+  pixels.clear();
   *out = PixelImage{};
+  out->pixels = std::move(pixels);
   error->clear();
   bool ok = false;
   switch (SniffPictureFormat(bytes)) {
