@@ -86,9 +86,11 @@ TEST_F(ScreenSystem, KeyboardReadsTheHostKeyStateNow) {
     for (uint32_t mask : {0x0100u, 0x0200u, 0x0800u, 0x1000u, 0x0400u}) {
       EXPECT_EQ(asyncModifierKeyGetter(keyboard, mask), mask == k.mask ? 1 : 0) << mask;
     }
-    if (k.keyCode >= 0) EXPECT_EQ(keyboardAsyncKeyDown(keyboard, k.keyCode), 1);
+    const int32_t downNow = k.keyCode >= 0 ? keyboardAsyncKeyDown(keyboard, k.keyCode) : 1;
     host::input::Key(k.vk, false);
-    if (k.keyCode >= 0) EXPECT_EQ(keyboardAsyncKeyDown(keyboard, k.keyCode), 0);
+    const int32_t downAfter = k.keyCode >= 0 ? keyboardAsyncKeyDown(keyboard, k.keyCode) : 0;
+    EXPECT_EQ(downNow, 1);
+    EXPECT_EQ(downAfter, 0);
   }
   // Codes with no key on the classic keyboard are never down.
   host::input::Key('A', true);
