@@ -16,9 +16,13 @@ bool StartsWith(std::span<const uint8_t> bytes, const char* magic, size_t length
 }
 
 bool ValidImage(const PixelImage& image, std::string* error) {
-  if (image.width <= 0 || image.height <= 0 ||
-      !codecs::CheckDimensions("Picture", image.width, image.height, error)) {
-    if (error->empty()) *error = "The picture has no pixels to write.";
+  if (image.width <= 0 || image.height <= 0) {
+    *error = "The picture has no pixels to write.";
+    return false;
+  }
+  if (image.width > codecs::kMaxSide || image.height > codecs::kMaxSide ||
+      int64_t(image.width) * image.height > codecs::kMaxPixels) {
+    *error = "The picture is too large to write.";
     return false;
   }
   if (image.pixels.size() != size_t(image.width) * size_t(image.height)) {

@@ -105,20 +105,8 @@ void Paint(HWND hwnd, Dialog& d) {
   }
   swatch(SampleRect(), d.color);
   for (int part : {int(kOk), int(kCancel)}) {
-    RECT r = ButtonRect(part);
-    if (part == d.focusButton) {
-      FrameRect(dc, &r, GetStockObject(BLACK_BRUSH));
-      InflateRect(&r, -1, -1);
-    }
-    bool down = part == d.pressed;
-    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? UINT(DFCS_PUSHED) : 0u));
-    RECT text = r;
-    if (down) OffsetRect(&text, 1, 1);
-    DrawText(dc, part == kOk ? "OK" : "Cancel", -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (part == d.focusButton) {
-      InflateRect(&r, -3, -3);
-      DrawFocusRect(dc, &r);
-    }
+    DrawDialogButton(dc, ButtonRect(part), part == kOk ? "OK" : "Cancel", part == d.focusButton,
+                     part == d.pressed);
   }
   SelectObject(dc, oldFont);
   EndPaint(hwnd, &ps);

@@ -109,7 +109,12 @@ TEST(PictureRoundTrip, WritingRefusesWhatCannotBeWritten) {
   std::string error;
   PixelImage empty;
   EXPECT_FALSE(EncodePicture(empty, PictureFormat::kPng, 0, &bytes, &error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(error, "The picture has no pixels to write.");
+  PixelImage wide;
+  wide.width = 40000, wide.height = 1;
+  wide.pixels.resize(40000);
+  EXPECT_FALSE(EncodePicture(wide, PictureFormat::kBmp, 0, &bytes, &error));
+  EXPECT_EQ(error, "The picture is too large to write.");
   PixelImage image = Stripes(4, 4, 24, kSixteen);
   EXPECT_FALSE(EncodePicture(image, PictureFormat::kGif, 0, &bytes, &error));
   EXPECT_EQ(error, "GIF pictures can be read but not written.");
