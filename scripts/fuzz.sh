@@ -44,9 +44,11 @@ seed_pictures
 status=0
 for target in ${FUZZ_TARGETS:-sql_fuzz file_fuzz format_fuzz japanese_fuzz layout_record_fuzz menu_record_fuzz volume_fuzz bmp_picture_fuzz png_picture_fuzz jpeg_picture_fuzz gif_picture_fuzz}; do
   mkdir -p "$build/corpus/$target"
+  corpora=("$build/corpus/$target")
+  if [ -d "$root/fuzz/corpus/$target" ]; then corpora+=("$root/fuzz/corpus/$target"); fi
   echo "fuzz: running $target for $seconds s"
   "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 \
-    "$build/corpus/$target" "$root/fuzz/corpus/$target" 2>&1 | tail -n 12 || status=1
+    "${corpora[@]}" 2>&1 | tail -n 12 || status=1
 done
 exit $status
