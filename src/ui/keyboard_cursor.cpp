@@ -18,6 +18,7 @@
 #include "graphics/codecs/picture_codec.h"
 #include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
+#include "runtime/image_data.h"
 #include "runtime/objects.h"
 #include "runtime/project_items.h"
 #include "tessera/runtime.h"
@@ -184,10 +185,13 @@ TessObject* StockCursor(int which, int resource) {
   return g_stockCursors[which];
 }
 
+// The item as start-up hands it over: read only inside the data segment.
 TessObject* BuildCursorItem(const uint8_t* record) {
-  uint32_t size = le32(record + 4);
-  if (size > kMaxCursorItem) return nullptr;
-  return BuildCursorFromItem(std::span<const uint8_t>(record, size_t(size) + 8));
+  std::span<const uint8_t> data = ImageDataFrom(record);
+  if (data.size() < 8) return nullptr;
+  size_t size = le32(data.data() + 4);
+  if (size > kMaxCursorItem || size > data.size() - 8) return nullptr;
+  return BuildCursorFromItem(data.first(size + 8));
 }
 
 }  // namespace
