@@ -61,6 +61,7 @@ struct Info {
   int bitDepth = 0, colorType = 0, channels = 0;
   bool hasAlpha = false;
   png_uint_32 xPerMetre = 0, yPerMetre = 0;
+  std::vector<uint32_t> palette;  // 0xAARRGGBB, for palette pictures
 };
 
 // Reads the header and sets up the transformations; false after a libpng error.
@@ -68,6 +69,10 @@ bool ReadInfo(png_structp png, png_infop info, Info* out) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_user_limits(png, png_uint_32(kMaxSide), png_uint_32(kMaxSide));
   png_set_chunk_malloc_max(png, 8u << 20);
+  // What libpng would only warn about (an index past the palette's end
+  // among them) refuses the picture here.
+  png_set_benign_errors(png, 0);
+  png_set_check_for_invalid_index(png, 1);
   png_read_info(png, info);
   png_get_IHDR(png, info, &out->width, &out->height, &out->bitDepth, &out->colorType, nullptr,
                nullptr, nullptr);
@@ -79,11 +84,32 @@ bool ReadInfo(png_structp png, png_infop info, Info* out) {
       unit != PNG_RESOLUTION_METER) {
     out->xPerMetre = out->yPerMetre = 0;
   }
-  png_set_expand(png);
-  png_set_strip_16(png);
-  png_set_gray_to_rgb(png);
-  png_set_bgr(png);
-  png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+  if (out->colorType == PNG_COLOR_TYPE_PALETTE) {
+    // Indexes are read one a byte and looked up here, so that an index
+    // past the palette's end is seen (libpng pads the palette with black).
+    png_colorp entries = nullptr;
+    int count = 0;
+    if (png_get_PLTE(png, info, &entries, &count)) {
+      for (int i = 0; i < count; ++i) {
+        out->palette.push_back(0xFF000000u | uint32_t(entries[i].red) << 16 |
+                               uint32_t(entries[i].green) << 8 | entries[i].blue);
+      }
+    }
+    png_bytep alpha = nullptr;
+    int alphas = 0;
+    if (png_get_tRNS(png, info, &alpha, &alphas, nullptr)) {
+      for (int i = 0; i < alphas && size_t(i) < out->palette.size(); ++i) {
+        out->palette[size_t(i)] = (out->palette[size_t(i)] & 0xFFFFFF) | uint32_t(alpha[i]) << 24;
+      }
+    }
+    png_set_packing(png);
+  } else {
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+  }
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
   return true;
@@ -142,17 +168,32 @@ bool DecodePng(std::span<const uint8_t> bytes, PixelImage* out, std::string* err
   Info header;
   bool ok = ReadInfo(png, info, &header);
   if (ok) ok = CheckDimensions(kFormat, header.width, header.height, error);
-  if (ok && png_get_rowbytes(png, info) != size_t(header.width) * 4) {
+  const bool indexed = header.colorType == PNG_COLOR_TYPE_PALETTE;
+  if (ok && png_get_rowbytes(png, info) != size_t(header.width) * (indexed ? 1 : 4)) {
     *error = RefusalMessage(kFormat, Refusal::kUnsupported, "pixel layout");
     ok = false;
   }
+  std::vector<uint8_t> indexes;
   if (ok) {
     SizeImage(out, int32_t(header.width), int32_t(header.height), 0);
+    if (indexed) indexes.resize(out->pixels.size());
     std::vector<png_bytep> rows(header.height);
     for (png_uint_32 y = 0; y < header.height; ++y) {
-      rows[y] = reinterpret_cast<png_bytep>(out->pixels.data() + size_t(y) * header.width);
+      size_t at = size_t(y) * header.width;
+      rows[y] =
+          indexed ? indexes.data() + at : reinterpret_cast<png_bytep>(out->pixels.data() + at);
     }
     ok = ReadPixels(png, info, rows.data());
+  }
+  for (size_t i = 0; ok && i < indexes.size(); ++i) {
+    if (indexes[i] >= header.palette.size()) {
+      *error = RefusalMessage(
+          kFormat, Refusal::kBadPalette,
+          "index " + std::to_string(indexes[i]) + " of " + std::to_string(header.palette.size()));
+      ok = false;
+      break;
+    }
+    out->pixels[i] = header.palette[indexes[i]];
   }
   png_destroy_read_struct(&png, &info, nullptr);
   if (!ok) {

@@ -310,6 +310,22 @@ TEST(PngDamage, HostileHeadersAndBrokenChunks) {
   auto plte = PngChunk("PLTE", std::vector<uint8_t>(900, 7));
   EXPECT_NE(Refusal(withHeader(2, 2, 3, plte)).find("PNG picture refused: the file is damaged"),
             std::string::npos);
+  // A 2 x 1 palette picture of two entries whose second pixel names `index`.
+  auto palettePicture = [&](uint8_t index) {
+    std::vector<uint8_t> raw = {0, 1, index}, packed(64);
+    uLongf packedSize = uLongf(packed.size());
+    EXPECT_EQ(compress(packed.data(), &packedSize, raw.data(), uLong(raw.size())), Z_OK);
+    packed.resize(packedSize);
+    std::vector<uint8_t> chunks = PngChunk("PLTE", {255, 0, 0, 0, 0, 255});
+    for (const auto& c : {PngChunk("IDAT", packed), PngChunk("IEND", {})}) {
+      chunks.insert(chunks.end(), c.begin(), c.end());
+    }
+    return withHeader(2, 1, 3, chunks);
+  };
+  EXPECT_EQ(Decode(palettePicture(0)).pixels, (std::vector<uint32_t>{0xFF0000FF, 0xFFFF0000}));
+  EXPECT_NE(
+      Refusal(palettePicture(5)).find("PNG picture refused: the palette is damaged (index 5 of 2)"),
+      std::string::npos);
   // A flipped bit in a chunk.
   PixelImage image = Stripes(5, 5, 24, kSixteen);
   std::vector<uint8_t> bytes;
