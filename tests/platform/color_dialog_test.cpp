@@ -94,6 +94,48 @@ TEST_F(ColorDialog, AnsweredByScriptKeysOrCancel) {
   }
 }
 
+// Where a point of the dialog's client area is on the desktop: the dialog
+// is centred, its client area 236 x 195 (the layout color_dialog.png shows).
+POINT OnDesktop(int x, int y) {
+  RECT frame{0, 0, 236, 195};
+  AdjustWindowRectEx(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME);
+  int fw = frame.right - frame.left, fh = frame.bottom - frame.top;
+  return {(GetSystemMetrics(SM_CXSCREEN) - fw) / 2 - frame.left + x,
+          (GetSystemMetrics(SM_CYSCREEN) - fh) / 2 - frame.top + y};
+}
+
+std::string Click(const char* how, int x, int y) {
+  POINT p = OnDesktop(x, y);
+  return std::string(how) + " " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+}
+
+// The centre of basic colour `index`, and of the OK and Cancel buttons.
+std::string Swatch(const char* how, int index) {
+  return Click(how, 8 + index % 8 * 28 + 12, 26 + index / 8 * 22 + 9);
+}
+const std::string kOk = Click("click", 126, 175), kCancel = Click("click", 196, 175);
+
+TEST_F(ColorDialog, AnsweredWithTheMouse) {
+  const struct {
+    const char* name;
+    std::string answer;
+    BOOL answered;
+    COLORREF result;
+  } kCases[] = {
+      {"double click", Swatch("doubleclick", 12), TRUE, 0x00FFFF},
+      {"click then OK", Swatch("click", 25) + kOk, TRUE, 0xFF8000},
+      {"click then Cancel", Swatch("click", 25) + kCancel, FALSE, 0x123456},
+      {"press OK, leave, release",
+       Click("down", 126, 175) + Click("move", 20, 20) + "up\n" + kCancel, FALSE, 0x123456},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Asked asked = Ask(0x123456, c.answer);
+    EXPECT_EQ(asked.answered, c.answered);
+    EXPECT_EQ(asked.result, c.result);
+  }
+}
+
 TEST_F(ColorDialog, RefusesAnswersItCannotRead) {
   std::string error;
   Asked asked = Ask(0, "color 12345\ncolor cancel", &error);
