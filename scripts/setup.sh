@@ -9,10 +9,15 @@ set -euo pipefail
 # timgm6mb-soundfont: the small General MIDI sound font the NotePlayer plays with.
 host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev xvfb
   timgm6mb-soundfont)
+# Picture codecs for the native fuzz targets and benchmarks; imagemagick writes
+# the other programs' picture files the codec tests read back.
+host_packages+=(libpng-dev libjpeg62-turbo-dev libgif-dev imagemagick)
 # Packages whose 32-bit builds the runtime links against (multiarch i386).
 # FluidSynth, libsndfile and ALSA: MIDI notes and sound files (src/platform/winmm).
 i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev libsqlite3-dev
   libfluidsynth-dev libsndfile1-dev libasound2-dev)
+# Picture codecs (PNG is already above).
+i386_packages+=(libjpeg62-turbo-dev libgif-dev)
 
 missing=()
 for p in "${host_packages[@]}"; do

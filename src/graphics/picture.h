@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "graphics/pixel_image.h"
+#include "graphics/codecs/picture_codec.h"
 #include "platform/gdi/wingdi.h"
 #include "tessera/types.h"
 

@@ -28,6 +28,7 @@
 #include "ui/mdi_frame.h"
 #include "ui/media_controls.h"
 #include "ui/menu_bar.h"
+#include "ui/screen_system.h"
 #include "ui/windowing.h"
 #include "values/value_classes.h"
 
@@ -219,6 +220,7 @@ void Init(const uint8_t* descriptor) {
   InitThreadClasses();
   image::InstallPlugins();
   comm::InitSocketsAndSerial(&AddPeriodicService);
+  ui::InitScreenAndSystem();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

@@ -1,7 +1,8 @@
 // The desktop shown on a real X server: a virtual one (Xvfb) started for
 // this program, which skips when Xvfb is not installed. A message box
 // raised before any window exists is shown there and answers the keyboard;
-// a window with a menu bar follows it, and its menu opens.
+// a window with a menu bar follows it, and its menu opens; the display's
+// two screens are the monitors.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/message_log.h"
 #include "platform/user/automation.h"
@@ -48,8 +50,8 @@ class VirtualServer {
       pid_ = ::fork();
       if (pid_ == 0) {
         ::freopen("/dev/null", "w", stderr);
-        ::execl(program.c_str(), "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24",
-                "-nolisten", "tcp", static_cast<char*>(nullptr));
+        ::execl(program.c_str(), "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24", "-screen",
+                "1", "640x480x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
         ::_exit(127);
       }
       if (pid_ < 0) return false;
@@ -104,6 +106,28 @@ TEST(X11Desktop, AMessageBoxBeforeAnyWindowIsShownThereAndAnswered) {
   EndMenu();
   DestroyWindow(w);
   automation::WaitIdle();
+
+  // Presented, each screen of the display is a monitor: the first holds the
+  // desktop, the second stands to its right at the display's size.
+  std::vector<MONITORINFO> monitors;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR m, HDC, RECT*, LPARAM data) -> BOOL {
+        MONITORINFO info;
+        GetMonitorInfo(m, &info);
+        reinterpret_cast<std::vector<MONITORINFO>*>(data)->push_back(info);
+        return TRUE;
+      },
+      LPARAM(&monitors));
+  ASSERT_EQ(monitors.size(), 2u);
+  RECT desktop{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT second{desktop.right, 0, desktop.right + 640, 480};
+  EXPECT_TRUE(EqualRect(&monitors[0].rcMonitor, &desktop));
+  EXPECT_TRUE(EqualRect(&monitors[1].rcMonitor, &second));
+  EXPECT_EQ(monitors[0].dwFlags, DWORD(MONITORINFOF_PRIMARY));
+  EXPECT_EQ(monitors[1].dwFlags, 0u);
+  EXPECT_EQ(monitors[0].bitsPerPixel, 24u);
+  EXPECT_EQ(monitors[1].bitsPerPixel, 24u);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The common file dialogs: open, save as, and a folder chooser, as one modal
+// The common dialogs. The file dialogs: open, save as, and a folder chooser, as one modal
 // window drawn in the classic look (a folder path with an Up button, a list
 // of folders and files, the name field, the file-type filter and two
 // buttons), used with the keyboard or the mouse.
@@ -98,5 +98,23 @@ struct BROWSEINFOA {
 ITEMIDLIST* SHBrowseForFolder(BROWSEINFOA* info);
 BOOL SHGetPathFromIDList(const ITEMIDLIST* list, char* path);  // path: MAX_PATH bytes
 void CoTaskMemFree(void* memory);
+
+// The colour dialog, in the classic look: the 48 basic colours in a grid,
+// the chosen colour's sample, OK and Cancel. A click picks a colour, a
+// double click picks it and answers OK; arrows move the pick, Enter
+// answers OK, Escape and the close box Cancel. Headless, a running script
+// answers it ("color RRGGBB" or "color cancel"); with neither a script nor
+// a presented desktop there is nobody to ask and the answer is Cancel.
+enum : DWORD { CC_RGBINIT = 0x1 };
+struct CHOOSECOLOR {
+  DWORD lStructSize = sizeof(CHOOSECOLOR);
+  HWND hwndOwner = nullptr;
+  COLORREF rgbResult = 0;            // in: the first pick with CC_RGBINIT; out: the answer
+  COLORREF* lpCustColors = nullptr;  // 16 custom colours, kept as given
+  DWORD Flags = 0;
+  const char* title = nullptr;  // the caption; "Color" when null
+};
+// TRUE when answered with OK (rgbResult holds the colour), FALSE otherwise.
+BOOL ChooseColor(CHOOSECOLOR* request);
 
 }  // namespace tess::platform

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -278,4 +279,55 @@ std::vector<uint32_t> DecodeText(const char* text, int length) {
   return out;
 }
 
+std::vector<std::string> FontFamilyNames() {
+  static const std::vector<std::string> names = [] {
+    // Case-insensitive and sorted: the names an application may pass to
+    // CreateFont and get an installed file for.
+    std::map<std::string, std::string> byKey;
+    auto add = [&](const std::string& name) {
+      if (!name.empty()) byKey.emplace(Lower(name), name);
+    };
+    static const char* const kMapped[] = {"Arial", "Courier New", "Times New Roman",
+                                          "MS Sans Serif", "MS UI Gothic"};
+    for (const char* name : kMapped) {
+      if (!FontFileFor(name, false, false).empty()) add(name);
+    }
+    std::lock_guard ftLock(FtLock());
+    for (auto& dir : FontDirs()) {
+      std::error_code ec;
+      for (auto it = std::filesystem::recursive_directory_iterator(dir, ec);
+           !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        std::string ext = Lower(it->path().extension().string());
+        if (ext != ".ttf" && ext != ".otf" && ext != ".ttc") continue;
+        FT_Face face = nullptr;
+        if (!Library() || FT_New_Face(Library(), it->path().c_str(), 0, &face)) continue;
+        if (face->family_name) add(face->family_name);
+        FT_Done_Face(face);
+      }
+    }
+    std::vector<std::string> out;
+    for (auto& [key, name] : byKey) out.push_back(name);
+    return out;
+  }();
+  return names;
+}
+
 }  // namespace tess::platform::gdi
+
+namespace tess::platform {
+
+int EnumFontFamilies(HDC, const char* family, FONTENUMPROC proc, LPARAM data) {
+  if (!proc) return 0;
+  int last = 1;
+  for (const std::string& name : gdi::FontFamilyNames()) {
+    if (family && *family && gdi::Lower(name) != gdi::Lower(family)) continue;
+    LOGFONT lf;
+    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", name.c_str());
+    TEXTMETRIC tm = gdi::FontFace::Get(lf)->metrics();
+    last = proc(&lf, &tm, TRUETYPE_FONTTYPE, data);
+    if (!last) break;
+  }
+  return last;
+}
+
+}  // namespace tess::platform

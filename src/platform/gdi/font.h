@@ -47,6 +47,10 @@ class FontFace {
 // Which installed file serves a face name, bold and italic; empty if none.
 std::string FontFileFor(const std::string& face, bool bold, bool italic);
 
+// The face names of the installed fonts, and the platform names mapped onto
+// installed files, each once, sorted without regard to case.
+std::vector<std::string> FontFamilyNames();
+
 // Decodes UTF-8, reading stray bytes as Latin-1, so any byte string shows.
 std::vector<uint32_t> DecodeText(const char* text, int length);
 

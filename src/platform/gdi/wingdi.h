@@ -90,6 +90,12 @@ struct BITMAP {
   void* bmBits;
 };
 
+// Font families: one call per face name of FontFamilyNames (or only the
+// one named), until the procedure answers 0; the last answer is returned.
+enum : DWORD { TRUETYPE_FONTTYPE = 4 };
+using FONTENUMPROC = int (*)(const LOGFONT* lf, const TEXTMETRIC* tm, DWORD fontType, LPARAM data);
+int EnumFontFamilies(HDC dc, const char* family, FONTENUMPROC proc, LPARAM data);
+
 // Objects.
 HPEN CreatePen(int style, int width, COLORREF color);
 HPEN CreatePenWH(int style, int width, int height, COLORREF color);

@@ -335,6 +335,18 @@ bool RunLine(const std::string& text, int number, std::string* error,
       if (path.empty()) return fail("menu needs a path such as File>Open");
       if (!target) return fail("no window with a menu bar");
       if (!ChooseMenu(target, path, &why)) return fail(why);
+    } else if (command == "color") {
+      HWND dialog = FindWindow(kColorDialogClass, nullptr);
+      if (!dialog) return fail("no colour dialog is open");
+      char* end = nullptr;
+      unsigned long rgb = std::strtoul(rest.c_str(), &end, 16);
+      if (rest == "cancel") {
+        SendMessage(dialog, kAnswerDialogMessage, IDCANCEL, 0);
+      } else if (rest.size() == 6 && end && *end == '\0') {
+        SendMessage(dialog, kAnswerDialogMessage, IDOK, LPARAM(rgb));
+      } else {
+        return fail("color needs RRGGBB or cancel");
+      }
     } else if (command == "wait-window") {
       if (rest.empty()) return fail("wait-window needs a title");
       if (!WaitForWindow(rest, kWaitWindowMs)) return fail("no window '" + rest + "' appeared");

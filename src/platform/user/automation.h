@@ -22,6 +22,9 @@
 //                             an ellipsis character matches three dots
 //   wait-window TITLE         handle messages until a top-level window with
 //                             that title exists (at most ten seconds)
+//   color RRGGBB | cancel     answer the open colour dialog with that colour
+//                             (hexadecimal, as the language writes &hRRGGBB)
+//                             or with Cancel
 // Every command is followed by an implicit idle. A modal loop (a pop-up
 // menu being tracked) goes on with the script from inside it.
 #pragma once
@@ -36,6 +39,11 @@
 #include "platform/windef.h"
 
 namespace tess::platform::automation {
+
+// Host dialogs a script answers: the dialog's window class, and the message
+// the script sends it (wParam IDOK or IDCANCEL, lParam the value chosen).
+inline constexpr char kColorDialogClass[] = "#ColorDialog";
+inline constexpr UINT kAnswerDialogMessage = 0xBF00;  // in the WM_APP range
 
 void MoveMouse(int x, int y);
 void Click(int x, int y, input::Button button = input::kLeft);

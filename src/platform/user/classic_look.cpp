@@ -247,6 +247,21 @@ BOOL DrawFrameControl(HDC dc, RECT* rect, UINT kind, UINT state) {
   }
 }
 
+void DrawDialogButton(HDC dc, RECT r, const char* label, bool isDefault, bool pressed) {
+  if (isDefault) {
+    FrameRect(dc, &r, GetStockObject(BLACK_BRUSH));
+    InflateRect(&r, -1, -1);
+  }
+  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? UINT(DFCS_PUSHED) : 0u));
+  RECT text = r;
+  if (pressed) OffsetRect(&text, 1, 1);
+  DrawText(dc, label, -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  if (isDefault) {
+    InflateRect(&r, -3, -3);
+    DrawFocusRect(dc, &r);
+  }
+}
+
 BOOL DrawFocusRect(HDC dc, const RECT* r) {
   if (!r || !gdi::IsLiveDC(dc)) return 0;
   // Every other pixel of the outline, inverted, so drawing twice removes it.

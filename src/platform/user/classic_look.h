@@ -62,6 +62,10 @@ enum : UINT {
 };
 BOOL DrawFrameControl(HDC dc, RECT* r, UINT kind, UINT state);
 BOOL DrawFocusRect(HDC dc, const RECT* r);
+// A dialog's push button with its label in the selected font: the default
+// one framed in black with a focus rectangle, the label a pixel down and
+// right while pressed.
+void DrawDialogButton(HDC dc, RECT r, const char* label, bool isDefault, bool pressed);
 
 namespace user {
 

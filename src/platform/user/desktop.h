@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gdi/surface.h"
 #include "platform/windef.h"
@@ -35,5 +36,12 @@ void SetPresenter(std::shared_ptr<Presenter> presenter);
 // Starts the X11 presenter when the setting asks for it and a display is
 // there; false otherwise (headless).
 bool PresentIfAsked();
+
+// The screens of the X11 display the desktop is presented on, in the
+// display's order; empty when headless.
+struct HostScreen {
+  int width = 0, height = 0, depth = 0;
+};
+std::vector<HostScreen> PresentedScreens();
 
 }  // namespace tess::platform::desktop

@@ -61,22 +61,8 @@ void Paint(HWND hwnd, Box& b) {
   RECT tr = b.textRect;
   DrawText(dc, b.text.data(), int(b.text.size()), &tr, DT_WORDBREAK | DT_NOPREFIX);
   for (size_t i = 0; i < b.buttons.size(); ++i) {
-    RECT r = b.buttonRects[i];
-    bool down = int(i) == b.pressed && b.over;
-    if (int(i) == b.focus) {
-      FrameRect(dc, &r, GetStockObject(BLACK_BRUSH));
-      InflateRect(&r, -1, -1);
-    }
-    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? UINT(DFCS_PUSHED) : 0u));
-    RECT label = r;
-    if (down) OffsetRect(&label, 1, 1);
-    const char* name = ButtonName(b.buttons[i]);
-    DrawText(dc, name, -1, &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (int(i) == b.focus) {
-      RECT f = r;
-      InflateRect(&f, -3, -3);
-      DrawFocusRect(dc, &f);
-    }
+    DrawDialogButton(dc, b.buttonRects[i], ButtonName(b.buttons[i]), int(i) == b.focus,
+                     int(i) == b.pressed && b.over);
   }
   SelectObject(dc, old);
   EndPaint(hwnd, &ps);

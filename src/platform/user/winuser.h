@@ -423,6 +423,39 @@ HBRUSH GetSysColorBrush(int index);
 BOOL SystemParametersInfo(UINT action, UINT param, void* out, UINT winIni);
 BOOL MessageBeep(UINT type);
 
+// Monitors: the desktop is one monitor headless; presented on X11, each
+// screen of the display is one, side by side from the left, the first the
+// primary (it holds the desktop). MONITORINFO also carries the monitor's
+// colour depth, which the platform asks of a device context instead.
+struct HMONITOR__;
+using HMONITOR = HMONITOR__*;
+enum : DWORD { MONITORINFOF_PRIMARY = 1 };
+struct MONITORINFO {
+  DWORD cbSize = sizeof(MONITORINFO);
+  RECT rcMonitor{}, rcWork{};
+  DWORD dwFlags = 0;
+  DWORD bitsPerPixel = 0;
+};
+using MONITORENUMPROC = BOOL (*)(HMONITOR monitor, HDC dc, RECT* rect, LPARAM data);
+BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC proc, LPARAM data);
+BOOL GetMonitorInfo(HMONITOR monitor, MONITORINFO* info);
+
+// Keyboard layouts: a language identifier in the low word (0x0409 US
+// English by default); activating one records it for the process.
+struct HKL__;
+using HKL = HKL__*;
+HKL GetKeyboardLayout(DWORD thread);
+HKL ActivateKeyboardLayout(HKL layout, UINT flags);
+
+// Cursors made from 1-bit AND and XOR planes (rows padded to 16 bits, as
+// the platform's), kept until destroyed. The desktop draws no cursor, so
+// what one holds matters only to those who ask: GetCursorInfoBits.
+HCURSOR CreateCursor(HINSTANCE instance, int xHotSpot, int yHotSpot, int width, int height,
+                     const void* andPlane, const void* xorPlane);
+BOOL DestroyCursor(HCURSOR cursor);
+// A created cursor's size and hot spot; false for a stock cursor.
+BOOL GetCursorInfoBits(HCURSOR cursor, int* width, int* height, POINT* hotSpot);
+
 // Drawing helpers the window system offers.
 enum : UINT {
   DT_LEFT = 0x0,

@@ -19,6 +19,8 @@ namespace tess::platform::desktop {
 
 namespace {
 
+std::vector<HostScreen> g_screens;  // filled once, on the window thread
+
 struct Xlib {
   decltype(&::XOpenDisplay) fOpenDisplay;
   decltype(&::XCloseDisplay) fCloseDisplay;
@@ -218,6 +220,10 @@ struct X11Presenter {
 
 }  // namespace
 
+std::vector<HostScreen> PresentedScreens() {
+  return g_screens;
+}
+
 bool PresentIfAsked() {
   const char* want = std::getenv("TESSERA_DISPLAY");
   if (!want || std::strcmp(want, "x11") != 0 || !std::getenv("DISPLAY")) return false;
@@ -256,6 +262,10 @@ bool PresentIfAsked() {
   xp->x.fMapWindow(d, xp->window);
   xp->x.fFlush(d);
   p = xp;
+  for (int i = 0; i < ScreenCount(d); ++i) {
+    Screen* s = ScreenOfDisplay(d, i);
+    g_screens.push_back({WidthOfScreen(s), HeightOfScreen(s), DefaultDepthOfScreen(s)});
+  }
   auto presenter = std::make_shared<Presenter>();
   presenter->idle = [xp] { xp->Idle(); };
   SetPresenter(presenter);
