@@ -1,0 +1,81 @@
+// The standard controls: "BUTTON" and "STATIC" as the window system has
+// them, with their styles, messages and notifications, and the keyboard
+// navigation of a window holding them (Tab, arrows in a radio group, Enter
+// for the default button, Esc for the cancel button). Every control draws
+// through the classic-look painter, so a push button in a message box and
+// one in an application window look the same.
+#pragma once
+
+#include "platform/user/winuser.h"
+
+namespace tess::platform {
+
+// Button styles (the low four bits are the kind).
+inline constexpr DWORD BS_PUSHBUTTON = 0x0;
+inline constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
+inline constexpr DWORD BS_CHECKBOX = 0x2;
+inline constexpr DWORD BS_AUTOCHECKBOX = 0x3;
+inline constexpr DWORD BS_RADIOBUTTON = 0x4;
+inline constexpr DWORD BS_3STATE = 0x5;
+inline constexpr DWORD BS_AUTO3STATE = 0x6;
+inline constexpr DWORD BS_GROUPBOX = 0x7;
+inline constexpr DWORD BS_AUTORADIOBUTTON = 0x9;
+inline constexpr DWORD BS_TYPEMASK = 0xF;
+inline constexpr DWORD BS_LEFTTEXT = 0x20;
+inline constexpr DWORD BS_NOTIFY = 0x4000;
+// Button messages and states.
+enum : UINT {
+  BM_GETCHECK = 0x00F0,
+  BM_SETCHECK = 0x00F1,
+  BM_GETSTATE = 0x00F2,
+  BM_SETSTATE = 0x00F3,
+  BM_SETSTYLE = 0x00F4,
+  BM_CLICK = 0x00F5,
+};
+enum : WPARAM { BST_UNCHECKED = 0, BST_CHECKED = 1, BST_INDETERMINATE = 2 };
+enum : LRESULT { BST_PUSHED = 0x4, BST_FOCUS = 0x8 };
+// Notifications, in the high word of WM_COMMAND's wParam.
+enum : UINT { BN_CLICKED = 0, BN_SETFOCUS = 6, BN_KILLFOCUS = 7 };
+
+// Static styles.
+inline constexpr DWORD SS_LEFT = 0x0;
+inline constexpr DWORD SS_CENTER = 0x1;
+inline constexpr DWORD SS_RIGHT = 0x2;
+inline constexpr DWORD SS_TYPEMASK = 0x1F;
+inline constexpr DWORD SS_NOPREFIX = 0x80;
+inline constexpr DWORD SS_NOTIFY = 0x100;
+inline constexpr DWORD SS_LEFTNOWORDWRAP = 0xC;
+enum : UINT { STN_CLICKED = 0 };
+
+// WM_GETDLGCODE answers.
+enum : LRESULT {
+  DLGC_WANTARROWS = 0x1,
+  DLGC_WANTTAB = 0x2,
+  DLGC_WANTALLKEYS = 0x4,
+  DLGC_HASSETSEL = 0x8,
+  DLGC_DEFPUSHBUTTON = 0x10,
+  DLGC_UNDEFPUSHBUTTON = 0x20,
+  DLGC_RADIOBUTTON = 0x40,
+  DLGC_WANTCHARS = 0x80,
+  DLGC_STATIC = 0x100,
+  DLGC_BUTTON = 0x2000,
+};
+
+// Registers the control classes; later calls do nothing. True when they
+// are usable.
+BOOL InitCommonControls();
+
+// The keyboard navigation of a window holding controls, offered each
+// message before it is dispatched: Tab and Shift+Tab move the focus among
+// the visible, enabled WS_TABSTOP children in creation order; arrows move
+// within a radio group (from a WS_GROUP child to the next one); Enter
+// clicks the enabled default push button unless the focused control wants
+// all keys; Esc clicks the enabled child whose identifier is IDCANCEL.
+// True when the message was used.
+BOOL IsDialogMessage(HWND dialog, MSG* msg);
+
+// The next (or previous) child of `dialog` that takes the focus by Tab.
+HWND GetNextDlgTabItem(HWND dialog, HWND from, BOOL previous);
+HWND GetDlgItem(HWND dialog, int id);
+
+}  // namespace tess::platform

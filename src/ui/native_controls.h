@@ -1,0 +1,54 @@
+// Controls whose pane is a native child window of the host's standard
+// control classes: the class of each kind, making the child in the pane
+// step, notifications reflected from the window back to the control,
+// fonts, and the keyboard navigation of a window holding such controls.
+#pragma once
+
+#include <string>
+
+#include "platform/user/winuser.h"
+#include "runtime/object_layout.h"
+#include "ui/window_object.h"
+
+namespace tess::ui {
+
+struct NativeKind {
+  const char* hostClass;  // "BUTTON", "STATIC", ...
+  // The style of a new child (WS_CHILD is added); `control` is fully set.
+  platform::DWORD (*style)(TessObject* control);
+  bool container;  // holds other controls: kept beneath them
+  // After the child is made: text, check state, font.
+  void (*created)(TessObject* control, HWND native);
+  // WM_COMMAND from the child, with its notification code.
+  void (*command)(TessObject* control, platform::UINT code);
+  // The child gained (true) or lost the focus.
+  void (*focus)(TessObject* control, bool gained);
+  // The text colour (0x00RRGGBB) it asks for, when it has one.
+  int32_t (*textColor)(TessObject* control);
+};
+
+// Declares `cls` (and its subclasses) to have panes of `kind`.
+void SetNativeKind(ClassObject* cls, const NativeKind* kind);
+const NativeKind* NativeKindOf(TessObject* control);
+
+// Makes the native child of `control`'s pane when its class has a kind.
+void MakeNativeControl(WindowObject* window, TessObject* control);
+
+// The native child of a control, or null (no pane yet, or no child).
+HWND NativeOf(TessObject* control);
+
+// A message of a window that concerns one of its native controls:
+// notifications and colour requests. True with the answer in `result`.
+bool ReflectControlMessage(WindowObject* window, platform::UINT msg, platform::WPARAM wParam,
+                           platform::LPARAM lParam, platform::LRESULT* result);
+
+// Tab, arrows, Enter and Esc for the window holding the focus; true when used.
+bool OfferControlKey(const platform::MSG& msg);
+
+// A native font for the stored font settings (kept for the process's life).
+platform::HFONT ControlFont(TessString* name, int32_t size, bool bold, bool italic, bool underline);
+
+// Registers the standard control classes with the host and the runtime.
+void InitStandardControls();
+
+}  // namespace tess::ui

@@ -1,0 +1,172 @@
+/* A dialog of the standard controls and two timers, driven by a script:
+   every event the handlers see is printed one a line, in order. */
+#include "../../image/e2e/startup/say.h"
+
+extern char DialogLayout[];
+static TessObject* dialog;
+static int ticks;
+
+static int appendText(char* text, const char* what) {
+  int i = 0;
+  while (what[i]) {
+    text[i] = what[i];
+    ++i;
+  }
+  return i;
+}
+
+static void appendNumber(char* text, int* at, int32_t n) {
+  char digits[12];
+  int k = 0;
+  uint32_t v = n < 0 ? 0u - (uint32_t)n : (uint32_t)n;
+  if (n < 0) text[(*at)++] = '-';
+  do {
+    digits[k++] = (char)('0' + v % 10);
+    v /= 10;
+  } while (v);
+  while (k) text[(*at)++] = digits[--k];
+}
+
+static void sayNumber(const char* what, int32_t n) {
+  char text[80];
+  int at = appendText(text, what);
+  appendNumber(text, &at, n);
+  text[at] = 0;
+  say(text);
+}
+
+static void sayPoint(const char* what, int32_t x, int32_t y) {
+  char text[80];
+  int at = appendText(text, what);
+  appendNumber(text, &at, x);
+  text[at++] = ',';
+  appendNumber(text, &at, y);
+  text[at] = 0;
+  say(text);
+}
+
+/* `name` is length-prefixed, as string constants are laid out. */
+static TessObject* control(const char* name) {
+  uint32_t length = (uint8_t)name[0];
+  TessString s = {1, (uint8_t*)name, length, length, 0x0600};
+  return RuntimeControlReference(dialog, &s);
+}
+
+int32_t DialogOpen(TessObject* w) {
+  TessObject* ticker;
+  dialog = w;
+  say("dialog Open");
+  ticker = control("\x06" "Ticker");
+  sayNumber("ticker period ", timerPeriodGetter(ticker, 0));
+  timerModeSetter(ticker, 0, 2);
+  RuntimeUnlockObject(ticker);
+  return 0;
+}
+
+int32_t DialogKeyDown(TessObject* w, TessString* key) {
+  (void)w;
+  sayNumber("dialog KeyDown ", key ? key->buffer[1] : 0);
+  return 0;
+}
+
+int32_t TickerAction(TessObject* t) {
+  sayNumber("ticker Action ", ++ticks);
+  if (ticks == 3) {
+    TessObject* once = control("\x04" "Once");
+    timerModeSetter(t, 0, 0);
+    sayNumber("ticker mode ", timerModeGetter(t, 0));
+    timerModeSetter(once, 0, 1);
+    RuntimeUnlockObject(once);
+  }
+  return 0;
+}
+
+int32_t OnceAction(TessObject* t) {
+  TESS_STRING(done, "Timers done");
+  sayNumber("once Action, mode ", timerModeGetter(t, 0));
+  windowTitleSetter(dialog, 0, &done);
+  sayPoint("dialog at ", windowPosGetter(dialog, 0), windowPosGetter(dialog, 1));
+  return 0;
+}
+
+int32_t OkAction(TessObject* b) {
+  (void)b;
+  say("OK Action");
+  return 0;
+}
+int32_t OkGotFocus(TessObject* b) {
+  (void)b;
+  say("OK GotFocus");
+  return 0;
+}
+int32_t OkLostFocus(TessObject* b) {
+  (void)b;
+  say("OK LostFocus");
+  return 0;
+}
+int32_t CancelAction(TessObject* b) {
+  (void)b;
+  say("Cancel Action");
+  return 0;
+}
+int32_t TrapAction(TessObject* b) {
+  (void)b;
+  say("Trap Action");
+  return 0;
+}
+int32_t TrapMouseDown(TessObject* b, int32_t x, int32_t y) {
+  (void)b;
+  sayPoint("Trap MouseDown ", x, y);
+  return 1;
+}
+int32_t TrapMouseUp(TessObject* b, int32_t x, int32_t y) {
+  (void)b;
+  sayPoint("Trap MouseUp ", x, y);
+  return 0;
+}
+
+static int boxActions;
+int32_t BoxAction(TessObject* b) {
+  sayNumber("Remember Action, value ", checkBoxValueGetter(b, 0));
+  /* The third change is undone from inside the handler: no second Action. */
+  if (++boxActions == 3) {
+    checkBoxValueSetter(b, 0, 0);
+    sayNumber("Remember set inside Action, value ", checkBoxValueGetter(b, 0));
+  }
+  return 0;
+}
+int32_t BoxGotFocus(TessObject* b) {
+  (void)b;
+  say("Remember GotFocus");
+  return 0;
+}
+
+int32_t ChoiceAction(TessObject* c) {
+  char text[40];
+  int at = appendText(text, "Size$");
+  int i;
+  appendNumber(text, &at, intGetter(c, 28));
+  at += appendText(text + at, " Action, values");
+  for (i = 0; i < 3; ++i) {
+    TESS_STRING(size, "Size");
+    TessObject* r = RuntimeControlArrayItemReference(dialog, &size, i);
+    text[at++] = ' ';
+    appendNumber(text, &at, radioValueGetter(r, 0));
+    RuntimeUnlockObject(r);
+  }
+  text[at] = 0;
+  say(text);
+  return 0;
+}
+
+void TessMain(void) {
+  TessObject* window = 0;
+  TessObject* made;
+  RuntimeInit(TessApplication);
+  made = RuntimeCreateWindow(DialogLayout, &window);
+  say(made && made == window ? "dialog made" : "no dialog");
+  RuntimeUnlockObject(window);
+  RuntimeUnlockObject(made);
+  RuntimeRun();
+  say("run ended");
+}
