@@ -224,7 +224,8 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case BM_GETSTATE:
-      return LRESULT(b->check) | (b->pressed ? BST_PUSHED : 0) | (b->focused ? BST_FOCUS : 0);
+      return LRESULT(b->check | (b->pressed ? WPARAM(BST_PUSHED) : 0) |
+                     (b->focused ? WPARAM(BST_FOCUS) : 0));
     case BM_SETSTATE:
       SetPressed(hwnd, *b, wParam != 0);
       return 0;

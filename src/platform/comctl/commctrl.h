@@ -32,8 +32,13 @@ enum : UINT {
   BM_SETSTYLE = 0x00F4,
   BM_CLICK = 0x00F5,
 };
-enum : WPARAM { BST_UNCHECKED = 0, BST_CHECKED = 1, BST_INDETERMINATE = 2 };
-enum : LRESULT { BST_PUSHED = 0x4, BST_FOCUS = 0x8 };
+enum : WPARAM {
+  BST_UNCHECKED = 0,
+  BST_CHECKED = 1,
+  BST_INDETERMINATE = 2,
+  BST_PUSHED = 0x4,  // BM_GETSTATE
+  BST_FOCUS = 0x8,
+};
 // Notifications, in the high word of WM_COMMAND's wParam.
 enum : UINT { BN_CLICKED = 0, BN_SETFOCUS = 6, BN_KILLFOCUS = 7 };
 

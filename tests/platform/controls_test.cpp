@@ -1,0 +1,259 @@
+// The standard controls at the message level: check states set and read
+// back, the notifications the parent receives for mouse and keyboard, and
+// the keyboard navigation of a window holding controls.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/comctl/commctrl.h"
+#include "platform/message_log.h"
+#include "platform/user/input.h"
+
+namespace tess::test {
+namespace {
+
+// The parent's WM_COMMAND notifications as "id code" lines.
+std::vector<std::string> g_commands;
+
+LRESULT ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_COMMAND && lParam)
+    g_commands.push_back(std::to_string(LOWORD(wParam)) + " " + std::to_string(HIWORD(wParam)));
+  return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+class Controls : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(InitCommonControls());
+    static bool registered = [] {
+      WNDCLASS wc;
+      wc.lpfnWndProc = ParentProc;
+      wc.lpszClassName = "ControlParent";
+      return RegisterClass(&wc) != 0;
+    }();
+    ASSERT_TRUE(registered);
+    parent_ = CreateWindowEx(0, "ControlParent", "Parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
+                             400, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(parent_);
+    Pump();
+    g_commands.clear();
+  }
+  void TearDown() override {
+    DestroyWindow(parent_);
+    input::MouseMove(1000, 700);
+    Pump();
+  }
+  HWND Add(const char* cls, DWORD style, int id, int x, int y, const char* text = "x") {
+    return CreateWindowEx(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, 80, 20, parent_,
+                          reinterpret_cast<HMENU>(uintptr_t(id)), nullptr, nullptr);
+  }
+  void ClickAt(HWND control, int dx = 5, int dy = 5) {
+    POINT p{dx, dy};
+    ClientToScreen(control, &p);
+    input::MouseMove(p.x, p.y);
+    input::MouseButton(input::kLeft, true);
+    input::MouseButton(input::kLeft, false);
+    Pump();
+  }
+  void Press(int vk, bool shift = false) {
+    if (shift) input::Key(VK_SHIFT, true);
+    input::Key(vk, true);
+    input::Key(vk, false);
+    if (shift) input::Key(VK_SHIFT, false);
+    // The window's loop offers each key to the navigation before dispatch.
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (IsDialogMessage(parent_, &m)) continue;
+      TranslateMessage(&m);
+      DispatchMessage(&m);
+    }
+  }
+  std::vector<std::string> Commands() { return std::exchange(g_commands, {}); }
+  HWND parent_ = nullptr;
+};
+
+TEST_F(Controls, CheckStatesReadBackAsEachKindAllows) {
+  struct Case {
+    DWORD style;
+    WPARAM set;
+    WPARAM read;
+  } cases[] = {
+      {BS_CHECKBOX, BST_CHECKED, BST_CHECKED},
+      {BS_CHECKBOX, BST_INDETERMINATE, BST_CHECKED},  // two states only
+      {BS_CHECKBOX, 7, BST_CHECKED},
+      {BS_AUTOCHECKBOX, BST_UNCHECKED, BST_UNCHECKED},
+      {BS_3STATE, BST_INDETERMINATE, BST_INDETERMINATE},
+      {BS_RADIOBUTTON, BST_CHECKED, BST_CHECKED},
+      {BS_PUSHBUTTON, BST_CHECKED, BST_UNCHECKED},  // push buttons have no check
+      {BS_GROUPBOX, BST_CHECKED, BST_UNCHECKED},
+  };
+  for (const Case& c : cases) {
+    HWND b = Add("BUTTON", c.style, 1, 10, 10);
+    SendMessage(b, BM_SETCHECK, c.set, 0);
+    EXPECT_EQ(WPARAM(SendMessage(b, BM_GETCHECK, 0, 0)), c.read)
+        << "style " << c.style << " set " << c.set;
+    DestroyWindow(b);
+  }
+  EXPECT_TRUE(Commands().empty());  // setting the state in code notifies nobody
+}
+
+TEST_F(Controls, AClickIsAPressAndAReleaseOverTheButton) {
+  HWND b = Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 7, 10, 10);
+  ClickAt(b);
+  EXPECT_EQ(Commands(), (Seq{"7 0"}));
+  EXPECT_EQ(GetFocus(), b);
+  // Pressed, then released elsewhere: no click, and the button shows up again.
+  POINT p{5, 5};
+  ClientToScreen(b, &p);
+  input::MouseMove(p.x, p.y);
+  input::MouseButton(input::kLeft, true);
+  Pump();
+  EXPECT_TRUE(WPARAM(SendMessage(b, BM_GETSTATE, 0, 0)) & BST_PUSHED);
+  input::MouseMove(p.x + 200, p.y);
+  Pump();
+  EXPECT_FALSE(WPARAM(SendMessage(b, BM_GETSTATE, 0, 0)) & BST_PUSHED);
+  input::MouseButton(input::kLeft, false);
+  Pump();
+  EXPECT_TRUE(Commands().empty());
+}
+
+TEST_F(Controls, ADisabledButtonTakesNoClick) {
+  HWND b = Add("BUTTON", BS_PUSHBUTTON | WS_DISABLED, 7, 10, 10);
+  ClickAt(b);
+  SendMessage(b, BM_CLICK, 0, 0);
+  EXPECT_TRUE(Commands().empty());
+}
+
+TEST_F(Controls, OnlyAutomaticBoxesChangeThemselves) {
+  HWND plain = Add("BUTTON", BS_CHECKBOX, 1, 10, 10);
+  HWND automatic = Add("BUTTON", BS_AUTOCHECKBOX, 2, 10, 40);
+  ClickAt(plain);
+  ClickAt(automatic);
+  EXPECT_EQ(Commands(), (Seq{"1 0", "2 0"}));
+  EXPECT_EQ(SendMessage(plain, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessage(automatic, BM_GETCHECK, 0, 0), BST_CHECKED);
+  ClickAt(automatic);
+  EXPECT_EQ(SendMessage(automatic, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST_F(Controls, AnAutomaticRadioButtonUnchecksItsGroupOnly) {
+  HWND a = Add("BUTTON", BS_AUTORADIOBUTTON | WS_GROUP, 1, 10, 10);
+  HWND b = Add("BUTTON", BS_AUTORADIOBUTTON, 2, 10, 40);
+  HWND other = Add("BUTTON", BS_AUTORADIOBUTTON | WS_GROUP, 3, 10, 70);
+  SendMessage(a, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessage(other, BM_SETCHECK, BST_CHECKED, 0);
+  ClickAt(b);
+  EXPECT_EQ(Commands(), (Seq{"2 0"}));
+  EXPECT_EQ(SendMessage(a, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessage(b, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessage(other, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST_F(Controls, SpaceClicksOnItsReleaseAndShowsPressedMeanwhile) {
+  HWND b = Add("BUTTON", BS_AUTOCHECKBOX, 4, 10, 10);
+  SetFocus(b);
+  input::Key(VK_SPACE, true);
+  Pump();
+  EXPECT_EQ(SendMessage(b, BM_GETSTATE, 0, 0), LRESULT(BST_PUSHED | BST_FOCUS));
+  EXPECT_TRUE(Commands().empty());
+  input::Key(VK_SPACE, false);
+  Pump();
+  EXPECT_EQ(Commands(), (Seq{"4 0"}));
+  EXPECT_EQ(SendMessage(b, BM_GETSTATE, 0, 0), LRESULT(BST_CHECKED | BST_FOCUS));
+}
+
+TEST_F(Controls, FocusNotificationsNeedTheNotifyStyle) {
+  HWND quiet = Add("BUTTON", BS_PUSHBUTTON, 1, 10, 10);
+  HWND told = Add("BUTTON", BS_PUSHBUTTON | BS_NOTIFY, 2, 10, 40);
+  SetFocus(quiet);
+  SetFocus(told);
+  SetFocus(quiet);
+  EXPECT_EQ(Commands(), (Seq{"2 6", "2 7"}));
+}
+
+TEST_F(Controls, DialogCodesFollowTheStyle) {
+  HWND b = Add("BUTTON", BS_PUSHBUTTON, 1, 10, 10);
+  EXPECT_EQ(SendMessage(b, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
+  SendMessage(b, BM_SETSTYLE, BS_DEFPUSHBUTTON, 1);
+  EXPECT_EQ(SendMessage(b, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+  HWND r = Add("BUTTON", BS_RADIOBUTTON, 2, 10, 40);
+  EXPECT_EQ(SendMessage(r, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_RADIOBUTTON);
+  HWND s = Add("STATIC", SS_LEFT, 3, 10, 70);
+  EXPECT_EQ(SendMessage(s, WM_GETDLGCODE, 0, 0), DLGC_STATIC);
+}
+
+TEST_F(Controls, AStaticTellsClicksOnlyWithTheNotifyStyle) {
+  HWND quiet = Add("STATIC", SS_LEFT, 1, 10, 10);
+  HWND told = Add("STATIC", SS_LEFT | SS_NOTIFY, 2, 10, 40);
+  ClickAt(quiet);
+  ClickAt(told);
+  EXPECT_EQ(Commands(), (Seq{"2 0"}));
+}
+
+TEST_F(Controls, TabVisitsUsableStopsInOrderAndWraps) {
+  HWND a = Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 1, 10, 10);
+  Add("STATIC", SS_LEFT, 2, 10, 40);                                   // no tab stop
+  Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 3, 10, 70);  // disabled
+  HWND d = Add("BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 4, 10, 100);
+  HWND hidden = Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 5, 10, 130);
+  ShowWindow(hidden, SW_HIDE);
+  SetFocus(a);
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), d);
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), a);
+  Press(VK_TAB, true);
+  EXPECT_EQ(GetFocus(), d);
+  EXPECT_TRUE(Commands().empty());
+}
+
+TEST_F(Controls, ARadioGroupIsOneTabStopAndArrowsMoveWithinIt) {
+  HWND before = Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 1, 10, 10);
+  HWND r1 = Add("BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 2, 10, 40);
+  HWND r2 = Add("BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 3, 10, 70);
+  HWND r3 = Add("BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 4, 10, 100);
+  HWND after = Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 5, 10, 130);
+  SendMessage(r2, BM_SETCHECK, BST_CHECKED, 0);
+  SetFocus(before);
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), r2);  // the checked member
+  Press(VK_DOWN);
+  EXPECT_EQ(GetFocus(), r3);
+  EXPECT_EQ(SendMessage(r3, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessage(r2, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  Press(VK_DOWN);  // wraps within the group
+  EXPECT_EQ(GetFocus(), r1);
+  Press(VK_UP);
+  EXPECT_EQ(GetFocus(), r3);
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), after);
+  EXPECT_EQ(Commands(), (Seq{"4 0", "2 0", "4 0"}));
+}
+
+TEST_F(Controls, EnterClicksTheDefaultButtonAndEscTheCancelButton) {
+  HWND check = Add("BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 1, 10, 10);
+  Add("BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 8, 10, 40);
+  Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 10, 70);
+  SetFocus(check);
+  Press(VK_RETURN);
+  Press(VK_ESCAPE);
+  EXPECT_EQ(Commands(), (Seq{"8 0", "2 0"}));
+}
+
+TEST_F(Controls, EnterAndEscWithoutTheirButtonsAreLeftToTheWindow) {
+  HWND b = Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 1, 10, 10);
+  HWND off = Add("BUTTON", BS_DEFPUSHBUTTON | WS_DISABLED, 2, 10, 40);
+  SetFocus(b);
+  MSG esc{b, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_FALSE(IsDialogMessage(parent_, &esc));
+  SendMessage(off, BM_SETSTYLE, BS_PUSHBUTTON, 0);
+  MSG enter{b, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_FALSE(IsDialogMessage(parent_, &enter));
+  MSG elsewhere{nullptr, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_FALSE(IsDialogMessage(parent_, &elsewhere));
+  EXPECT_TRUE(Commands().empty());
+}
+
+}  // namespace
+}  // namespace tess::test
