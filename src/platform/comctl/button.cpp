@@ -231,7 +231,8 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case BM_SETSTYLE: {
       LONG style = GetWindowLong(hwnd, GWL_STYLE);
-      SetWindowLong(hwnd, GWL_STYLE, LONG((DWORD(style) & ~DWORD(0xFFFF)) | (wParam & 0xFFFF)));
+      // Only the kind changes: the other style bits stay.
+      SetWindowLong(hwnd, GWL_STYLE, LONG((DWORD(style) & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK)));
       if (lParam) InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
     }
