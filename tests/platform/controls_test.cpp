@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/comctl/commctrl.h"
@@ -253,6 +254,97 @@ TEST_F(Controls, EnterAndEscWithoutTheirButtonsAreLeftToTheWindow) {
   MSG elsewhere{nullptr, WM_KEYDOWN, VK_TAB, 0, 0, {}};
   EXPECT_FALSE(IsDialogMessage(parent_, &elsewhere));
   EXPECT_TRUE(Commands().empty());
+}
+
+HWND AddRows(HWND combo, std::initializer_list<const char*> rows) {
+  for (const char* r : rows) SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(r));
+  return combo;
+}
+
+std::string RowText(HWND combo, int row) {
+  LRESULT n = SendMessage(combo, CB_GETLBTEXTLEN, WPARAM(row), 0);
+  if (n < 0) return "<error>";
+  std::string s(size_t(n) + 1, '\0');
+  SendMessage(combo, CB_GETLBTEXT, WPARAM(row), reinterpret_cast<LPARAM>(s.data()));
+  s.resize(size_t(n));
+  return s;
+}
+
+TEST_F(Controls, ComboRowsAndSelectionFollowEditsAndRefuseBadIndexes) {
+  HWND c = AddRows(Add("COMBOBOX", CBS_DROPDOWNLIST, 9, 10, 10), {"one", "two", "three"});
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), CB_ERR);
+  EXPECT_EQ(SendMessage(c, CB_SETCURSEL, 1, 0), 1);
+  EXPECT_EQ(SendMessage(c, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("zero")), 0);
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 2);  // still "two"
+  EXPECT_EQ(SendMessage(c, CB_DELETESTRING, 0, 0), 3);
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(RowText(c, 1), "two");
+  SendMessage(c, CB_DELETESTRING, 1, 0);
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), CB_ERR);  // the selected row went
+  const WPARAM bad[] = {3, 100, WPARAM(-2), 0x80000000u};
+  for (WPARAM i : bad) {
+    EXPECT_EQ(SendMessage(c, CB_GETLBTEXTLEN, i, 0), CB_ERR) << i;
+    EXPECT_EQ(SendMessage(c, CB_DELETESTRING, i, 0), CB_ERR) << i;
+    EXPECT_EQ(SendMessage(c, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>("x")), CB_ERR) << i;
+    EXPECT_EQ(SendMessage(c, CB_SETCURSEL, i, 0), CB_ERR) << i;
+    EXPECT_EQ(SendMessage(c, CB_SETITEMDATA, i, 5), CB_ERR) << i;
+  }
+  EXPECT_EQ(SendMessage(c, CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessage(c, CB_SETITEMDATA, 1, 42), 42);
+  EXPECT_EQ(SendMessage(c, CB_GETITEMDATA, 1, 0), 42);
+  SendMessage(c, CB_RESETCONTENT, 0, 0);
+  EXPECT_EQ(SendMessage(c, CB_GETCOUNT, 0, 0), 0);
+  EXPECT_TRUE(Commands().empty());  // nothing done in code notifies
+}
+
+TEST_F(Controls, AComboListDropsAndARowClickedChoosesIt) {
+  HWND c = AddRows(Add("COMBOBOX", CBS_DROPDOWNLIST, 9, 10, 10), {"one", "two", "three"});
+  ClickAt(c);
+  EXPECT_EQ(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0), 1);
+  EXPECT_EQ(Commands(), (Seq{"9 3", "9 7"}));  // focus, then the drop
+  RECT field;
+  GetWindowRect(c, &field);
+  // The list lies right below the field; rows are a line of text high.
+  input::MouseMove(field.left + 10, field.bottom + 1 + 15 + 5);
+  input::MouseButton(input::kLeft, true);
+  input::MouseButton(input::kLeft, false);
+  Pump();
+  EXPECT_EQ(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0), 0);
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(Commands(), (Seq{"9 8", "9 1"}));
+  // Dropped again, a click elsewhere only closes it.
+  ClickAt(c);
+  input::MouseMove(field.right + 100, field.top);
+  input::MouseButton(input::kLeft, true);
+  input::MouseButton(input::kLeft, false);
+  Pump();
+  EXPECT_EQ(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0), 0);
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(Commands(), (Seq{"9 7", "9 8"}));
+}
+
+TEST_F(Controls, ComboKeysChooseSkippingSeparators) {
+  HWND c = AddRows(Add("COMBOBOX", CBS_DROPDOWNLIST | WS_TABSTOP, 9, 10, 10),
+                   {"one", "-", "two", "three"});
+  SetFocus(c);
+  Commands();
+  Press(VK_DOWN);  // nothing chosen yet: the first row
+  Press(VK_DOWN);  // over the separator
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 2);
+  Press(VK_END);
+  Press(VK_DOWN);  // no further
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(Commands(), (Seq{"9 1", "9 1", "9 1"}));
+  // Open, the keys move the highlight; Esc leaves the choice, Enter makes it.
+  Press(VK_F4);
+  Press(VK_UP);
+  Press(VK_ESCAPE);
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 3);
+  Press(VK_F4);
+  Press(VK_HOME);
+  Press(VK_RETURN);
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(Commands(), (Seq{"9 7", "9 8", "9 7", "9 8", "9 1"}));
 }
 
 }  // namespace

@@ -52,6 +52,36 @@ inline constexpr DWORD SS_NOTIFY = 0x100;
 inline constexpr DWORD SS_LEFTNOWORDWRAP = 0xC;
 enum : UINT { STN_CLICKED = 0 };
 
+// "COMBOBOX": only the drop-down list kind, whose rows are chosen from a
+// list that drops below the field. A row whose text is "-" is a separator:
+// drawn as a line, never chosen.
+inline constexpr DWORD CBS_DROPDOWNLIST = 0x3;
+enum : UINT {
+  CB_ADDSTRING = 0x0143,
+  CB_DELETESTRING = 0x0144,
+  CB_GETCOUNT = 0x0146,
+  CB_GETCURSEL = 0x0147,
+  CB_GETLBTEXT = 0x0148,
+  CB_GETLBTEXTLEN = 0x0149,
+  CB_INSERTSTRING = 0x014A,
+  CB_RESETCONTENT = 0x014B,
+  CB_SETCURSEL = 0x014E,
+  CB_SHOWDROPDOWN = 0x014F,
+  CB_GETITEMDATA = 0x0150,
+  CB_SETITEMDATA = 0x0151,
+  CB_GETDROPPEDSTATE = 0x0157,
+};
+enum : LRESULT { CB_ERR = -1, CB_ERRSPACE = -2 };
+enum : UINT {
+  CBN_SELCHANGE = 1,
+  CBN_SETFOCUS = 3,
+  CBN_KILLFOCUS = 4,
+  CBN_DROPDOWN = 7,
+  CBN_CLOSEUP = 8,
+};
+// The most rows a combo box holds; adding more fails with CB_ERRSPACE.
+inline constexpr int kComboMaxRows = 1 << 20;
+
 // WM_GETDLGCODE answers.
 enum : LRESULT {
   DLGC_WANTARROWS = 0x1,

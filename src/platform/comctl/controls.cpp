@@ -68,7 +68,7 @@ std::vector<HWND> GroupOf(HWND control) {
 using namespace comctl;
 
 BOOL InitCommonControls() {
-  static const bool done = RegisterButtonClass() && RegisterStaticClass();
+  static const bool done = RegisterButtonClass() && RegisterStaticClass() && RegisterComboClasses();
   return done;
 }
 

@@ -19,5 +19,6 @@ std::vector<HWND> GroupOf(HWND control);
 
 bool RegisterButtonClass();
 bool RegisterStaticClass();
+bool RegisterComboClasses();
 
 }  // namespace tess::platform::comctl
