@@ -19,6 +19,7 @@
 namespace tess::ui {
 
 void InitButtonClasses();
+void InitPopupClass();
 
 namespace {
 
@@ -225,6 +226,7 @@ void InitStandardControls() {
   done = true;
   InitCommonControls();
   InitButtonClasses();
+  InitPopupClass();
   InitTimerClass();
 }
 

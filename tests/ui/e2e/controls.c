@@ -60,6 +60,14 @@ int32_t DialogOpen(TessObject* w) {
   sayNumber("ticker period ", timerPeriodGetter(ticker, 0));
   timerModeSetter(ticker, 0, 2);
   RuntimeUnlockObject(ticker);
+  {
+    TESS_STRING(other, "Other");
+    TessObject* colour = control("\x06" "Colour");
+    RuntimePopupAddSeparator(colour);
+    RuntimePopupAddRow(colour, &other);
+    sayNumber("colour rows ", RuntimePopupCountGetter(colour, 0));
+    RuntimeUnlockObject(colour);
+  }
   return 0;
 }
 
@@ -156,6 +164,20 @@ int32_t ChoiceAction(TessObject* c) {
   }
   text[at] = 0;
   say(text);
+  return 0;
+}
+
+int32_t ColourChange(TessObject* p) {
+  char line[80];
+  TessString* text = popupTextGetter(p, 0);
+  int at = appendText(line, "Colour Change ");
+  int i;
+  appendNumber(line, &at, RuntimePopupSelectionGetter(p, 0));
+  line[at++] = ' ';
+  for (i = 0; text && i < (int)text->length; ++i) line[at++] = (char)text->buffer[1 + i];
+  line[at] = 0;
+  RuntimeUnlockString(text);
+  say(line);
   return 0;
 }
 
