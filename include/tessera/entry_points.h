@@ -593,7 +593,8 @@ TESS_ENTRY(void, BinaryStreamWritePString, (TessObject * stream, TessString* val
 TESS_ENTRY(void, BinaryStreamWrite, (TessObject * stream, TessString* text))
 TESS_ENTRY(void, BinaryStreamClose, (TessObject * stream))
 
-/* Standard controls: buttons, check boxes, radio buttons, static text, group boxes and the Timer */
+/* Standard controls: buttons, check boxes, radio buttons, static text, group boxes, popup menus,
+   scroll bars, sliders, progress bars and the Timer */
 TESS_ENTRY(TessString*, pushButtonTitleGetter, (TessObject * button, uint32_t parameter))
 TESS_ENTRY(void, pushButtonTitleSetter, (TessObject * button, uint32_t parameter, TessString* caption))
 TESS_ENTRY(int32_t, pushButtonDefaultGetter, (TessObject * button, uint32_t parameter))
@@ -683,6 +684,12 @@ TESS_ENTRY(int32_t, popupItalicGetter, (TessObject * popup, uint32_t parameter))
 TESS_ENTRY(void, popupItalicSetter, (TessObject * popup, uint32_t parameter, int32_t value))
 TESS_ENTRY(int32_t, popupUnderlineGetter, (TessObject * popup, uint32_t parameter))
 TESS_ENTRY(void, popupUnderlineSetter, (TessObject * popup, uint32_t parameter, int32_t value))
+TESS_ENTRY(int32_t, scrollerPropGetter, (TessObject * scroller, uint32_t selector))
+TESS_ENTRY(void, scrollerPropSetter, (TessObject * scroller, uint32_t selector, int32_t value))
+TESS_ENTRY(int32_t, progressValueGetter, (TessObject * bar, uint32_t parameter))
+TESS_ENTRY(void, progressValueSetter, (TessObject * bar, uint32_t parameter, int32_t value))
+TESS_ENTRY(int32_t, progressMaximumGetter, (TessObject * bar, uint32_t parameter))
+TESS_ENTRY(void, progressMaximumSetter, (TessObject * bar, uint32_t parameter, int32_t value))
 TESS_ENTRY(int32_t, timerModeGetter, (TessObject * timer, uint32_t parameter))
 TESS_ENTRY(void, timerModeSetter, (TessObject * timer, uint32_t parameter, int32_t mode))
 TESS_ENTRY(int32_t, timerPeriodGetter, (TessObject * timer, uint32_t parameter))

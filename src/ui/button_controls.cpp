@@ -332,16 +332,16 @@ int32_t LabelColor(TessObject* c) {
   return L(c)->textColor;
 }
 
-const NativeKind kPushKind{"BUTTON",     &StyleOfPush, false,  &CreatedButton,
-                           &CommandPush, &FocusButton, nullptr};
-const NativeKind kCheckKind{"BUTTON",      &StyleOfCheck, false,  &CreatedButton,
-                            &CommandCheck, &FocusButton,  nullptr};
-const NativeKind kRadioKind{"BUTTON",      &StyleOfRadio, false,  &CreatedButton,
-                            &CommandRadio, &FocusButton,  nullptr};
-const NativeKind kGroupKind{"BUTTON", &StyleOfGroup, true,   &CreatedButton,
-                            nullptr,  nullptr,       nullptr};
-const NativeKind kLabelKind{"STATIC", &StyleOfLabel, false,      &CreatedLabel,
-                            nullptr,  nullptr,       &LabelColor};
+const NativeKind kPushKind{"BUTTON",     &StyleOfPush, false,   &CreatedButton,
+                           &CommandPush, &FocusButton, nullptr, nullptr};
+const NativeKind kCheckKind{"BUTTON",      &StyleOfCheck, false,   &CreatedButton,
+                            &CommandCheck, &FocusButton,  nullptr, nullptr};
+const NativeKind kRadioKind{"BUTTON",      &StyleOfRadio, false,   &CreatedButton,
+                            &CommandRadio, &FocusButton,  nullptr, nullptr};
+const NativeKind kGroupKind{"BUTTON", &StyleOfGroup, true,    &CreatedButton,
+                            nullptr,  nullptr,       nullptr, nullptr};
+const NativeKind kLabelKind{"STATIC", &StyleOfLabel, false,       &CreatedLabel,
+                            nullptr,  nullptr,       &LabelColor, nullptr};
 
 // --- records
 

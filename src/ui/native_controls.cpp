@@ -20,6 +20,7 @@ namespace tess::ui {
 
 void InitButtonClasses();
 void InitPopupClass();
+void InitValueControlClasses();
 
 namespace {
 
@@ -168,6 +169,17 @@ bool ReflectControlMessage(WindowObject* window, UINT msg, WPARAM wParam, LPARAM
       *result = 0;
       return true;
     }
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+      Pane* pane = PaneOfChild(window, reinterpret_cast<HWND>(lParam));
+      if (!pane || !pane->control || window->closing) return false;
+      const NativeKind* kind = NativeKindOf(pane->control);
+      if (!kind || !kind->scroll) return false;
+      ObjectRef keep = ShareObject(pane->control);
+      kind->scroll(pane->control, LOWORD(wParam), int16_t(HIWORD(wParam)));
+      *result = 0;
+      return true;
+    }
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC: {
       Pane* pane = PaneOfChild(window, reinterpret_cast<HWND>(lParam));
@@ -227,6 +239,7 @@ void InitStandardControls() {
   InitCommonControls();
   InitButtonClasses();
   InitPopupClass();
+  InitValueControlClasses();
   InitTimerClass();
 }
 

@@ -25,6 +25,9 @@ struct NativeKind {
   void (*focus)(TessObject* control, bool gained);
   // The text colour (0x00RRGGBB) it asks for, when it has one.
   int32_t (*textColor)(TessObject* control);
+  // WM_HSCROLL or WM_VSCROLL from the child: the code and the position
+  // that travels with it.
+  void (*scroll)(TessObject* control, platform::UINT code, int32_t position);
 };
 
 // Declares `cls` (and its subclasses) to have panes of `kind`.

@@ -170,7 +170,7 @@ void Focus(TessObject* o, bool gained) {
   Fire(o, gained ? kGotFocus : kLostFocus);
 }
 
-const NativeKind kKind{"COMBOBOX", &Style, false, &Created, &Command, &Focus, nullptr};
+const NativeKind kKind{"COMBOBOX", &Style, false, &Created, &Command, &Focus, nullptr, nullptr};
 
 void SetInitialValue(TessObject* o, uint32_t, TessString* value) {
   if (!IsPopup(o)) return;

@@ -20,6 +20,13 @@ std::vector<std::string> g_commands;
 LRESULT ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_COMMAND && lParam)
     g_commands.push_back(std::to_string(LOWORD(wParam)) + " " + std::to_string(HIWORD(wParam)));
+  if ((msg == WM_HSCROLL || msg == WM_VSCROLL) && lParam) {
+    std::string line =
+        std::string(msg == WM_HSCROLL ? "h " : "v ") + std::to_string(LOWORD(wParam));
+    if (LOWORD(wParam) == SB_THUMBTRACK || LOWORD(wParam) == SB_THUMBPOSITION)
+      line += " " + std::to_string(HIWORD(wParam));
+    g_commands.push_back(line);
+  }
   return DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
@@ -345,6 +352,80 @@ TEST_F(Controls, ComboKeysChooseSkippingSeparators) {
   Press(VK_RETURN);
   EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 0);
   EXPECT_EQ(Commands(), (Seq{"9 7", "9 8", "9 7", "9 8", "9 1"}));
+}
+
+TEST_F(Controls, AScrollBarTellsItsParentAndLeavesThePositionToIt) {
+  HWND bar = CreateWindowEx(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_HORZ, 10, 10, 200, 16,
+                            parent_, nullptr, nullptr, nullptr);
+  SendMessage(bar, SBM_SETRANGE, 100, 0);  // given backwards
+  int lo = -1, hi = -1;
+  SendMessage(bar, SBM_GETRANGE, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
+  EXPECT_EQ(lo, 0);
+  EXPECT_EQ(hi, 100);
+  EXPECT_EQ(SendMessage(bar, SBM_SETPOS, 500, 1), 0);  // answers the old position
+  EXPECT_EQ(SendMessage(bar, SBM_GETPOS, 0, 0), 100);  // clamped
+  SendMessage(bar, SBM_SETPOS, 50, 1);
+  ClickAt(bar, 5, 8);    // the left arrow
+  ClickAt(bar, 190, 8);  // the right arrow
+  ClickAt(bar, 30, 8);   // the track left of the thumb
+  EXPECT_EQ(Commands(), (Seq{"h 0", "h 8", "h 1", "h 8", "h 2", "h 8"}));
+  EXPECT_EQ(SendMessage(bar, SBM_GETPOS, 0, 0), 50);
+  // The thumb (16 wide, at 16 + 152 * 50 / 100 = 92) dragged to the right end.
+  POINT p{100, 8};
+  ClientToScreen(bar, &p);
+  input::MouseMove(p.x, p.y);
+  input::MouseButton(input::kLeft, true);
+  input::MouseMove(p.x + 400, p.y);
+  input::MouseButton(input::kLeft, false);
+  Pump();
+  EXPECT_EQ(Commands(), (Seq{"h 5 100", "h 4 100", "h 8"}));
+  SetFocus(bar);
+  Press(VK_END);
+  Press(VK_PRIOR);
+  EXPECT_EQ(Commands(), (Seq{"h 7", "h 8", "h 2", "h 8"}));
+}
+
+TEST_F(Controls, ASliderMovesItselfThenTellsItsParent) {
+  HWND s = CreateWindowEx(0, "msctls_trackbar32", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10,
+                          200, 24, parent_, nullptr, nullptr, nullptr);
+  SendMessage(s, TBM_SETRANGEMIN, 0, 0);
+  SendMessage(s, TBM_SETRANGEMAX, 0, 10);
+  SendMessage(s, TBM_SETPOS, 1, 99);
+  EXPECT_EQ(SendMessage(s, TBM_GETPOS, 0, 0), 10);
+  SendMessage(s, TBM_SETPOS, 1, 5);
+  SendMessage(s, TBM_SETPAGESIZE, 0, 3);
+  SetFocus(s);
+  Press(VK_RIGHT);
+  EXPECT_EQ(SendMessage(s, TBM_GETPOS, 0, 0), 6);
+  Press(VK_PRIOR);
+  EXPECT_EQ(SendMessage(s, TBM_GETPOS, 0, 0), 3);
+  Press(VK_HOME);
+  Press(VK_HOME);  // already there: nothing moves, the move still ends
+  EXPECT_EQ(Commands(), (Seq{"h 1", "h 8", "h 2", "h 8", "h 6", "h 8", "h 8"}));
+  // The thumb (at 8 + 173 * 0 / 10) dragged along: each new position told.
+  POINT p{12, 12};
+  ClientToScreen(s, &p);
+  input::MouseMove(p.x, p.y);
+  input::MouseButton(input::kLeft, true);
+  input::MouseMove(p.x + 35, p.y);
+  input::MouseMove(p.x + 70, p.y);
+  input::MouseButton(input::kLeft, false);
+  Pump();
+  EXPECT_EQ(Commands(), (Seq{"h 5 2", "h 5 4", "h 4 4", "h 8"}));
+  EXPECT_EQ(SendMessage(s, TBM_GETPOS, 0, 0), 4);
+}
+
+TEST_F(Controls, AProgressBarKeepsItsPositionWithinItsRange) {
+  HWND p = CreateWindowEx(0, "msctls_progress32", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 16,
+                          parent_, nullptr, nullptr, nullptr);
+  SendMessage(p, PBM_SETRANGE32, 0, 40);
+  EXPECT_EQ(SendMessage(p, PBM_SETPOS, 30, 0), 0);
+  EXPECT_EQ(SendMessage(p, PBM_SETPOS, 70, 0), 30);
+  EXPECT_EQ(SendMessage(p, PBM_GETPOS, 0, 0), 40);
+  SendMessage(p, PBM_SETRANGE32, 0, 20);
+  EXPECT_EQ(SendMessage(p, PBM_GETPOS, 0, 0), 20);
+  EXPECT_EQ(SendMessage(p, PBM_GETRANGE, 1, 0), 0);
+  EXPECT_EQ(SendMessage(p, PBM_GETRANGE, 0, 0), 20);
 }
 
 }  // namespace

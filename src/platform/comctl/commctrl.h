@@ -82,6 +82,59 @@ enum : UINT {
 // The most rows a combo box holds; adding more fails with CB_ERRSPACE.
 inline constexpr int kComboMaxRows = 1 << 20;
 
+// "SCROLLBAR": a bar that does not move itself. It tells its parent
+// WM_HSCROLL or WM_VSCROLL with a code in the low word (the thumb's
+// position in the high word for SB_THUMBTRACK and SB_THUMBPOSITION) and
+// itself in lParam; the parent sets the position. Arrows and page clicks
+// repeat while held.
+inline constexpr DWORD SBS_HORZ = 0x0;
+inline constexpr DWORD SBS_VERT = 0x1;
+enum : UINT {
+  SBM_SETPOS = 0x00E0,
+  SBM_GETPOS = 0x00E1,
+  SBM_SETRANGE = 0x00E2,
+  SBM_GETRANGE = 0x00E3,
+};
+enum : UINT {
+  SB_LINEUP = 0,
+  SB_LINEDOWN = 1,
+  SB_PAGEUP = 2,
+  SB_PAGEDOWN = 3,
+  SB_THUMBPOSITION = 4,
+  SB_THUMBTRACK = 5,
+  SB_TOP = 6,
+  SB_BOTTOM = 7,
+  SB_ENDSCROLL = 8,
+};
+
+// "msctls_trackbar32": a slider that moves itself and then tells its
+// parent WM_HSCROLL (WM_VSCROLL with TBS_VERT) with the scroll bar's codes
+// (TB_THUMBTRACK while dragged, TB_ENDTRACK when a move ends).
+inline constexpr DWORD TBS_HORZ = 0x0;
+inline constexpr DWORD TBS_VERT = 0x2;
+enum : UINT {
+  TBM_GETPOS = WM_USER,
+  TBM_GETRANGEMIN = WM_USER + 1,
+  TBM_GETRANGEMAX = WM_USER + 2,
+  TBM_SETPOS = WM_USER + 5,
+  TBM_SETRANGEMIN = WM_USER + 7,
+  TBM_SETRANGEMAX = WM_USER + 8,
+  TBM_SETPAGESIZE = WM_USER + 21,
+  TBM_GETPAGESIZE = WM_USER + 22,
+  TBM_SETLINESIZE = WM_USER + 23,
+  TBM_GETLINESIZE = WM_USER + 24,
+};
+enum : UINT { TB_THUMBPOSITION = 4, TB_THUMBTRACK = 5, TB_ENDTRACK = 8 };
+
+// "msctls_progress32": a bar of blocks filled in proportion to its
+// position within its range.
+enum : UINT {
+  PBM_SETPOS = WM_USER + 2,
+  PBM_SETRANGE32 = WM_USER + 6,
+  PBM_GETRANGE = WM_USER + 7,
+  PBM_GETPOS = WM_USER + 8,
+};
+
 // WM_GETDLGCODE answers.
 enum : LRESULT {
   DLGC_WANTARROWS = 0x1,

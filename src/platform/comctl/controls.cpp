@@ -68,7 +68,9 @@ std::vector<HWND> GroupOf(HWND control) {
 using namespace comctl;
 
 BOOL InitCommonControls() {
-  static const bool done = RegisterButtonClass() && RegisterStaticClass() && RegisterComboClasses();
+  static const bool done = RegisterButtonClass() && RegisterStaticClass() &&
+                           RegisterComboClasses() && RegisterScrollBarClass() &&
+                           RegisterTrackBarClass() && RegisterProgressClass();
   return done;
 }
 

@@ -20,5 +20,8 @@ std::vector<HWND> GroupOf(HWND control);
 bool RegisterButtonClass();
 bool RegisterStaticClass();
 bool RegisterComboClasses();
+bool RegisterScrollBarClass();
+bool RegisterTrackBarClass();
+bool RegisterProgressClass();
 
 }  // namespace tess::platform::comctl

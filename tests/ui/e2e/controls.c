@@ -3,7 +3,9 @@
 #include "../../image/e2e/startup/say.h"
 
 extern char DialogLayout[];
+extern char ValuesLayout[];
 static TessObject* dialog;
+static TessObject* values;
 static int ticks;
 
 static int appendText(char* text, const char* what) {
@@ -94,6 +96,7 @@ int32_t OnceAction(TessObject* t) {
   sayNumber("once Action, mode ", timerModeGetter(t, 0));
   windowTitleSetter(dialog, 0, &done);
   sayPoint("dialog at ", windowPosGetter(dialog, 0), windowPosGetter(dialog, 1));
+  sayPoint("values at ", windowPosGetter(values, 0), windowPosGetter(values, 1));
   return 0;
 }
 
@@ -181,10 +184,27 @@ int32_t ColourChange(TessObject* p) {
   return 0;
 }
 
+int32_t LevelChanged(TessObject* s) {
+  TESS_STRING(done, "Done");
+  TessObject* bar = RuntimeControlReference(values, &done);
+  int32_t value = scrollerPropGetter(s, 1);
+  sayNumber("Level ValueChanged ", value);
+  progressValueSetter(bar, 0, value * 10);
+  RuntimeUnlockObject(bar);
+  return 0;
+}
+
+int32_t OffsetChanged(TessObject* s) {
+  sayNumber("Offset ValueChanged ", scrollerPropGetter(s, 1));
+  return 0;
+}
+
 void TessMain(void) {
   TessObject* window = 0;
   TessObject* made;
   RuntimeInit(TessApplication);
+  made = RuntimeCreateWindow(ValuesLayout, &values);
+  RuntimeUnlockObject(made);
   made = RuntimeCreateWindow(DialogLayout, &window);
   say(made && made == window ? "dialog made" : "no dialog");
   RuntimeUnlockObject(window);
