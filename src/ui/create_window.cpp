@@ -203,6 +203,7 @@ TessObject* Build(const WindowLayout& layout) {
   }
   for (size_t i = 0; i < controls.size() && !window->closing; ++i)
     if (IsRectControl(controls.at(i))) SetUpPane(window, controls, controls.at(i));
+  ApplyPages(window);
 
   // Bindings between controls are read but wired by the binding layer.
   for (size_t i = 0; i < controls.size() && !window->closing; ++i)

@@ -21,6 +21,7 @@ namespace tess::ui {
 void InitButtonClasses();
 void InitPopupClass();
 void InitValueControlClasses();
+void InitPanelClasses();
 
 namespace {
 
@@ -169,6 +170,17 @@ bool ReflectControlMessage(WindowObject* window, UINT msg, WPARAM wParam, LPARAM
       *result = 0;
       return true;
     }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      Pane* pane = header ? PaneOfChild(window, header->hwndFrom) : nullptr;
+      if (!pane || !pane->control || window->closing) return false;
+      const NativeKind* kind = NativeKindOf(pane->control);
+      if (!kind || !kind->command) return false;
+      ObjectRef keep = ShareObject(pane->control);
+      kind->command(pane->control, header->code);
+      *result = 0;
+      return true;
+    }
     case WM_HSCROLL:
     case WM_VSCROLL: {
       Pane* pane = PaneOfChild(window, reinterpret_cast<HWND>(lParam));
@@ -240,6 +252,7 @@ void InitStandardControls() {
   InitButtonClasses();
   InitPopupClass();
   InitValueControlClasses();
+  InitPanelClasses();
   InitTimerClass();
 }
 

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/user/winuser.h"
 #include "runtime/object_layout.h"
@@ -50,6 +52,13 @@ bool OfferControlKey(const platform::MSG& msg);
 
 // A native font for the stored font settings (kept for the process's life).
 platform::HFONT ControlFont(TessString* name, int32_t size, bool bold, bool italic, bool underline);
+
+// Shows the controls on their panels' current pages and hides the rest
+// (tab and page panels).
+void ApplyPages(WindowObject* window);
+
+// The lines of `text` (CR, LF or CR LF between them), at most `most`.
+std::vector<std::string> SplitLines(std::string_view text, size_t most);
 
 // Registers the standard control classes with the host and the runtime.
 void InitStandardControls();

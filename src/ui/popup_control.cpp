@@ -113,15 +113,10 @@ void ClearRows(TessObject* o) {
 }
 
 void ApplyInitialValue(TessObject* o, std::string_view text) {
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
-    if (Rows(o).size() >= size_t(kComboMaxRows)) break;  // the rest is refused
-    Insert(o, int32_t(Rows(o).size()), std::string(text.substr(start, end - start)), false);
-    if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++end;
-    start = end + 1;
-  }
+  // Rows past what the native list holds are refused.
+  size_t room = size_t(kComboMaxRows) - Rows(o).size();
+  for (std::string& line : SplitLines(text, room))
+    Insert(o, int32_t(Rows(o).size()), std::move(line), false);
 }
 
 void Construct(TessObject* o, ClassObject*) {

@@ -135,6 +135,39 @@ enum : UINT {
   PBM_GETPOS = WM_USER + 8,
 };
 
+// "SysTabControl32": a row of tabs above a body. A click on a tab, or
+// Left and Right while it has the focus, selects another: the parent is
+// asked with WM_NOTIFY TCN_SELCHANGING (answering TRUE keeps the current
+// tab), then told TCN_SELCHANGE. TCM_SETCURSEL tells nobody. The body is
+// only framed: the controls of a page lie over it as siblings.
+struct NMHDR {
+  HWND hwndFrom;
+  uintptr_t idFrom;
+  UINT code;
+};
+inline constexpr UINT TCIF_TEXT = 0x1;
+struct TCITEM {
+  UINT mask;
+  DWORD state, stateMask;
+  char* pszText;
+  int cchTextMax;
+  int iImage;
+  LPARAM lParam;
+};
+enum : UINT {
+  TCM_GETITEMCOUNT = 0x1304,
+  TCM_GETITEM = 0x1305,
+  TCM_SETITEM = 0x1306,
+  TCM_INSERTITEM = 0x1307,
+  TCM_DELETEITEM = 0x1308,
+  TCM_DELETEALLITEMS = 0x1309,
+  TCM_GETCURSEL = 0x130B,
+  TCM_SETCURSEL = 0x130C,
+  TCM_ADJUSTRECT = 0x1328,
+};
+inline constexpr UINT TCN_SELCHANGE = UINT(-551);
+inline constexpr UINT TCN_SELCHANGING = UINT(-552);
+
 // WM_GETDLGCODE answers.
 enum : LRESULT {
   DLGC_WANTARROWS = 0x1,

@@ -70,7 +70,7 @@ using namespace comctl;
 BOOL InitCommonControls() {
   static const bool done = RegisterButtonClass() && RegisterStaticClass() &&
                            RegisterComboClasses() && RegisterScrollBarClass() &&
-                           RegisterTrackBarClass() && RegisterProgressClass();
+                           RegisterTrackBarClass() && RegisterProgressClass() && RegisterTabClass();
   return done;
 }
 

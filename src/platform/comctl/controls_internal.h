@@ -23,5 +23,6 @@ bool RegisterComboClasses();
 bool RegisterScrollBarClass();
 bool RegisterTrackBarClass();
 bool RegisterProgressClass();
+bool RegisterTabClass();
 
 }  // namespace tess::platform::comctl

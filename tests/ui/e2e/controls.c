@@ -4,6 +4,8 @@
 
 extern char DialogLayout[];
 extern char ValuesLayout[];
+extern char PagesLayout[];
+static TessObject* pages;
 static TessObject* dialog;
 static TessObject* values;
 static int ticks;
@@ -97,6 +99,7 @@ int32_t OnceAction(TessObject* t) {
   windowTitleSetter(dialog, 0, &done);
   sayPoint("dialog at ", windowPosGetter(dialog, 0), windowPosGetter(dialog, 1));
   sayPoint("values at ", windowPosGetter(values, 0), windowPosGetter(values, 1));
+  sayPoint("pages at ", windowPosGetter(pages, 0), windowPosGetter(pages, 1));
   return 0;
 }
 
@@ -199,11 +202,38 @@ int32_t OffsetChanged(TessObject* s) {
   return 0;
 }
 
+int32_t TabsChange(TessObject* t) {
+  TESS_STRING(name, "Pages");
+  TessObject* panel = RuntimeControlReference(pages, &name);
+  int32_t value = tabPanelValueGetter(t, 0);
+  TessString* caption = tabPanelCaptionGetter(t, value);
+  char line[60];
+  int at = appendText(line, "Tabs Change ");
+  int i;
+  appendNumber(line, &at, value);
+  line[at++] = ' ';
+  for (i = 0; caption && i < caption->length; ++i) line[at++] = (char)caption->buffer[1 + i];
+  line[at] = 0;
+  RuntimeUnlockString(caption);
+  say(line);
+  /* The page panel has two pages: the third tab shows the first. */
+  PagePanelValueSetter(panel, 0, value % 2);
+  RuntimeUnlockObject(panel);
+  return 0;
+}
+
+int32_t PagesChange(TessObject* p) {
+  sayNumber("Pages Change ", PagePanelValueGetter(p, 0));
+  return 0;
+}
+
 void TessMain(void) {
   TessObject* window = 0;
   TessObject* made;
   RuntimeInit(TessApplication);
   made = RuntimeCreateWindow(ValuesLayout, &values);
+  RuntimeUnlockObject(made);
+  made = RuntimeCreateWindow(PagesLayout, &pages);
   RuntimeUnlockObject(made);
   made = RuntimeCreateWindow(DialogLayout, &window);
   say(made && made == window ? "dialog made" : "no dialog");
