@@ -594,7 +594,8 @@ TESS_ENTRY(void, BinaryStreamWrite, (TessObject * stream, TessString* text))
 TESS_ENTRY(void, BinaryStreamClose, (TessObject * stream))
 
 /* Standard controls: buttons, check boxes, radio buttons, static text, group boxes, popup menus,
-   scroll bars, sliders, progress bars, tab and page panels and the Timer */
+   scroll bars, sliders, progress bars, tab and page panels,
+   contextual menus and the Timer */
 TESS_ENTRY(TessString*, pushButtonTitleGetter, (TessObject * button, uint32_t parameter))
 TESS_ENTRY(void, pushButtonTitleSetter, (TessObject * button, uint32_t parameter, TessString* caption))
 TESS_ENTRY(int32_t, pushButtonDefaultGetter, (TessObject * button, uint32_t parameter))
@@ -701,6 +702,10 @@ TESS_ENTRY(void, tabPanelItalicSetter, (TessObject * panel, uint32_t parameter, 
 TESS_ENTRY(void, tabPanelUnderlineSetter, (TessObject * panel, uint32_t parameter, int32_t value))
 TESS_ENTRY(int32_t, PagePanelValueGetter, (TessObject * panel, uint32_t parameter))
 TESS_ENTRY(void, PagePanelValueSetter, (TessObject * panel, uint32_t parameter, int32_t value))
+TESS_ENTRY(void, contextualMenuResetContent, (TessObject * menu))
+TESS_ENTRY(void, contextualMenuAddRow, (TessObject * menu, TessString* text))
+TESS_ENTRY(void, contextualMenuAddSeparator, (TessObject * menu))
+TESS_ENTRY(void, contextualMenuOpen, (TessObject * menu))
 TESS_ENTRY(int32_t, timerModeGetter, (TessObject * timer, uint32_t parameter))
 TESS_ENTRY(void, timerModeSetter, (TessObject * timer, uint32_t parameter, int32_t mode))
 TESS_ENTRY(int32_t, timerPeriodGetter, (TessObject * timer, uint32_t parameter))

@@ -22,6 +22,7 @@ void InitButtonClasses();
 void InitPopupClass();
 void InitValueControlClasses();
 void InitPanelClasses();
+void InitContextualMenuClass();
 
 namespace {
 
@@ -253,6 +254,7 @@ void InitStandardControls() {
   InitPopupClass();
   InitValueControlClasses();
   InitPanelClasses();
+  InitContextualMenuClass();
   InitTimerClass();
 }
 

@@ -227,6 +227,34 @@ int32_t PagesChange(TessObject* p) {
   return 0;
 }
 
+/* A press on the window itself offers a contextual menu. */
+int32_t PagesMouseDown(TessObject* w, int32_t x, int32_t y) {
+  TESS_STRING(name, "Context");
+  TESS_STRING(cut, "Cut");
+  TESS_STRING(copy, "Copy");
+  TessObject* menu = RuntimeControlReference(w, &name);
+  sayPoint("Pages MouseDown ", x, y);
+  contextualMenuResetContent(menu);
+  contextualMenuAddRow(menu, &cut);
+  contextualMenuAddSeparator(menu);
+  contextualMenuAddRow(menu, &copy);
+  contextualMenuOpen(menu);
+  say("contextual menu closed");
+  RuntimeUnlockObject(menu);
+  return 0;
+}
+
+int32_t ContextAction(TessObject* m, TessString* item) {
+  char line[40];
+  int at = appendText(line, "Context Action ");
+  int i;
+  (void)m;
+  for (i = 0; item && i < item->length; ++i) line[at++] = (char)item->buffer[1 + i];
+  line[at] = 0;
+  say(line);
+  return 0;
+}
+
 void TessMain(void) {
   TessObject* window = 0;
   TessObject* made;
