@@ -595,7 +595,7 @@ TESS_ENTRY(void, BinaryStreamClose, (TessObject * stream))
 
 /* Standard controls: buttons, check boxes, radio buttons, static text, group boxes, popup menus,
    scroll bars, sliders, progress bars, tab and page panels,
-   contextual menus and the Timer */
+   contextual menus, shapes and the Timer */
 TESS_ENTRY(TessString*, pushButtonTitleGetter, (TessObject * button, uint32_t parameter))
 TESS_ENTRY(void, pushButtonTitleSetter, (TessObject * button, uint32_t parameter, TessString* caption))
 TESS_ENTRY(int32_t, pushButtonDefaultGetter, (TessObject * button, uint32_t parameter))
@@ -706,6 +706,7 @@ TESS_ENTRY(void, contextualMenuResetContent, (TessObject * menu))
 TESS_ENTRY(void, contextualMenuAddRow, (TessObject * menu, TessString* text))
 TESS_ENTRY(void, contextualMenuAddSeparator, (TessObject * menu))
 TESS_ENTRY(void, contextualMenuOpen, (TessObject * menu))
+TESS_ENTRY(void, linePosSetter, (TessObject * line, uint32_t selector, int32_t value))
 TESS_ENTRY(int32_t, timerModeGetter, (TessObject * timer, uint32_t parameter))
 TESS_ENTRY(void, timerModeSetter, (TessObject * timer, uint32_t parameter, int32_t mode))
 TESS_ENTRY(int32_t, timerPeriodGetter, (TessObject * timer, uint32_t parameter))

@@ -23,6 +23,7 @@ void InitPopupClass();
 void InitValueControlClasses();
 void InitPanelClasses();
 void InitContextualMenuClass();
+void InitShapeClasses();
 
 namespace {
 
@@ -255,6 +256,7 @@ void InitStandardControls() {
   InitValueControlClasses();
   InitPanelClasses();
   InitContextualMenuClass();
+  InitShapeClasses();
   InitTimerClass();
 }
 

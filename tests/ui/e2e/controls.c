@@ -227,6 +227,22 @@ int32_t PagesChange(TessObject* p) {
   return 0;
 }
 
+int32_t BlobMouseDown(TessObject* b, int32_t x, int32_t y) {
+  (void)b;
+  sayPoint("Blob MouseDown ", x, y);
+  return 1;
+}
+int32_t BlobMouseDrag(TessObject* b, int32_t x, int32_t y) {
+  (void)b;
+  sayPoint("Blob MouseDrag ", x, y);
+  return 0;
+}
+int32_t BlobMouseUp(TessObject* b, int32_t x, int32_t y) {
+  (void)b;
+  sayPoint("Blob MouseUp ", x, y);
+  return 0;
+}
+
 /* A press on the window itself offers a contextual menu. */
 int32_t PagesMouseDown(TessObject* w, int32_t x, int32_t y) {
   TESS_STRING(name, "Context");
