@@ -224,7 +224,7 @@ bool ReflectControlMessage(WindowObject* window, UINT msg, WPARAM wParam, LPARAM
 }
 
 bool OfferControlKey(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN) return false;
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
   HWND focus = GetFocus();
   if (!focus) return false;
   HWND top = GetAncestor(focus, GA_ROOT);

@@ -249,6 +249,26 @@ TEST_F(Controls, EnterClicksTheDefaultButtonAndEscTheCancelButton) {
   EXPECT_EQ(Commands(), (Seq{"8 0", "2 0"}));
 }
 
+TEST_F(Controls, AltWithAMnemonicClicksItsButton) {
+  HWND box = Add("BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 1, 10, 10, "&Remember");
+  Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 2, 10, 40, "Save && &quit");
+  HWND label = Add("STATIC", SS_LEFT, 3, 10, 70, "&Name");
+  SetFocus(box);
+  auto alt = [&](int vk) {
+    input::Key(VK_MENU, true);
+    Press(vk);
+    input::Key(VK_MENU, false);
+    Pump();
+  };
+  alt('R');
+  alt('Q');
+  alt('S');  // "&&" is no mnemonic
+  alt('N');  // a label's: left to the window
+  EXPECT_EQ(Commands(), (Seq{"1 0", "2 0"}));
+  EXPECT_EQ(SendMessage(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_NE(GetFocus(), label);
+}
+
 TEST_F(Controls, EnterAndEscWithoutTheirButtonsAreLeftToTheWindow) {
   HWND b = Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 1, 10, 10);
   HWND off = Add("BUTTON", BS_DEFPUSHBUTTON | WS_DISABLED, 2, 10, 40);

@@ -22,10 +22,6 @@ struct Button {
   HFONT font = nullptr;
 };
 
-Button* StateOf(HWND hwnd) {
-  return reinterpret_cast<Button*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
-}
-
 DWORD Kind(HWND hwnd) {
   return DWORD(GetWindowLong(hwnd, GWL_STYLE)) & BS_TYPEMASK;
 }
@@ -54,10 +50,10 @@ void UncheckGroup(HWND hwnd) {
 void Click(HWND hwnd) {
   switch (Kind(hwnd)) {
     case BS_AUTOCHECKBOX:
-      SendMessage(hwnd, BM_SETCHECK, StateOf(hwnd)->check ? BST_UNCHECKED : BST_CHECKED, 0);
+      SendMessage(hwnd, BM_SETCHECK, StateOf<Button>(hwnd)->check ? BST_UNCHECKED : BST_CHECKED, 0);
       break;
     case BS_AUTO3STATE:
-      SendMessage(hwnd, BM_SETCHECK, (StateOf(hwnd)->check + 1) % 3, 0);
+      SendMessage(hwnd, BM_SETCHECK, (StateOf<Button>(hwnd)->check + 1) % 3, 0);
       break;
     case BS_AUTORADIOBUTTON:
       SendMessage(hwnd, BM_SETCHECK, BST_CHECKED, 0);
@@ -99,19 +95,9 @@ void Paint(HWND hwnd, Button& b) {
   EndPaint(hwnd, &ps);
 }
 
-LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Button* b = StateOf(hwnd);
-  if (msg == WM_NCCREATE) {
-    SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(new Button)));
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-  }
-  if (!b) return DefWindowProc(hwnd, msg, wParam, lParam);
+LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Button* b) {
   DWORD kind = Kind(hwnd);
   switch (msg) {
-    case WM_NCDESTROY:
-      SetWindowLong(hwnd, 0, 0);
-      delete b;
-      return DefWindowProc(hwnd, msg, wParam, lParam);
     case WM_NCHITTEST:
       // A group box is a frame around other controls: clicks go through.
       if (kind == BS_GROUPBOX) return HTTRANSPARENT;
@@ -131,7 +117,7 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
       if (kind == BS_GROUPBOX) return 0;
       if (GetFocus() != hwnd) SetFocus(hwnd);
-      if (!IsWindow(hwnd) || !(b = StateOf(hwnd))) return 0;
+      if (!IsWindow(hwnd) || !(b = StateOf<Button>(hwnd))) return 0;
       b->tracking = true;
       SetCapture(hwnd);
       SetPressed(hwnd, *b, true);
@@ -250,7 +236,7 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 bool RegisterButtonClass() {
   WNDCLASS wc{};
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &ButtonProc;
+  wc.lpfnWndProc = &WithState<Button, &ButtonProc>;
   wc.cbWndExtra = 4;
   wc.lpszClassName = "BUTTON";
   return RegisterClass(&wc) != 0;

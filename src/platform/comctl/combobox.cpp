@@ -37,10 +37,6 @@ struct Combo {
   bool focused = false;
 };
 
-Combo* StateOf(HWND hwnd) {
-  return reinterpret_cast<Combo*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
-}
-
 HFONT FontOf(const Combo& c) {
   return c.font ? c.font : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
@@ -192,7 +188,7 @@ int RowAt(HWND list, Combo& c, POINT p) {
 
 LRESULT ListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND combo = reinterpret_cast<HWND>(uintptr_t(uint32_t(GetWindowLong(list, 0))));
-  Combo* c = combo ? StateOf(combo) : nullptr;
+  Combo* c = combo ? StateOf<Combo>(combo) : nullptr;
   if (!c || c->list != list) return DefWindowProc(list, msg, wParam, lParam);
   POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (msg) {
@@ -277,20 +273,12 @@ void Key(HWND hwnd, Combo& c, WPARAM vk) {
   }
 }
 
-LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Combo* c = StateOf(hwnd);
-  if (msg == WM_NCCREATE) {
-    SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(new Combo)));
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-  }
-  if (!c) return DefWindowProc(hwnd, msg, wParam, lParam);
+LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Combo* c) {
   auto index = [&](WPARAM w) { return int(int32_t(uint32_t(w))); };
   auto text = [](LPARAM l) { return std::string(l ? reinterpret_cast<const char*>(l) : ""); };
   switch (msg) {
     case WM_NCDESTROY:
       CloseList(hwnd, *c);
-      SetWindowLong(hwnd, 0, 0);
-      delete c;
       return DefWindowProc(hwnd, msg, wParam, lParam);
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | (c->list ? DLGC_WANTALLKEYS : 0);
@@ -302,7 +290,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       if (GetFocus() != hwnd) SetFocus(hwnd);
-      if (!IsWindow(hwnd) || !(c = StateOf(hwnd))) return 0;
+      if (!IsWindow(hwnd) || !(c = StateOf<Combo>(hwnd))) return 0;
       c->list ? CloseList(hwnd, *c) : OpenList(hwnd, *c);
       return 0;
     case WM_KEYDOWN:
@@ -407,7 +395,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 bool RegisterComboClasses() {
   WNDCLASS wc{};
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &ComboProc;
+  wc.lpfnWndProc = &WithState<Combo, &ComboProc>;
   wc.cbWndExtra = 4;
   wc.lpszClassName = "COMBOBOX";
   WNDCLASS list{};

@@ -191,7 +191,8 @@ BOOL InitCommonControls();
 // the visible, enabled WS_TABSTOP children in creation order; arrows move
 // within a radio group (from a WS_GROUP child to the next one); Enter
 // clicks the enabled default push button unless the focused control wants
-// all keys; Esc clicks the enabled child whose identifier is IDCANCEL.
+// all keys; Esc clicks the enabled child whose identifier is IDCANCEL;
+// Alt with the letter marked by '&' in a button's text clicks that button.
 // True when the message was used.
 BOOL IsDialogMessage(HWND dialog, MSG* msg);
 

@@ -1,6 +1,7 @@
 // Registration of the control classes, what they share, and the keyboard
 // navigation of a window holding them.
 #include <algorithm>
+#include <string>
 
 #include "platform/comctl/commctrl.h"
 #include "platform/comctl/controls_internal.h"
@@ -103,9 +104,45 @@ HWND GetNextDlgTabItem(HWND dialog, HWND from, BOOL previous) {
   return nullptr;
 }
 
+namespace {
+
+// The letter or digit after the first lone '&' of a control's text, in
+// upper case; 0 when it has none.
+char Mnemonic(HWND control) {
+  std::string text = GetWindowTextString(control);
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    char c = text[++i];
+    if (c == '&') continue;
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+  }
+  return 0;
+}
+
+// Alt with the mnemonic of a button clicks it (pushes, toggles, selects);
+// other controls' mnemonics are left to the window.
+BOOL OfferMnemonic(HWND dialog, const MSG& msg) {
+  if (GetKeyState(VK_CONTROL) < 0) return FALSE;
+  char key = char(msg.wParam);
+  if (!((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) return FALSE;
+  for (HWND c : Children(dialog)) {
+    if (!Usable(c) || Mnemonic(c) != key) continue;
+    LRESULT code = CodeOf(c);
+    if (!(code & DLGC_BUTTON)) continue;
+    if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) SetFocus(c);
+    SendMessage(c, BM_CLICK, 0, 0);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
 BOOL IsDialogMessage(HWND dialog, MSG* msg) {
-  if (!msg || msg->message != WM_KEYDOWN || !dialog) return FALSE;
+  if (!msg || !dialog) return FALSE;
   if (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd)) return FALSE;
+  if (msg->message == WM_SYSKEYDOWN) return OfferMnemonic(dialog, *msg);
+  if (msg->message != WM_KEYDOWN) return FALSE;
   HWND focus = msg->hwnd;
   LRESULT code = focus != dialog ? CodeOf(focus, msg) : 0;
   if (code & DLGC_WANTALLKEYS) return FALSE;

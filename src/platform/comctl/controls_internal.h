@@ -17,6 +17,29 @@ HBRUSH ControlBrush(HWND control, HDC dc, UINT message);
 // at or before it up to the next one, in creation order.
 std::vector<HWND> GroupOf(HWND control);
 
+// The state a control keeps behind its first window word.
+template <typename State>
+State* StateOf(HWND hwnd) {
+  return reinterpret_cast<State*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
+}
+
+// A control's window procedure around `Proc`, which is given the control's
+// state: made with the window, deleted once `Proc` has seen WM_NCDESTROY.
+// Handlers that send messages look the state up again afterwards: the
+// window may be gone.
+template <typename State, LRESULT (*Proc)(HWND, UINT, WPARAM, LPARAM, State*)>
+LRESULT WithState(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(new State)));
+  State* state = StateOf<State>(hwnd);
+  if (!state) return DefWindowProc(hwnd, msg, wParam, lParam);
+  LRESULT result = Proc(hwnd, msg, wParam, lParam, state);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLong(hwnd, 0, 0);
+    delete state;
+  }
+  return result;
+}
+
 bool RegisterButtonClass();
 bool RegisterStaticClass();
 bool RegisterComboClasses();

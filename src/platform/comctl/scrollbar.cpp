@@ -31,10 +31,6 @@ struct Bar {
   bool focused = false;
 };
 
-Bar* StateOf(HWND hwnd) {
-  return reinterpret_cast<Bar*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
-}
-
 bool Vertical(HWND hwnd) {
   return GetWindowLong(hwnd, GWL_STYLE) & SBS_VERT;
 }
@@ -98,7 +94,7 @@ bool Step(HWND hwnd, Bar& b) {
       return true;
     case Part::kLessPage:
     case Part::kMorePage: {
-      Bar* now = StateOf(hwnd);
+      Bar* now = StateOf<Bar>(hwnd);
       if (!now || PartAt(hwnd, *now, now->pointer) != now->pressed) return false;
       Tell(hwnd, now->pressed == Part::kLessPage ? SB_PAGEUP : SB_PAGEDOWN);
       return true;
@@ -164,19 +160,9 @@ void EndPress(HWND hwnd, Bar& b) {
   if (was != Part::kNone) Tell(hwnd, SB_ENDSCROLL);
 }
 
-LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Bar* b = StateOf(hwnd);
-  if (msg == WM_NCCREATE) {
-    SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(new Bar)));
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-  }
-  if (!b) return DefWindowProc(hwnd, msg, wParam, lParam);
+LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Bar* b) {
   POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (msg) {
-    case WM_NCDESTROY:
-      SetWindowLong(hwnd, 0, 0);
-      delete b;
-      return DefWindowProc(hwnd, msg, wParam, lParam);
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
     case WM_PAINT:
@@ -187,7 +173,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       if (GetWindowLong(hwnd, GWL_STYLE) & WS_TABSTOP) SetFocus(hwnd);
-      if (!(b = StateOf(hwnd))) return 0;
+      if (!(b = StateOf<Bar>(hwnd))) return 0;
       Part part = PartAt(hwnd, *b, p);
       if (part == Part::kNone) return 0;
       b->pressed = part;
@@ -199,7 +185,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         b->trackPos = b->pos;
       } else {
         Step(hwnd, *b);
-        if ((b = StateOf(hwnd))) SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
+        if ((b = StateOf<Bar>(hwnd))) SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
       }
       InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
@@ -229,8 +215,8 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kRepeatTimer) {
         SetTimer(hwnd, kRepeatTimer, kRepeatMs, nullptr);
-        if (!Step(hwnd, *b) && (b = StateOf(hwnd))) KillTimer(hwnd, kRepeatTimer);
-        if ((b = StateOf(hwnd))) InvalidateRect(hwnd, nullptr, FALSE);
+        if (!Step(hwnd, *b) && (b = StateOf<Bar>(hwnd))) KillTimer(hwnd, kRepeatTimer);
+        if ((b = StateOf<Bar>(hwnd))) InvalidateRect(hwnd, nullptr, FALSE);
       }
       return 0;
     case WM_KEYDOWN: {
@@ -303,7 +289,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 bool RegisterScrollBarClass() {
   WNDCLASS wc{};
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &BarProc;
+  wc.lpfnWndProc = &WithState<Bar, &BarProc>;
   wc.cbWndExtra = 4;
   wc.lpszClassName = "SCROLLBAR";
   return RegisterClass(&wc) != 0;

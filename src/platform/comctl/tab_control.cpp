@@ -22,10 +22,6 @@ struct Tabs {
   bool focused = false;
 };
 
-Tabs* StateOf(HWND hwnd) {
-  return reinterpret_cast<Tabs*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
-}
-
 HFONT FontOf(const Tabs& t) {
   return t.font ? t.font : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
@@ -75,7 +71,7 @@ LRESULT Notify(HWND hwnd, UINT code) {
 void SelectByUser(HWND hwnd, Tabs& t, int tab) {
   if (tab < 0 || tab >= int(t.captions.size()) || tab == t.selected) return;
   if (Notify(hwnd, TCN_SELCHANGING)) return;
-  Tabs* now = StateOf(hwnd);
+  Tabs* now = StateOf<Tabs>(hwnd);
   if (!now || tab >= int(now->captions.size())) return;
   now->selected = tab;
   InvalidateRect(hwnd, nullptr, FALSE);
@@ -125,20 +121,10 @@ void Paint(HWND hwnd, Tabs& t) {
   EndPaint(hwnd, &ps);
 }
 
-LRESULT TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Tabs* t = StateOf(hwnd);
-  if (msg == WM_NCCREATE) {
-    SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(new Tabs)));
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-  }
-  if (!t) return DefWindowProc(hwnd, msg, wParam, lParam);
+LRESULT TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Tabs* t) {
   int index = int(int32_t(uint32_t(wParam)));
   auto* item = reinterpret_cast<TCITEM*>(lParam);
   switch (msg) {
-    case WM_NCDESTROY:
-      SetWindowLong(hwnd, 0, 0);
-      delete t;
-      return DefWindowProc(hwnd, msg, wParam, lParam);
     case WM_NCHITTEST: {
       // The body lets clicks through to the window beneath it.
       POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -163,7 +149,7 @@ LRESULT TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       int tab = TabAt(hwnd, *t, p);
       if (tab < 0) return 0;
       if (GetWindowLong(hwnd, GWL_STYLE) & WS_TABSTOP) SetFocus(hwnd);
-      if ((t = StateOf(hwnd))) SelectByUser(hwnd, *t, tab);
+      if ((t = StateOf<Tabs>(hwnd))) SelectByUser(hwnd, *t, tab);
       return 0;
     }
     case WM_KEYDOWN:
@@ -265,7 +251,7 @@ LRESULT TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 bool RegisterTabClass() {
   WNDCLASS wc{};
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &TabProc;
+  wc.lpfnWndProc = &WithState<Tabs, &TabProc>;
   wc.cbWndExtra = 4;
   wc.lpszClassName = "SysTabControl32";
   return RegisterClass(&wc) != 0;

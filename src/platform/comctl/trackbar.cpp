@@ -23,10 +23,6 @@ struct Slider {
   bool focused = false;
 };
 
-Slider* StateOf(HWND hwnd) {
-  return reinterpret_cast<Slider*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
-}
-
 bool Vertical(HWND hwnd) {
   return GetWindowLong(hwnd, GWL_STYLE) & TBS_VERT;
 }
@@ -91,20 +87,10 @@ void Paint(HWND hwnd, Slider& s) {
   EndPaint(hwnd, &ps);
 }
 
-LRESULT SliderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Slider* s = StateOf(hwnd);
-  if (msg == WM_NCCREATE) {
-    SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(new Slider)));
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-  }
-  if (!s) return DefWindowProc(hwnd, msg, wParam, lParam);
+LRESULT SliderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Slider* s) {
   POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   auto value = [](uintptr_t v) { return int(int32_t(uint32_t(v))); };
   switch (msg) {
-    case WM_NCDESTROY:
-      SetWindowLong(hwnd, 0, 0);
-      delete s;
-      return DefWindowProc(hwnd, msg, wParam, lParam);
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
     case WM_PAINT:
@@ -115,7 +101,7 @@ LRESULT SliderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       if (GetWindowLong(hwnd, GWL_STYLE) & WS_TABSTOP) SetFocus(hwnd);
-      if (!(s = StateOf(hwnd))) return 0;
+      if (!(s = StateOf<Slider>(hwnd))) return 0;
       int at = Along(hwnd, p), start = ThumbStart(hwnd, *s);
       if (at >= start && at < start + kThumbLength) {
         s->dragging = true;
@@ -124,7 +110,7 @@ LRESULT SliderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       } else {
         MoveTo(hwnd, *s, s->pos + (at < start ? -s->page : s->page),
                at < start ? SB_PAGEUP : SB_PAGEDOWN);
-        if ((s = StateOf(hwnd))) Tell(hwnd, TB_ENDTRACK);
+        if ((s = StateOf<Slider>(hwnd))) Tell(hwnd, TB_ENDTRACK);
       }
       return 0;
     }
@@ -141,7 +127,7 @@ LRESULT SliderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (s->dragging && (msg == WM_LBUTTONUP || reinterpret_cast<HWND>(lParam) != hwnd)) {
         s->dragging = false;
         if (GetCapture() == hwnd) ReleaseCapture();
-        if (!(s = StateOf(hwnd))) return 0;
+        if (!(s = StateOf<Slider>(hwnd))) return 0;
         Tell(hwnd, TB_THUMBPOSITION, s->pos);
         Tell(hwnd, TB_ENDTRACK);
       }
@@ -174,7 +160,7 @@ LRESULT SliderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
           return DefWindowProc(hwnd, msg, wParam, lParam);
       }
       MoveTo(hwnd, *s, to, code);
-      if ((s = StateOf(hwnd))) Tell(hwnd, TB_ENDTRACK);
+      if ((s = StateOf<Slider>(hwnd))) Tell(hwnd, TB_ENDTRACK);
       return 0;
     }
     case WM_SETFOCUS:
@@ -224,18 +210,8 @@ struct Progress {
   int min = 0, max = 100, pos = 0;
 };
 
-LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* s = reinterpret_cast<Progress*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
-  if (msg == WM_NCCREATE) {
-    SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(new Progress)));
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-  }
-  if (!s) return DefWindowProc(hwnd, msg, wParam, lParam);
+LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Progress* s) {
   switch (msg) {
-    case WM_NCDESTROY:
-      SetWindowLong(hwnd, 0, 0);
-      delete s;
-      return DefWindowProc(hwnd, msg, wParam, lParam);
     case WM_NCHITTEST:
       return HTTRANSPARENT;
     case WM_ERASEBKGND:
@@ -288,7 +264,7 @@ LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 bool RegisterTrackBarClass() {
   WNDCLASS wc{};
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &SliderProc;
+  wc.lpfnWndProc = &WithState<Slider, &SliderProc>;
   wc.cbWndExtra = 4;
   wc.lpszClassName = "msctls_trackbar32";
   return RegisterClass(&wc) != 0;
@@ -296,7 +272,7 @@ bool RegisterTrackBarClass() {
 
 bool RegisterProgressClass() {
   WNDCLASS wc{};
-  wc.lpfnWndProc = &ProgressProc;
+  wc.lpfnWndProc = &WithState<Progress, &ProgressProc>;
   wc.cbWndExtra = 4;
   wc.lpszClassName = "msctls_progress32";
   return RegisterClass(&wc) != 0;

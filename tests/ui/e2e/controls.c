@@ -1,6 +1,6 @@
 /* A dialog of the standard controls and two timers, driven by a script:
    every event the handlers see is printed one a line, in order. */
-#include "../../image/e2e/startup/say.h"
+#include "transcript.h"
 
 extern char DialogLayout[];
 extern char ValuesLayout[];
@@ -9,45 +9,6 @@ static TessObject* pages;
 static TessObject* dialog;
 static TessObject* values;
 static int ticks;
-
-static int appendText(char* text, const char* what) {
-  int i = 0;
-  while (what[i]) {
-    text[i] = what[i];
-    ++i;
-  }
-  return i;
-}
-
-static void appendNumber(char* text, int* at, int32_t n) {
-  char digits[12];
-  int k = 0;
-  uint32_t v = n < 0 ? 0u - (uint32_t)n : (uint32_t)n;
-  if (n < 0) text[(*at)++] = '-';
-  do {
-    digits[k++] = (char)('0' + v % 10);
-    v /= 10;
-  } while (v);
-  while (k) text[(*at)++] = digits[--k];
-}
-
-static void sayNumber(const char* what, int32_t n) {
-  char text[80];
-  int at = appendText(text, what);
-  appendNumber(text, &at, n);
-  text[at] = 0;
-  say(text);
-}
-
-static void sayPoint(const char* what, int32_t x, int32_t y) {
-  char text[80];
-  int at = appendText(text, what);
-  appendNumber(text, &at, x);
-  text[at++] = ',';
-  appendNumber(text, &at, y);
-  text[at] = 0;
-  say(text);
-}
 
 /* `name` is length-prefixed, as string constants are laid out. */
 static TessObject* control(const char* name) {
