@@ -144,17 +144,13 @@ std::string Text(TessString* s) {
 }
 
 void ApplyFont(TessObject* control) {
-  HWND native = NativeOf(control);
-  if (!native) return;
-  HFONT font;
   if (Is(control, kLabel)) {
     LabelFields* f = L(control);
-    font = ControlFont(f->textFont, f->textSize, f->bold, f->italic, f->underline);
+    ApplyControlFont(control, f->textFont, f->textSize, f->bold, f->italic, f->underline);
   } else {
     ButtonFields* f = B(control);
-    font = ControlFont(f->textFont, f->textSize, f->bold, f->italic, f->underline);
+    ApplyControlFont(control, f->textFont, f->textSize, f->bold, f->italic, f->underline);
   }
-  SendMessage(native, WM_SETFONT, reinterpret_cast<WPARAM>(font), 1);
 }
 
 // --- check boxes

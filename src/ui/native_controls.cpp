@@ -246,6 +246,13 @@ HFONT ControlFont(TessString* name, int32_t size, bool bold, bool italic, bool u
   return font;
 }
 
+void ApplyControlFont(TessObject* control, TessString* name, int32_t size, bool bold, bool italic,
+                      bool underline) {
+  if (HWND native = NativeOf(control))
+    SendMessage(native, WM_SETFONT,
+                reinterpret_cast<WPARAM>(ControlFont(name, size, bold, italic, underline)), 1);
+}
+
 void InitStandardControls() {
   static bool done = false;
   if (done) return;

@@ -60,6 +60,11 @@ void ApplyPages(WindowObject* window);
 // The lines of `text` (CR, LF or CR LF between them), at most `most`.
 std::vector<std::string> SplitLines(std::string_view text, size_t most);
 
+// Gives the control's native child, when it has one, the font of these
+// settings.
+void ApplyControlFont(TessObject* control, TessString* name, int32_t size, bool bold, bool italic,
+                      bool underline);
+
 // Registers the standard control classes with the host and the runtime.
 void InitStandardControls();
 

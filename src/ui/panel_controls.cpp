@@ -126,11 +126,7 @@ void SetCaptions(TessObject* panel) {
 
 void ApplyFont(TessObject* panel) {
   TabFields* f = T(panel);
-  if (HWND native = NativeOf(panel))
-    SendMessage(native, WM_SETFONT,
-                reinterpret_cast<WPARAM>(
-                    ControlFont(f->textFont, f->textSize, f->bold, f->italic, f->underline)),
-                1);
+  ApplyControlFont(panel, f->textFont, f->textSize, f->bold, f->italic, f->underline);
 }
 
 void ShowPage(TessObject* panel) {

@@ -136,11 +136,7 @@ void Destruct(TessObject* o, ClassObject*) {
 
 void ApplyFont(TessObject* o) {
   PopupFields* f = P(o);
-  if (HWND native = NativeOf(o))
-    SendMessage(native, WM_SETFONT,
-                reinterpret_cast<WPARAM>(
-                    ControlFont(f->textFont, f->textSize, f->bold, f->italic, f->underline)),
-                1);
+  ApplyControlFont(o, f->textFont, f->textSize, f->bold, f->italic, f->underline);
 }
 
 DWORD Style(TessObject*) {

@@ -234,12 +234,7 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Button* b)
 }  // namespace
 
 bool RegisterButtonClass() {
-  WNDCLASS wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &WithState<Button, &ButtonProc>;
-  wc.cbWndExtra = 4;
-  wc.lpszClassName = "BUTTON";
-  return RegisterClass(&wc) != 0;
+  return RegisterControlClass("BUTTON", &WithState<Button, &ButtonProc>);
 }
 
 }  // namespace tess::platform::comctl

@@ -393,17 +393,8 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Combo* c) {
 }  // namespace
 
 bool RegisterComboClasses() {
-  WNDCLASS wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &WithState<Combo, &ComboProc>;
-  wc.cbWndExtra = 4;
-  wc.lpszClassName = "COMBOBOX";
-  WNDCLASS list{};
-  list.style = CS_SAVEBITS;
-  list.lpfnWndProc = &ListProc;
-  list.cbWndExtra = 4;
-  list.lpszClassName = "ComboLBox";
-  return RegisterClass(&wc) != 0 && RegisterClass(&list) != 0;
+  return RegisterControlClass("COMBOBOX", &WithState<Combo, &ComboProc>) &&
+         RegisterControlClass("ComboLBox", &ListProc, CS_SAVEBITS);
 }
 
 }  // namespace tess::platform::comctl

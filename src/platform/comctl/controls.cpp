@@ -64,6 +64,15 @@ std::vector<HWND> GroupOf(HWND control) {
   return std::vector<HWND>(first, last);
 }
 
+bool RegisterControlClass(const char* name, WNDPROC proc, UINT style) {
+  WNDCLASS wc{};
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.cbWndExtra = 4;
+  wc.lpszClassName = name;
+  return RegisterClass(&wc) != 0;
+}
+
 }  // namespace comctl
 
 using namespace comctl;

@@ -40,6 +40,9 @@ LRESULT WithState(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
+// Registers a control class whose windows keep one word (the state).
+bool RegisterControlClass(const char* name, WNDPROC proc, UINT style = CS_DBLCLKS);
+
 bool RegisterButtonClass();
 bool RegisterStaticClass();
 bool RegisterComboClasses();

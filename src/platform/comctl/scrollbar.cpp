@@ -287,12 +287,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Bar* b) {
 }  // namespace
 
 bool RegisterScrollBarClass() {
-  WNDCLASS wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &WithState<Bar, &BarProc>;
-  wc.cbWndExtra = 4;
-  wc.lpszClassName = "SCROLLBAR";
-  return RegisterClass(&wc) != 0;
+  return RegisterControlClass("SCROLLBAR", &WithState<Bar, &BarProc>);
 }
 
 }  // namespace tess::platform::comctl

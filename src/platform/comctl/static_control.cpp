@@ -81,11 +81,7 @@ LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 bool RegisterStaticClass() {
-  WNDCLASS wc{};
-  wc.lpfnWndProc = &StaticProc;
-  wc.cbWndExtra = 4;
-  wc.lpszClassName = "STATIC";
-  return RegisterClass(&wc) != 0;
+  return RegisterControlClass("STATIC", &StaticProc, 0);
 }
 
 }  // namespace tess::platform::comctl

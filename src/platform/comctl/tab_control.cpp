@@ -249,12 +249,7 @@ LRESULT TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Tabs* t) {
 }  // namespace
 
 bool RegisterTabClass() {
-  WNDCLASS wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &WithState<Tabs, &TabProc>;
-  wc.cbWndExtra = 4;
-  wc.lpszClassName = "SysTabControl32";
-  return RegisterClass(&wc) != 0;
+  return RegisterControlClass("SysTabControl32", &WithState<Tabs, &TabProc>);
 }
 
 }  // namespace tess::platform::comctl

@@ -262,20 +262,11 @@ LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Progress
 }  // namespace
 
 bool RegisterTrackBarClass() {
-  WNDCLASS wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &WithState<Slider, &SliderProc>;
-  wc.cbWndExtra = 4;
-  wc.lpszClassName = "msctls_trackbar32";
-  return RegisterClass(&wc) != 0;
+  return RegisterControlClass("msctls_trackbar32", &WithState<Slider, &SliderProc>);
 }
 
 bool RegisterProgressClass() {
-  WNDCLASS wc{};
-  wc.lpfnWndProc = &WithState<Progress, &ProgressProc>;
-  wc.cbWndExtra = 4;
-  wc.lpszClassName = "msctls_progress32";
-  return RegisterClass(&wc) != 0;
+  return RegisterControlClass("msctls_progress32", &WithState<Progress, &ProgressProc>, 0);
 }
 
 }  // namespace tess::platform::comctl
