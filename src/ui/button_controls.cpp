@@ -324,6 +324,11 @@ void FocusButton(TessObject* c, bool gained) {
   Fire(c, gained ? kGotFocus : kLostFocus);
 }
 
+// A label's mnemonic typed with Alt.
+void CommandLabel(TessObject* c, UINT code) {
+  if (code == STN_CLICKED && !WindowClosing(c)) FireEvent(c, g_labelEvents[0].descriptor, {});
+}
+
 int32_t LabelColor(TessObject* c) {
   return L(c)->textColor;
 }
@@ -336,8 +341,8 @@ const NativeKind kRadioKind{"BUTTON",      &StyleOfRadio, false,   &CreatedButto
                             &CommandRadio, &FocusButton,  nullptr, nullptr};
 const NativeKind kGroupKind{"BUTTON", &StyleOfGroup, true,    &CreatedButton,
                             nullptr,  nullptr,       nullptr, nullptr};
-const NativeKind kLabelKind{"STATIC", &StyleOfLabel, false,       &CreatedLabel,
-                            nullptr,  nullptr,       &LabelColor, nullptr};
+const NativeKind kLabelKind{"STATIC",      &StyleOfLabel, false,       &CreatedLabel,
+                            &CommandLabel, nullptr,       &LabelColor, nullptr};
 
 // --- records
 

@@ -231,7 +231,24 @@ bool OfferControlKey(const MSG& msg) {
   WindowObject* window = WindowOf(top);
   if (!window || window->closing) return false;
   MSG copy = msg;
-  return IsDialogMessage(window->hwnd, &copy);
+  if (IsDialogMessage(window->hwnd, &copy)) return true;
+  if (msg.message != WM_SYSKEYDOWN || GetKeyState(VK_CONTROL) < 0) return false;
+  // Alt with a label's mnemonic (buttons took theirs above) goes to the
+  // label's class as a click would.
+  char key = char(msg.wParam);
+  ControlList* controls = FieldsOf<WindowFields>(window->instance)->controls;
+  for (size_t i = 0; controls && i < controls->size(); ++i) {
+    TessObject* c = controls->at(i);
+    HWND native = NativeOf(c);
+    const NativeKind* kind = NativeKindOf(c);
+    if (!native || !kind || !kind->command || !IsWindowVisible(native) ||
+        !(SendMessage(native, WM_GETDLGCODE, 0, 0) & DLGC_STATIC) || MnemonicOf(native) != key)
+      continue;
+    ObjectRef keep = ShareObject(c);
+    kind->command(c, STN_CLICKED);
+    return true;
+  }
+  return false;
 }
 
 HFONT ControlFont(TessString* name, int32_t size, bool bold, bool italic, bool underline) {

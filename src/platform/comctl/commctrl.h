@@ -196,6 +196,10 @@ BOOL InitCommonControls();
 // True when the message was used.
 BOOL IsDialogMessage(HWND dialog, MSG* msg);
 
+// The letter or digit marked by the first lone '&' of a control's text, in
+// upper case; 0 when it has none.
+char MnemonicOf(HWND control);
+
 // The next (or previous) child of `dialog` that takes the focus by Tab.
 HWND GetNextDlgTabItem(HWND dialog, HWND from, BOOL previous);
 HWND GetDlgItem(HWND dialog, int id);

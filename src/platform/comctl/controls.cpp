@@ -84,6 +84,17 @@ BOOL InitCommonControls() {
   return done;
 }
 
+char MnemonicOf(HWND control) {
+  std::string text = GetWindowTextString(control);
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    char c = text[++i];
+    if (c == '&') continue;
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+  }
+  return 0;
+}
+
 HWND GetDlgItem(HWND dialog, int id) {
   for (HWND c : Children(dialog))
     if (GetWindowLong(c, GWL_ID) == id) return c;
@@ -115,19 +126,6 @@ HWND GetNextDlgTabItem(HWND dialog, HWND from, BOOL previous) {
 
 namespace {
 
-// The letter or digit after the first lone '&' of a control's text, in
-// upper case; 0 when it has none.
-char Mnemonic(HWND control) {
-  std::string text = GetWindowTextString(control);
-  for (size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != '&') continue;
-    char c = text[++i];
-    if (c == '&') continue;
-    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
-  }
-  return 0;
-}
-
 // Alt with the mnemonic of a button clicks it (pushes, toggles, selects);
 // other controls' mnemonics are left to the window.
 BOOL OfferMnemonic(HWND dialog, const MSG& msg) {
@@ -135,7 +133,7 @@ BOOL OfferMnemonic(HWND dialog, const MSG& msg) {
   char key = char(msg.wParam);
   if (!((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) return FALSE;
   for (HWND c : Children(dialog)) {
-    if (!Usable(c) || Mnemonic(c) != key) continue;
+    if (!Usable(c) || MnemonicOf(c) != key) continue;
     LRESULT code = CodeOf(c);
     if (!(code & DLGC_BUTTON)) continue;
     if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) SetFocus(c);

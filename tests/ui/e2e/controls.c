@@ -204,6 +204,12 @@ int32_t BlobMouseUp(TessObject* b, int32_t x, int32_t y) {
   return 0;
 }
 
+int32_t PromptAcceleratorKey(TessObject* l) {
+  (void)l;
+  say("Label AcceleratorKey");
+  return 0;
+}
+
 /* A press on the window itself offers a contextual menu. */
 int32_t PagesMouseDown(TessObject* w, int32_t x, int32_t y) {
   TESS_STRING(name, "Context");
