@@ -250,10 +250,7 @@ void ClearOthers(TessObject* button, bool cancel) {
 void SetCancelId(TessObject* button) {
   HWND native = NativeOf(button);
   if (!native) return;
-  TessObject* window = FieldsOf<ControlFields>(button)->window;
-  size_t position =
-      IsWindow(window) ? FieldsOf<WindowFields>(window)->controls->PositionOf(button) : 0;
-  SetWindowLong(native, GWL_ID, B(button)->isCancel ? IDCANCEL : LONG(1000 + position));
+  SetWindowLong(native, GWL_ID, B(button)->isCancel ? IDCANCEL : LONG(NativeIdOf(button)));
 }
 
 // --- native kinds

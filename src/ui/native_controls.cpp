@@ -139,12 +139,17 @@ HWND NativeOf(TessObject* control) {
   return pane ? pane->native : nullptr;
 }
 
+int NativeIdOf(TessObject* control) {
+  TessObject* window = IsControl(control) ? FieldsOf<ControlFields>(control)->window : nullptr;
+  ControlList* controls = IsWindow(window) ? FieldsOf<WindowFields>(window)->controls : nullptr;
+  return kFirstControlId + int(controls ? controls->PositionOf(control) : 0);
+}
+
 void MakeNativeControl(WindowObject* window, TessObject* control) {
   const NativeKind* kind = NativeKindOf(control);
   Pane* pane = FieldsOf<ControlFields>(control)->pane;
   if (!kind || !pane || pane->native || !window || window->closing) return;
-  ControlList* controls = FieldsOf<WindowFields>(window->instance)->controls;
-  int id = kFirstControlId + int(controls ? controls->PositionOf(control) : 0);
+  int id = NativeIdOf(control);
   const RECT& b = pane->bounds;
   HWND hwnd = CreateWindowEx(0, kind->hostClass, "", WS_CHILD | kind->style(control), b.left, b.top,
                              b.right - b.left, b.bottom - b.top, window->hwnd,

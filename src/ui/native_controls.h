@@ -36,6 +36,10 @@ struct NativeKind {
 void SetNativeKind(ClassObject* cls, const NativeKind* kind);
 const NativeKind* NativeKindOf(TessObject* control);
 
+// The identifier a control's native child is made with: from its place in
+// the window's list.
+int NativeIdOf(TessObject* control);
+
 // Makes the native child of `control`'s pane when its class has a kind.
 void MakeNativeControl(WindowObject* window, TessObject* control);
 
