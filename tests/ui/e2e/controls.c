@@ -227,6 +227,16 @@ int32_t PagesMouseDown(TessObject* w, int32_t x, int32_t y) {
   return 0;
 }
 
+/* Disables a control of `window` by name. */
+static void disable(TessObject* window, const char* name) {
+  uint32_t length = (uint8_t)name[0];
+  TessString s = {1, (uint8_t*)name, length, length, 0x0600};
+  TessObject* c = RuntimeControlReference(window, &s);
+  controlEnabledSetter(c, 0, 0);
+  RuntimeUnlockObject(c);
+}
+
+/* Copy disables the controls of both windows, for their disabled look. */
 int32_t ContextAction(TessObject* m, TessString* item) {
   char line[40];
   int at = appendText(line, "Context Action ");
@@ -235,6 +245,11 @@ int32_t ContextAction(TessObject* m, TessString* item) {
   for (i = 0; item && i < item->length; ++i) line[at++] = (char)item->buffer[1 + i];
   line[at] = 0;
   say(line);
+  disable(values, "\x05" "Level");
+  disable(values, "\x06" "Offset");
+  disable(values, "\x04" "Done");
+  disable(pages, "\x04" "Tabs");
+  disable(pages, "\x08" "OnSecond");
   return 0;
 }
 
