@@ -129,8 +129,7 @@ void Fire(TessObject* control, ButtonEvent event) {
 }
 
 bool WindowClosing(TessObject* control) {
-  WindowObject* w = WindowOfInstance(FieldsOf<ControlFields>(control)->window);
-  return !w || w->closing;
+  return !InOpenWindow(control);
 }
 
 void ReplaceString(TessString*& field, TessString* value) {

@@ -133,6 +133,12 @@ const NativeKind* NativeKindOf(TessObject* control) {
   return nullptr;
 }
 
+bool InOpenWindow(TessObject* control) {
+  if (!IsControl(control)) return false;
+  WindowObject* w = WindowOfInstance(FieldsOf<ControlFields>(control)->window);
+  return w && !w->closing;
+}
+
 HWND NativeOf(TessObject* control) {
   if (!IsControl(control)) return nullptr;
   Pane* pane = FieldsOf<ControlFields>(control)->pane;

@@ -43,6 +43,10 @@ int NativeIdOf(TessObject* control);
 // Makes the native child of `control`'s pane when its class has a kind.
 void MakeNativeControl(WindowObject* window, TessObject* control);
 
+// Whether the control's window is open and not closing: events of the
+// control are delivered only then.
+bool InOpenWindow(TessObject* control);
+
 // The native child of a control, or null (no pane yet, or no child).
 HWND NativeOf(TessObject* control);
 

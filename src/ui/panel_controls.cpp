@@ -100,8 +100,7 @@ bool OnShownPages(TessObject* control) {
 }
 
 bool Open(TessObject* o) {
-  WindowObject* w = WindowOfInstance(FieldsOf<ControlFields>(o)->window);
-  return FieldsOf<ControlFields>(o)->pane && w && !w->closing;
+  return FieldsOf<ControlFields>(o)->pane && InOpenWindow(o);
 }
 
 void FireChange(TessObject* panel) {

@@ -82,8 +82,7 @@ void CheckRow(TessObject* o, int32_t row, bool endAllowed = false) {
 }
 
 void Fire(TessObject* o, Event e) {
-  WindowObject* w = WindowOfInstance(FieldsOf<ControlFields>(o)->window);
-  if (w && !w->closing) FireEvent(o, g_events[e].descriptor, {});
+  if (InOpenWindow(o)) FireEvent(o, g_events[e].descriptor, {});
 }
 
 // Sets ListIndex (-1 or a row) and fires Change when it changed.

@@ -89,8 +89,7 @@ ProgressFields* PF(TessObject* o) {
 }
 
 bool Shown(TessObject* o) {
-  WindowObject* w = WindowOfInstance(FieldsOf<ControlFields>(o)->window);
-  return NativeOf(o) && w && !w->closing;
+  return NativeOf(o) && InOpenWindow(o);
 }
 
 void Fire(TessObject* o, Event e) {
