@@ -374,6 +374,23 @@ TEST_F(Controls, ComboKeysChooseSkippingSeparators) {
   EXPECT_EQ(Commands(), (Seq{"9 7", "9 8", "9 7", "9 8", "9 1"}));
 }
 
+TEST_F(Controls, ATypedLetterChoosesTheNextRowStartingWithIt) {
+  HWND c = AddRows(Add("COMBOBOX", CBS_DROPDOWNLIST | WS_TABSTOP, 9, 10, 10),
+                   {"Apple", "banana", "-", "Blueberry", "Cherry"});
+  SetFocus(c);
+  Commands();
+  auto type = [&](char ch) {
+    SendMessage(c, WM_CHAR, WPARAM(uint8_t(ch)), 0);
+    return SendMessage(c, CB_GETCURSEL, 0, 0);
+  };
+  EXPECT_EQ(type('b'), 1);
+  EXPECT_EQ(type('B'), 3);  // the next one, letter case aside
+  EXPECT_EQ(type('b'), 1);  // wrapping
+  EXPECT_EQ(type('z'), 1);  // no such row: nothing moves
+  EXPECT_EQ(type('-'), 1);  // separators are never chosen
+  EXPECT_EQ(Commands(), (Seq{"9 1", "9 1", "9 1"}));
+}
+
 TEST_F(Controls, AScrollBarTellsItsParentAndLeavesThePositionToIt) {
   HWND bar = CreateWindowEx(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_HORZ, 10, 10, 200, 16,
                             parent_, nullptr, nullptr, nullptr);

@@ -2,9 +2,9 @@
 // button; a click, F4 or Alt+Down drops the list ("ComboLBox", a topmost
 // pop-up that never activates) below it, which holds the mouse capture
 // while it is open. A click on a row chooses it; a click elsewhere closes
-// the list. The keyboard works on the field: Up, Down, Home and End choose
-// at once while the list is closed and move the highlight while it is
-// open, where Enter chooses and Esc closes. Choices by the user tell the
+// the list. The keyboard works on the field: Up, Down, Home, End and a
+// row's first letter choose at once while the list is closed and move the
+// highlight while it is open, where Enter chooses and Esc closes. Choices by the user tell the
 // parent CBN_SELCHANGE; CB_SETCURSEL does not.
 #include <algorithm>
 #include <string>
@@ -273,6 +273,29 @@ void Key(HWND hwnd, Combo& c, WPARAM vk) {
   }
 }
 
+// A typed character moves to the next row that starts with it (letter case
+// aside), wrapping: chosen at once while the list is closed, highlighted
+// while it is open.
+void TypeAhead(HWND hwnd, Combo& c, char typed) {
+  auto lower = [](char ch) { return ch >= 'A' && ch <= 'Z' ? char(ch - 'A' + 'a') : ch; };
+  if (uint8_t(typed) < ' ' || c.rows.empty()) return;
+  int n = int(c.rows.size());
+  int from = c.list ? c.hot : c.selected;
+  for (int step = 1; step <= n; ++step) {
+    int i = ((from < 0 ? -1 : from) + step + n) % n;
+    const Row& row = c.rows[size_t(i)];
+    if (row.separator() || row.text.empty() || lower(row.text[0]) != lower(typed)) continue;
+    if (c.list) {
+      c.hot = i;
+      KeepHotShown(c);
+      InvalidateRect(c.list, nullptr, FALSE);
+    } else {
+      Choose(hwnd, c, i);
+    }
+    return;
+  }
+}
+
 LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Combo* c) {
   auto index = [&](WPARAM w) { return int(int32_t(uint32_t(w))); };
   auto text = [](LPARAM l) { return std::string(l ? reinterpret_cast<const char*>(l) : ""); };
@@ -303,6 +326,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Combo* c) {
       }
       break;
     case WM_CHAR:
+      TypeAhead(hwnd, *c, char(wParam));
       return 0;
     case WM_SETFOCUS:
       c->focused = true;
