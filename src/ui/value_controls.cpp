@@ -143,6 +143,14 @@ void Focus(TessObject* o, bool gained) {
   Fire(o, gained ? kGotFocus : kLostFocus);
 }
 
+// The dragged thumb's position in full: the message carries 16 bits of it.
+int32_t TrackPosition(TessObject* o, int32_t carried) {
+  SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, carried};
+  if (HWND native = NativeOf(o))
+    SendMessage(native, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&info));
+  return info.nTrackPos;
+}
+
 void ScrollBarScroll(TessObject* o, UINT code, int32_t position) {
   ScrollerFields* f = S(o);
   int64_t v = f->value;
@@ -167,10 +175,10 @@ void ScrollBarScroll(TessObject* o, UINT code, int32_t position) {
       break;
     case SB_THUMBTRACK:
       if (!f->liveScroll) return;
-      v = position;
+      v = TrackPosition(o, position);
       break;
     case SB_THUMBPOSITION:
-      v = position;
+      v = TrackPosition(o, position);
       break;
     default:
       return;

@@ -416,6 +416,22 @@ TEST_F(Controls, AScrollBarTellsItsParentAndLeavesThePositionToIt) {
   input::MouseButton(input::kLeft, false);
   Pump();
   EXPECT_EQ(Commands(), (Seq{"h 5 100", "h 4 100", "h 8"}));
+  // Positions past 16 bits are read whole while the thumb is held.
+  SendMessage(bar, SBM_SETRANGE, 0, 100000);
+  SendMessage(bar, SBM_SETPOS, 0, 1);
+  p = POINT{20, 8};
+  ClientToScreen(bar, &p);
+  input::MouseMove(p.x, p.y);
+  input::MouseButton(input::kLeft, true);
+  input::MouseMove(p.x + 400, p.y);
+  Pump();
+  SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS | SIF_POS, 0, 0, 0, 0, 0};
+  SendMessage(bar, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.nTrackPos, 100000);
+  EXPECT_EQ(info.nPos, 0);
+  input::MouseButton(input::kLeft, false);
+  Pump();
+  Commands();
   SetFocus(bar);
   Press(VK_END);
   Press(VK_PRIOR);

@@ -94,6 +94,17 @@ enum : UINT {
   SBM_GETPOS = 0x00E1,
   SBM_SETRANGE = 0x00E2,
   SBM_GETRANGE = 0x00E3,
+  SBM_GETSCROLLINFO = 0x00EA,
+};
+// SBM_GETSCROLLINFO: nTrackPos is the thumb's position while it is dragged
+// (the message's high word holds only 16 bits of it).
+inline constexpr UINT SIF_RANGE = 0x1, SIF_POS = 0x4, SIF_TRACKPOS = 0x10;
+struct SCROLLINFO {
+  UINT cbSize;
+  UINT fMask;
+  int nMin, nMax;
+  UINT nPage;
+  int nPos, nTrackPos;
 };
 enum : UINT {
   SB_LINEUP = 0,

@@ -24,10 +24,11 @@ enum class Part { kNone, kLessArrow, kLessPage, kThumb, kMorePage, kMoreArrow };
 struct Bar {
   int min = 0, max = 100, pos = 0;
   Part pressed = Part::kNone;
-  bool over = false;  // the pointer is over the pressed part
-  int grab = 0;       // pointer offset within the thumb while dragging
-  int trackPos = 0;   // the thumb's position while dragging
-  POINT pointer{};    // where the pointer is, while held
+  bool over = false;      // the pointer is over the pressed part
+  int grab = 0;           // pointer offset within the thumb while dragging
+  int trackPos = 0;       // the thumb's position while dragging
+  bool released = false;  // the thumb was let go: SB_THUMBPOSITION is being told
+  POINT pointer{};        // where the pointer is, while held
   bool focused = false;
 };
 
@@ -153,10 +154,12 @@ int DragPosition(HWND hwnd, const Bar& b, POINT p) {
 void EndPress(HWND hwnd, Bar& b) {
   Part was = b.pressed;
   b.pressed = Part::kNone;
+  b.released = was == Part::kThumb;  // the track position is still asked for
   KillTimer(hwnd, kRepeatTimer);
   if (GetCapture() == hwnd) ReleaseCapture();
   InvalidateRect(hwnd, nullptr, FALSE);
   if (was == Part::kThumb) Tell(hwnd, SB_THUMBPOSITION, b.trackPos);
+  if (Bar* now = StateOf<Bar>(hwnd)) now->released = false;
   if (was != Part::kNone) Tell(hwnd, SB_ENDSCROLL);
 }
 
@@ -272,6 +275,15 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Bar* b) {
       b->max = std::max(lo, hi);
       b->pos = std::clamp(b->pos, b->min, b->max);
       InvalidateRect(hwnd, nullptr, FALSE);
+      return 1;
+    }
+    case SBM_GETSCROLLINFO: {
+      auto* info = reinterpret_cast<SCROLLINFO*>(lParam);
+      if (!info) return 0;
+      if (info->fMask & SIF_RANGE) info->nMin = b->min, info->nMax = b->max;
+      if (info->fMask & SIF_POS) info->nPos = b->pos;
+      if (info->fMask & SIF_TRACKPOS)
+        info->nTrackPos = b->pressed == Part::kThumb || b->released ? b->trackPos : b->pos;
       return 1;
     }
     case SBM_GETRANGE:
