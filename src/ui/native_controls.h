@@ -61,6 +61,10 @@ bool OfferControlKey(const platform::MSG& msg);
 // A native font for the stored font settings (kept for the process's life).
 platform::HFONT ControlFont(TessString* name, int32_t size, bool bold, bool italic, bool underline);
 
+// Whether every tab or page panel holding the control shows the page the
+// control is on.
+bool OnShownPages(TessObject* control);
+
 // Shows the controls on their panels' current pages and hides the rest
 // (tab and page panels).
 void ApplyPages(WindowObject* window);

@@ -88,6 +88,8 @@ int32_t CurrentPage(TessObject* panel) {
   return -1;
 }
 
+}  // namespace
+
 bool OnShownPages(TessObject* control) {
   for (TessObject* c = control; IsRectControl(c);) {
     TessObject* parent = FieldsOf<RectControlFields>(c)->parent;
@@ -98,6 +100,8 @@ bool OnShownPages(TessObject* control) {
   }
   return true;
 }
+
+namespace {
 
 bool Open(TessObject* o) {
   return FieldsOf<ControlFields>(o)->pane && InOpenWindow(o);

@@ -5,10 +5,16 @@
 
 #include <string>
 
+#include "platform/user/automation.h"
+#include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
 #include "runtime/objects.h"
 #include "runtime/runtime_test_support.h"
 #include "tessera/runtime.h"
+#include "tessimage/ui_records.h"
+#include "ui/instance_layout.h"
+#include "ui/window_class.h"
+#include "ui/window_object.h"
 #include "ui/windowing.h"
 #include "values/value_classes.h"
 
@@ -102,6 +108,53 @@ TEST_F(ValueControls, TabCaptionsComeFromTheDefinitionAndRefuseBadIndexes) {
   ObjectRef p = Make("PagePanel");
   PagePanelValueSetter(p.get(), 0, 1);
   EXPECT_EQ(PagePanelValueGetter(p.get(), 0), 1);
+}
+
+// A control on another page stays hidden whatever its own Visible says,
+// and shows once moved to the current page.
+TEST_F(ValueControls, OnlyTheCurrentPagesControlsShow) {
+  std::vector<ClassObject*> table{WindowClass(), FindClassByName("TabPanel"),
+                                  FindClassByName("CheckBox")};
+  SetClassTable(table);
+  WindowLayout layout{0,
+                      {{"Title", "Pages"}, {"Visible", "True"}},
+                      {{1,
+                        {{"Name", "Tabs"},
+                         {"Left", "0"},
+                         {"Top", "0"},
+                         {"Width", "200"},
+                         {"Height", "100"},
+                         {"TabDefinition", "A\rB"}}},
+                       {2,
+                        {{"Name", "Later"},
+                         {"Left", "10"},
+                         {"Top", "30"},
+                         {"Width", "100"},
+                         {"Height", "20"},
+                         {"TabPanelIndex", "1"}}}},
+                      {}};
+  std::vector<uint8_t> block = imagetool::CountedBlock(imagetool::WindowLayoutRecord(layout));
+  TessObject* out = nullptr;
+  ObjectRef window = ObjectRef::Adopt(RuntimeCreateWindow(block.data(), &out));
+  ASSERT_TRUE(window.get());
+  RuntimeUnlockObject(out);
+  ObjectRef later = ObjectRef::Adopt(RuntimeControlReference(window.get(), S("Later").get()));
+  ObjectRef tabs = ObjectRef::Adopt(RuntimeControlReference(window.get(), S("Tabs").get()));
+  auto shown = [&] {
+    Pane* pane = FieldsOf<ControlFields>(later.get())->pane;
+    return pane && pane->native && platform::IsWindowVisible(pane->native);
+  };
+  EXPECT_FALSE(shown());
+  ControlVisibleSetter(later.get(), 0, 1);
+  EXPECT_FALSE(shown());
+  tabPanelValueSetter(tabs.get(), 0, 1);
+  EXPECT_TRUE(shown());
+  ControlTabPanelIndexSetter(later.get(), 0, 0);
+  EXPECT_FALSE(shown());
+  EXPECT_EQ(RaisedBy([&] { tabPanelValueSetter(tabs.get(), 0, 2); }), Exceptions().outOfBounds);
+  RuntimeCloseWindow(window.get());
+  platform::automation::WaitIdle();
+  SetClassTable({});
 }
 
 }  // namespace
