@@ -23,6 +23,7 @@
 #include "tessera/runtime.h"
 #include "ui/control_list.h"
 #include "ui/layout_record.h"
+#include "ui/native_controls.h"
 #include "ui/window_class.h"
 #include "ui/window_object.h"
 #include "ui/windowing.h"
@@ -97,6 +98,20 @@ bool Encloses(const RectControlFields* outer, const RectControlFields* inner) {
          inner->top + inner->height <= outer->top + outer->height;
 }
 
+// An item of the layout that is not a control (a Timer) belongs to the
+// window all the same: entered under the key its stored Name and Index
+// give, it lives as long as the window's list holds it.
+void AddWindowItem(ControlList& controls, TessObject* item,
+                   const std::vector<PropertyPair>& pairs) {
+  std::string name;
+  int32_t index = kNotInArray;
+  for (const PropertyPair& pair : pairs) {
+    if (SameName(pair.name, "Name")) name = pair.value;
+    if (SameName(pair.name, "Index")) index = IntegerOf(pair.value);
+  }
+  controls.Add(item, name, index, pairs);
+}
+
 TessObject* NewControl(int32_t classIndex, TessObject* window) {
   ClassObject* cls = ClassAt(classIndex);
   if (!cls) {
@@ -122,6 +137,7 @@ void EnsurePane(WindowObject* window, TessObject* control) {
 void SetUpPane(WindowObject* window, ControlList& controls, TessObject* control) {
   FireEvent(control, EventOf(ControlEvent::kCreatePane), {});
   EnsurePane(window, control);
+  MakeNativeControl(window, control);
   RectControlFields* r = FieldsOf<RectControlFields>(control);
   Pane* pane = r->control.pane;
   pane->tabPanelIndex = r->control.tabPanelIndex;
@@ -167,7 +183,10 @@ TessObject* Build(const WindowLayout& layout) {
     ObjectRef control = ObjectRef::Adopt(NewControl(c.classIndex, instance.get()));
     if (!control.get()) continue;
     for (const PropertyPair& pair : c.pairs) ApplyPair(control.get(), pair);
-    if (!IsControl(control.get())) continue;
+    if (!IsControl(control.get())) {
+      AddWindowItem(controls, control.get(), c.pairs);
+      continue;
+    }
     ControlFields* cf = FieldsOf<ControlFields>(control.get());
     if (IsRectControl(control.get())) {
       RectControlFields* r = FieldsOf<RectControlFields>(control.get());
@@ -184,6 +203,7 @@ TessObject* Build(const WindowLayout& layout) {
   }
   for (size_t i = 0; i < controls.size() && !window->closing; ++i)
     if (IsRectControl(controls.at(i))) SetUpPane(window, controls, controls.at(i));
+  ApplyPages(window);
 
   // Bindings between controls are read but wired by the binding layer.
   for (size_t i = 0; i < controls.size() && !window->closing; ++i)

@@ -162,7 +162,8 @@ void DestructWindow(TessObject* object, ClassObject*) {
   WindowFields* w = FieldsOf<WindowFields>(object);
   if (w->window) DestroyWindowObject(w->window);
   for (size_t i = 0; w->controls && i < w->controls->size(); ++i)
-    FieldsOf<ControlFields>(w->controls->at(i))->window = nullptr;
+    if (IsControl(w->controls->at(i)))
+      FieldsOf<ControlFields>(w->controls->at(i))->window = nullptr;
   delete w->controls;
   w->controls = nullptr;
   ReleaseString(w->title);

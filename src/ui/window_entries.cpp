@@ -11,6 +11,7 @@
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
 #include "ui/control_list.h"
+#include "ui/native_controls.h"
 #include "ui/window_class.h"
 #include "ui/window_object.h"
 #include "ui/windowing.h"
@@ -387,9 +388,9 @@ void ControlVisibleSetter(TessObject* control, uint32_t, int32_t value) {
   r->visible = (value & 0xFF) ? 1 : 0;
   Pane* pane = r->control.pane;
   if (!pane) return;
-  pane->visible = r->visible;
+  pane->visible = r->visible && OnShownPages(control);  // and on its panel's page
   PanesChanged();
-  if (pane->native) ShowWindow(pane->native, r->visible ? SW_SHOW : SW_HIDE);
+  if (pane->native) ShowWindow(pane->native, pane->visible ? SW_SHOW : SW_HIDE);
   if (pane->window) InvalidateRect(pane->window->hwnd, &pane->bounds, 1);
 }
 
@@ -472,6 +473,7 @@ void ControlTabPanelIndexSetter(TessObject* control, uint32_t, int32_t index) {
   ControlFields* c = FieldsOf<ControlFields>(control);
   c->tabPanelIndex = index;
   if (c->pane) c->pane->tabPanelIndex = index;
+  if (c->pane) ApplyPages(c->pane->window);  // it may have moved to another page
 }
 
 void controlMouseCursorSetter(TessObject* control, uint32_t, TessObject* cursor) {

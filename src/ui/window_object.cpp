@@ -12,6 +12,7 @@
 #include "ui/control_list.h"
 #include "ui/mdi_frame.h"
 #include "ui/menu_bar.h"
+#include "ui/timer.h"
 #include "ui/window_class.h"
 #include "ui/windowing.h"
 
@@ -324,6 +325,10 @@ void DestroyWindowObject(WindowObject* window) {
   WindowFields* f = FieldsOf<WindowFields>(instance);
   if (f->window == window) f->window = nullptr;
   for (size_t i = 0; f->controls && i < f->controls->size(); ++i) {
+    if (!IsControl(f->controls->at(i))) {
+      StopTimer(f->controls->at(i));  // a window's timers stop with it
+      continue;
+    }
     ControlFields* c = FieldsOf<ControlFields>(f->controls->at(i));
     c->window = nullptr;  // a control kept by the application outlives its window
     if (!c->pane) continue;

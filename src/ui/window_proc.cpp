@@ -29,6 +29,7 @@
 #include "ui/control_list.h"
 #include "ui/mdi_frame.h"
 #include "ui/menu_bar.h"
+#include "ui/native_controls.h"
 #include "ui/window_class.h"
 #include "ui/window_object.h"
 #include "ui/window_proc.h"
@@ -346,6 +347,7 @@ bool Answer(LRESULT* result, LRESULT value) {
 bool HandleWindowMessage(WindowObject* window, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                          LRESULT* result) {
   UiState& s = State();
+  if (ReflectControlMessage(window, msg, wParam, lParam, result)) return true;
   switch (msg) {
     case WM_MOVE:
       if (s.applicationActive) Moved(window);
@@ -522,6 +524,7 @@ void InitWindowing() {
   pane.lpszClassName = kCanvasPaneClassName;
   RegisterClass(&pane);
   InitMdiClasses();
+  InitStandardControls();
 }
 
 void SetEventStep(void (*step)()) {
@@ -556,7 +559,7 @@ bool WantsPolling() {
 
 bool OfferShortcut(const void* msg) {
   const MSG& m = *static_cast<const MSG*>(msg);
-  return OfferMenuShortcut(m) || OfferMdiAccelerator(m);
+  return OfferMenuShortcut(m) || OfferMdiAccelerator(m) || OfferControlKey(m);
 }
 
 int CurrentModifiers() {

@@ -6,8 +6,10 @@
 
 #include "platform/gdi/png.h"
 #include "platform/message_log.h"
+#include "platform/reference_picture.h"
 #include "platform/user/automation.h"
 #include "platform/user/desktop.h"
+#include "platform/user/input.h"
 #include "test_support.h"
 
 namespace tess::test {
@@ -167,6 +169,28 @@ TEST(PresentedMessageBox, AnswersTheKeyboardAndTheMouse) {
     EXPECT_EQ(GetActiveWindow(), owner);
   }
   DestroyWindow(owner);
+}
+
+// The box's buttons are the standard push buttons: the default one framed
+// and holding the focus ring.
+TEST(PresentedMessageBox, LooksLikeAnyDialog) {
+  unsetenv("TESSERA_MSGBOX_ANSWER");
+  auto presenter = std::make_shared<desktop::Presenter>();
+  std::unique_ptr<gdi::Surface> picture;
+  int calls = 0;
+  presenter->idle = [&] {
+    if (calls++) return;
+    picture = desktop::CaptureWindow(GetActiveWindow());
+    input::Key(VK_ESCAPE, true);
+    input::Key(VK_ESCAPE, false);
+  };
+  desktop::SetPresenter(presenter);
+  int answer = MessageBox(nullptr, "Save the changes to this document?", "Tessera",
+                          MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
+  desktop::SetPresenter(nullptr);
+  EXPECT_EQ(answer, IDCANCEL);
+  ASSERT_TRUE(picture);
+  EXPECT_TRUE(MatchesReference(*picture, "message_box_buttons.png"));
 }
 
 }  // namespace

@@ -210,6 +210,39 @@ item menubar
 end
 )";
 
+// The statements of the standard controls are pairs like any other.
+TEST(DescribedWindows, ControlStatementsBecomeTheirPairs) {
+  const Linked l = Link(R"(framework Window
+framework PopupMenu
+window Layout Window
+  control PopupMenu Colour
+    rows Red "Light green" Blue
+    page 2
+  end
+  control PopupMenu Tabs
+    tabs One
+    ends 10 20 -30 40
+  end
+end
+)");
+  ui::WindowLayout layout;
+  std::string message;
+  ASSERT_TRUE(ui::ReadWindowLayout(l.From(l.Symbol("Layout")), &layout, &message)) << message;
+  ASSERT_EQ(layout.controls.size(), 2u);
+  using Pairs = std::vector<ui::PropertyPair>;
+  EXPECT_EQ(layout.controls[0].pairs, (Pairs{{"Name", "Colour"},
+                                             {"Index", "-2147483648"},
+                                             {"InitialValue", "Red\rLight green\rBlue"},
+                                             {"TabPanelIndex", "2"}}));
+  EXPECT_EQ(layout.controls[1].pairs, (Pairs{{"Name", "Tabs"},
+                                             {"Index", "-2147483648"},
+                                             {"TabDefinition", "One"},
+                                             {"X1", "10"},
+                                             {"Y1", "20"},
+                                             {"X2", "-30"},
+                                             {"Y2", "40"}}));
+}
+
 TEST(DescribedWindows, LayOutTheRecordUnderItsSymbol) {
   const Linked l = Link(kDescription);
   const uint32_t at = l.Symbol("MainLayout");
@@ -319,7 +352,9 @@ TEST(DescribedWindows, ErrorsNameFileAndLine) {
        {"ui.desc:3: unknown window statement 'title' (set, control, bind or end)"}},
       {"framework A\nwindow W A\n control A\n  at 1 2 3\n  size 1\n end\nend",
        {"ui.desc:4: missing Height",
-        "ui.desc:5: unknown control statement 'size' (set, at or end)"}},
+        "ui.desc:5: unknown control statement 'size' (set, at, rows, tabs, page, ends or end)"}},
+      {"framework A\nwindow W A\n control A\n  rows\n  page one\n  ends 1 2 3\n end\nend",
+       {"ui.desc:4: missing row", "ui.desc:5: bad page 'one'", "ui.desc:6: missing Y2"}},
       {"framework A\nwindow W A\n control A\n", {"ui.desc:3: control is not closed by 'end'"}},
       {"framework A\nwindow W A\n control A\n end\n", {"ui.desc:2: window is not closed by 'end'"}},
       {"slot W\nframework A\nwindow W A\nend", {"ui.desc:3: 'W' is already defined on line 1"}},

@@ -477,11 +477,23 @@ class Parser {
       for (const char* edge : {"Left", "Top", "Width", "Height"}) {
         c.pairs.push_back({edge, std::to_string(SignedNumber(edge))});
       }
+    } else if (keyword == "rows" || keyword == "tabs") {
+      // A popup menu's rows or a tab panel's captions, stored one a line.
+      std::string lines = PairText(keyword == "rows" ? "row" : "tab caption");
+      while (More()) lines += "\r" + PairText(keyword == "rows" ? "row" : "tab caption");
+      c.pairs.push_back({keyword == "rows" ? "InitialValue" : "TabDefinition", std::move(lines)});
+    } else if (keyword == "page") {
+      c.pairs.push_back({"TabPanelIndex", std::to_string(SignedNumber("page"))});
+    } else if (keyword == "ends") {
+      for (const char* end : {"X1", "Y1", "X2", "Y2"}) {
+        c.pairs.push_back({end, std::to_string(SignedNumber(end))});
+      }
     } else if (keyword == "end") {
       block_ = Block::kWindow;
       blockLine_ = d_.windows.back().line;
     } else {
-      throw LineError{"unknown control statement '" + keyword + "' (set, at or end)"};
+      throw LineError{"unknown control statement '" + keyword +
+                      "' (set, at, rows, tabs, page, ends or end)"};
     }
     Done();
   }

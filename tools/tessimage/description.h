@@ -44,6 +44,14 @@
 //                                        a control array); statements:
 //     set NAME VALUE                     a control property pair
 //     at LEFT TOP WIDTH HEIGHT           the pairs Left, Top, Width, Height
+//     rows TEXT...                       a popup menu's rows: the pair
+//                                        InitialValue, the texts one a line
+//     tabs TEXT...                       a tab panel's captions: the pair
+//                                        TabDefinition, one a line
+//     page N                             the pair TabPanelIndex N: the page
+//                                        of its tab or page panel
+//     ends X1 Y1 X2 Y2                   a Line's end points: the pairs X1,
+//                                        Y1, X2, Y2 (window coordinates)
 //   bind SOURCE PART DEST PART BINDER [TEXT [TEXT]]
 //                                        a binding; SOURCE and DEST are a
 //                                        control's key (its Name, or Name$

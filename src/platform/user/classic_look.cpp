@@ -382,5 +382,92 @@ void DrawNonClient(Window* w, HDC dc, bool active, int pressed) {
   if (ex & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
 }
 
+void PaintLabel(HDC dc, RECT r, const std::string& text, UINT format, UINT face) {
+  int mode = SetBkMode(dc, TRANSPARENT);
+  COLORREF old;
+  if (face & kFaceDisabled) {
+    RECT shadow = r;
+    OffsetRect(&shadow, 1, 1);
+    old = SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
+    DrawText(dc, text.data(), int(text.size()), &shadow, format);
+    SetTextColor(dc, GetSysColor(COLOR_3DSHADOW));
+  } else {
+    old = GetTextColor(dc);  // what the parent chose, or the context's own
+  }
+  DrawText(dc, text.data(), int(text.size()), &r, format);
+  SetTextColor(dc, old);
+  SetBkMode(dc, mode);
+}
+
+void PaintPushButton(HDC dc, const RECT& rect, const std::string& text, UINT face) {
+  RECT r = rect;
+  bool pressed = face & kFacePressed;
+  if (face & kFaceDefault) {
+    // The default button's dark frame; pressed, the face goes flat inside it.
+    Ring(dc, r, 0, 0, BF_RECT);
+    InflateRect(&r, -1, -1);
+  }
+  if (pressed && (face & kFaceDefault)) {
+    COLORREF shadow = GetSysColor(COLOR_3DSHADOW);
+    Ring(dc, r, shadow, shadow, BF_RECT);
+    RECT in = r;
+    InflateRect(&in, -1, -1);
+    Solid(dc, in.left, in.top, in.right, in.bottom, GetSysColor(COLOR_BTNFACE));
+  } else {
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? UINT(DFCS_PUSHED) : 0u));
+  }
+  RECT label = r;
+  if (pressed) OffsetRect(&label, 1, 1);
+  PaintLabel(dc, label, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE, face);
+  if (face & kFaceFocused) {
+    RECT f = r;
+    InflateRect(&f, -3, -3);
+    DrawFocusRect(dc, &f);
+  }
+}
+
+void PaintCheckButton(HDC dc, const RECT& r, const std::string& text, bool radio, UINT face) {
+  constexpr int kBox = 13;
+  TEXTMETRIC tm{};
+  GetTextMetrics(dc, &tm);
+  int top = r.top + (r.bottom - r.top - kBox) / 2;
+  bool left = face & kFaceLeftText;
+  int boxLeft = left ? r.right - kBox : r.left;
+  RECT box{boxLeft, top, boxLeft + kBox, top + kBox};
+  UINT state = (radio ? UINT(DFCS_BUTTONRADIO) : UINT(DFCS_BUTTONCHECK)) |
+               ((face & kFaceChecked) ? UINT(DFCS_CHECKED) : 0u) |
+               ((face & kFacePressed) ? UINT(DFCS_PUSHED) : 0u) |
+               ((face & kFaceDisabled) ? UINT(DFCS_INACTIVE) : 0u);
+  DrawFrameControl(dc, &box, DFC_BUTTON, state);
+  RECT label = left ? RECT{r.left, r.top, box.left - 4, r.bottom}
+                    : RECT{box.right + 4, r.top, r.right, r.bottom};
+  UINT format = DT_SINGLELINE | DT_VCENTER | (left ? UINT(DT_RIGHT) : UINT(DT_LEFT));
+  PaintLabel(dc, label, text, format, face);
+  if ((face & kFaceFocused) && !text.empty()) {
+    RECT measure = label;
+    DrawText(dc, text.data(), int(text.size()), &measure, DT_SINGLELINE | DT_CALCRECT);
+    int w = measure.right - measure.left, h = tm.tmHeight;
+    int x = left ? label.right - w : label.left;
+    int y = r.top + (r.bottom - r.top - h) / 2;
+    RECT f{x - 1, y, std::min<int>(x + w + 1, r.right), y + h};
+    DrawFocusRect(dc, &f);
+  }
+}
+
+void PaintGroupBox(HDC dc, const RECT& r, const std::string& text, UINT face, HBRUSH background) {
+  TEXTMETRIC tm{};
+  GetTextMetrics(dc, &tm);
+  RECT frame{r.left, r.top + tm.tmHeight / 2, r.right, r.bottom};
+  DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+  if (text.empty()) return;
+  RECT measure{0, 0, 0, 0};
+  DrawText(dc, text.data(), int(text.size()), &measure, DT_SINGLELINE | DT_CALCRECT);
+  RECT label{r.left + 8, r.top, std::min<int>(r.left + 12 + measure.right, r.right - 2),
+             r.top + tm.tmHeight};
+  FillRect(dc, &label, background);
+  label.left += 2;
+  PaintLabel(dc, label, text, DT_SINGLELINE | DT_LEFT, face);
+}
+
 }  // namespace user
 }  // namespace tess::platform

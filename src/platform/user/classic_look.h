@@ -4,6 +4,8 @@
 // draws it; the desktop uses it for every window frame.
 #pragma once
 
+#include <string>
+
 #include "platform/user/winuser.h"
 
 namespace tess::platform {
@@ -80,6 +82,25 @@ CaptionLayout LayoutCaption(DWORD style, DWORD exStyle, int windowWidth);
 // covering the whole window (GetWindowDC), as active or inactive.
 struct Window;
 void DrawNonClient(Window* w, HDC windowDC, bool active, int pressedHit);
+
+// The faces of the standard controls. Text is drawn in the font and text
+// colour selected into the context, '&' marking a mnemonic; disabled text
+// is embossed.
+enum : UINT {
+  kFacePressed = 0x1,
+  kFaceDefault = 0x2,  // the default push button: a dark outer frame
+  kFaceFocused = 0x4,  // a focus ring around the caption
+  kFaceDisabled = 0x8,
+  kFaceChecked = 0x10,
+  kFaceLeftText = 0x20,  // check boxes and radio buttons: text before the box
+};
+void PaintPushButton(HDC dc, const RECT& r, const std::string& text, UINT face);
+void PaintCheckButton(HDC dc, const RECT& r, const std::string& text, bool radio, UINT face);
+// The etched frame with the caption on its top edge, over `background`;
+// the inside is left as it is.
+void PaintGroupBox(HDC dc, const RECT& r, const std::string& text, UINT face, HBRUSH background);
+// A label in `r` with DrawText's format, embossed when disabled.
+void PaintLabel(HDC dc, RECT r, const std::string& text, UINT format, UINT face);
 
 }  // namespace user
 }  // namespace tess::platform

@@ -1,10 +1,12 @@
-// The presented message box: layout, painting and the modal loop. The
-// owner is disabled while the box is up, as any modal dialog does.
+// The presented message box: layout, painting and the modal loop. Its
+// buttons are "BUTTON" children, so they look and answer the keyboard as
+// every push button does. The owner is disabled while the box is up, as
+// any modal dialog does.
 #include "platform/user/message_box_dialog.h"
 
 #include <algorithm>
 
-#include "platform/user/classic_look.h"
+#include "platform/comctl/commctrl.h"
 #include "platform/user/desktop.h"
 #include "platform/user/window_internal.h"
 
@@ -17,23 +19,13 @@ constexpr int kButtonWidth = 75, kButtonHeight = 23, kMargin = 12, kGap = 6, kIc
 struct Box {
   std::string text;
   std::vector<int> buttons;
-  std::vector<RECT> buttonRects;
   RECT textRect{}, iconRect{};
   unsigned icon = 0;
-  int focus = 0;     // index of the button Enter presses
-  int pressed = -1;  // index held down with the mouse
-  bool over = false;
   int result = 0;
 };
 
 Box* BoxOf(HWND hwnd) {
   return reinterpret_cast<Box*>(GetWindowLong(hwnd, 0));
-}
-
-int ButtonAt(Box& b, POINT p) {
-  for (size_t i = 0; i < b.buttonRects.size(); ++i)
-    if (PtInRect(&b.buttonRects[i], p)) return int(i);
-  return -1;
 }
 
 int CancelAnswer(const Box& b) {
@@ -42,6 +34,7 @@ int CancelAnswer(const Box& b) {
   return b.buttons.size() == 1 ? b.buttons[0] : 0;
 }
 
+// The icon and the text; the buttons are children and paint themselves.
 void Paint(HWND hwnd, Box& b) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -60,55 +53,26 @@ void Paint(HWND hwnd, Box& b) {
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   RECT tr = b.textRect;
   DrawText(dc, b.text.data(), int(b.text.size()), &tr, DT_WORDBREAK | DT_NOPREFIX);
-  for (size_t i = 0; i < b.buttons.size(); ++i) {
-    DrawDialogButton(dc, b.buttonRects[i], ButtonName(b.buttons[i]), int(i) == b.focus,
-                     int(i) == b.pressed && b.over);
-  }
   SelectObject(dc, old);
   EndPaint(hwnd, &ps);
+}
+
+// The focused push button is the one Enter presses, as in any dialog.
+void MakeDefault(HWND dialog, HWND button) {
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    SendMessage(c, BM_SETSTYLE, c == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, 1);
 }
 
 LRESULT BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Box* b = BoxOf(hwnd);
   if (!b) return DefWindowProc(hwnd, msg, wParam, lParam);
-  POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (msg) {
     case WM_PAINT:
       Paint(hwnd, *b);
       return 0;
-    case WM_LBUTTONDOWN:
-      b->pressed = ButtonAt(*b, p);
-      b->over = b->pressed >= 0;
-      if (b->pressed >= 0) {
-        b->focus = b->pressed;
-        SetCapture(hwnd);
-        InvalidateRect(hwnd, nullptr, FALSE);
-      }
-      return 0;
-    case WM_MOUSEMOVE:
-      if (b->pressed >= 0) {
-        bool over = ButtonAt(*b, p) == b->pressed;
-        if (over != b->over) InvalidateRect(hwnd, nullptr, FALSE);
-        b->over = over;
-      }
-      return 0;
-    case WM_LBUTTONUP:
-      if (b->pressed >= 0) {
-        ReleaseCapture();
-        if (ButtonAt(*b, p) == b->pressed) b->result = b->buttons[size_t(b->pressed)];
-        b->pressed = -1;
-        InvalidateRect(hwnd, nullptr, FALSE);
-      }
-      return 0;
-    case WM_KEYDOWN:
-      if (wParam == VK_RETURN || wParam == VK_SPACE) b->result = b->buttons[size_t(b->focus)];
-      if (wParam == VK_ESCAPE) b->result = CancelAnswer(*b);
-      if (wParam == VK_TAB || wParam == VK_RIGHT || wParam == VK_LEFT) {
-        int n = int(b->buttons.size());
-        bool back = wParam == VK_LEFT || GetKeyState(VK_SHIFT) < 0;
-        b->focus = (b->focus + (back ? n - 1 : 1)) % n;
-        InvalidateRect(hwnd, nullptr, FALSE);
-      }
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) b->result = LOWORD(wParam);
+      if (HIWORD(wParam) == BN_SETFOCUS) MakeDefault(hwnd, reinterpret_cast<HWND>(lParam));
       return 0;
     case WM_CLOSE:
       b->result = CancelAnswer(*b);
@@ -116,6 +80,21 @@ LRESULT BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       return DefWindowProc(hwnd, msg, wParam, lParam);
   }
+}
+
+// Keys the dialog navigation leaves: Esc without a Cancel button answers
+// as closing the box does, and Left and Right move between the buttons.
+bool OfferBoxKey(HWND dlg, Box& box, const MSG& m) {
+  if (m.message != WM_KEYDOWN || (m.hwnd != dlg && !IsChild(dlg, m.hwnd))) return false;
+  if (m.wParam == WPARAM(VK_ESCAPE)) {
+    box.result = CancelAnswer(box);
+    return true;
+  }
+  if (m.wParam == WPARAM(VK_LEFT) || m.wParam == WPARAM(VK_RIGHT)) {
+    if (HWND next = GetNextDlgTabItem(dlg, GetFocus(), m.wParam == WPARAM(VK_LEFT))) SetFocus(next);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -135,12 +114,11 @@ int PresentedMessageBox(HWND owner, const MessageBoxRequest& request,
     return RegisterClass(&wc) != 0;
   }();
   if (!registered) return 0;
+  if (!InitCommonControls()) return 0;
   Box box;
   box.text = request.text;
   box.buttons = buttons;
   box.icon = request.type & MB_ICONMASK;
-  for (size_t i = 0; i < buttons.size(); ++i)
-    if (buttons[i] == defaultButton) box.focus = int(i);
 
   // Layout: icon and wrapped text on top, buttons centred below.
   HDC dc = CreateCompatibleDC(nullptr);
@@ -158,8 +136,6 @@ int PresentedMessageBox(HWND owner, const MessageBoxRequest& request,
   box.textRect = {kMargin + iconSpace, kMargin + (top - int(text.bottom)) / 2,
                   kMargin + iconSpace + int(text.right), kMargin + top};
   int x = (width - buttonsWidth) / 2, y = kMargin + top + kMargin;
-  for (size_t i = 0; i < buttons.size(); ++i, x += kButtonWidth + kGap)
-    box.buttonRects.push_back({x, y, x + kButtonWidth, y + kButtonHeight});
 
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU, ex = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
   RECT frame{0, 0, width, height};
@@ -170,9 +146,20 @@ int PresentedMessageBox(HWND owner, const MessageBoxRequest& request,
                             owner, nullptr, nullptr, nullptr);
   if (!dlg) return 0;
   SetWindowLong(dlg, 0, LONG(reinterpret_cast<intptr_t>(&box)));
+  HWND focus = nullptr;
+  for (size_t i = 0; i < buttons.size(); ++i, x += kButtonWidth + kGap) {
+    bool isDefault = buttons[i] == defaultButton;
+    HWND button = CreateWindowEx(
+        0, "BUTTON", ButtonName(buttons[i]),
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_NOTIFY | (isDefault ? BS_DEFPUSHBUTTON : 0u), x, y,
+        kButtonWidth, kButtonHeight, dlg, reinterpret_cast<HMENU>(uintptr_t(buttons[i])), nullptr,
+        nullptr);
+    if (isDefault || !focus) focus = button;
+  }
   bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
   ShowWindow(dlg, SW_SHOW);
+  if (focus) SetFocus(focus);
   MSG m;
   while (!box.result && IsWindow(dlg)) {
     if (!GetMessage(&m, nullptr, 0, 0)) {
@@ -182,6 +169,7 @@ int PresentedMessageBox(HWND owner, const MessageBoxRequest& request,
       box.result = defaultButton;
       break;
     }
+    if (IsDialogMessage(dlg, &m) || OfferBoxKey(dlg, box, m)) continue;
     TranslateMessage(&m);
     DispatchMessage(&m);
   }

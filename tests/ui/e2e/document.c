@@ -1,53 +1,12 @@
 /* A document window with a menu bar, driven by a script: the events and menu
    handlers it reaches are printed one a line, in the order they run. */
-#include "../../image/e2e/startup/say.h"
+#include "transcript.h"
 
 extern char DocLayout[];
 extern char AboutLayout[];
 extern void MenuItemSetChecked(TessObject* item, uint32_t parameter, int32_t value)
     TESS_LINK_NAME("!SMenuItem.Checked");
 static int cancelCount;
-
-/* Appends the decimal digits of n to text at *at. */
-static void appendNumber(char* text, int* at, int32_t n) {
-  char digits[12];
-  int k = 0;
-  uint32_t v = n < 0 ? 0u - (uint32_t)n : (uint32_t)n;
-  if (n < 0) text[(*at)++] = '-';
-  do {
-    digits[k++] = (char)('0' + v % 10);
-    v /= 10;
-  } while (v);
-  while (k) text[(*at)++] = digits[--k];
-}
-
-static int appendText(char* text, const char* what) {
-  int i = 0;
-  while (what[i]) {
-    text[i] = what[i];
-    ++i;
-  }
-  return i;
-}
-
-static void sayNumber(const char* what, int32_t n) {
-  char text[64];
-  int at = appendText(text, what);
-  appendNumber(text, &at, n);
-  text[at] = 0;
-  say(text);
-}
-
-static void sayPoint(const char* what, int32_t x, int32_t y) {
-  char text[64];
-  int at = appendText(text, what);
-  text[at++] = ' ';
-  appendNumber(text, &at, x);
-  text[at++] = ',';
-  appendNumber(text, &at, y);
-  text[at] = 0;
-  say(text);
-}
 
 int32_t AppEnableMenuItems(TessObject* app) {
   (void)app;
@@ -90,17 +49,17 @@ int32_t DocResized(TessObject* w) {
 }
 int32_t DocMouseDown(TessObject* w, int32_t x, int32_t y) {
   (void)w;
-  sayPoint("window MouseDown", x, y);
+  sayPoint("window MouseDown ", x, y);
   return 1;
 }
 int32_t DocMouseDrag(TessObject* w, int32_t x, int32_t y) {
   (void)w;
-  sayPoint("window MouseDrag", x, y);
+  sayPoint("window MouseDrag ", x, y);
   return 0;
 }
 int32_t DocMouseUp(TessObject* w, int32_t x, int32_t y) {
   (void)w;
-  sayPoint("window MouseUp", x, y);
+  sayPoint("window MouseUp ", x, y);
   return 0;
 }
 int32_t DocKeyDown(TessObject* w, TessString* key) {
