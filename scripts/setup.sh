@@ -6,7 +6,8 @@ set -euo pipefail
 
 # Packages for the host (amd64) side.
 # xvfb: a virtual X server for the smoke test of the presented desktop.
-host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev xvfb)
+# pandoc: writes the rich-text documents of other programs the rich-edit tests read.
+host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev xvfb pandoc)
 # Packages whose 32-bit builds the runtime links against (multiarch i386).
 i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev)
 
