@@ -19,6 +19,7 @@
 #include "runtime/project_items.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "ui/edit_field.h"
 #include "ui/mdi_frame.h"
 #include "ui/menu_bar.h"
 #include "ui/windowing.h"
@@ -187,6 +188,7 @@ void Init(const uint8_t* descriptor) {
   InstallUnhandledPath();
   InitFrameworkValueAndFileClasses();
   InitWindows();
+  ui::InitEditField();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

@@ -33,13 +33,27 @@ std::string Hex(uintptr_t v) {
 LRESULT ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_COMMAND && lParam) {
     switch (HIWORD(wParam)) {
-      case EN_CHANGE: g_log.push_back("EN_CHANGE"); break;
-      case EN_SETFOCUS: g_log.push_back("EN_SETFOCUS"); break;
-      case EN_KILLFOCUS: g_log.push_back("EN_KILLFOCUS"); break;
-      case EN_MAXTEXT: g_log.push_back("EN_MAXTEXT"); break;
-      case EN_VSCROLL: g_log.push_back("EN_VSCROLL"); break;
-      case EN_HSCROLL: g_log.push_back("EN_HSCROLL"); break;
-      default: g_log.push_back("EN_? " + Hex(HIWORD(wParam))); break;
+      case EN_CHANGE:
+        g_log.push_back("EN_CHANGE");
+        break;
+      case EN_SETFOCUS:
+        g_log.push_back("EN_SETFOCUS");
+        break;
+      case EN_KILLFOCUS:
+        g_log.push_back("EN_KILLFOCUS");
+        break;
+      case EN_MAXTEXT:
+        g_log.push_back("EN_MAXTEXT");
+        break;
+      case EN_VSCROLL:
+        g_log.push_back("EN_VSCROLL");
+        break;
+      case EN_HSCROLL:
+        g_log.push_back("EN_HSCROLL");
+        break;
+      default:
+        g_log.push_back("EN_? " + Hex(HIWORD(wParam)));
+        break;
     }
     return 0;
   }
@@ -84,8 +98,8 @@ class RichEdit : public ::testing::Test {
     Pump();
     g_filter = nullptr;
   }
-  HWND Edit(DWORD style, const char* text = "", DWORD mask = ENM_CHANGE | ENM_SELCHANGE |
-                                                                ENM_KEYEVENTS) {
+  HWND Edit(DWORD style, const char* text = "",
+            DWORD mask = ENM_CHANGE | ENM_SELCHANGE | ENM_KEYEVENTS) {
     HWND e = CreateWindowEx(0, kRichEditClass, text, WS_CHILD | WS_VISIBLE | style, 10, 10, 200,
                             100, parent_, reinterpret_cast<HMENU>(7), nullptr, nullptr);
     SendMessage(e, EM_SETEVENTMASK, 0, LPARAM(mask));
@@ -157,8 +171,8 @@ TEST_F(RichEdit, SelectionArithmeticAtTheBoundaries) {
     long from, to;
     std::pair<long, long> sel;
   } cases[] = {
-      {0, 0, {0, 0}},   {0, -1, {0, 11}}, {3, 99, {3, 11}}, {99, 99, {11, 11}},
-      {8, 2, {2, 8}},   {-1, 4, {2, 8}},  // -1: no selection change (caret kept)
+      {0, 0, {0, 0}},     {0, -1, {0, 11}}, {3, 99, {3, 11}}, {99, 99, {11, 11}},
+      {8, 2, {2, 8}},     {-1, 4, {2, 8}},  // -1: no selection change (caret kept)
       {11, 11, {11, 11}},
   };
   for (const Case& c : cases) {
@@ -492,14 +506,17 @@ TEST(Clipboard, OpenOnceHoldsBlocksAndConvertsText) {
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
   HGLOBAL narrow = GetClipboardData(CF_TEXT);
   ASSERT_NE(narrow, nullptr);
-  EXPECT_STREQ(static_cast<const char*>(GlobalLock(narrow)), "\x80" "1");
+  EXPECT_STREQ(static_cast<const char*>(GlobalLock(narrow)),
+               "\x80"
+               "1");
   GlobalUnlock(narrow);
   EXPECT_TRUE(CloseClipboard());
   EXPECT_FALSE(CloseClipboard());
   // Closed: no data and no changes.
   EXPECT_EQ(GetClipboardData(CF_TEXT), nullptr);
   EXPECT_FALSE(EmptyClipboard());
-  EXPECT_EQ(RegisterClipboardFormat("Rich Text Format"), RegisterClipboardFormat("rich text format"));
+  EXPECT_EQ(RegisterClipboardFormat("Rich Text Format"),
+            RegisterClipboardFormat("rich text format"));
   EXPECT_GE(RegisterClipboardFormat("Other"), 0xC000u);
 }
 

@@ -162,7 +162,7 @@ TEST(RichEditModel, WordsForDoubleClicksAndControlArrows) {
   struct Case {
     size_t pos, start, end, next, previous;
   } cases[] = {
-      {0, 0, 3, 3, 0},     {1, 0, 3, 3, 0},    {3, 3, 4, 5, 0},  {5, 5, 8, 10, 3},
+      {0, 0, 3, 3, 0},     {1, 0, 3, 3, 0},      {3, 3, 4, 5, 0},      {5, 5, 8, 10, 3},
       {10, 10, 15, 15, 5}, {15, 15, 15, 16, 10}, {16, 16, 20, 20, 15}, {20, 20, 20, 20, 16},
   };
   for (const Case& c : cases) {
@@ -177,7 +177,7 @@ TEST(RichEditModel, TextConversions) {
   EXPECT_EQ(DecodeText("a\xC3\xA9z"), U"a\u00E9z");
   EXPECT_EQ(DecodeText("\xE9t\xE9"), U"\u00E9t\u00E9");  // Latin-1 bytes
   EXPECT_EQ(DecodeText("\xF0\x9F\x98\x80"), U"\U0001F600");
-  EXPECT_EQ(DecodeText("\xC3"), U"\u00C3");           // cut short
+  EXPECT_EQ(DecodeText("\xC3"), U"\u00C3");          // cut short
   EXPECT_EQ(DecodeText("\xE0\x80\x80").size(), 3u);  // overlong: bytes
   EXPECT_EQ(EncodeUtf8(U"a\u00E9\U0001F600"), "a\xC3\xA9\xF0\x9F\x98\x80");
   EXPECT_EQ(NormalizeLineEnds(U"a\r\nb\nc\rd"), U"a\rb\rc\rd");
@@ -262,8 +262,13 @@ std::string RoundTrip(const TextModel& source, TextModel* back) {
 
 TEST(RichEditRtf, EveryFormatRoundTrips) {
   TextModel m;
-  m.Replace(0, 0, U"plain bold italic under red big face \u00E9\u20AC\u4E2D\U0001F600 {\\}\tend\rcentre\rright", 0);
-  auto set = [&m](size_t pos, size_t n, uint32_t mask, CharFormat f) { m.SetFormat(pos, n, mask, f); };
+  m.Replace(
+      0, 0,
+      U"plain bold italic under red big face \u00E9\u20AC\u4E2D\U0001F600 {\\}\tend\rcentre\rright",
+      0);
+  auto set = [&m](size_t pos, size_t n, uint32_t mask, CharFormat f) {
+    m.SetFormat(pos, n, mask, f);
+  };
   CharFormat f;
   f.bold = true;
   set(6, 4, kSetBold, f);
@@ -284,7 +289,8 @@ TEST(RichEditRtf, EveryFormatRoundTrips) {
   std::string rtf = RoundTrip(m, &back);
   ASSERT_EQ(back.Text(), m.Text()) << rtf;
   for (size_t i = 0; i < m.Length(); ++i) {
-    ASSERT_EQ(back.Format(back.At(i).format), m.Format(m.At(i).format)) << "at " << i << "\n" << rtf;
+    ASSERT_EQ(back.Format(back.At(i).format), m.Format(m.At(i).format)) << "at " << i << "\n"
+                                                                        << rtf;
     ASSERT_EQ(back.At(i).align, m.At(i).align) << "at " << i;
   }
   // Writing what was read gives the same document again.
@@ -343,14 +349,13 @@ TEST(RichEditRtf, DamagedAndHostileDocuments) {
        "ab\xEF\xBF\xBD"},
       {"negative unicode", "{\\rtf1\\u-10179?\\u-8704? x}", true, "\xF0\x9F\x98\x80 x"},
       {"lone surrogate", "{\\rtf1\\u-10179? x}", true, "\xEF\xBF\xBD x"},
-      {"unknown words and destinations",
-       "{\\rtf1\\zzzz1 a{\\*\\unknown b}{\\mystery c}\\foo-3 d}", true, "acd"},
-      {"overlong control word",
-       "{\\rtf1\\" + std::string(5000, 'x') + " after}", true, "after"},
+      {"unknown words and destinations", "{\\rtf1\\zzzz1 a{\\*\\unknown b}{\\mystery c}\\foo-3 d}",
+       true, "acd"},
+      {"overlong control word", "{\\rtf1\\" + std::string(5000, 'x') + " after}", true, "after"},
       {"font table without end", "{\\rtf1{\\fonttbl{\\f0 Arial", true, ""},
       {"colour index out of range", "{\\rtf1{\\colortbl;\\red255;}\\cf9 x}", true, "x"},
-      {"nesting at the limit", "{\\rtf1" + std::string(kMaxDepth - 1, '{') + "x" +
-                                   std::string(kMaxDepth, '}'), true, "x"},
+      {"nesting at the limit",
+       "{\\rtf1" + std::string(kMaxDepth - 1, '{') + "x" + std::string(kMaxDepth, '}'), true, "x"},
       {"nesting too deep", "{\\rtf1" + std::string(100000, '{') + "x", false, ""},
       {"nul bytes", std::string("{\\rtf1 a\0b}", 11), true, "ab"},
   };
@@ -377,8 +382,8 @@ TEST(RichEditRtf, ReadsDocumentsAConverterWrote) {
   ASSERT_NE(source, nullptr);
   std::string dir = std::string(source) + "/tests/data/richedit/";
   std::string out = testing::TempDir() + "pandoc_made.rtf";
-  std::string command = "pandoc --standalone -f markdown -t rtf -o '" + out + "' '" + dir +
-                        "converted.md' 2>&1";
+  std::string command =
+      "pandoc --standalone -f markdown -t rtf -o '" + out + "' '" + dir + "converted.md' 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0) << "pandoc is installed by scripts/setup.sh";
   std::ifstream in(out, std::ios::binary);
   std::stringstream bytes;
@@ -388,9 +393,9 @@ TEST(RichEditRtf, ReadsDocumentsAConverterWrote) {
   size_t n = 0;
   ASSERT_TRUE(ReadRtf(bytes.str(), m, 0, 0, CharFormat{}, &n, &error)) << error;
   std::string text = Utf8(m);
-  for (const char* expected : {"Styled heading", "plain words", "strong words", "emphasised words",
-                               "caf\xC3\xA9 \xE2\x82\xAC 5", "\xE4\xB8\xAD\xE6\x96\x87",
-                               "second paragraph"})
+  for (const char* expected :
+       {"Styled heading", "plain words", "strong words", "emphasised words",
+        "caf\xC3\xA9 \xE2\x82\xAC 5", "\xE4\xB8\xAD\xE6\x96\x87", "second paragraph"})
     EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
   size_t strong = m.Text().find(U"strong words");
   ASSERT_NE(strong, std::u32string::npos);

@@ -35,12 +35,12 @@
 #include <memory>
 #include <unordered_map>
 
+#include "platform/kernel/codepage.h"
 #include "platform/richedit/layout.h"
 #include "platform/richedit/rtf.h"
 #include "platform/richedit/text_model.h"
 #include "platform/user/classic_look.h"
 #include "platform/user/clipboard.h"
-#include "platform/kernel/codepage.h"
 
 namespace tess::platform::richedit {
 
@@ -53,8 +53,8 @@ using tess::richedit::CharFormat;
 using tess::richedit::kParagraphMark;
 using tess::richedit::TextModel;
 
-constexpr int kMargin = 2;      // left and right of the text
-constexpr int kTabStop = 48;    // half an inch at 96 dpi
+constexpr int kMargin = 2;    // left and right of the text
+constexpr int kTabStop = 48;  // half an inch at 96 dpi
 constexpr size_t kDefaultLimit = 32767;
 
 // Fonts, metrics and widths of the document's formats, made on first use.
@@ -155,7 +155,7 @@ struct Control {
   DWORD eventMask = 0;
   COLORREF back = 0;
   bool autoBack = true;
-  HFONT font = nullptr;  // WM_SETFONT's, answered by WM_GETFONT
+  HFONT font = nullptr;    // WM_SETFONT's, answered by WM_GETFONT
   int pendingFormat = -1;  // the format typed text takes until the caret moves
   Mouse mouse = Mouse::kIdle;
   size_t wordAnchorStart = 0, wordAnchorEnd = 0;
@@ -269,9 +269,9 @@ void SelectionChanged(Control* c) {
   if (!parent) return;
   SELCHANGE s{{c->hwnd, Id(c), EN_SELCHANGE},
               {LONG(c->selStart()), LONG(c->selEnd())},
-              WORD(c->anchor == c->caret ? SEL_EMPTY
-                                         : c->selEnd() - c->selStart() > 1 ? SEL_TEXT | SEL_MULTICHAR
-                                                                           : SEL_TEXT)};
+              WORD(c->anchor == c->caret             ? SEL_EMPTY
+                   : c->selEnd() - c->selStart() > 1 ? SEL_TEXT | SEL_MULTICHAR
+                                                     : SEL_TEXT)};
   SendMessage(parent, WM_NOTIFY, Id(c), reinterpret_cast<LPARAM>(&s));
 }
 
@@ -363,10 +363,10 @@ Bars BarsOf(Control* c) {
     b.horizontal = RECT{client.left, text.bottom, text.right, client.bottom};
     int length = b.horizontal.right - b.horizontal.left;
     int arrow = std::min(s, length / 2);
-    b.left = RECT{b.horizontal.left, b.horizontal.top, b.horizontal.left + arrow,
-                  b.horizontal.bottom};
-    b.right = RECT{b.horizontal.right - arrow, b.horizontal.top, b.horizontal.right,
-                   b.horizontal.bottom};
+    b.left =
+        RECT{b.horizontal.left, b.horizontal.top, b.horizontal.left + arrow, b.horizontal.bottom};
+    b.right =
+        RECT{b.horizontal.right - arrow, b.horizontal.top, b.horizontal.right, b.horizontal.bottom};
     int track = length - 2 * arrow;
     int page = text.right - text.left;
     int total = MaxScrollX(c) + page;
@@ -458,7 +458,9 @@ void Paint(Control* c) {
           SelectObject(dc, c->fonts.Font(current));
         }
         const CharFormat& f = c->model.Format(cell.format);
-        SetTextColor(dc, selected ? highlightText : enabled ? f.color : GetSysColor(COLOR_GRAYTEXT));
+        SetTextColor(dc, selected  ? highlightText
+                         : enabled ? f.color
+                                   : GetSysColor(COLOR_GRAYTEXT));
         std::string utf8 = tess::richedit::EncodeUtf8(std::u32string(1, shown));
         TextOut(dc, x + at, top + l.ascent - c->fonts.Ascent(cell.format), utf8.data(),
                 int(utf8.size()));
@@ -504,8 +506,7 @@ void AfterChange(Control* c, const Change& change) {
 
 // Replaces the selection with text (already normalised), the caret after
 // it; notifies EN_CHANGE then EN_SELCHANGE.
-void ReplaceSelection(Control* c, std::u32string_view text, bool typing,
-                      int format = -1) {
+void ReplaceSelection(Control* c, std::u32string_view text, bool typing, int format = -1) {
   if (!c->multiLine()) {
     size_t end = text.find(kParagraphMark);
     if (end != std::u32string_view::npos) text = text.substr(0, end);
@@ -910,8 +911,8 @@ LRESULT StreamOut(Control* c, WPARAM format, EDITSTREAM* es) {
   while (done < data.size()) {
     LONG n = LONG(std::min<size_t>(4096, data.size() - done));
     LONG taken = 0;
-    DWORD error = es->pfnCallback(es->dwCookie, reinterpret_cast<BYTE*>(data.data() + done), n,
-                                  &taken);
+    DWORD error =
+        es->pfnCallback(es->dwCookie, reinterpret_cast<BYTE*>(data.data() + done), n, &taken);
     if (error) {
       es->dwError = error;
       break;
@@ -982,18 +983,21 @@ LRESULT SetCharFormat(Control* c, WPARAM which, const CHARFORMAT* cf) {
   uint32_t mask = cf->dwMask & tess::richedit::kSetAll;
   CharFormat given = FromCharFormat(cf, CharFormat{});
   if (which & SCF_ALL) {
-    c->model.SetDefaultFormat(TextModel::Merge(c->model.Format(c->model.DefaultFormat()), mask, given));
+    c->model.SetDefaultFormat(
+        TextModel::Merge(c->model.Format(c->model.DefaultFormat()), mask, given));
     c->model.SetFormat(0, c->model.Length(), mask, given);
   } else if (which & SCF_SELECTION) {
     if (c->anchor == c->caret) {
       // Text typed next takes the format.
-      c->pendingFormat = c->model.Intern(TextModel::Merge(c->model.Format(InsertionFormat(c)), mask, given));
+      c->pendingFormat =
+          c->model.Intern(TextModel::Merge(c->model.Format(InsertionFormat(c)), mask, given));
       return 1;
     }
     size_t pos = c->selStart();
     c->model.SetFormat(pos, c->selEnd() - pos, mask, given);
   } else {
-    c->model.SetDefaultFormat(TextModel::Merge(c->model.Format(c->model.DefaultFormat()), mask, given));
+    c->model.SetDefaultFormat(
+        TextModel::Merge(c->model.Format(c->model.DefaultFormat()), mask, given));
     if (c->model.Length()) return 1;
   }
   Relayout(c);
@@ -1180,15 +1184,30 @@ LRESULT Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       int now = vertical ? c->scrollY : c->scrollX;
       int to = now;
       switch (LOWORD(wParam)) {
-        case SB_LINEUP: to -= line; break;
-        case SB_LINEDOWN: to += line; break;
-        case SB_PAGEUP: to -= page; break;
-        case SB_PAGEDOWN: to += page; break;
+        case SB_LINEUP:
+          to -= line;
+          break;
+        case SB_LINEDOWN:
+          to += line;
+          break;
+        case SB_PAGEUP:
+          to -= page;
+          break;
+        case SB_PAGEDOWN:
+          to += page;
+          break;
         case SB_THUMBPOSITION:
-        case SB_THUMBTRACK: to = short(HIWORD(wParam)); break;
-        case SB_TOP: to = 0; break;
-        case SB_BOTTOM: to = INT32_MAX / 2; break;
-        default: break;
+        case SB_THUMBTRACK:
+          to = short(HIWORD(wParam));
+          break;
+        case SB_TOP:
+          to = 0;
+          break;
+        case SB_BOTTOM:
+          to = INT32_MAX / 2;
+          break;
+        default:
+          break;
       }
       if (vertical)
         ScrollTo(c, c->scrollX, to, msg != EM_SCROLL);
@@ -1212,7 +1231,8 @@ LRESULT Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         CHARFORMAT cf{};
         cf.cbSize = sizeof cf;
         cf.dwMask = CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE;
-        cf.dwEffects = (lf.lfWeight >= FW_BOLD ? DWORD(CFE_BOLD) : 0u) | (lf.lfItalic ? DWORD(CFE_ITALIC) : 0u) |
+        cf.dwEffects = (lf.lfWeight >= FW_BOLD ? DWORD(CFE_BOLD) : 0u) |
+                       (lf.lfItalic ? DWORD(CFE_ITALIC) : 0u) |
                        (lf.lfUnderline ? DWORD(CFE_UNDERLINE) : 0u);
         int pixels = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight ? lf.lfHeight : 13;
         cf.yHeight = pixels * 1440 / 96;
@@ -1246,13 +1266,13 @@ LRESULT Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       c->model.EmptyUndo();
       return 0;
     case EM_CANPASTE:
-      return !c->readOnly && (IsClipboardFormatAvailable(CF_UNICODETEXT) ||
-                              IsClipboardFormatAvailable(CF_TEXT));
+      return !c->readOnly &&
+             (IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT));
     case EM_GETSEL: {
       if (wParam) *reinterpret_cast<DWORD*>(wParam) = DWORD(c->selStart());
       if (lParam) *reinterpret_cast<DWORD*>(lParam) = DWORD(c->selEnd());
-      return LRESULT(std::min<size_t>(c->selStart(), 0xFFFF) |
-                     std::min<size_t>(c->selEnd(), 0xFFFF) << 16);
+      return LRESULT(std::min<size_t>(c->selStart(), 0xFFFF) | std::min<size_t>(c->selEnd(), 0xFFFF)
+                                                                   << 16);
     }
     case EM_SETSEL:
     case EM_EXSETSEL: {
@@ -1348,8 +1368,8 @@ LRESULT Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case EM_LINESCROLL: {
       int line = c->layout.Lines().empty() ? 16 : c->layout.Lines()[0].height;
       size_t first = c->layout.LineAtY(c->scrollY);
-      long target = std::clamp<long>(long(first) + long(lParam), 0,
-                                     long(c->layout.Lines().size()) - 1);
+      long target =
+          std::clamp<long>(long(first) + long(lParam), 0, long(c->layout.Lines().size()) - 1);
       int y = c->layout.Lines()[size_t(target)].y;
       (void)line;
       ScrollTo(c, c->scrollX + int(wParam) * 8, y, false);

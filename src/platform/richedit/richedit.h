@@ -83,8 +83,13 @@ enum : UINT {
   EM_GETSCROLLPOS = WM_USER + 221,
   EM_SETSCROLLPOS = WM_USER + 222,
 };
-enum : UINT { WM_CUT = 0x0300, WM_COPY = 0x0301, WM_PASTE = 0x0302, WM_CLEAR = 0x0303,
-              WM_UNDO = 0x0304 };
+enum : UINT {
+  WM_CUT = 0x0300,
+  WM_COPY = 0x0301,
+  WM_PASTE = 0x0302,
+  WM_CLEAR = 0x0303,
+  WM_UNDO = 0x0304
+};
 
 // Scroll codes of WM_VSCROLL, WM_HSCROLL and EM_SCROLL.
 enum : UINT {
@@ -209,7 +214,12 @@ struct EDITSTREAM {
 enum : WPARAM { SF_TEXT = 0x0001, SF_RTF = 0x0002, SFF_SELECTION = 0x8000 };
 
 // WM_GETDLGCODE answers.
-enum : LRESULT { DLGC_WANTARROWS = 0x1, DLGC_WANTTAB = 0x2, DLGC_WANTALLKEYS = 0x4,
-                 DLGC_HASSETSEL = 0x8, DLGC_WANTCHARS = 0x80 };
+enum : LRESULT {
+  DLGC_WANTARROWS = 0x1,
+  DLGC_WANTTAB = 0x2,
+  DLGC_WANTALLKEYS = 0x4,
+  DLGC_HASSETSEL = 0x8,
+  DLGC_WANTCHARS = 0x80
+};
 
 }  // namespace tess::platform::richedit

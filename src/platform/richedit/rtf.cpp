@@ -32,16 +32,66 @@ int ToCp1252(char32_t c) {
 // Destinations whose text is not body text (those written with \* are
 // skipped by that mark already).
 bool IsSkippedDestination(std::string_view word) {
-  static constexpr std::string_view kWords[] = {
-      "stylesheet", "info",      "pict",      "header",   "headerl",  "headerr",   "headerf",
-      "footer",     "footerl",   "footerr",   "footerf",  "footnote", "object",    "filetbl",
-      "listtable",  "listoverridetable",      "revtbl",   "xe",       "tc",        "txe",
-      "annotation", "atnauthor", "atnid",     "atndate",  "atntime",  "atnref",    "private",
-      "rxe",        "bkmkstart", "bkmkend",   "fldinst",  "datafield", "template", "themedata",
-      "colorschememapping",      "latentstyles", "datastore", "xmlnstbl", "rsidtbl", "generator",
-      "pgdsctbl",   "mmathPr",   "nonshppict", "shppict", "objdata",  "operator",  "author",
-      "title",      "subject",   "keywords",  "comment",  "doccomm",  "company",   "category",
-      "userprops",  "falt",      "panose",    "fontemb",  "fontfile", "background"};
+  static constexpr std::string_view kWords[] = {"stylesheet",
+                                                "info",
+                                                "pict",
+                                                "header",
+                                                "headerl",
+                                                "headerr",
+                                                "headerf",
+                                                "footer",
+                                                "footerl",
+                                                "footerr",
+                                                "footerf",
+                                                "footnote",
+                                                "object",
+                                                "filetbl",
+                                                "listtable",
+                                                "listoverridetable",
+                                                "revtbl",
+                                                "xe",
+                                                "tc",
+                                                "txe",
+                                                "annotation",
+                                                "atnauthor",
+                                                "atnid",
+                                                "atndate",
+                                                "atntime",
+                                                "atnref",
+                                                "private",
+                                                "rxe",
+                                                "bkmkstart",
+                                                "bkmkend",
+                                                "fldinst",
+                                                "datafield",
+                                                "template",
+                                                "themedata",
+                                                "colorschememapping",
+                                                "latentstyles",
+                                                "datastore",
+                                                "xmlnstbl",
+                                                "rsidtbl",
+                                                "generator",
+                                                "pgdsctbl",
+                                                "mmathPr",
+                                                "nonshppict",
+                                                "shppict",
+                                                "objdata",
+                                                "operator",
+                                                "author",
+                                                "title",
+                                                "subject",
+                                                "keywords",
+                                                "comment",
+                                                "doccomm",
+                                                "company",
+                                                "category",
+                                                "userprops",
+                                                "falt",
+                                                "panose",
+                                                "fontemb",
+                                                "fontfile",
+                                                "background"};
   return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
 }
 
@@ -111,7 +161,8 @@ uint16_t Reader::FormatIndex() {
 void Reader::Emit(char32_t c) {
   switch (st_.dest) {
     case Dest::kBody:
-      if (c == 0) return;
+      // Control characters have no place in the text (the mark comes from \par).
+      if (c < 0x20 && c != U'\t') return;
       cells_.push_back(Cell{c, FormatIndex(), st_.align});
       return;
     case Dest::kFontEntry:
@@ -271,8 +322,8 @@ bool Reader::Run(std::string* error) {
         std::string_view word = data_.substr(start, std::min<size_t>(i - start, 32));
         bool negative = false, hasParam = false;
         int64_t value = 0;
-        if (i < data_.size() && data_[i] == '-' && i + 1 < data_.size() &&
-            data_[i + 1] >= '0' && data_[i + 1] <= '9') {
+        if (i < data_.size() && data_[i] == '-' && i + 1 < data_.size() && data_[i + 1] >= '0' &&
+            data_[i + 1] <= '9') {
           negative = true;
           ++i;
         }
@@ -388,8 +439,8 @@ void AppendEscaped(std::string& out, char32_t c, bool body) {
 
 bool LooksLikeRtf(std::string_view data) {
   size_t i = 0;
-  while (i < data.size() && (data[i] == ' ' || data[i] == '\r' || data[i] == '\n' ||
-                             data[i] == '\t'))
+  while (i < data.size() &&
+         (data[i] == ' ' || data[i] == '\r' || data[i] == '\n' || data[i] == '\t'))
     ++i;
   return data.substr(i, 5) == "{\\rtf";
 }

@@ -113,9 +113,8 @@ void TextModel::Record(size_t pos, std::vector<Cell> removed, size_t inserted, b
       last.inserted += inserted;
       return;
     }
-    if (inserted == 0 && removed.size() <= last.inserted && pos + removed.size() ==
-                                                                 last.pos + last.inserted &&
-        pos >= last.pos) {
+    if (inserted == 0 && removed.size() <= last.inserted &&
+        pos + removed.size() == last.pos + last.inserted && pos >= last.pos) {
       last.inserted -= removed.size();
       return;
     }
@@ -132,10 +131,10 @@ Change TextModel::ReplaceCells(size_t pos, size_t count, std::span<const Cell> c
   std::vector<Cell> removed;
   Erase(pos, count, &removed);
   Insert(pos, cells);
-  bool marks = std::any_of(removed.begin(), removed.end(),
-                           [](const Cell& c) { return c.ch == kParagraphMark; }) ||
-               std::any_of(cells.begin(), cells.end(),
-                           [](const Cell& c) { return c.ch == kParagraphMark; });
+  bool marks =
+      std::any_of(removed.begin(), removed.end(),
+                  [](const Cell& c) { return c.ch == kParagraphMark; }) ||
+      std::any_of(cells.begin(), cells.end(), [](const Cell& c) { return c.ch == kParagraphMark; });
   if (marks) Realign(pos);
   Record(pos, std::move(removed), cells.size(), false);
   return Change{pos, count, cells.size()};
@@ -345,7 +344,10 @@ std::u32string DecodeText(std::string_view bytes) {
   size_t i = 0;
   while (i < bytes.size()) {
     unsigned char b = bytes[i];
-    size_t extra = b >= 0xF0 && b < 0xF5 ? 3 : b >= 0xE0 && b < 0xF0 ? 2 : b >= 0xC2 && b < 0xE0 ? 1 : 0;
+    size_t extra = b >= 0xF0 && b < 0xF5   ? 3
+                   : b >= 0xE0 && b < 0xF0 ? 2
+                   : b >= 0xC2 && b < 0xE0 ? 1
+                                           : 0;
     if (extra && i + extra < bytes.size()) {
       char32_t c = b & (0x3F >> extra);
       bool ok = true;

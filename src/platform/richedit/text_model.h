@@ -72,7 +72,9 @@ class TextModel {
   TextModel();
 
   size_t Length() const { return buffer_.size() - (gapEnd_ - gapStart_); }
-  const Cell& At(size_t i) const { return i < gapStart_ ? buffer_[i] : buffer_[i + gapEnd_ - gapStart_]; }
+  const Cell& At(size_t i) const {
+    return i < gapStart_ ? buffer_[i] : buffer_[i + gapEnd_ - gapStart_];
+  }
   char32_t CharAt(size_t i) const { return At(i).ch; }
   std::u32string Text(size_t pos, size_t count) const;
   std::u32string Text() const { return Text(0, Length()); }
@@ -137,7 +139,9 @@ class TextModel {
   void Reserve(size_t extra);
   void Erase(size_t pos, size_t count, std::vector<Cell>* out);
   void Insert(size_t pos, std::span<const Cell> cells);
-  Cell& MutableAt(size_t i) { return i < gapStart_ ? buffer_[i] : buffer_[i + gapEnd_ - gapStart_]; }
+  Cell& MutableAt(size_t i) {
+    return i < gapStart_ ? buffer_[i] : buffer_[i + gapEnd_ - gapStart_];
+  }
   void Realign(size_t from);
   void Record(size_t pos, std::vector<Cell> removed, size_t inserted, bool typing);
 

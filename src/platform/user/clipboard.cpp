@@ -132,7 +132,9 @@ HGLOBAL SetClipboardData(UINT format, HGLOBAL data) {
   if (it != b.data.end() && it->second != data) GlobalFree(it->second);
   b.data[format] = data;
   // A new text drops the other text format made from the old one.
-  UINT other = format == CF_TEXT ? UINT(CF_UNICODETEXT) : format == CF_UNICODETEXT ? UINT(CF_TEXT) : 0u;
+  UINT other = format == CF_TEXT          ? UINT(CF_UNICODETEXT)
+               : format == CF_UNICODETEXT ? UINT(CF_TEXT)
+                                          : 0u;
   if (other) {
     auto o = b.data.find(other);
     if (o != b.data.end()) {
