@@ -246,6 +246,7 @@ TEST(RichEditLayout, UpdatesMatchAFullLayout) {
     full.Rebuild(m, fixed);
     ASSERT_EQ(Spans(incremental), Spans(full)) << "after edit " << i;
     ASSERT_EQ(incremental.Height(), full.Height());
+    ASSERT_EQ(incremental.MaxWidth(), full.MaxWidth());
   }
 }
 

@@ -79,6 +79,7 @@ void Layout::LayOut(const TextModel& model, Measurer& m, size_t start, std::vect
 void Layout::Rebuild(const TextModel& model, Measurer& m) {
   lines_.clear();
   LayOut(model, m, 0, &lines_, [](size_t) { return false; });
+  maxStale_ = true;
 }
 
 void Layout::Update(const TextModel& model, Measurer& m, const Change& change) {
@@ -101,6 +102,9 @@ void Layout::Update(const TextModel& model, Measurer& m, const Change& change) {
     return true;
   });
   if (first > 0) fresh.erase(fresh.begin());
+  for (size_t k = first; k < resume && !maxStale_; ++k)
+    if (lines_[k].width >= maxWidth_) maxStale_ = true;
+  for (const Line& l : fresh) maxWidth_ = std::max(maxWidth_, l.width);
   lines_.erase(lines_.begin() + long(first), lines_.begin() + long(resume));
   lines_.insert(lines_.begin() + long(first), fresh.begin(), fresh.end());
   for (size_t k = first + fresh.size(); k < lines_.size(); ++k) {
@@ -126,9 +130,12 @@ int Layout::Height() const {
 }
 
 int Layout::MaxWidth() const {
-  int w = 0;
-  for (const Line& l : lines_) w = std::max(w, l.width);
-  return w;
+  if (maxStale_) {
+    maxWidth_ = 0;
+    for (const Line& l : lines_) maxWidth_ = std::max(maxWidth_, l.width);
+    maxStale_ = false;
+  }
+  return maxWidth_;
 }
 
 int Layout::XInLine(const TextModel& model, Measurer& m, size_t line, size_t pos) const {

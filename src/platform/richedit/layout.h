@@ -65,6 +65,9 @@ class Layout {
 
   int wrapWidth_ = 0;
   std::vector<Line> lines_;
+  // The widest line's width, valid unless a line that wide was replaced.
+  mutable int maxWidth_ = 0;
+  mutable bool maxStale_ = false;
 };
 
 }  // namespace tess::richedit

@@ -97,6 +97,7 @@ class FontCache final : public tess::richedit::Measurer {
   void Reset() {
     for (auto& [index, e] : entries_) DeleteObject(e.font);
     entries_.clear();
+    last_ = nullptr;
   }
 
  private:
@@ -108,8 +109,13 @@ class FontCache final : public tess::richedit::Measurer {
   };
 
   Entry& Get(uint16_t format) {
+    // Runs of one format ask for the same entry many times in a row.
+    if (last_ && lastFormat_ == format) return *last_;
     auto it = entries_.find(format);
-    if (it != entries_.end()) return it->second;
+    if (it != entries_.end()) {
+      lastFormat_ = format;
+      return *(last_ = &it->second);
+    }
     const CharFormat& f = model_.Format(format);
     Entry& e = entries_[format];
     e.low.fill(-1);
@@ -126,13 +132,16 @@ class FontCache final : public tess::richedit::Measurer {
     e.ascent = tm.tmAscent;
     e.descent = tm.tmDescent;
     SelectObject(dc_, GetStockObject(SYSTEM_FONT));
-    return e;
+    lastFormat_ = format;
+    return *(last_ = &e);
   }
 
   const TextModel& model_;
   HDC dc_;
   char32_t mask_ = 0;
   std::unordered_map<uint16_t, Entry> entries_;
+  Entry* last_ = nullptr;
+  uint16_t lastFormat_ = 0;
 };
 
 enum class Mouse { kIdle, kSelecting, kWords, kVThumb, kHThumb };
@@ -221,6 +230,7 @@ int MaxScrollY(Control* c) {
 }
 
 int MaxScrollX(Control* c) {
+  if (Wraps(c)) return 0;  // wrapped lines fit the width
   RECT r = TextRect(c);
   return std::max(0, c->layout.MaxWidth() + 2 * kMargin + 1 - int(r.right - r.left));
 }
@@ -489,7 +499,10 @@ void SetSelection(Control* c, size_t anchor, size_t caret, bool notify = true) {
   size_t length = c->model.Length();
   anchor = std::min(anchor, length);
   caret = std::min(caret, length);
-  if (anchor == c->anchor && caret == c->caret) return;
+  if (anchor == c->anchor && caret == c->caret) {
+    ScrollCaretIntoView(c);  // a key that goes nowhere still shows the caret
+    return;
+  }
   c->anchor = anchor;
   c->caret = caret;
   c->pendingFormat = -1;
