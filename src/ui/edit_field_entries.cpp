@@ -68,6 +68,35 @@ void ApplyFieldFormat(EditFieldFields* f, DWORD mask) {
   SendMessage(c, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
 }
 
+void ApplyBold(EditFieldFields* f) {
+  ApplyFieldFormat(f, CFM_BOLD);
+}
+void ApplyItalic(EditFieldFields* f) {
+  ApplyFieldFormat(f, CFM_ITALIC);
+}
+void ApplyUnderline(EditFieldFields* f) {
+  ApplyFieldFormat(f, CFM_UNDERLINE);
+}
+
+// MultiLine, ReadOnly and the scroll bars change the control's style.
+void Restyle(EditFieldFields* f) {
+  if (HWND c = Native(f)) {
+    SetWindowLong(c, GWL_STYLE, LONG(NativeStyle(f)));
+    SendMessage(c, EM_SETREADONLY, f->readOnly, 0);
+    InvalidateRect(c, nullptr, TRUE);
+  }
+}
+
+void ApplyBorder(EditFieldFields* f) {
+  if (HWND c = Native(f)) {
+    LONG ex = GetWindowLong(c, GWL_EXSTYLE);
+    SetWindowLong(c, GWL_EXSTYLE,
+                  f->border ? ex | LONG(WS_EX_CLIENTEDGE) : ex & ~LONG(WS_EX_CLIENTEDGE));
+    SetWindowPos(c, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+}
+
 CHARRANGE Selection(HWND c) {
   CHARRANGE r{};
   SendMessage(c, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
@@ -278,44 +307,25 @@ void editSetString(TessObject* field, TessString* text) {
   editTextSetter(field, 0, text);
 }
 
-int32_t editBorderGetter(TessObject* field, uint32_t) {
-  EditFieldFields* f = EditFieldOf(field);
-  return f ? Bool(f->border) : 0;
-}
-
-void editBorderSetter(TessObject* field, uint32_t, int32_t value) {
-  EditFieldFields* f = EditFieldOf(field);
-  if (!f) return;
-  f->border = (value & 0xFF) ? 1 : 0;
-  if (HWND c = Native(f)) {
-    LONG ex = GetWindowLong(c, GWL_EXSTYLE);
-    SetWindowLong(c, GWL_EXSTYLE,
-                  f->border ? ex | LONG(WS_EX_CLIENTEDGE) : ex & ~LONG(WS_EX_CLIENTEDGE));
-    SetWindowPos(c, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+// A Boolean property stored in the instance, applied by `apply`.
+#define FLAG_PROPERTY(Name, member, apply)                              \
+  int32_t edit##Name##Getter(TessObject* field, uint32_t) {             \
+    EditFieldFields* f = EditFieldOf(field);                            \
+    return f ? Bool(f->member) : 0;                                     \
+  }                                                                     \
+  void edit##Name##Setter(TessObject* field, uint32_t, int32_t value) { \
+    EditFieldFields* f = EditFieldOf(field);                            \
+    if (!f) return;                                                     \
+    f->member = (value & 0xFF) ? 1 : 0;                                 \
+    apply(f);                                                           \
   }
-}
-
-// MultiLine, ReadOnly and the scroll bars change the control's style.
-static void Restyle(EditFieldFields* f) {
-  if (HWND c = Native(f)) {
-    SetWindowLong(c, GWL_STYLE, LONG(NativeStyle(f)));
-    SendMessage(c, EM_SETREADONLY, f->readOnly, 0);
-    InvalidateRect(c, nullptr, TRUE);
-  }
-}
-
-int32_t editMultiLineGetter(TessObject* field, uint32_t) {
-  EditFieldFields* f = EditFieldOf(field);
-  return f ? Bool(f->multiLine) : 0;
-}
-
-void editMultiLineSetter(TessObject* field, uint32_t, int32_t value) {
-  if (EditFieldFields* f = EditFieldOf(field)) {
-    f->multiLine = (value & 0xFF) ? 1 : 0;
-    Restyle(f);
-  }
-}
+FLAG_PROPERTY(Border, border, ApplyBorder)
+FLAG_PROPERTY(MultiLine, multiLine, Restyle)
+FLAG_PROPERTY(ReadOnly, readOnly, Restyle)
+FLAG_PROPERTY(Bold, bold, ApplyBold)
+FLAG_PROPERTY(Italic, italic, ApplyItalic)
+FLAG_PROPERTY(Underline, underline, ApplyUnderline)
+#undef FLAG_PROPERTY
 
 int32_t editScrollBarGetter(TessObject* field, uint32_t horizontal) {
   EditFieldFields* f = EditFieldOf(field);
@@ -328,18 +338,6 @@ void editScrollBarSetter(TessObject* field, uint32_t horizontal, int32_t value) 
   if (!f) return;
   (horizontal ? f->scrollBarHorizontal : f->scrollBarVertical) = (value & 0xFF) ? 1 : 0;
   Restyle(f);
-}
-
-int32_t editReadOnlyGetter(TessObject* field, uint32_t) {
-  EditFieldFields* f = EditFieldOf(field);
-  return f ? Bool(f->readOnly) : 0;
-}
-
-void editReadOnlySetter(TessObject* field, uint32_t, int32_t value) {
-  if (EditFieldFields* f = EditFieldOf(field)) {
-    f->readOnly = (value & 0xFF) ? 1 : 0;
-    Restyle(f);
-  }
 }
 
 int32_t editPasswordGetter(TessObject* field, uint32_t) {
@@ -383,22 +381,6 @@ void editTextSizeSetter(TessObject* field, uint32_t, int32_t size) {
   f->textSize = std::clamp(size, 0, 1638);
   ApplyFieldFormat(f, CFM_SIZE);
 }
-
-#define WHOLE_STYLE(Name, member, mask)                                 \
-  int32_t edit##Name##Getter(TessObject* field, uint32_t) {             \
-    EditFieldFields* f = EditFieldOf(field);                            \
-    return f ? Bool(f->member) : 0;                                     \
-  }                                                                     \
-  void edit##Name##Setter(TessObject* field, uint32_t, int32_t value) { \
-    EditFieldFields* f = EditFieldOf(field);                            \
-    if (!f) return;                                                     \
-    f->member = (value & 0xFF) ? 1 : 0;                                 \
-    ApplyFieldFormat(f, mask);                                          \
-  }
-WHOLE_STYLE(Bold, bold, CFM_BOLD)
-WHOLE_STYLE(Italic, italic, CFM_ITALIC)
-WHOLE_STYLE(Underline, underline, CFM_UNDERLINE)
-#undef WHOLE_STYLE
 
 void editTextColorSetter(TessObject* field, uint32_t, int32_t color) {
   EditFieldFields* f = EditFieldOf(field);

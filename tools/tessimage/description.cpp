@@ -452,11 +452,25 @@ class Parser {
       for (const char* edge : {"Left", "Top", "Width", "Height"}) {
         c.pairs.push_back({edge, std::to_string(SignedNumber(edge))});
       }
+    } else if (keyword == "font") {
+      // The text style of a control that shows text (an edit field's whole-field style).
+      c.pairs.push_back({"TextFont", PairText("font name")});
+      c.pairs.push_back({"TextSize", std::to_string(SignedNumber("TextSize"))});
+      while (More()) {
+        std::string style = PairText("style");
+        std::string property = style == "bold"        ? "Bold"
+                               : style == "italic"    ? "Italic"
+                               : style == "underline" ? "Underline"
+                                                      : "";
+        if (property.empty())
+          throw LineError{"unknown style '" + style + "' (bold, italic or underline)"};
+        c.pairs.push_back({property, "True"});
+      }
     } else if (keyword == "end") {
       block_ = Block::kWindow;
       blockLine_ = d_.windows.back().line;
     } else {
-      throw LineError{"unknown control statement '" + keyword + "' (set, at or end)"};
+      throw LineError{"unknown control statement '" + keyword + "' (set, at, font or end)"};
     }
     Done();
   }

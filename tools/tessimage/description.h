@@ -40,6 +40,9 @@
 //                                        a control array); statements:
 //     set NAME VALUE                     a control property pair
 //     at LEFT TOP WIDTH HEIGHT           the pairs Left, Top, Width, Height
+//     font FACE SIZE [bold] [italic] [underline]
+//                                        the pairs TextFont, TextSize and
+//                                        True for each style named
 //   bind SOURCE PART DEST PART BINDER [TEXT [TEXT]]
 //                                        a binding; SOURCE and DEST are a
 //                                        control's key (its Name, or Name$

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <unordered_set>
 #include <vector>
 
 namespace tess::richedit {
@@ -92,7 +93,8 @@ bool IsSkippedDestination(std::string_view word) {
                                                 "fontemb",
                                                 "fontfile",
                                                 "background"};
-  return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
+  static const std::unordered_set<std::string_view> kSet(std::begin(kWords), std::end(kWords));
+  return kSet.count(word) > 0;
 }
 
 enum class Dest { kBody, kSkip, kFontTable, kFontEntry, kColorTable };
@@ -137,6 +139,7 @@ class Reader {
   CharFormat lastFormat_;
   uint16_t lastIndex_ = 0;
   bool haveLast_ = false;
+  bool formatTouched_ = true;  // a control word or group boundary since the last lookup
 };
 
 CharFormat Reader::PlainFormat() const {
@@ -150,6 +153,9 @@ CharFormat Reader::PlainFormat() const {
 }
 
 uint16_t Reader::FormatIndex() {
+  // Text runs between control words: the format is compared only after one.
+  if (haveLast_ && !formatTouched_) return lastIndex_;
+  formatTouched_ = false;
   if (!haveLast_ || !(lastFormat_ == st_.format)) {
     lastFormat_ = st_.format;
     lastIndex_ = model_.Intern(st_.format);
@@ -193,6 +199,7 @@ void Reader::EndParagraph() {
 }
 
 void Reader::ControlWord(std::string_view w, bool hasParam, int32_t p, size_t* skip) {
+  formatTouched_ = true;
   bool on = !hasParam || p != 0;
   if (st_.dest == Dest::kColorTable) {
     int v = std::clamp(p, 0, 255);
@@ -289,6 +296,7 @@ bool Reader::Run(std::string* error) {
         return false;
       }
       stack_.push_back(st_);
+      formatTouched_ = true;
       skipChars = 0;
       // "{\*\word": a destination this reader may not know.
       if (data_.substr(i, 2) == "\\*") {
@@ -305,6 +313,7 @@ bool Reader::Run(std::string* error) {
       Dest inner = st_.dest;
       st_ = stack_.back();
       stack_.pop_back();
+      formatTouched_ = true;
       if (inner == Dest::kFontEntry && st_.dest == Dest::kFontTable) fontName_.clear();
       skipChars = 0;
       continue;
