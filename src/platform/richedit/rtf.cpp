@@ -223,8 +223,6 @@ void Reader::ControlWord(std::string_view w, bool hasParam, int32_t p, size_t* s
     st_.dest = Dest::kFontTable;
   } else if (w == "colortbl") {
     st_.dest = Dest::kColorTable;
-  } else if (IsSkippedDestination(w)) {
-    st_.dest = Dest::kSkip;
   } else if (w == "deff") {
     defaultFont_ = p;
   } else if (w == "par" || w == "line" || w == "sect" || w == "page") {
@@ -276,6 +274,9 @@ void Reader::ControlWord(std::string_view w, bool hasParam, int32_t p, size_t* s
     Emit(0x201C);
   } else if (w == "rdblquote") {
     Emit(0x201D);
+  } else if (IsSkippedDestination(w)) {
+    // Last: the words above are far more common than destinations.
+    st_.dest = Dest::kSkip;
   }
 }
 
@@ -285,6 +286,7 @@ bool Reader::Run(std::string* error) {
     return false;
   }
   st_.format = base_;
+  cells_.reserve(data_.size() / 4);
   size_t i = 0;
   size_t skipChars = 0;  // fallback characters after \u still to skip
   while (i < data_.size()) {
