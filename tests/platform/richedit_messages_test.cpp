@@ -496,6 +496,30 @@ TEST_F(RichEdit, WrapsLinesAndScrolls) {
   EXPECT_GT(SendMessage(e, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
+TEST_F(RichEdit, SingleLinesAndUnwrappedLinesScrollSideways) {
+  HWND e = Edit(0);
+  std::string typed(120, 'w');
+  input::Type(typed.c_str());
+  Pump();
+  POINT at{};
+  SendMessage(e, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
+  EXPECT_GT(at.x, 0) << "the caret at the end is in view";
+  POINT caret{};
+  SendMessage(e, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&caret), 120);
+  RECT client{};
+  GetClientRect(e, &client);
+  EXPECT_LT(caret.x, client.right);
+  EXPECT_GE(caret.x, 0);
+  Keys({}, VK_HOME);
+  SendMessage(e, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
+  EXPECT_EQ(at.x, 0);
+  // A multi-line control with a horizontal scroll bar does not wrap.
+  HWND m = Edit(DWORD(ES_MULTILINE) | WS_HSCROLL, typed.c_str());
+  EXPECT_EQ(SendMessage(m, EM_GETLINECOUNT, 0, 0), 1);
+  HWND w = Edit(ES_MULTILINE, (typed + " " + typed).c_str());
+  EXPECT_GT(SendMessage(w, EM_GETLINECOUNT, 0, 0), 2);
+}
+
 TEST(Clipboard, OpenOnceHoldsBlocksAndConvertsText) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EXPECT_TRUE(EmptyClipboard());
