@@ -3,10 +3,13 @@
 // styled-text block, and loading and saving styled text.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "files/file_classes.h"
+#include "files/folder_item.h"
 #include "platform/richedit/richedit.h"
 #include "platform/user/automation.h"
 #include "platform/user/clipboard.h"
@@ -33,7 +36,7 @@ using namespace platform::richedit;
 class EditFieldTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkAndValueClasses();
+    InitFrameworkValueAndFileClasses();
     InitWindowing();
     InitEditField();
     window_.superclass = WindowClass();
@@ -258,6 +261,34 @@ TEST_F(EditFieldTest, FilesLoadStyledWhenTheyBeginAsRichTextAndSaveAsRichText) {
   EXPECT_EQ(saved.substr(0, 5), "{\\rtf");
   ASSERT_TRUE(LoadFieldText(f, saved));
   EXPECT_EQ(Text(f), "line one\rline two");
+}
+
+TEST_F(EditFieldTest, FolderItemsOpenAndSaveStyledText) {
+  TessObject* source = Field({{"MultiLine", "True"}, {"Text", "saved\rtext"}});
+  editSelStartSetter(source, 0, 0);
+  editSelLengthSetter(source, 0, 5);
+  editSelItalicSetter(source, 0, 1);
+  std::string path = testing::TempDir() + "edit_field_styled.rtf";
+  std::remove(path.c_str());
+  ObjectRef file = ObjectRef::Adopt(NewFolderItem(path));
+  ASSERT_NE(file.get(), nullptr);
+  FolderItemSaveStyledEditField(file.get(), source);
+  EXPECT_EQ(reinterpret_cast<FolderItemObject*>(file.get())->lastError, 0);
+  TessObject* target = Field({{"MultiLine", "True"}});
+  FolderItemOpenStyledEditField(file.get(), target);
+  EXPECT_EQ(Text(target), "saved\rtext");
+  editSelStartSetter(target, 0, 1);
+  editSelLengthSetter(target, 0, 2);
+  EXPECT_EQ(editSelItalicGetter(target, 0), 1);
+  // A file that cannot be opened leaves the field as it was.
+  ObjectRef missing = ObjectRef::Adopt(NewFolderItem(testing::TempDir() + "no/such/file.rtf"));
+  FolderItemOpenStyledEditField(missing.get(), target);
+  EXPECT_EQ(Text(target), "saved\rtext");
+  EXPECT_NE(reinterpret_cast<FolderItemObject*>(missing.get())->lastError, 0);
+  // Anything but a FolderItem is no file.
+  FolderItemOpenStyledEditField(target, target);
+  EXPECT_EQ(Text(target), "saved\rtext");
+  std::remove(path.c_str());
 }
 
 }  // namespace
