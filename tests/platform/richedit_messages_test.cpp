@@ -23,6 +23,8 @@ using namespace tess::platform::richedit;
 std::vector<std::string> g_log;
 // Answers EN_MSGFILTER: true drops the message.
 std::function<bool(const MSGFILTER&)> g_filter;
+// Run on EN_CHANGE (a parent that destroys the control there, say).
+std::function<void(HWND)> g_onChange;
 
 std::string Hex(uintptr_t v) {
   char b[16];
@@ -35,6 +37,7 @@ LRESULT ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (HIWORD(wParam)) {
       case EN_CHANGE:
         g_log.push_back("EN_CHANGE");
+        if (g_onChange) g_onChange(reinterpret_cast<HWND>(lParam));
         break;
       case EN_SETFOCUS:
         g_log.push_back("EN_SETFOCUS");
@@ -97,6 +100,7 @@ class RichEdit : public ::testing::Test {
     if (GetCapture()) ReleaseCapture();
     Pump();
     g_filter = nullptr;
+    g_onChange = nullptr;
   }
   HWND Edit(DWORD style, const char* text = "",
             DWORD mask = ENM_CHANGE | ENM_SELCHANGE | ENM_KEYEVENTS) {
@@ -518,6 +522,20 @@ TEST_F(RichEdit, SingleLinesAndUnwrappedLinesScrollSideways) {
   EXPECT_EQ(SendMessage(m, EM_GETLINECOUNT, 0, 0), 1);
   HWND w = Edit(ES_MULTILINE, (typed + " " + typed).c_str());
   EXPECT_GT(SendMessage(w, EM_GETLINECOUNT, 0, 0), 2);
+}
+
+TEST_F(RichEdit, AParentMayDestroyTheControlWhileItIsTold) {
+  HWND e = Edit(ES_MULTILINE, "text");
+  g_onChange = [](HWND control) { DestroyWindow(control); };
+  SendMessage(e, EM_SETSEL, 0, -1);
+  input::Type("x");
+  Pump();
+  EXPECT_FALSE(IsWindow(e));
+  // After EN_CHANGE only the focus leaving: no EN_SELCHANGE from a control
+  // that is gone, and its key-up goes nowhere.
+  EXPECT_EQ(g_log, (Seq{"EN_SELCHANGE 0-4", "EN_MSGFILTER WM_KEYDOWN 0x58",
+                        "EN_MSGFILTER WM_CHAR 0x78", "EN_CHANGE", "EN_KILLFOCUS"}));
+  g_onChange = nullptr;
 }
 
 TEST(Clipboard, OpenOnceHoldsBlocksAndConvertsText) {

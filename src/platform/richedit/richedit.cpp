@@ -290,6 +290,14 @@ void TextChanged(Control* c) {
   if (c->eventMask & ENM_CHANGE) Command(c, EN_CHANGE);
 }
 
+// EN_CHANGE then EN_SELCHANGE. The parent may destroy the control while it
+// handles the first: the second is then not sent (`c` is gone with it).
+void Changed(Control* c) {
+  HWND self = c->hwnd;
+  TextChanged(c);
+  if (IsWindow(self)) SelectionChanged(c);
+}
+
 // ---- Caret, scrolling, painting ---------------------------------------------
 
 void Invalidate(Control* c) {
@@ -319,8 +327,9 @@ void ScrollTo(Control* c, int x, int y, bool notify) {
   Invalidate(c);
   PlaceCaret(c);
   if (notify && (c->eventMask & ENM_SCROLL)) {
+    HWND self = c->hwnd;
     if (vertical) Command(c, EN_VSCROLL);
-    if (horizontal) Command(c, EN_HSCROLL);
+    if (horizontal && IsWindow(self)) Command(c, EN_HSCROLL);
   }
 }
 
@@ -531,8 +540,7 @@ void ReplaceSelection(Control* c, std::u32string_view text, bool typing, int for
   c->anchor = c->caret = pos + text.size();
   c->pendingFormat = -1;
   ScrollCaretIntoView(c);
-  TextChanged(c);
-  SelectionChanged(c);
+  Changed(c);
 }
 
 // What user input may still add, given the selection it replaces.
@@ -553,7 +561,9 @@ void UserInsert(Control* c, std::u32string text, bool typing) {
   size_t room = Room(c);
   if (text.size() > room) {
     text.resize(room);
+    HWND self = c->hwnd;
     Command(c, EN_MAXTEXT);
+    if (!IsWindow(self)) return;
     if (text.empty()) {
       MessageBeep(0);
       return;
@@ -644,8 +654,7 @@ void Undo(Control* c) {
   c->anchor = change.pos;
   c->caret = change.pos + change.inserted;
   ScrollCaretIntoView(c);
-  TextChanged(c);
-  SelectionChanged(c);
+  Changed(c);
 }
 
 // ---- Keys ---------------------------------------------------------------------
@@ -839,8 +848,10 @@ void ThumbDrag(Control* c, POINT p) {
 }
 
 void ButtonDown(Control* c, POINT p, bool doubleClick, WPARAM keys) {
-  if (GetFocus() != c->hwnd) SetFocus(c->hwnd);
-  if (!IsWindow(c->hwnd) || BarPress(c, p)) return;
+  // Taking the focus notifies the parent, which may destroy the control.
+  HWND self = c->hwnd;
+  if (GetFocus() != self) SetFocus(self);
+  if (!IsWindow(self) || BarPress(c, p)) return;
   c->preferredX = -1;
   size_t pos = PosAt(c, p);
   if (doubleClick) {
@@ -852,7 +863,7 @@ void ButtonDown(Control* c, POINT p, bool doubleClick, WPARAM keys) {
     c->mouse = Mouse::kSelecting;
     SetSelection(c, (keys & MK_SHIFT) ? c->anchor : pos, pos);
   }
-  SetCapture(c->hwnd);
+  if (IsWindow(self)) SetCapture(self);
 }
 
 // ---- Streams and text ------------------------------------------------------------
@@ -906,8 +917,7 @@ LRESULT StreamIn(Control* c, WPARAM format, EDITSTREAM* es) {
   c->scrollY = std::clamp(c->scrollY, 0, MaxScrollY(c));
   Invalidate(c);
   PlaceCaret(c);
-  TextChanged(c);
-  SelectionChanged(c);
+  Changed(c);
   return LRESULT(inserted);
 }
 
@@ -951,8 +961,7 @@ void SetText(Control* c, const char* text) {
   c->scrollX = c->scrollY = 0;
   Invalidate(c);
   PlaceCaret(c);
-  TextChanged(c);
-  SelectionChanged(c);
+  Changed(c);
 }
 
 LRESULT CopyOut(const std::string& text, char* buffer, size_t size) {
