@@ -29,6 +29,10 @@ typedef struct TessObject TessObject;
 typedef struct TessArray TessArray;
 typedef struct TessBoolArray TessBoolArray;
 
+/* Database engine and cursor entry tables (tessera/database.h). */
+typedef struct TessDBEngineDefinition TessDBEngineDefinition;
+typedef struct TessDBCursorDefinition TessDBCursorDefinition;
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,6 +2,7 @@
 // each other: FolderItem first, then the streams its openers return.
 #include "files/file_classes.h"
 
+#include "files/file_dialogs.h"
 #include "files/folder_item.h"
 #include "files/streams.h"
 #include "files/virtual_volume.h"
@@ -14,6 +15,7 @@ void InitFileClasses() {
   InitFolderItemClass();
   InitVirtualVolumeClass();
   InitStreamClasses();
+  InitFileDialogClasses();
 }
 
 void InitFrameworkValueAndFileClasses() {

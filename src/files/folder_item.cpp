@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "files/file_times.h"
+#include "files/file_types.h"
 #include "files/host_item.h"
 #include "files/streams.h"
 #include "files/volume_item.h"
@@ -380,11 +381,12 @@ int32_t fileDirectoryGetter(TessObject* object, uint32_t) {
   });
 }
 
-// The image declares no file types yet, so no extension has one.
+// The application's file type of the name's extension; empty when none.
 TessString* fileTypeGetter(TessObject* object, uint32_t) {
   return AtEntry([&]() -> TessString* {
-    Checked(object);
-    return nullptr;
+    Item* item = ItemOf(object);
+    const tess::files::FileType* type = item ? tess::files::FileTypeOfName(item->Name()) : nullptr;
+    return type ? MakeString(type->name) : nullptr;
   });
 }
 

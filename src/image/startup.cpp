@@ -5,8 +5,11 @@
 #include <span>
 
 #include "base/byte_order.h"
+#include "db/classes/database_classes.h"
 #include "files/file_classes.h"
+#include "files/file_types.h"
 #include "files/folder_item.h"
+#include "graphics/graphics.h"
 #include "image/assertions.h"
 #include "image/loader.h"
 #include "image/runtime_main.h"
@@ -31,6 +34,7 @@ namespace {
 
 constexpr uint32_t kStackSize = 0xE2000;
 constexpr size_t kMaxMessages = 12;
+constexpr int32_t kMaxFileTypes = 1000;
 constexpr uint32_t kItemMenuBar = 2, kItemSettings = 4, kItemInstance = 5;
 
 struct StartupState {
@@ -87,6 +91,7 @@ class SettingsReader {
     if (p_ >= end_) return Fail() != 0;
     return *p_++ != 0;
   }
+  bool AtEnd() const { return p_ >= end_; }
 
  private:
   int32_t Fail() {
@@ -120,6 +125,23 @@ void ReadSettings(const uint8_t* record) {
   s.multipleDocument = r.Flag();
   s.title = r.String();
   SetApplicationTitle(s.title);
+  // Then, when there are any, the file types: a count, and for each its
+  // name, its extensions separated by ";" and its four-character type.
+  std::vector<files::FileType> types;
+  int32_t typeCount = r.ok() && !r.AtEnd() ? std::clamp<int32_t>(r.Number(), 0, kMaxFileTypes) : 0;
+  for (int32_t i = 0; i < typeCount && r.ok(); ++i) {
+    files::FileType type;
+    type.name = r.String();
+    std::string extensions = r.String();
+    for (size_t start = 0; start < extensions.size();) {
+      size_t end = std::min(extensions.find(';', start), extensions.size());
+      if (end > start) type.extensions.push_back(extensions.substr(start, end - start));
+      start = end + 1;
+    }
+    type.macType = r.String();
+    if (r.ok()) types.push_back(std::move(type));
+  }
+  files::SetApplicationFileTypes(std::move(types));
 }
 
 void BuildProjectItems(const uint8_t* descriptor, size_t classCount) {
@@ -188,6 +210,8 @@ void Init(const uint8_t* descriptor) {
   InstallUnhandledPath();
   InitFrameworkValueAndFileClasses();
   InitWindows();
+  InitDatabaseClasses();
+  graphics::InitGraphics();
   ui::InitEditField();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);

@@ -262,6 +262,11 @@ void RegisterExistingClass(ClassObject* cls) {
   Remember(cls);
 }
 
+void RegisterClassAlias(std::string_view name, ClassObject* cls) {
+  StringRef key = StringRef::Adopt(MakeString(name));
+  Registry().Set(key.get(), uint32_t(reinterpret_cast<uintptr_t>(cls)));
+}
+
 ClassObject* FindClassByName(std::string_view name) {
   StringRef key = StringRef::Adopt(MakeString(name));
   uint32_t value = 0;

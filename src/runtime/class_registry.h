@@ -50,6 +50,9 @@ std::vector<ClassObject*> RegisterApplicationClasses(const uint8_t* descriptor,
 // Registers a class object built elsewhere (the root class) by its name.
 void RegisterExistingClass(ClassObject* cls);
 
+// Registers `cls` under a second name as well.
+void RegisterClassAlias(std::string_view name, ClassObject* cls);
+
 // Builds interface method tables for every class not yet linked in this
 // generation; false when an interface method has no implementation.
 bool LinkClasses();

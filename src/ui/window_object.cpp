@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "graphics/graphics.h"
 #include "runtime/alerts.h"
 #include "runtime/assertions.h"
 #include "runtime/events.h"
@@ -353,6 +354,7 @@ void DetachPane(Pane* pane) {
   if (!window) return;
   PanesChanged();
   if (window->hovered == pane) window->hovered = nullptr;
+  if (window->focusedCanvas == pane) window->focusedCanvas = nullptr;
   for (Pane** link = &FirstChildLink(window, pane->parent); *link; link = &(*link)->nextSibling) {
     if (*link != pane) continue;
     *link = pane->nextSibling;
@@ -407,15 +409,7 @@ void PlaceControl(TessObject* control, int32_t left, int32_t top, int32_t width,
 }
 
 std::string NativeFontName(const std::string& stored) {
-  static const std::pair<const char*, const char*> kFonts[] = {
-      {"System", "MS Sans Serif"},      {"SmallSystem", "MS Sans Serif"},
-      {"Application", "MS Sans Serif"}, {"Geneva", "MS Sans Serif"},
-      {"Courier", "Courier New"},       {"Times", "Times New Roman"},
-      {"Helvetica", "Arial"},           {"Osaka", "MS UI Gothic"},
-  };
-  for (const auto& [from, to] : kFonts)
-    if (stored == from) return to;
-  return stored;
+  return graphics::MappedFontName(stored);
 }
 
 }  // namespace tess::ui

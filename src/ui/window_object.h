@@ -51,6 +51,7 @@ struct WindowObject {
   WindowObject* next = nullptr;
   Pane* root = nullptr;  // first top-level pane; siblings follow
   Pane* hovered = nullptr;
+  Pane* focusedCanvas = nullptr;  // the canvas that has the keyboard focus, if any
   // The last hit of PaneAt when it can answer again without a search: a
   // pane without children that no other pane of the window overlaps, valid
   // while the pane tree is as it was (PaneGeneration).

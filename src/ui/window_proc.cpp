@@ -25,6 +25,7 @@
 #include "runtime/events.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
+#include "ui/canvas.h"
 #include "ui/control_list.h"
 #include "ui/mdi_frame.h"
 #include "ui/menu_bar.h"
@@ -135,6 +136,8 @@ void MouseDown(WindowObject* window, POINT p) {
     // The control's class decides; a control without a MouseDown handler
     // leaves the click to its native behaviour.
     TessObject* control = pane->control;
+    ObjectRef keep = ShareObject(control);
+    if (IsCanvas(control) && !FocusCanvasOnClick(window, pane)) return;
     const EventDescriptor* down = control ? NamedEvent(control, "MouseDown") : nullptr;
     uint32_t result = 0;
     if (down && FireMouse(control, down, p, &result) && (result & 0xFF) && !window->closing)
@@ -280,6 +283,7 @@ void ClampSizing(WindowObject* window, UINT edge, RECT* r) {
 
 bool KeyDown(WindowObject* window, int code) {
   if (window->closing) return false;
+  if (OfferKeyToCanvas(window, code)) return true;
   char c = char(code);
   StringRef key = StringRef::Adopt(MakeString(std::string_view(&c, 1)));
   uint32_t result = 0;
@@ -358,12 +362,9 @@ bool HandleWindowMessage(WindowObject* window, HWND hwnd, UINT msg, WPARAM wPara
     case WM_ERASEBKGND:
       EraseBackground(window, reinterpret_cast<HDC>(wParam));
       return Answer(result, 1);
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      BeginPaint(hwnd, &ps);
-      EndPaint(hwnd, &ps);
+    case WM_PAINT:
+      PaintWindow(window);
       return Answer(result, 0);
-    }
     case WM_MOUSEACTIVATE:
       if (WindowObject* top = TopDialog(); top && top != window) {
         MessageBeep(0);
@@ -503,6 +504,7 @@ void InitWindowing() {
   done = true;
   InitWindowClasses();
   InitMenuClasses();
+  InitCanvasClass();
   WNDCLASS wc{};
   wc.style = CS_OWNDC | CS_DBLCLKS;
   wc.lpfnWndProc = &WindowProc;

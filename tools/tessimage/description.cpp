@@ -371,11 +371,19 @@ class Parser {
       s.multipleDocument = v == "yes";
     } else if (keyword == "title") {
       s.title = Quoted("title");
+    } else if (keyword == "filetype") {
+      DescFileType type;
+      type.name = Quoted("file type name");
+      type.extensions = Word("extensions");
+      if (More()) type.macType = Word("four-character type");
+      if (type.macType.size() > 4)
+        throw LineError{"a file type's type has at most four characters"};
+      s.fileTypes.push_back(std::move(type));
     } else if (keyword == "end") {
       block_ = Block::kNone;
     } else {
       throw LineError{"unknown settings statement '" + keyword +
-                      "' (message, multiple-document, title or end)"};
+                      "' (message, multiple-document, title, filetype or end)"};
     }
     Done();
   }
@@ -641,6 +649,14 @@ std::vector<uint8_t> SettingsStream(const DescSettings& settings) {
   for (const std::string& m : settings.messages) AppendString(out, m);
   AppendFlag(out, settings.multipleDocument);
   AppendString(out, settings.title);
+  if (!settings.fileTypes.empty()) {
+    AppendNumber(out, int32_t(settings.fileTypes.size()));
+    for (const DescFileType& type : settings.fileTypes) {
+      AppendString(out, type.name);
+      AppendString(out, type.extensions);
+      AppendString(out, type.macType);
+    }
+  }
   return out;
 }
 

@@ -21,7 +21,8 @@
 //     [code CODE] [flags N] | hook TEXT CODE EVENT | event TEXT NUMBER |
 //     property TEXT TYPE OFFSET [ATTRIBUTES] | vtable CODE...
 //   item settings ... end                project item kind 4; statements:
-//     message "text" | multiple-document yes|no | title "text"
+//     message "text" | multiple-document yes|no | title "text" |
+//     filetype "name" EXT;EXT [TYPE]  (the application's file types)
 //   item object CLASS SLOT               project item kind 5
 //   item menubar ... end                 project item kind 2: u32 kind 2,
 //                                        u32 byte count, the menu record
@@ -145,10 +146,15 @@ struct DescClass {
   std::vector<DescValue> vtable;
 };
 
+struct DescFileType {
+  std::string name, extensions, macType;
+};
+
 struct DescSettings {
   std::vector<std::string> messages;
   bool multipleDocument = false;
   std::string title;
+  std::vector<DescFileType> fileTypes;
 };
 
 struct DescControl {
@@ -213,7 +219,9 @@ inline constexpr uint32_t kMaxSettingsMessages = 12;
 // Throws BuildError with every "FILE:LINE: ..." problem of the text.
 Description ParseDescription(std::string_view text, const std::string& file);
 
-// The settings item's stream: Number count, the Strings, Flag, String title.
+// The settings item's stream: Number count, the Strings, Flag, String title;
+// then, when there are file types, Number count and for each String name,
+// String extensions (";" between), String four-character type.
 std::vector<uint8_t> SettingsStream(const DescSettings& settings);
 
 // The description as an object named after its file. Every symbol it names

@@ -116,3 +116,74 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int 
 }
 
 }  // namespace tess::platform
+
+namespace tess::platform {
+
+namespace {
+
+// The common walk of the blends: each destination pixel inside the clip and
+// its nearest source pixel, handed to `mix` with the destination surface.
+template <typename Mix>
+BOOL Blend(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
+           Mix mix) {
+  if (!IsLiveDC(dest) || !IsLiveDC(src) || !dest->surface || !src->surface) return 0;
+  if (width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return width == 0 || height == 0;
+  int64_t dx0 = int64_t(x) + dest->base.x + dest->state.viewport.x;
+  int64_t dy0 = int64_t(y) + dest->base.y + dest->state.viewport.y;
+  int64_t sx0 = int64_t(sx) + src->base.x + src->state.viewport.x;
+  int64_t sy0 = int64_t(sy) + src->base.y + src->state.viewport.y;
+  const Surface* from = src->surface;
+  Surface* to = dest->surface;
+  Region clip = EffectiveClip(*dest);
+  for (const RECT& c : clip.rects()) {
+    int64_t l = std::max<int64_t>(c.left, dx0), r = std::min<int64_t>(c.right, dx0 + width);
+    int64_t t = std::max<int64_t>(c.top, dy0), b = std::min<int64_t>(c.bottom, dy0 + height);
+    for (int64_t py = t; py < b; ++py) {
+      int64_t qy = sy0 + (py - dy0) * sh / height;
+      if (qy < 0 || qy >= from->height()) continue;
+      for (int64_t px = l; px < r; ++px) {
+        int64_t qx = sx0 + (px - dx0) * sw / width;
+        if (qx < 0 || qx >= from->width()) continue;
+        mix(*to, int(px), int(py), *from, int(qx), int(qy));
+      }
+    }
+  }
+  return 1;
+}
+
+}  // namespace
+
+BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
+                int sh, BLENDFUNCTION blend) {
+  if (blend.BlendOp != AC_SRC_OVER) return 0;
+  bool perPixel = blend.AlphaFormat & AC_SRC_ALPHA;
+  if (perPixel && IsLiveDC(src) && src->surface && src->surface->bitsPerPixel() != 32) return 0;
+  int constant = blend.SourceConstantAlpha;
+  return Blend(dest, x, y, width, height, src, sx, sy, sw, sh,
+               [&](Surface& to, int px, int py, const Surface& from, int qx, int qy) {
+                 COLORREF s = from.Get(qx, qy);
+                 int a = perPixel ? from.row(qy)[qx * 4 + 3] : 255;
+                 // Premultiplied source: d = s * ca + d * (1 - a * ca).
+                 int sa = a * constant / 255;
+                 if (sa == 0 && perPixel && s == 0) return;
+                 COLORREF d = to.Get(px, py);
+                 auto channel = [&](int shift) {
+                   int sc = int(s >> shift & 0xFF), dc = int(d >> shift & 0xFF);
+                   int v = sc * constant / 255 + dc * (255 - sa) / 255;
+                   return COLORREF(std::min(v, 255)) << shift;
+                 };
+                 to.Set(px, py, channel(16) | channel(8) | channel(0));
+               });
+}
+
+BOOL TransparentBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
+                    int sh, UINT transparent) {
+  COLORREF key = transparent & 0xFFFFFF;
+  return Blend(dest, x, y, width, height, src, sx, sy, sw, sh,
+               [&](Surface& to, int px, int py, const Surface& from, int qx, int qy) {
+                 COLORREF s = from.Get(qx, qy);
+                 if (s != key) to.Set(px, py, s);
+               });
+}
+
+}  // namespace tess::platform

@@ -195,6 +195,17 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bpp, const void* b
   return Register(std::move(b));
 }
 
+HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, void*, DWORD) {
+  if (bits) *bits = nullptr;
+  if (!info || usage != DIB_RGB_COLORS || info->bmiHeader.biCompression != BI_RGB ||
+      info->bmiHeader.biHeight >= 0 || info->bmiHeader.biPlanes != 1)
+    return nullptr;
+  LONG height = info->bmiHeader.biHeight == INT32_MIN ? 0 : -info->bmiHeader.biHeight;
+  HBITMAP b = CreateBitmap(info->bmiHeader.biWidth, height, 1, info->bmiHeader.biBitCount, nullptr);
+  if (b && bits) *bits = static_cast<Bitmap*>(b)->surface->bytes().data();
+  return b;
+}
+
 LONG GetBitmapBits(HBITMAP bitmap, LONG size, void* out) {
   auto* b = As<Bitmap>(bitmap, GdiKind::Bitmap);
   if (!b || size < 0 || !out) return 0;

@@ -111,6 +111,27 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 LONG GetBitmapBits(HBITMAP bitmap, LONG size, void* out);
 LONG SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits);
 
+// Device-independent bitmaps whose pixels the caller reads and writes
+// directly: rows top-down (biHeight must be negative), padded to 4 bytes,
+// at 1, 16, 24 or 32 bits per pixel, laid out as the surfaces are (see
+// surface.h). `*bits` stays valid until the bitmap is deleted.
+struct BITMAPINFOHEADER {
+  DWORD biSize;
+  LONG biWidth, biHeight;
+  WORD biPlanes, biBitCount;
+  DWORD biCompression, biSizeImage;
+  LONG biXPelsPerMeter, biYPelsPerMeter;
+  DWORD biClrUsed, biClrImportant;
+};
+struct BITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  DWORD bmiColors[1];
+};
+enum : DWORD { BI_RGB = 0 };
+enum : UINT { DIB_RGB_COLORS = 0 };
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, void* section,
+                         DWORD offset);
+
 // Contexts.
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
@@ -161,6 +182,20 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop);
 BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
                 int sh, DWORD rop);
+
+// The blends of the platform's image library. AlphaBlend takes a 32-bit
+// source whose high bytes are the pixels' alpha, colours premultiplied
+// (AC_SRC_ALPHA), times the constant alpha; TransparentBlt copies every
+// source pixel except those of the transparent colour. Both stretch as
+// StretchBlt does.
+struct BLENDFUNCTION {
+  BYTE BlendOp, BlendFlags, SourceConstantAlpha, AlphaFormat;
+};
+enum : BYTE { AC_SRC_OVER = 0, AC_SRC_ALPHA = 1 };
+BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
+                int sh, BLENDFUNCTION blend);
+BOOL TransparentBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
+                    int sh, UINT transparent);
 
 // Text, as UTF-8 bytes (bytes that are not UTF-8 are read as Latin-1).
 BOOL TextOut(HDC dc, int x, int y, const char* text, int length);

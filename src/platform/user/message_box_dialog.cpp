@@ -42,33 +42,6 @@ int CancelAnswer(const Box& b) {
   return b.buttons.size() == 1 ? b.buttons[0] : 0;
 }
 
-void DrawIcon(HDC dc, const RECT& r, unsigned icon) {
-  COLORREF fill = icon == MB_ICONSTOP ? 0xFF0000 : icon == MB_ICONEXCLAMATION ? 0xFFFF00 : 0x0000FF;
-  const char* mark = icon == MB_ICONSTOP          ? "X"
-                     : icon == MB_ICONQUESTION    ? "?"
-                     : icon == MB_ICONEXCLAMATION ? "!"
-                                                  : "i";
-  HBRUSH brush = CreateSolidBrush(fill);
-  HGDIOBJ ob = SelectObject(dc, brush);
-  HGDIOBJ op = SelectObject(dc, GetStockObject(BLACK_PEN));
-  if (icon == MB_ICONEXCLAMATION) {
-    const POINT tri[] = {{r.left + 16, r.top}, {r.right - 1, r.bottom - 2}, {r.left, r.bottom - 2}};
-    Polygon(dc, tri, 3);
-  } else {
-    Ellipse(dc, r.left, r.top, r.right, r.bottom);
-  }
-  SelectObject(dc, ob);
-  SelectObject(dc, op);
-  DeleteObject(brush);
-  HFONT font = CreateFont(-18, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
-  HGDIOBJ of = SelectObject(dc, font);
-  SetTextColor(dc, icon == MB_ICONEXCLAMATION ? 0 : 0xFFFFFF);
-  RECT t = r;
-  DrawText(dc, mark, -1, &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(dc, of);
-  DeleteObject(font);
-}
-
 void Paint(HWND hwnd, Box& b) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -77,7 +50,13 @@ void Paint(HWND hwnd, Box& b) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
-  if (b.icon) DrawIcon(dc, b.iconRect, b.icon);
+  if (b.icon) {
+    const char* id = b.icon == MB_ICONSTOP          ? IDI_HAND
+                     : b.icon == MB_ICONQUESTION    ? IDI_QUESTION
+                     : b.icon == MB_ICONEXCLAMATION ? IDI_EXCLAMATION
+                                                    : IDI_ASTERISK;
+    DrawIcon(dc, b.iconRect.left, b.iconRect.top, LoadIcon(nullptr, id));
+  }
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   RECT tr = b.textRect;
   DrawText(dc, b.text.data(), int(b.text.size()), &tr, DT_WORDBREAK | DT_NOPREFIX);

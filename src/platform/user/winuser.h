@@ -395,6 +395,15 @@ HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 HCURSOR LoadCursor(HINSTANCE instance, const char* name);
 HICON LoadIcon(HINSTANCE instance, const char* name);
+// The system icons by resource number (LoadIcon(nullptr, IDI_HAND) and so
+// on), drawn 32 by 32 pixels with DrawIcon.
+inline constexpr uintptr_t kIdiHand = 32513, kIdiQuestion = 32514, kIdiExclamation = 32515,
+                           kIdiAsterisk = 32516;
+inline const char* const IDI_HAND = reinterpret_cast<const char*>(kIdiHand);
+inline const char* const IDI_QUESTION = reinterpret_cast<const char*>(kIdiQuestion);
+inline const char* const IDI_EXCLAMATION = reinterpret_cast<const char*>(kIdiExclamation);
+inline const char* const IDI_ASTERISK = reinterpret_cast<const char*>(kIdiAsterisk);
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 UINT GetDoubleClickTime();
 
 // The caret (the bitmap argument is not used: the caret is a solid block).

@@ -1,0 +1,3 @@
+.check
+.schema people
+select * from people order by id
