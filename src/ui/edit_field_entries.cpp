@@ -124,16 +124,20 @@ void ApplyAlignment(EditFieldFields* f) {
   --f->edit->quiet;
 }
 
-void SetStyleBit(EditFieldFields* f, DWORD mask, DWORD effects) {
+// A field that is not styled has one style: selection styles set it all.
+void SetSelectionFormat(EditFieldFields* f, CHARFORMAT cf) {
   HWND c = Native(f);
   if (!c) return;
-  CHARFORMAT cf{};
   cf.cbSize = sizeof cf;
-  cf.dwMask = mask;
-  cf.dwEffects = effects;
-  // A field that is not styled has one style: selection styles set it all.
   SendMessage(c, EM_SETCHARFORMAT, f->styled ? SCF_SELECTION : SCF_ALL,
               reinterpret_cast<LPARAM>(&cf));
+}
+
+void SetStyleBit(EditFieldFields* f, DWORD mask, DWORD effects) {
+  CHARFORMAT cf{};
+  cf.dwMask = mask;
+  cf.dwEffects = effects;
+  SetSelectionFormat(f, cf);
 }
 
 CHARFORMAT SelectionFormat(EditFieldFields* f) {
@@ -467,34 +471,21 @@ void editLimitTextSetter(TessObject* field, uint32_t, int32_t limit) {
     SendMessage(c, EM_EXLIMITTEXT, 0, f->limitText > 0 ? f->limitText : 0x7FFFFFFE);
 }
 
-int32_t editSelBoldGetter(TessObject* field, uint32_t) {
-  return HasStyle(field, CFE_BOLD);
-}
-void editSelBoldSetter(TessObject* field, uint32_t, int32_t on) {
-  SetStyle(field, CFM_BOLD, on & 0xFF);
-}
-int32_t editSelItalicGetter(TessObject* field, uint32_t) {
-  return HasStyle(field, CFE_ITALIC);
-}
-void editSelItalicSetter(TessObject* field, uint32_t, int32_t on) {
-  SetStyle(field, CFM_ITALIC, on & 0xFF);
-}
-int32_t editSelUnderlineGetter(TessObject* field, uint32_t) {
-  return HasStyle(field, CFE_UNDERLINE);
-}
-void editSelUnderlineSetter(TessObject* field, uint32_t, int32_t on) {
-  SetStyle(field, CFM_UNDERLINE, on & 0xFF);
-}
-
-void editToggleSelectionBold(TessObject* field) {
-  SetStyleDisplayed(field, CFE_BOLD);
-}
-void editToggleSelectionItalic(TessObject* field) {
-  SetStyleDisplayed(field, CFE_ITALIC);
-}
-void editToggleSelectionUnderline(TessObject* field) {
-  SetStyleDisplayed(field, CFE_UNDERLINE);
-}
+// Bold, italic and underline of the selection (CFM_ and CFE_ bits agree).
+#define SEL_STYLE(Name, bit)                                            \
+  int32_t editSel##Name##Getter(TessObject* field, uint32_t) {          \
+    return HasStyle(field, bit);                                        \
+  }                                                                     \
+  void editSel##Name##Setter(TessObject* field, uint32_t, int32_t on) { \
+    SetStyle(field, bit, on & 0xFF);                                    \
+  }                                                                     \
+  void editToggleSelection##Name(TessObject* field) {                   \
+    SetStyleDisplayed(field, bit);                                      \
+  }
+SEL_STYLE(Bold, CFM_BOLD)
+SEL_STYLE(Italic, CFM_ITALIC)
+SEL_STYLE(Underline, CFM_UNDERLINE)
+#undef SEL_STYLE
 
 int32_t editSelPlainGetter(TessObject* field, uint32_t) {
   EditFieldFields* f = EditFieldOf(field);
@@ -533,14 +524,12 @@ TessString* editSelTextFontGetter(TessObject* field, uint32_t) {
 
 void editSelTextFontSetter(TessObject* field, uint32_t, TessString* font) {
   EditFieldFields* f = EditFieldOf(field);
-  if (!f || !Native(f)) return;
+  if (!f) return;
   CHARFORMAT cf{};
-  cf.cbSize = sizeof cf;
   cf.dwMask = CFM_FACE;
   std::string face = NativeFontName(std::string(View(font)));
   std::strncpy(cf.szFaceName, face.c_str(), sizeof cf.szFaceName - 1);
-  SendMessage(Native(f), EM_SETCHARFORMAT, f->styled ? SCF_SELECTION : SCF_ALL,
-              reinterpret_cast<LPARAM>(&cf));
+  SetSelectionFormat(f, cf);
 }
 
 int32_t editSelTextSizeGetter(TessObject* field, uint32_t) {
@@ -550,13 +539,11 @@ int32_t editSelTextSizeGetter(TessObject* field, uint32_t) {
 
 void editSelTextSizeSetter(TessObject* field, uint32_t, int32_t size) {
   EditFieldFields* f = EditFieldOf(field);
-  if (!f || !Native(f)) return;
+  if (!f) return;
   CHARFORMAT cf{};
-  cf.cbSize = sizeof cf;
   cf.dwMask = CFM_SIZE;
   cf.yHeight = std::clamp(size, 1, 1638) * 20;
-  SendMessage(Native(f), EM_SETCHARFORMAT, f->styled ? SCF_SELECTION : SCF_ALL,
-              reinterpret_cast<LPARAM>(&cf));
+  SetSelectionFormat(f, cf);
 }
 
 int32_t editSelTextColorGetter(TessObject* field, uint32_t) {
@@ -566,13 +553,11 @@ int32_t editSelTextColorGetter(TessObject* field, uint32_t) {
 
 void editSelTextColorSetter(TessObject* field, uint32_t, int32_t color) {
   EditFieldFields* f = EditFieldOf(field);
-  if (!f || !Native(f)) return;
+  if (!f) return;
   CHARFORMAT cf{};
-  cf.cbSize = sizeof cf;
   cf.dwMask = CFM_COLOR;
   cf.crTextColor = COLORREF(color & 0xFFFFFF);
-  SendMessage(Native(f), EM_SETCHARFORMAT, f->styled ? SCF_SELECTION : SCF_ALL,
-              reinterpret_cast<LPARAM>(&cf));
+  SetSelectionFormat(f, cf);
 }
 
 TessString* EditDataSourceGetter(TessObject* field, uint32_t) {
