@@ -47,7 +47,8 @@ static void sayField(TessObject* field, const char* event, TessString* detail) {
   at = appendText(text, at, event, -1);
   if (detail) {
     text[at++] = ' ';
-    at = appendText(text, at, (const char*)detail->buffer + 1, detail->length < 200 ? detail->length : 200);
+    at = appendText(text, at, (const char*)detail->buffer + 1,
+                    detail->length < 200 ? detail->length : 200);
   }
   text[at] = 0;
   say(text);
