@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (database, number formatting, Japanese converters,
 # window layout and menu records, virtual volumes, movie headers, picture
-# readers) with clang (libFuzzer, ASan, UBSan) in build-fuzz/ and runs each
-# for a short while (FUZZ_SECONDS, default 60); FUZZ_TARGETS picks some.
+# readers, rich text) with clang (libFuzzer, ASan, UBSan) in build-fuzz/ and
+# runs each for a short while (FUZZ_SECONDS, default 60); FUZZ_TARGETS picks
+# some.
 # Crashes are left in build-fuzz/artifacts/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,7 +43,7 @@ seed_pictures() {
 }
 seed_pictures
 status=0
-for target in ${FUZZ_TARGETS:-sql_fuzz file_fuzz format_fuzz japanese_fuzz layout_record_fuzz menu_record_fuzz volume_fuzz movie_header_fuzz bmp_picture_fuzz png_picture_fuzz jpeg_picture_fuzz gif_picture_fuzz}; do
+for target in ${FUZZ_TARGETS:-sql_fuzz file_fuzz format_fuzz japanese_fuzz layout_record_fuzz menu_record_fuzz volume_fuzz movie_header_fuzz bmp_picture_fuzz png_picture_fuzz jpeg_picture_fuzz gif_picture_fuzz rtf_fuzz}; do
   mkdir -p "$build/corpus/$target"
   corpora=("$build/corpus/$target")
   if [ -d "$root/fuzz/corpus/$target" ]; then corpora+=("$root/fuzz/corpus/$target"); fi

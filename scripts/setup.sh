@@ -7,8 +7,9 @@ set -euo pipefail
 # Packages for the host (amd64) side.
 # xvfb: a virtual X server for the smoke test of the presented desktop.
 # timgm6mb-soundfont: the small General MIDI sound font the NotePlayer plays with.
+# pandoc: writes the rich-text documents of other programs the rich-edit tests read.
 host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev xvfb
-  timgm6mb-soundfont)
+  timgm6mb-soundfont pandoc)
 # Picture codecs for the native fuzz targets and benchmarks; imagemagick writes
 # the other programs' picture files the codec tests read back.
 host_packages+=(libpng-dev libjpeg62-turbo-dev libgif-dev imagemagick)

@@ -25,6 +25,7 @@
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
 #include "threads/threads.h"
+#include "ui/edit_field.h"
 #include "ui/mdi_frame.h"
 #include "ui/media_controls.h"
 #include "ui/menu_bar.h"
@@ -221,6 +222,7 @@ void Init(const uint8_t* descriptor) {
   image::InstallPlugins();
   comm::InitSocketsAndSerial(&AddPeriodicService);
   ui::InitScreenAndSystem();
+  ui::InitEditField();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

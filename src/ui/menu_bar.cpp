@@ -56,6 +56,7 @@ struct MenuBarState {
   std::vector<std::unique_ptr<MenuNode>> nodes;  // in menu order
   UINT nextId = kFirstCommand;
   AcceleratorTable accelerators;
+  FocusMenuHooks focusHooks;
 };
 
 MenuBarState& Bar() {
@@ -353,6 +354,7 @@ void RunEnablingPass() {
   const EventDescriptor* enableMenu =
       static_cast<const EventDescriptor*>(g_menuItemEvents[1].descriptor);
   for (const ObjectRef& item : items) FireEvent(item.get(), enableMenu, {});
+  if (s.focusHooks.enable) s.focusHooks.enable();
   if (TessObject* front = FrontWindowInstance())
     FireEvent(front, EventOf(WindowEvent::kEnableMenuItems), {});
   if (ObjectRef app = Application(); app.get())
@@ -374,6 +376,7 @@ bool DispatchMenuCommand(uint32_t id) {
   if (!node || !node->instance) return false;
   ObjectRef item = ShareObject(node->instance);
   MenuItemFields* f = Fields(item.get());
+  if (Bar().focusHooks.dispatch && Bar().focusHooks.dispatch(View(f->name))) return true;
   if (CallMenuHandlers(FrontWindowInstance(), f)) return true;
   if (CallMenuHandlers(Application().get(), f)) return true;
   uint32_t handled = 0;
@@ -395,6 +398,16 @@ bool OfferMenuShortcut(const MSG& msg) {
   RunEnablingPass();
   if (node->enabled && node->visible) DispatchMenuCommand(node->id);
   return true;
+}
+
+void SetFocusMenuHooks(FocusMenuHooks hooks) {
+  Bar().focusHooks = hooks;
+}
+
+void EnableMenuItemNamed(std::string_view name) {
+  for (const auto& n : Bar().nodes)
+    if (n->instance && SameName(View(Fields(n->instance)->name), name))
+      Fields(n->instance)->enabled = 1;
 }
 
 void RefreshMenuItem(TessObject* item) {

@@ -3,17 +3,19 @@
 // table, the enabling pass and the dispatch of chosen items.
 //
 // Order of the enabling pass: every item disabled; EnableMenu for each item
-// whose class handles it; the front window's EnableMenuItems; the
-// application's EnableMenuItems; the flags applied to the native menus (a
-// pop-up item is enabled when any item under it is).
-// Order of dispatch, stopping at the first that handles the item: the front
-// window's menu handlers named like the item (each in turn, from its class
-// up; True ends), then the application's, then the item's own Action. A
+// whose class handles it; the focused control's items; the front window's
+// EnableMenuItems; the application's EnableMenuItems; the flags applied to
+// the native menus (a pop-up item is enabled when any item under it is).
+// Order of dispatch, stopping at the first that handles the item: the
+// focused control (an edit field takes the edit items); the front window's
+// menu handlers named like the item (each in turn, from its class up; True
+// ends), then the application's, then the item's own Action. A
 // QuitMenuItem that nothing handles quits the application.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "platform/user/winuser.h"
 #include "runtime/object_layout.h"
@@ -62,5 +64,17 @@ bool DispatchMenuCommand(uint32_t id);
 bool OfferMenuShortcut(const platform::MSG& msg);
 // Reapplies an item's flags and text to its native menu.
 void RefreshMenuItem(TessObject* item);
+
+// The focused control's part of the enabling pass (after each item's
+// EnableMenu) and of the dispatch (before the window's handlers): a control
+// class that takes items installs them. `dispatch` gets the item's Name
+// and answers whether it handled it.
+struct FocusMenuHooks {
+  void (*enable)() = nullptr;
+  bool (*dispatch)(std::string_view itemName) = nullptr;
+};
+void SetFocusMenuHooks(FocusMenuHooks hooks);
+// Enables every item named `name` (for the focus's part of the pass).
+void EnableMenuItemNamed(std::string_view name);
 
 }  // namespace tess::ui

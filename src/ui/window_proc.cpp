@@ -282,33 +282,6 @@ void ClampSizing(WindowObject* window, UINT edge, RECT* r) {
     r->bottom = r->top + height;
 }
 
-// The text KeyDown receives: the character, or the classic codes of the
-// keys that type none.
-int KeyCode(WPARAM vk) {
-  switch (vk) {
-    case VK_LEFT:
-      return 28;
-    case VK_RIGHT:
-      return 29;
-    case VK_UP:
-      return 30;
-    case VK_DOWN:
-      return 31;
-    case VK_DELETE:
-      return 127;
-    case VK_HOME:
-      return 1;
-    case VK_END:
-      return 4;
-    case VK_PRIOR:
-      return 11;
-    case VK_NEXT:
-      return 12;
-    default:
-      return 0;
-  }
-}
-
 bool KeyDown(WindowObject* window, int code) {
   if (window->closing) return false;
   if (OfferKeyToCanvas(window, code)) return true;
@@ -433,7 +406,7 @@ bool HandleWindowMessage(WindowObject* window, HWND hwnd, UINT msg, WPARAM wPara
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       s.modifiers = LiveModifiers();
-      if (int code = KeyCode(wParam)) KeyDown(window, code);
+      if (int code = KeyDownCode(wParam)) KeyDown(window, code);
       break;
     case WM_CHAR:
       s.modifiers = LiveModifiers();
@@ -455,6 +428,33 @@ bool HandleWindowMessage(WindowObject* window, HWND hwnd, UINT msg, WPARAM wPara
 
 WindowObject* WindowFromHandle(HWND hwnd) {
   return FromHandle(hwnd);
+}
+
+// The text KeyDown receives: the character, or the classic codes of the
+// keys that type none.
+int KeyDownCode(WPARAM vk) {
+  switch (vk) {
+    case VK_LEFT:
+      return 28;
+    case VK_RIGHT:
+      return 29;
+    case VK_UP:
+      return 30;
+    case VK_DOWN:
+      return 31;
+    case VK_DELETE:
+      return 127;
+    case VK_HOME:
+      return 1;
+    case VK_END:
+      return 4;
+    case VK_PRIOR:
+      return 11;
+    case VK_NEXT:
+      return 12;
+    default:
+      return 0;
+  }
 }
 
 namespace {

@@ -18,4 +18,8 @@ bool HandleWindowMessage(WindowObject* window, HWND hwnd, platform::UINT msg,
                          platform::WPARAM wParam, platform::LPARAM lParam,
                          platform::LRESULT* result);
 
+// The text KeyDown receives for a key that types no character (arrows,
+// Delete, Home, End, Page Up and Down): its classic code; 0 for others.
+int KeyDownCode(platform::WPARAM vk);
+
 }  // namespace tess::ui

@@ -275,6 +275,22 @@ TEST(DescribedWindows, LayOutTheRecordUnderItsSymbol) {
   EXPECT_EQ(layout, expected);
 }
 
+TEST(DescribedWindows, FontGivesTheTextStylePairs) {
+  const Linked l = Link(
+      "framework A\nwindow W A\n control A F\n  font \"Courier New\" 14 bold underline\n"
+      " end\nend\n");
+  ui::WindowLayout layout;
+  std::string message;
+  ASSERT_TRUE(ui::ReadWindowLayout(l.From(l.Symbol("W")), &layout, &message)) << message;
+  ASSERT_EQ(layout.controls.size(), 1u);
+  EXPECT_EQ(layout.controls[0].pairs, (std::vector<ui::PropertyPair>{{"Name", "F"},
+                                                                     {"Index", "-2147483648"},
+                                                                     {"TextFont", "Courier New"},
+                                                                     {"TextSize", "14"},
+                                                                     {"Bold", "True"},
+                                                                     {"Underline", "True"}}));
+}
+
 TEST(DescribedWindows, CodePassesTheLayoutToRuntimeCreateWindow) {
   const Linked l = Link(kDescription, {"window_ref.s"});
   const uint32_t layout = l.Symbol("MainLayout");
@@ -352,9 +368,23 @@ TEST(DescribedWindows, ErrorsNameFileAndLine) {
        {"ui.desc:3: unknown window statement 'title' (set, control, bind or end)"}},
       {"framework A\nwindow W A\n control A\n  at 1 2 3\n  size 1\n end\nend",
        {"ui.desc:4: missing Height",
-        "ui.desc:5: unknown control statement 'size' (set, at, rows, tabs, page, ends or end)"}},
-      {"framework A\nwindow W A\n control A\n  rows\n  page one\n  ends 1 2 3\n end\nend",
+        "ui.desc:5: unknown control statement 'size' (set, at, rows, tabs, page, ends, font or end)"}},
+      {"framework A
+window W A
+ control A
+  rows
+  page one
+  ends 1 2 3
+ end
+end",
        {"ui.desc:4: missing row", "ui.desc:5: bad page 'one'", "ui.desc:6: missing Y2"}},
+      {"framework A
+window W A
+ control A
+  font Arial 12 heavy
+ end
+end",
+       {"ui.desc:4: unknown style 'heavy' (bold, italic or underline)"}},
       {"framework A\nwindow W A\n control A\n", {"ui.desc:3: control is not closed by 'end'"}},
       {"framework A\nwindow W A\n control A\n end\n", {"ui.desc:2: window is not closed by 'end'"}},
       {"slot W\nframework A\nwindow W A\nend", {"ui.desc:3: 'W' is already defined on line 1"}},

@@ -488,12 +488,26 @@ class Parser {
       for (const char* end : {"X1", "Y1", "X2", "Y2"}) {
         c.pairs.push_back({end, std::to_string(SignedNumber(end))});
       }
+    } else if (keyword == "font") {
+      // The text style of a control that shows text (an edit field's whole-field style).
+      c.pairs.push_back({"TextFont", PairText("font name")});
+      c.pairs.push_back({"TextSize", std::to_string(SignedNumber("TextSize"))});
+      while (More()) {
+        std::string style = PairText("style");
+        std::string property = style == "bold"        ? "Bold"
+                               : style == "italic"    ? "Italic"
+                               : style == "underline" ? "Underline"
+                                                      : "";
+        if (property.empty())
+          throw LineError{"unknown style '" + style + "' (bold, italic or underline)"};
+        c.pairs.push_back({property, "True"});
+      }
     } else if (keyword == "end") {
       block_ = Block::kWindow;
       blockLine_ = d_.windows.back().line;
     } else {
       throw LineError{"unknown control statement '" + keyword +
-                      "' (set, at, rows, tabs, page, ends or end)"};
+                      "' (set, at, rows, tabs, page, ends, font or end)"};
     }
     Done();
   }

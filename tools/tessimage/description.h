@@ -52,6 +52,9 @@
 //                                        of its tab or page panel
 //     ends X1 Y1 X2 Y2                   a Line's end points: the pairs X1,
 //                                        Y1, X2, Y2 (window coordinates)
+//     font FACE SIZE [bold] [italic] [underline]
+//                                        the pairs TextFont, TextSize and
+//                                        True for each style named
 //   bind SOURCE PART DEST PART BINDER [TEXT [TEXT]]
 //                                        a binding; SOURCE and DEST are a
 //                                        control's key (its Name, or Name$
