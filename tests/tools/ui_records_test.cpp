@@ -369,21 +369,9 @@ TEST(DescribedWindows, ErrorsNameFileAndLine) {
       {"framework A\nwindow W A\n control A\n  at 1 2 3\n  size 1\n end\nend",
        {"ui.desc:4: missing Height",
         "ui.desc:5: unknown control statement 'size' (set, at, rows, tabs, page, ends, font or end)"}},
-      {"framework A
-window W A
- control A
-  rows
-  page one
-  ends 1 2 3
- end
-end",
+      {"framework A\nwindow W A\n control A\n  rows\n  page one\n  ends 1 2 3\n end\nend",
        {"ui.desc:4: missing row", "ui.desc:5: bad page 'one'", "ui.desc:6: missing Y2"}},
-      {"framework A
-window W A
- control A
-  font Arial 12 heavy
- end
-end",
+      {"framework A\nwindow W A\n control A\n  font Arial 12 heavy\n end\nend",
        {"ui.desc:4: unknown style 'heavy' (bold, italic or underline)"}},
       {"framework A\nwindow W A\n control A\n", {"ui.desc:3: control is not closed by 'end'"}},
       {"framework A\nwindow W A\n control A\n end\n", {"ui.desc:2: window is not closed by 'end'"}},
