@@ -7,8 +7,12 @@ set -euo pipefail
 # Packages for the host (amd64) side.
 # xvfb: a virtual X server for the smoke test of the presented desktop.
 host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file fonts-liberation fonts-ipafont-gothic libsqlite3-dev clang libclang-rt-14-dev xvfb)
+# Printing: poppler-utils (pdfinfo, pdftotext) checks the PDF files the host printer writes.
+host_packages+=(poppler-utils)
 # Packages whose 32-bit builds the runtime links against (multiarch i386).
 i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev libsqlite3-dev)
+# Printing: the host printer renders its pages with cairo's PDF surface.
+i386_packages+=(libcairo2-dev)
 
 missing=()
 for p in "${host_packages[@]}"; do

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/comdlg/commdlg.h"
+#include "platform/comdlg/modal.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/kernel/file_system.h"
 #include "platform/user/automation.h"
@@ -736,70 +737,25 @@ struct Request {
 
 // Shows the dialog and runs its modal loop until it is answered.
 void Run(Dialog& d, const Request& request) {
-  desktop::PresentIfAsked();
-  bool presented = user::CurrentPresenter() != nullptr;
-  if (!presented && !automation::ScriptRunning() && !request.hook) {
-    std::fprintf(stderr, "[%s: cancelled: no display and no script to answer it]\n",
-                 d.title.c_str());
-    Cancel(d);
-    return;
-  }
   if (!RegisterDialogClass()) {
     t_error = CDERR_INITIALIZATION;
     Cancel(d);
     return;
   }
-  int height = 0;
-  Layout(d, &height);
-  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU, ex = WS_EX_DLGMODALFRAME;
-  RECT frame{0, 0, kWidth, height};
-  AdjustWindowRectEx(&frame, style, FALSE, ex);
-  int fw = frame.right - frame.left, fh = frame.bottom - frame.top;
-  RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (request.owner && IsWindow(request.owner)) GetWindowRect(request.owner, &around);
-  int x = request.x >= 0 ? request.x : std::max<int>(0, (around.left + around.right - fw) / 2);
-  int y = request.y >= 0 ? request.y : std::max<int>(0, (around.top + around.bottom - fh) / 2);
-  HWND hwnd = CreateWindowEx(ex, kClassName, d.title.c_str(), style, x, y, fw, fh, request.owner,
-                             nullptr, nullptr, nullptr);
-  if (!hwnd) {
-    t_error = CDERR_INITIALIZATION;
-    Cancel(d);
-    return;
-  }
-  SetWindowLong(hwnd, 0, LONG(reinterpret_cast<intptr_t>(&d)));
-  bool ownerWasEnabled = request.owner && IsWindowEnabled(request.owner);
-  if (ownerWasEnabled) EnableWindow(request.owner, FALSE);
-  ShowWindow(hwnd, SW_SHOW);
-  SetFocus(hwnd);
-  if (request.hook) request.hook(hwnd, WM_INITDIALOG, 0, request.hookParam);
-  while (!d.done && IsWindow(hwnd)) {
-    MSG m;
-    if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (m.message == WM_QUIT) {
-        // The quit belongs to the application's own loop.
-        PostQuitMessage(int(m.wParam));
-        Cancel(d);
-        break;
-      }
-      TranslateMessage(&m);
-      DispatchMessage(&m);
-      continue;
-    }
-    if (automation::ContinueScript([&d] { return d.done; })) continue;
-    // A script that ends with the dialog up cancels it rather than leaving
-    // a headless run waiting for a hand that never comes.
-    if (automation::ScriptRunning())
-      Cancel(d);
-    else
-      WaitMessage();
-  }
-  if (request.hook) request.hook(hwnd, WM_DESTROY, 0, request.hookParam);
-  if (ownerWasEnabled) EnableWindow(request.owner, TRUE);
-  if (IsWindow(hwnd)) {
-    SetWindowLong(hwnd, 0, 0);
-    DestroyWindow(hwnd);
-  }
-  if (request.owner && IsWindow(request.owner)) SetActiveWindow(request.owner);
+  comdlg::ModalRequest modal;
+  modal.className = kClassName;
+  modal.title = d.title;
+  modal.width = kWidth;
+  Layout(d, &modal.height);
+  modal.owner = request.owner;
+  modal.x = request.x;
+  modal.y = request.y;
+  modal.hook = request.hook;
+  modal.hookParam = request.hookParam;
+  modal.data = &d;
+  modal.done = [&d] { return d.done; };
+  modal.cancel = [&d] { Cancel(d); };
+  if (!comdlg::RunModal(modal)) t_error = CDERR_INITIALIZATION;
 }
 
 BOOL FileDialog(OPENFILENAMEA* ofn, Mode mode) {
@@ -892,6 +848,10 @@ BOOL GetSaveFileName(OPENFILENAMEA* ofn) {
 
 DWORD CommDlgExtendedError() {
   return t_error;
+}
+
+void comdlg::SetExtendedError(DWORD error) {
+  t_error = error;
 }
 
 ITEMIDLIST* SHBrowseForFolder(BROWSEINFOA* info) {

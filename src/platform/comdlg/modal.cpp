@@ -1,0 +1,72 @@
+#include "platform/comdlg/modal.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/user/automation.h"
+#include "platform/user/desktop.h"
+#include "platform/user/window_internal.h"
+
+namespace tess::platform::comdlg {
+
+bool RunModal(const ModalRequest& request) {
+  desktop::PresentIfAsked();
+  bool presented = user::CurrentPresenter() != nullptr;
+  if (!presented && !automation::ScriptRunning() && !request.hook) {
+    std::fprintf(stderr, "[%s: cancelled: no display and no script to answer it]\n",
+                 request.title.c_str());
+    request.cancel();
+    return true;
+  }
+  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU, ex = WS_EX_DLGMODALFRAME;
+  RECT frame{0, 0, request.width, request.height};
+  AdjustWindowRectEx(&frame, style, FALSE, ex);
+  int fw = frame.right - frame.left, fh = frame.bottom - frame.top;
+  RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (request.owner && IsWindow(request.owner)) GetWindowRect(request.owner, &around);
+  int x = request.x >= 0 ? request.x : std::max<int>(0, (around.left + around.right - fw) / 2);
+  int y = request.y >= 0 ? request.y : std::max<int>(0, (around.top + around.bottom - fh) / 2);
+  HWND hwnd = CreateWindowEx(ex, request.className, request.title.c_str(), style, x, y, fw, fh,
+                             request.owner, nullptr, nullptr, nullptr);
+  if (!hwnd) {
+    request.cancel();
+    return false;
+  }
+  SetWindowLong(hwnd, 0, LONG(reinterpret_cast<intptr_t>(request.data)));
+  bool ownerWasEnabled = request.owner && IsWindowEnabled(request.owner);
+  if (ownerWasEnabled) EnableWindow(request.owner, FALSE);
+  ShowWindow(hwnd, SW_SHOW);
+  SetFocus(hwnd);
+  if (request.hook) request.hook(hwnd, WM_INITDIALOG, 0, request.hookParam);
+  while (!request.done() && IsWindow(hwnd)) {
+    MSG m;
+    if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_QUIT) {
+        // The quit belongs to the application's own loop.
+        PostQuitMessage(int(m.wParam));
+        request.cancel();
+        break;
+      }
+      TranslateMessage(&m);
+      DispatchMessage(&m);
+      continue;
+    }
+    if (automation::ContinueScript(request.done)) continue;
+    // A script that ends with the dialog up cancels it rather than leaving
+    // a headless run waiting for a hand that never comes.
+    if (automation::ScriptRunning())
+      request.cancel();
+    else
+      WaitMessage();
+  }
+  if (request.hook) request.hook(hwnd, WM_DESTROY, 0, request.hookParam);
+  if (ownerWasEnabled) EnableWindow(request.owner, TRUE);
+  if (IsWindow(hwnd)) {
+    SetWindowLong(hwnd, 0, 0);
+    DestroyWindow(hwnd);
+  }
+  if (request.owner && IsWindow(request.owner)) SetActiveWindow(request.owner);
+  return true;
+}
+
+}  // namespace tess::platform::comdlg
