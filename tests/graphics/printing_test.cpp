@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "graphics/graphics.h"
 #include "graphics/printer_settings.h"
@@ -256,6 +258,109 @@ TEST_F(HostPrinter, WritesAFileOnlyForAJobThatEnds) {
   HDC memory = CreateCompatibleDC(nullptr);
   EXPECT_EQ(StartDoc(memory, &info), SP_ERROR);
   DeleteDC(memory);
+}
+
+// Pixels of a PPM file (P6, 8 bits) as 0xRRGGBB, row by row.
+std::vector<uint32_t> ReadPpm(const std::filesystem::path& file, int* width, int* height) {
+  std::ifstream in(file, std::ios::binary);
+  std::string magic;
+  int max = 0;
+  in >> magic >> *width >> *height >> max;
+  in.get();
+  std::vector<uint32_t> pixels;
+  if (magic != "P6" || max != 255) return pixels;
+  for (int i = 0; i < *width * *height; ++i) {
+    unsigned char rgb[3];
+    in.read(reinterpret_cast<char*>(rgb), 3);
+    pixels.push_back(uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2]);
+  }
+  return pixels;
+}
+
+TEST_F(HostPrinter, TextLiesBetweenWhatWasDrawnBeforeAndAfterIt) {
+  HDC dc = CreateDC("WINSPOOL", nullptr, nullptr, nullptr);  // Letter, 72 dpi
+  ASSERT_TRUE(dc);
+  DOCINFO info;
+  info.lpszDocName = "layers";
+  ASSERT_GT(StartDoc(dc, &info), 0);
+  ASSERT_GT(StartPage(dc), 0);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0)), blue = CreateSolidBrush(RGB(0, 0, 255));
+  RECT under{0, 0, 200, 60}, over{100, 0, 200, 60};
+  FillRect(dc, &under, red);
+  HFONT font = CreateFont(-48, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+  SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  TextOut(dc, 4, 4, "MMMMMMMM", 8);
+  FillRect(dc, &over, blue);
+  ASSERT_GT(EndDoc(dc), 0);
+  DeleteDC(dc);
+  DeleteObject(red);
+  DeleteObject(blue);
+  DeleteObject(font);
+
+  std::string command =
+      "pdftoppm -r 72 " + File("layers.pdf").string() + " " + File("page").string();
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  int w = 0, h = 0;
+  std::vector<uint32_t> px = ReadPpm(File("page-1.ppm"), &w, &h);
+  ASSERT_EQ(w, 612);
+  ASSERT_EQ(h, 792);
+  // The printable area starts a quarter inch in: 18 pixels.
+  auto at = [&](int x, int y) { return px[size_t(y + 18) * size_t(w) + size_t(x + 18)]; };
+  auto dark = [](uint32_t c) {
+    return (c >> 16 & 0xFF) < 96 && (c >> 8 & 0xFF) < 96 && (c & 0xFF) < 96;
+  };
+  int textOnRed = 0, textOnBlue = 0;
+  for (int y = 2; y < 58; ++y)
+    for (int x = 2; x < 198; ++x) {
+      if (x >= 98 && x < 102) continue;
+      if (x < 100) textOnRed += dark(at(x, y));
+      if (x >= 100) {
+        textOnBlue += dark(at(x, y));
+        EXPECT_EQ(at(x, y), 0x0000FFu) << x << "," << y;
+      }
+    }
+  EXPECT_GT(textOnRed, 200);
+  EXPECT_EQ(textOnBlue, 0);
+  // Nothing was drawn below the shapes: the paper shows.
+  EXPECT_EQ(at(300, 300), 0xFFFFFFu);
+}
+
+TEST_F(HostPrinter, HandsFinishedFilesToTheQueueWithLp) {
+  // A stand-in lp that records how it was called, first on the path.
+  std::filesystem::path bin = dir_.path() / "bin";
+  std::filesystem::create_directory(bin);
+  std::filesystem::path record = dir_.path() / "lp-args";
+  {
+    std::ofstream lp(bin / "lp");
+    lp << "#!/bin/sh\nprintf '%s\\n' \"$@\" > " << record.string() << "\n";
+  }
+  std::filesystem::permissions(bin / "lp", std::filesystem::perms::owner_all);
+  std::string path = bin.string() + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "");
+  std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  ::setenv("PATH", path.c_str(), 1);
+  ::setenv("TESSERA_PRINT_QUEUE", "office", 1);
+  EXPECT_EQ(PrinterNames(), (std::vector<std::string>{"office", "Tessera PDF"}));
+
+  DEVMODE mode;
+  mode.dmCopies = 2;
+  mode.dmCollate = 0;
+  HDC dc = CreateDC("WINSPOOL", "office", nullptr, &mode);
+  DOCINFO info;
+  info.lpszDocName = "Invoice";
+  ASSERT_GT(StartDoc(dc, &info), 0);
+  StartPage(dc);
+  EXPECT_GT(EndDoc(dc), 0);
+  DeleteDC(dc);
+  ::setenv("PATH", oldPath.c_str(), 1);
+  ::unsetenv("TESSERA_PRINT_QUEUE");
+
+  std::ifstream in(record);
+  std::string args((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(args, "-d\noffice\n-n\n2\n-t\nInvoice\n-o\ncollate=false\n" +
+                      File("Invoice.pdf").string() + "\n");
+  EXPECT_TRUE(std::filesystem::exists(File("Invoice.pdf")));  // kept as well
 }
 
 }  // namespace

@@ -389,22 +389,8 @@ void Glyph(HDC dc, int x, int y, bool folder) {
 }
 
 void PushButton(HDC dc, const Dialog& d, Part part, const std::string& label, bool isDefault) {
-  RECT r = d.parts[part];
-  bool down = d.pressed == part && d.over;
-  if (isDefault) {
-    FrameRect(dc, &r, GetStockObject(BLACK_BRUSH));
-    InflateRect(&r, -1, -1);
-  }
-  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? UINT(DFCS_PUSHED) : 0u));
-  RECT text = r;
-  if (down) OffsetRect(&text, 1, 1);
-  DrawText(dc, label.data(), int(label.size()), &text,
-           DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  if (d.focus == part) {
-    RECT f = r;
-    InflateRect(&f, -3, -3);
-    DrawFocusRect(dc, &f);
-  }
+  comdlg::PaintPushButton(dc, d.parts[part], label, isDefault, d.pressed == part && d.over,
+                          d.focus == part);
 }
 
 void Label(HDC dc, int x, int y, const char* text) {
@@ -716,18 +702,6 @@ LRESULT DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-bool RegisterDialogClass() {
-  static const bool registered = [] {
-    WNDCLASS wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DialogProc;
-    wc.cbWndExtra = 4;
-    wc.lpszClassName = kClassName;
-    return RegisterClass(&wc) != 0;
-  }();
-  return registered;
-}
-
 struct Request {
   HWND owner = nullptr;
   int x = -1, y = -1;
@@ -737,13 +711,9 @@ struct Request {
 
 // Shows the dialog and runs its modal loop until it is answered.
 void Run(Dialog& d, const Request& request) {
-  if (!RegisterDialogClass()) {
-    t_error = CDERR_INITIALIZATION;
-    Cancel(d);
-    return;
-  }
   comdlg::ModalRequest modal;
   modal.className = kClassName;
+  modal.proc = DialogProc;
   modal.title = d.title;
   modal.width = kWidth;
   Layout(d, &modal.height);

@@ -2,12 +2,52 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
+#include <set>
 
+#include "platform/gdi/wingdi.h"
 #include "platform/user/automation.h"
+#include "platform/user/classic_look.h"
 #include "platform/user/desktop.h"
 #include "platform/user/window_internal.h"
 
 namespace tess::platform::comdlg {
+
+namespace {
+
+bool RegisterOnce(const char* name, WNDPROC proc) {
+  static std::mutex lock;
+  static std::set<std::string> registered;
+  std::lock_guard hold(lock);
+  if (registered.count(name)) return true;
+  WNDCLASS wc{};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.cbWndExtra = 4;
+  wc.lpszClassName = name;
+  if (!RegisterClass(&wc)) return false;
+  registered.insert(name);
+  return true;
+}
+
+}  // namespace
+
+void PaintPushButton(HDC dc, RECT r, const std::string& label, bool isDefault, bool down,
+                     bool focused) {
+  if (isDefault) {
+    FrameRect(dc, &r, GetStockObject(BLACK_BRUSH));
+    InflateRect(&r, -1, -1);
+  }
+  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? UINT(DFCS_PUSHED) : 0u));
+  RECT text = r;
+  if (down) OffsetRect(&text, 1, 1);
+  DrawText(dc, label.data(), int(label.size()), &text,
+           DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  if (focused) {
+    InflateRect(&r, -3, -3);
+    DrawFocusRect(dc, &r);
+  }
+}
 
 bool RunModal(const ModalRequest& request) {
   desktop::PresentIfAsked();
@@ -17,6 +57,10 @@ bool RunModal(const ModalRequest& request) {
                  request.title.c_str());
     request.cancel();
     return true;
+  }
+  if (!RegisterOnce(request.className, request.proc)) {
+    request.cancel();
+    return false;
   }
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU, ex = WS_EX_DLGMODALFRAME;
   RECT frame{0, 0, request.width, request.height};

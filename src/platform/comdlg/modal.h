@@ -13,7 +13,8 @@
 namespace tess::platform::comdlg {
 
 struct ModalRequest {
-  const char* className = nullptr;  // registered by the caller
+  const char* className = nullptr;  // registered on first use, with `proc`
+  WNDPROC proc = nullptr;
   std::string title;
   int width = 0, height = 0;  // client area
   HWND owner = nullptr;
@@ -28,6 +29,11 @@ struct ModalRequest {
 // Shows the dialog and runs its loop until `done`; false (after `cancel`)
 // when the window could not be made.
 bool RunModal(const ModalRequest& request);
+
+// A dialog's push button in the classic look: the default one framed in
+// black, a pressed one sunk, the focused one with its focus ring.
+void PaintPushButton(HDC dc, RECT r, const std::string& label, bool isDefault, bool down,
+                     bool focused);
 
 // What CommDlgExtendedError answers next on this thread.
 void SetExtendedError(DWORD error);

@@ -252,22 +252,9 @@ void PaintItem(HDC dc, const Form& f, int index) {
     }
     case Kind::kOk:
     case Kind::kCancel: {
-      bool isDefault = item.kind == Kind::kOk
-                           ? !(f.focus >= 0 && f.items[size_t(f.focus)].kind == Kind::kCancel)
-                           : focused;
-      bool down = f.pressed == index && f.over;
-      if (isDefault) {
-        FrameRect(dc, &r, GetStockObject(BLACK_BRUSH));
-        InflateRect(&r, -1, -1);
-      }
-      DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? UINT(DFCS_PUSHED) : 0u));
-      RECT text = r;
-      if (down) OffsetRect(&text, 1, 1);
-      Text(dc, text, item.text, DT_CENTER);
-      if (focused) {
-        InflateRect(&r, -3, -3);
-        DrawFocusRect(dc, &r);
-      }
+      bool cancelFocused = f.focus >= 0 && f.items[size_t(f.focus)].kind == Kind::kCancel;
+      bool isDefault = item.kind == Kind::kOk ? !cancelFocused : focused;
+      comdlg::PaintPushButton(dc, r, item.text, isDefault, f.pressed == index && f.over, focused);
       break;
     }
   }
@@ -350,18 +337,6 @@ LRESULT FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-bool RegisterFormClass() {
-  static const bool registered = [] {
-    WNDCLASS wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = FormProc;
-    wc.cbWndExtra = 4;
-    wc.lpszClassName = kClassName;
-    return RegisterClass(&wc) != 0;
-  }();
-  return registered;
-}
-
 // Adds OK and Cancel at the bottom right and shows the form until answered.
 bool RunForm(Form& f, HWND owner, int x, int y, LPOFNHOOKPROC hook, LPARAM hookParam) {
   int top = f.height + 8;
@@ -370,12 +345,9 @@ bool RunForm(Form& f, HWND owner, int x, int y, LPOFNHOOKPROC hook, LPARAM hookP
   f.Add(Item{Kind::kCancel, RECT{kWidth - kButtonW - 10, top, kWidth - 10, top + kButtonH},
              "Cancel"});
   if (f.focus < 0) MoveFocus(f, false);
-  if (!RegisterFormClass()) {
-    comdlg::SetExtendedError(CDERR_INITIALIZATION);
-    return false;
-  }
   comdlg::ModalRequest modal;
   modal.className = kClassName;
+  modal.proc = FormProc;
   modal.title = f.title;
   modal.width = kWidth;
   modal.height = top + kButtonH + 10;
