@@ -361,6 +361,19 @@ TEST_F(HostPrinter, HandsFinishedFilesToTheQueueWithLp) {
   EXPECT_EQ(args, "-d\noffice\n-n\n2\n-t\nInvoice\n-o\ncollate=false\n" +
                       File("Invoice.pdf").string() + "\n");
   EXPECT_TRUE(std::filesystem::exists(File("Invoice.pdf")));  // kept as well
+  std::filesystem::remove(record);
+
+  // A job for the PDF printer stays a file even with a queue set.
+  ::setenv("PATH", path.c_str(), 1);
+  ::setenv("TESSERA_PRINT_QUEUE", "office", 1);
+  dc = CreateDC("WINSPOOL", "Tessera PDF", nullptr, nullptr);
+  ASSERT_GT(StartDoc(dc, &info), 0);
+  EXPECT_GT(EndDoc(dc), 0);
+  DeleteDC(dc);
+  ::setenv("PATH", oldPath.c_str(), 1);
+  ::unsetenv("TESSERA_PRINT_QUEUE");
+  EXPECT_FALSE(std::filesystem::exists(record));
+  EXPECT_TRUE(std::filesystem::exists(File("Invoice-2.pdf")));
 }
 
 }  // namespace

@@ -22,6 +22,8 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "platform/gdi/font.h"
 #include "platform/gdi/gdi_internal.h"
@@ -98,7 +100,10 @@ cairo_status_t WriteToFd(void* closure, const unsigned char* data, unsigned int 
 
 // Hands a finished file to the queue with the host's lp, or says where it is.
 void Spool(const std::string& file, const DEVMODE& mode, const char* title, int pages) {
+  // The queue prints what is sent to it by name or as the default printer;
+  // a job for the PDF printer stays a file.
   const char* queue = std::getenv("TESSERA_PRINT_QUEUE");
+  if (queue && mode.dmDeviceName[0] && std::strcmp(mode.dmDeviceName, queue) != 0) queue = nullptr;
   if (!queue || !*queue) {
     std::fprintf(stderr, "[print: %s, %d page%s, kept: no print queue]\n", file.c_str(), pages,
                  pages == 1 ? "" : "s");
@@ -126,7 +131,9 @@ void Spool(const std::string& file, const DEVMODE& mode, const char* title, int 
 
 // Cairo font faces for outline font files, made once per file and style.
 cairo_font_face_t* OutlineFace(const FontFace::Outline& outline) {
+  static std::mutex lock;
   static std::map<std::string, cairo_font_face_t*> faces;
+  std::lock_guard hold(lock);
   std::string key = outline.file + (outline.fakeBold ? "|b" : "|");
   if (auto it = faces.find(key); it != faces.end()) return it->second;
   FcPattern* pattern = FcPatternCreate();
@@ -344,7 +351,10 @@ class PrinterJob : public gdi::DeviceSink {
   void Flush() {
     int w = page_->width(), h = page_->height();
     int left = w, right = -1, top = -1, bottom = -1;
+    // Most rows are untouched: compared whole, they are passed over quickly.
+    std::vector<uint8_t> blank(size_t(w) * 4, 0xFF);
     for (int y = 0; y < h; ++y) {
+      if (std::memcmp(page_->row(y), blank.data(), blank.size()) == 0) continue;
       const uint32_t* row = reinterpret_cast<const uint32_t*>(page_->row(y));
       int first = -1, last = -1;
       for (int x = 0; x < w; ++x)
@@ -487,8 +497,10 @@ bool GetPageMetrics(const DEVMODE& mode, PageMetrics* metrics) {
   return true;
 }
 
-HDC CreateDC(const char*, const char*, const char*, const DEVMODE* given) {
+HDC CreateDC(const char*, const char* device, const char*, const DEVMODE* given) {
   DEVMODE mode = given ? *given : DEVMODE{};
+  if (device && *device && !mode.dmDeviceName[0])
+    std::snprintf(mode.dmDeviceName, sizeof mode.dmDeviceName, "%s", device);
   PageMetrics metrics;
   if (!GetPageMetrics(mode, &metrics)) return nullptr;
   std::unique_ptr<Surface> page = Surface::Create(metrics.paperWidth, metrics.paperHeight, 32);
