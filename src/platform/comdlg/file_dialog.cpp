@@ -58,8 +58,7 @@ struct Dialog {
   std::string name;
   size_t caret = 0;
   int focus = kName;
-  int pressed = kNoPart;
-  bool over = false;
+  comdlg::ButtonPress pressed;
   RECT parts[kPartCount]{};
   RECT pathBox{}, promptBox{};
   int nameLabelY = 0, typeLabelY = 0;
@@ -389,7 +388,7 @@ void Glyph(HDC dc, int x, int y, bool folder) {
 }
 
 void PushButton(HDC dc, const Dialog& d, Part part, const std::string& label, bool isDefault) {
-  comdlg::PaintPushButton(dc, d.parts[part], label, isDefault, d.pressed == part && d.over,
+  comdlg::PaintPushButton(dc, d.parts[part], label, isDefault, d.pressed.Down(part),
                           d.focus == part);
 }
 
@@ -422,7 +421,7 @@ void Paint(HWND hwnd, Dialog& d) {
   TextIn(dc, d.pathBox, d.folder.empty() ? std::string("My Computer") : d.folder);
   RECT up = d.parts[kUp];
   DrawFrameControl(dc, &up, DFC_SCROLL,
-                   DFCS_SCROLLUP | (d.pressed == kUp && d.over ? UINT(DFCS_PUSHED) : 0u) |
+                   DFCS_SCROLLUP | (d.pressed.Down(kUp) ? UINT(DFCS_PUSHED) : 0u) |
                        (d.folder.empty() ? UINT(DFCS_INACTIVE) : 0u));
 
   RECT list = d.parts[kList];
@@ -656,28 +655,17 @@ LRESULT DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ChangeFilter(*d, 1);
       } else if (part == kOk || part == kCancel || part == kUp) {
         if (part != kUp) d->focus = part;
-        d->pressed = part;
-        d->over = true;
-        SetCapture(hwnd);
+        d->pressed.Press(hwnd, part);
       }
       InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
     }
     case WM_MOUSEMOVE:
-      if (d->pressed != kNoPart) {
-        bool over = PartAt(*d, p) == d->pressed;
-        if (over != d->over) InvalidateRect(hwnd, nullptr, FALSE);
-        d->over = over;
-      }
+      d->pressed.Move(hwnd, PartAt(*d, p));
       return 0;
     case WM_LBUTTONUP:
-      if (d->pressed != kNoPart) {
-        ReleaseCapture();
-        int part = d->pressed;
-        d->pressed = kNoPart;
-        if (PartAt(*d, p) == part) Press(hwnd, *d, part);
-        InvalidateRect(hwnd, nullptr, FALSE);
-      }
+      if (int part = d->pressed.Release(hwnd, PartAt(*d, p)); part != kNoPart)
+        Press(hwnd, *d, part);
       return 0;
     case WM_MOUSEWHEEL: {
       int rows = -int(short(HIWORD(wParam))) / 120 * 3;

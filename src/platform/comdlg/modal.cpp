@@ -32,6 +32,27 @@ bool RegisterOnce(const char* name, WNDPROC proc) {
 
 }  // namespace
 
+void ButtonPress::Press(HWND hwnd, int which) {
+  part = which;
+  over = true;
+  SetCapture(hwnd);
+}
+
+void ButtonPress::Move(HWND hwnd, int at) {
+  if (part < 0) return;
+  if ((at == part) != over) InvalidateRect(hwnd, nullptr, FALSE);
+  over = at == part;
+}
+
+int ButtonPress::Release(HWND hwnd, int at) {
+  if (part < 0) return -1;
+  ReleaseCapture();
+  int held = part;
+  part = -1;
+  InvalidateRect(hwnd, nullptr, FALSE);
+  return at == held ? held : -1;
+}
+
 void PaintPushButton(HDC dc, RECT r, const std::string& label, bool isDefault, bool down,
                      bool focused) {
   if (isDefault) {

@@ -30,6 +30,20 @@ struct ModalRequest {
 // when the window could not be made.
 bool RunModal(const ModalRequest& request);
 
+// A button held down with the mouse: drawn pressed while the mouse is over
+// it, pressed when it is let go over it.
+struct ButtonPress {
+  int part = -1;  // the part held, -1: none
+  bool over = false;
+
+  bool Down(int which) const { return part == which && over; }
+  void Press(HWND hwnd, int which);
+  // The mouse moved onto `at` (-1: no part): repaints when that changes.
+  void Move(HWND hwnd, int at);
+  // The mouse was let go over `at`: the part to act on, or -1.
+  int Release(HWND hwnd, int at);
+};
+
 // A dialog's push button in the classic look: the default one framed in
 // black, a pressed one sunk, the focused one with its focus ring.
 void PaintPushButton(HDC dc, RECT r, const std::string& label, bool isDefault, bool down,

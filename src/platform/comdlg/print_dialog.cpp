@@ -41,8 +41,7 @@ struct Form {
   std::vector<Item> items;
   int focus = -1;
   bool replace = false;  // typing replaces the focused field's text
-  int pressed = -1;
-  bool over = false;
+  comdlg::ButtonPress pressed;
   bool done = false, accepted = false;
   // Checks the answer before OK closes the dialog: an error text, or empty.
   std::function<std::string(Form&)> check;
@@ -254,7 +253,7 @@ void PaintItem(HDC dc, const Form& f, int index) {
     case Kind::kCancel: {
       bool cancelFocused = f.focus >= 0 && f.items[size_t(f.focus)].kind == Kind::kCancel;
       bool isDefault = item.kind == Kind::kOk ? !cancelFocused : focused;
-      comdlg::PaintPushButton(dc, r, item.text, isDefault, f.pressed == index && f.over, focused);
+      comdlg::PaintPushButton(dc, r, item.text, isDefault, f.pressed.Down(index), focused);
       break;
     }
   }
@@ -296,9 +295,7 @@ LRESULT FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       f->replace = true;
       Kind kind = f->items[size_t(at)].kind;
       if (kind == Kind::kOk || kind == Kind::kCancel) {
-        f->pressed = at;
-        f->over = true;
-        SetCapture(hwnd);
+        f->pressed.Press(hwnd, at);
       } else if (kind != Kind::kField) {
         Activate(hwnd, *f, at);
       }
@@ -306,20 +303,10 @@ LRESULT FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_MOUSEMOVE:
-      if (f->pressed >= 0) {
-        bool over = ItemAt(*f, p) == f->pressed;
-        if (over != f->over) InvalidateRect(hwnd, nullptr, FALSE);
-        f->over = over;
-      }
+      f->pressed.Move(hwnd, ItemAt(*f, p));
       return 0;
     case WM_LBUTTONUP:
-      if (f->pressed >= 0) {
-        ReleaseCapture();
-        int at = f->pressed;
-        f->pressed = -1;
-        if (ItemAt(*f, p) == at) Activate(hwnd, *f, at);
-        InvalidateRect(hwnd, nullptr, FALSE);
-      }
+      if (int at = f->pressed.Release(hwnd, ItemAt(*f, p)); at >= 0) Activate(hwnd, *f, at);
       return 0;
     case WM_KEYDOWN:
       KeyDown(hwnd, *f, wParam);
