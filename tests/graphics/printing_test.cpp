@@ -4,6 +4,7 @@
 // file only when they end well.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -293,6 +294,18 @@ TEST_F(HostPrinter, TextLiesBetweenWhatWasDrawnBeforeAndAfterIt) {
   SetTextColor(dc, RGB(0, 0, 0));
   TextOut(dc, 4, 4, "MMMMMMMM", 8);
   FillRect(dc, &over, blue);
+  // A picture whose words carry an alpha byte prints like any other.
+  BITMAPINFO bi{};
+  bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 20, -20, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP picture = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_TRUE(picture && bits);
+  std::fill_n(static_cast<uint32_t*>(bits), 400, 0xFF00C000u);
+  HDC source = CreateCompatibleDC(nullptr);
+  SelectObject(source, picture);
+  BitBlt(dc, 300, 10, 20, 20, source, 0, 0, SRCCOPY);
+  DeleteDC(source);
+  DeleteObject(picture);
   ASSERT_GT(EndDoc(dc), 0);
   DeleteDC(dc);
   DeleteObject(red);
@@ -323,6 +336,7 @@ TEST_F(HostPrinter, TextLiesBetweenWhatWasDrawnBeforeAndAfterIt) {
     }
   EXPECT_GT(textOnRed, 200);
   EXPECT_EQ(textOnBlue, 0);
+  EXPECT_EQ(at(310, 20), 0x00C000u);
   // Nothing was drawn below the shapes: the paper shows.
   EXPECT_EQ(at(300, 300), 0xFFFFFFu);
 }
