@@ -261,6 +261,22 @@ TEST_F(HostPrinter, WritesAFileOnlyForAJobThatEnds) {
   DeleteDC(memory);
 }
 
+TEST_F(HostPrinter, AJobNeverEndedIsDroppedWhenTheProcessEnds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        HDC dc = CreateDC("WINSPOOL", nullptr, nullptr, nullptr);
+        DOCINFO info;
+        info.lpszDocName = "unended";
+        StartDoc(dc, &info);
+        StartPage(dc);
+        TextOut(dc, 0, 0, "lost", 4);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "unended.pdf: the job never ended, dropped");
+  EXPECT_FALSE(std::filesystem::exists(File("unended.pdf")));
+}
+
 // Pixels of a PPM file (P6, 8 bits) as 0xRRGGBB, row by row.
 std::vector<uint32_t> ReadPpm(const std::filesystem::path& file, int* width, int* height) {
   std::ifstream in(file, std::ios::binary);

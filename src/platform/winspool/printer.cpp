@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "platform/gdi/font.h"
@@ -165,6 +166,20 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
+class PrinterJob;
+
+// Jobs started and not yet ended. As on the platform, a job the process
+// leaves without ending it is dropped, never left as a half-written file.
+std::mutex& LiveLock() {
+  static std::mutex m;
+  return m;
+}
+std::set<PrinterJob*>& LiveJobs() {
+  static auto* jobs = new std::set<PrinterJob*>;
+  return *jobs;
+}
+void DropUnendedJobs();
+
 class PrinterJob : public gdi::DeviceSink {
  public:
   PrinterJob(const DEVMODE& mode, std::unique_ptr<Surface> page, const PageMetrics& metrics)
@@ -200,6 +215,12 @@ class PrinterJob : public gdi::DeviceSink {
     cairo_pdf_surface_set_metadata(pdf_, CAIRO_PDF_METADATA_TITLE, title_.c_str());
     // Everything is drawn in device pixels.
     cairo_scale(cr_, 72.0 / XDpi(), 72.0 / YDpi());
+    {
+      std::lock_guard hold(LiveLock());
+      LiveJobs().insert(this);
+    }
+    static const bool registered = std::atexit(&DropUnendedJobs) == 0;
+    (void)registered;
     static int jobs = 0;
     return ++jobs;
   }
@@ -222,6 +243,7 @@ class PrinterJob : public gdi::DeviceSink {
 
   bool End() {
     if (!cr_) return false;
+    Forget();
     if (pageOpen_) EndPage();
     cairo_destroy(cr_);
     cr_ = nullptr;
@@ -242,6 +264,7 @@ class PrinterJob : public gdi::DeviceSink {
 
   void Abort() {
     if (!pdf_ && fd_ < 0) return;
+    Forget();
     if (cr_) cairo_destroy(cr_);
     cr_ = nullptr;
     if (pdf_) {
@@ -308,6 +331,8 @@ class PrinterJob : public gdi::DeviceSink {
     return true;
   }
 
+  const std::string& file() const { return file_; }
+
   bool Caps(int index, int* value) override {
     const RECT& area = area_;
     switch (index) {
@@ -341,6 +366,10 @@ class PrinterJob : public gdi::DeviceSink {
   }
 
  private:
+  void Forget() {
+    std::lock_guard hold(LiveLock());
+    LiveJobs().erase(this);
+  }
   int XDpi() const { return mode_.dmPrintQuality; }
   int YDpi() const { return mode_.dmYResolution; }
   static double Points(int pixels, int dpi) { return pixels * 72.0 / dpi; }
@@ -403,6 +432,18 @@ class PrinterJob : public gdi::DeviceSink {
   bool pageOpen_ = false;
   int pages_ = 0;
 };
+
+void DropUnendedJobs() {
+  std::set<PrinterJob*> jobs;
+  {
+    std::lock_guard hold(LiveLock());
+    jobs = LiveJobs();
+  }
+  for (PrinterJob* job : jobs) {
+    std::fprintf(stderr, "[print: %s: the job never ended, dropped]\n", job->file().c_str());
+    job->Abort();
+  }
+}
 
 PrinterJob* JobOf(HDC dc) {
   if (!gdi::IsLiveDC(dc)) return nullptr;
