@@ -13,12 +13,16 @@ host_packages=(cmake make g++ g++-multilib qemu-user-static googletest file font
 # Picture codecs for the native fuzz targets and benchmarks; imagemagick writes
 # the other programs' picture files the codec tests read back.
 host_packages+=(libpng-dev libjpeg62-turbo-dev libgif-dev imagemagick)
+# Printing: poppler-utils (pdfinfo, pdftotext) checks the PDF files the host printer writes.
+host_packages+=(poppler-utils)
 # Packages whose 32-bit builds the runtime links against (multiarch i386).
 # FluidSynth, libsndfile and ALSA: MIDI notes and sound files (src/platform/winmm).
 i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev libsqlite3-dev
   libfluidsynth-dev libsndfile1-dev libasound2-dev)
 # Picture codecs (PNG is already above).
 i386_packages+=(libjpeg62-turbo-dev libgif-dev)
+# Printing: the host printer renders its pages with cairo's PDF surface.
+i386_packages+=(libcairo2-dev)
 
 missing=()
 for p in "${host_packages[@]}"; do

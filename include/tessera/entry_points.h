@@ -1138,5 +1138,17 @@ TESS_ENTRY(void, timerModeSetter, (TessObject * timer, uint32_t parameter, int32
 TESS_ENTRY(int32_t, timerPeriodGetter, (TessObject * timer, uint32_t parameter))
 TESS_ENTRY(void, timerPeriodSetter, (TessObject * timer, uint32_t parameter, int32_t period))
 
+/* Printing. OpenPrinter and OpenPrinterDialog give a Graphics over the
+   first page of a new job, or nil (the dialog cancelled, the settings not
+   printable); the job ends when that Graphics is released. */
+TESS_ENTRY(TessObject*, RuntimeOpenPrinter, (TessObject * setup))
+TESS_ENTRY(TessObject*, RuntimeOpenPrinterDialog, (TessObject * setup, TessObject* window))
+TESS_ENTRY(int32_t, printerSetupPageSetup, (TessObject * setup))
+TESS_ENTRY(int32_t, printerSetupInfoGetter, (TessObject * setup, uint32_t parameter))
+TESS_ENTRY(void, printerSetupResSetter, (TessObject * setup, uint32_t parameter, int32_t value))
+TESS_ENTRY(void, printerSetupMaxResSetter, (TessObject * setup, uint32_t parameter, int32_t value))
+TESS_ENTRY(TessString*, printerSetupStringGetter, (TessObject * setup, uint32_t parameter))
+TESS_ENTRY(void, printerSetupStringSetter, (TessObject * setup, uint32_t parameter, TessString* value))
+
 /* clang-format on */
 

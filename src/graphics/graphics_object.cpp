@@ -190,6 +190,7 @@ void ConstructGraphics(TessObject* object, ClassObject*) {
 
 void DestructGraphics(TessObject* object, ClassObject*) {
   auto* f = reinterpret_cast<GraphicsFields*>(object);
+  if (f->state->endJob) f->state->endJob(*f->state);
   if (f->state->releaseDC && f->state->window && IsWindow(f->state->window))
     ReleaseDC(f->state->window, f->state->dc);
   delete f->state;
@@ -261,6 +262,7 @@ void InitGraphics() {
   InitGraphicsClass();
   InitPictureClasses();
   InitShapeClasses();
+  InitPrinting();
 }
 
 bool IsGraphics(TessObject* object) {
@@ -287,6 +289,9 @@ void RetargetGraphics(TessObject* graphics, const GraphicsTarget& target) {
 
 void DetachGraphics(TessObject* graphics) {
   if (GraphicsState* s = GraphicsStateOf(graphics)) {
+    if (s->endJob) s->endJob(*s);
+    s->endJob = nullptr;
+    s->nextPage = nullptr;
     if (s->releaseDC && s->window && IsWindow(s->window)) ReleaseDC(s->window, s->dc);
     s->releaseDC = false;
     s->dc = nullptr;

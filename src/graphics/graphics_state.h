@@ -20,11 +20,16 @@ struct GraphicsState : GraphicsTarget {
   // Printing: the job's values and how a page ends (null elsewhere).
   int32_t copies = 1, firstPage = 1, lastPage = 1;
   void (*nextPage)(GraphicsState& state) = nullptr;
+  // The print job, ended when the Graphics goes or is detached.
+  void* job = nullptr;
+  void (*endJob)(GraphicsState& state) = nullptr;
 };
 
 // The state of a Graphics; null for anything else.
 GraphicsState* GraphicsStateOf(TessObject* object);
 void InitGraphicsClass();
+// The PrinterSetup class (printing.cpp).
+void InitPrinting();
 
 // The context of a Graphics ready to draw: saved, clipped to the area, its
 // origin at the control's offset; restored when the scope ends. False when

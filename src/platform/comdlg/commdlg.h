@@ -21,6 +21,7 @@
 #include <string>
 
 #include "platform/user/winuser.h"
+#include "platform/winspool/winspool.h"
 
 namespace tess::platform {
 
@@ -116,5 +117,50 @@ struct CHOOSECOLOR {
 };
 // TRUE when answered with OK (rgbResult holds the colour), FALSE otherwise.
 BOOL ChooseColor(CHOOSECOLOR* request);
+// The print and page-setup dialogs, drawn in the same classic look and
+// answered the same way: Tab and Shift+Tab move between the parts, typing
+// replaces a field's text, Up and Down (or a click) change a list box, Space
+// sets a radio button or check box, Enter presses OK and Esc cancels.
+enum : DWORD {
+  PD_ALLPAGES = 0x0,
+  PD_PAGENUMS = 0x2,
+  PD_COLLATE = 0x10,
+  PD_RETURNDC = 0x100,
+  PD_ENABLEHOOK = 0x1000,
+};
+
+struct PRINTDLGA {
+  DWORD lStructSize = sizeof(PRINTDLGA);
+  HWND hwndOwner = nullptr;
+  // In: the settings shown (null: the defaults); out: those chosen (the
+  // printer, copies, collation and page range included).
+  DEVMODE* devMode = nullptr;
+  HDC hDC = nullptr;  // out, with PD_RETURNDC: a context for the chosen printer
+  DWORD Flags = 0;
+  WORD nFromPage = 0, nToPage = 0;  // in and out, with PD_PAGENUMS
+  WORD nMinPage = 1, nMaxPage = 9999;
+  WORD nCopies = 1;
+  LPOFNHOOKPROC lpfnPrintHook = nullptr;  // with PD_ENABLEHOOK
+  int x = -1, y = -1;
+};
+BOOL PrintDlg(PRINTDLGA* pd);
+
+enum : DWORD {
+  PSD_INTHOUSANDTHSOFINCHES = 0x4,
+  PSD_MARGINS = 0x2,
+  PSD_ENABLEPAGESETUPHOOK = 0x2000
+};
+
+struct PAGESETUPDLGA {
+  DWORD lStructSize = sizeof(PAGESETUPDLGA);
+  HWND hwndOwner = nullptr;
+  DEVMODE* devMode = nullptr;  // in and out: paper, orientation and margins
+  DWORD Flags = PSD_INTHOUSANDTHSOFINCHES;
+  POINT ptPaperSize{};  // out: the oriented paper, thousandths of an inch
+  RECT rtMargin{};      // out: the margins, thousandths of an inch
+  LPOFNHOOKPROC lpfnPageSetupHook = nullptr;
+  int x = -1, y = -1;
+};
+BOOL PageSetupDlg(PAGESETUPDLGA* psd);
 
 }  // namespace tess::platform

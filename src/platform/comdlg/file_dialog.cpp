@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/comdlg/commdlg.h"
+#include "platform/comdlg/modal.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/kernel/file_system.h"
 #include "platform/user/automation.h"
@@ -57,8 +58,7 @@ struct Dialog {
   std::string name;
   size_t caret = 0;
   int focus = kName;
-  int pressed = kNoPart;
-  bool over = false;
+  comdlg::ButtonPress pressed;
   RECT parts[kPartCount]{};
   RECT pathBox{}, promptBox{};
   int nameLabelY = 0, typeLabelY = 0;
@@ -388,22 +388,8 @@ void Glyph(HDC dc, int x, int y, bool folder) {
 }
 
 void PushButton(HDC dc, const Dialog& d, Part part, const std::string& label, bool isDefault) {
-  RECT r = d.parts[part];
-  bool down = d.pressed == part && d.over;
-  if (isDefault) {
-    FrameRect(dc, &r, GetStockObject(BLACK_BRUSH));
-    InflateRect(&r, -1, -1);
-  }
-  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? UINT(DFCS_PUSHED) : 0u));
-  RECT text = r;
-  if (down) OffsetRect(&text, 1, 1);
-  DrawText(dc, label.data(), int(label.size()), &text,
-           DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  if (d.focus == part) {
-    RECT f = r;
-    InflateRect(&f, -3, -3);
-    DrawFocusRect(dc, &f);
-  }
+  comdlg::PaintPushButton(dc, d.parts[part], label, isDefault, d.pressed.Down(part),
+                          d.focus == part);
 }
 
 void Label(HDC dc, int x, int y, const char* text) {
@@ -435,7 +421,7 @@ void Paint(HWND hwnd, Dialog& d) {
   TextIn(dc, d.pathBox, d.folder.empty() ? std::string("My Computer") : d.folder);
   RECT up = d.parts[kUp];
   DrawFrameControl(dc, &up, DFC_SCROLL,
-                   DFCS_SCROLLUP | (d.pressed == kUp && d.over ? UINT(DFCS_PUSHED) : 0u) |
+                   DFCS_SCROLLUP | (d.pressed.Down(kUp) ? UINT(DFCS_PUSHED) : 0u) |
                        (d.folder.empty() ? UINT(DFCS_INACTIVE) : 0u));
 
   RECT list = d.parts[kList];
@@ -669,28 +655,17 @@ LRESULT DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ChangeFilter(*d, 1);
       } else if (part == kOk || part == kCancel || part == kUp) {
         if (part != kUp) d->focus = part;
-        d->pressed = part;
-        d->over = true;
-        SetCapture(hwnd);
+        d->pressed.Press(hwnd, part);
       }
       InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
     }
     case WM_MOUSEMOVE:
-      if (d->pressed != kNoPart) {
-        bool over = PartAt(*d, p) == d->pressed;
-        if (over != d->over) InvalidateRect(hwnd, nullptr, FALSE);
-        d->over = over;
-      }
+      d->pressed.Move(hwnd, PartAt(*d, p));
       return 0;
     case WM_LBUTTONUP:
-      if (d->pressed != kNoPart) {
-        ReleaseCapture();
-        int part = d->pressed;
-        d->pressed = kNoPart;
-        if (PartAt(*d, p) == part) Press(hwnd, *d, part);
-        InvalidateRect(hwnd, nullptr, FALSE);
-      }
+      if (int part = d->pressed.Release(hwnd, PartAt(*d, p)); part != kNoPart)
+        Press(hwnd, *d, part);
       return 0;
     case WM_MOUSEWHEEL: {
       int rows = -int(short(HIWORD(wParam))) / 120 * 3;
@@ -715,18 +690,6 @@ LRESULT DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-bool RegisterDialogClass() {
-  static const bool registered = [] {
-    WNDCLASS wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DialogProc;
-    wc.cbWndExtra = 4;
-    wc.lpszClassName = kClassName;
-    return RegisterClass(&wc) != 0;
-  }();
-  return registered;
-}
-
 struct Request {
   HWND owner = nullptr;
   int x = -1, y = -1;
@@ -736,70 +699,21 @@ struct Request {
 
 // Shows the dialog and runs its modal loop until it is answered.
 void Run(Dialog& d, const Request& request) {
-  desktop::PresentIfAsked();
-  bool presented = user::CurrentPresenter() != nullptr;
-  if (!presented && !automation::ScriptRunning() && !request.hook) {
-    std::fprintf(stderr, "[%s: cancelled: no display and no script to answer it]\n",
-                 d.title.c_str());
-    Cancel(d);
-    return;
-  }
-  if (!RegisterDialogClass()) {
-    t_error = CDERR_INITIALIZATION;
-    Cancel(d);
-    return;
-  }
-  int height = 0;
-  Layout(d, &height);
-  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU, ex = WS_EX_DLGMODALFRAME;
-  RECT frame{0, 0, kWidth, height};
-  AdjustWindowRectEx(&frame, style, FALSE, ex);
-  int fw = frame.right - frame.left, fh = frame.bottom - frame.top;
-  RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (request.owner && IsWindow(request.owner)) GetWindowRect(request.owner, &around);
-  int x = request.x >= 0 ? request.x : std::max<int>(0, (around.left + around.right - fw) / 2);
-  int y = request.y >= 0 ? request.y : std::max<int>(0, (around.top + around.bottom - fh) / 2);
-  HWND hwnd = CreateWindowEx(ex, kClassName, d.title.c_str(), style, x, y, fw, fh, request.owner,
-                             nullptr, nullptr, nullptr);
-  if (!hwnd) {
-    t_error = CDERR_INITIALIZATION;
-    Cancel(d);
-    return;
-  }
-  SetWindowLong(hwnd, 0, LONG(reinterpret_cast<intptr_t>(&d)));
-  bool ownerWasEnabled = request.owner && IsWindowEnabled(request.owner);
-  if (ownerWasEnabled) EnableWindow(request.owner, FALSE);
-  ShowWindow(hwnd, SW_SHOW);
-  SetFocus(hwnd);
-  if (request.hook) request.hook(hwnd, WM_INITDIALOG, 0, request.hookParam);
-  while (!d.done && IsWindow(hwnd)) {
-    MSG m;
-    if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (m.message == WM_QUIT) {
-        // The quit belongs to the application's own loop.
-        PostQuitMessage(int(m.wParam));
-        Cancel(d);
-        break;
-      }
-      TranslateMessage(&m);
-      DispatchMessage(&m);
-      continue;
-    }
-    if (automation::ContinueScript([&d] { return d.done; })) continue;
-    // A script that ends with the dialog up cancels it rather than leaving
-    // a headless run waiting for a hand that never comes.
-    if (automation::ScriptRunning())
-      Cancel(d);
-    else
-      WaitMessage();
-  }
-  if (request.hook) request.hook(hwnd, WM_DESTROY, 0, request.hookParam);
-  if (ownerWasEnabled) EnableWindow(request.owner, TRUE);
-  if (IsWindow(hwnd)) {
-    SetWindowLong(hwnd, 0, 0);
-    DestroyWindow(hwnd);
-  }
-  if (request.owner && IsWindow(request.owner)) SetActiveWindow(request.owner);
+  comdlg::ModalRequest modal;
+  modal.className = kClassName;
+  modal.proc = DialogProc;
+  modal.title = d.title;
+  modal.width = kWidth;
+  Layout(d, &modal.height);
+  modal.owner = request.owner;
+  modal.x = request.x;
+  modal.y = request.y;
+  modal.hook = request.hook;
+  modal.hookParam = request.hookParam;
+  modal.data = &d;
+  modal.done = [&d] { return d.done; };
+  modal.cancel = [&d] { Cancel(d); };
+  if (!comdlg::RunModal(modal)) t_error = CDERR_INITIALIZATION;
 }
 
 BOOL FileDialog(OPENFILENAMEA* ofn, Mode mode) {
@@ -892,6 +806,10 @@ BOOL GetSaveFileName(OPENFILENAMEA* ofn) {
 
 DWORD CommDlgExtendedError() {
   return t_error;
+}
+
+void comdlg::SetExtendedError(DWORD error) {
+  t_error = error;
 }
 
 ITEMIDLIST* SHBrowseForFolder(BROWSEINFOA* info) {

@@ -77,7 +77,8 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, 
   bool mono = from->bitsPerPixel() == 1 && to->bitsPerPixel() != 1;
   Region clip = EffectiveClip(*dest);
   bool plain = rop == SRCCOPY && !mono && dw == sww && dh == shh && !flipX && !flipY &&
-               from->bitsPerPixel() == to->bitsPerPixel() && dest->state.rop2 == R2_COPYPEN;
+               from->bitsPerPixel() == to->bitsPerPixel() && dest->state.rop2 == R2_COPYPEN &&
+               !dest->sink;  // a device's page keeps its own marks in the words' top byte
   int bytesPerPixel = to->bitsPerPixel() / 8;
   for (const RECT& c : clip.rects()) {
     int64_t l = std::max<int64_t>(c.left, dx0), r = std::min<int64_t>(c.right, dx0 + dw);

@@ -238,6 +238,7 @@ BOOL RestoreDC(HDC dc, int saved) {
 
 int GetDeviceCaps(HDC dc, int index) {
   if (!IsLiveDC(dc)) return 0;
+  if (int value = 0; dc->sink && dc->sink->Caps(index, &value)) return value;
   switch (index) {
     case BITSPIXEL:
       return dc->surface ? dc->surface->bitsPerPixel() : 32;

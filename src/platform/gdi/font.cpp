@@ -109,6 +109,9 @@ class FreeTypeFace : public FontFace {
     double ppem = cellHeight ? pixelHeight * upem / (winAscent + winDescent) : pixelHeight;
     ppem_ = std::max(1, int(std::lround(ppem)));
     FT_Set_Pixel_Sizes(face, 0, FT_UInt(ppem_));
+    outline_.pixelsPerEm = ppem_;
+    outline_.fakeBold = fakeBold;
+    outline_.fakeItalic = fakeItalic;
     metrics_.tmAscent = LONG(std::lround(winAscent * ppem_ / upem));
     metrics_.tmDescent = LONG(std::lround(winDescent * ppem_ / upem));
     metrics_.tmHeight = metrics_.tmAscent + metrics_.tmDescent;
@@ -123,6 +126,7 @@ class FreeTypeFace : public FontFace {
     metrics_.tmMaxCharWidth = LONG(std::lround(double(face->max_advance_width) * ppem_ / upem));
   }
   ~FreeTypeFace() override { FT_Done_Face(face_); }
+  void SetOutlineFile(const std::string& file) { outline_.file = file; }
 
   const Glyph& GlyphFor(uint32_t cp) override {
     std::lock_guard lock(FtLock());
@@ -240,8 +244,10 @@ std::shared_ptr<FontFace> FontFace::Get(const LOGFONT& lf) {
     std::string fname = std::filesystem::path(file).filename().string();
     bool fileBold = fname.find("Bold") != std::string::npos;
     bool fileItalic = fname.find("Italic") != std::string::npos;
-    result = std::make_shared<FreeTypeFace>(ft, std::abs(height), height > 0, bold, italic,
-                                            bold && !fileBold, italic && !fileItalic, lf);
+    auto made = std::make_shared<FreeTypeFace>(ft, std::abs(height), height > 0, bold, italic,
+                                               bold && !fileBold, italic && !fileItalic, lf);
+    made->SetOutlineFile(file);
+    result = made;
   } else {
     result = std::make_shared<BoxFace>(std::abs(height));
   }

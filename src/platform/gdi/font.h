@@ -36,12 +36,22 @@ class FontFace {
   // Where the underline goes, below the baseline, and how thick it is.
   int underlinePosition() const { return underlinePos_; }
   int underlineThickness() const { return underlineThick_; }
+  // The outline font behind the face, for devices that keep text as text:
+  // its file (empty for a face without one), the em size in pixels, and the
+  // styles the rasteriser makes up because the file lacks them.
+  struct Outline {
+    std::string file;
+    int pixelsPerEm = 0;
+    bool fakeBold = false, fakeItalic = false;
+  };
+  const Outline& outline() const { return outline_; }
 
  protected:
   TEXTMETRIC metrics_{};
   bool underline_ = false, strike_ = false;
   std::string name_;
   int underlinePos_ = 1, underlineThick_ = 1;
+  Outline outline_;
 };
 
 // Which installed file serves a face name, bold and italic; empty if none.

@@ -75,6 +75,22 @@ struct DcState {
   Region clip;  // device coordinates
 };
 
+class FontFace;
+
+// A device that takes some drawing in its own form rather than as pixels (a
+// printer page keeps text as text). The context owns it.
+class DeviceSink {
+ public:
+  virtual ~DeviceSink() = default;
+  // Text at device position (x, baseline) in `face`, clipped to `clip`;
+  // false leaves it to be rasterised as usual.
+  virtual bool Text(DeviceContext& dc, FontFace& face, int64_t x, int64_t baseline,
+                    const std::vector<uint32_t>& codepoints, COLORREF color,
+                    const Region& clip) = 0;
+  // A device capability the device answers itself; false for the default.
+  virtual bool Caps(int index, int* value) = 0;
+};
+
 }  // namespace gdi
 
 struct DeviceContext {
@@ -88,6 +104,7 @@ struct DeviceContext {
   gdi::Surface* surface = nullptr;  // null: the target is gone, drawing fails
   HWND window = nullptr;            // window contexts only
   bool memory = false;
+  std::unique_ptr<gdi::DeviceSink> sink;  // printer pages
 };
 
 namespace gdi {

@@ -116,6 +116,7 @@ BOOL TextOut(HDC dc, int x, int y, const char* text, int length) {
                         clamp(baseline + tm.tmDescent)},
                    dc->state.bkColor);
   COLORREF color = dc->state.textColor & 0xFFFFFF;
+  if (dc->sink && dc->sink->Text(*dc, *face, ox, baseline, cps, color, clip)) return 1;
   int64_t pen = ox;
   for (uint32_t cp : cps) {
     const Glyph& g = face->GlyphFor(cp);

@@ -63,6 +63,14 @@ enum : int { RGN_ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3 
 // Font weights, and the GetDeviceCaps indexes answered.
 enum : int { FW_NORMAL = 400, FW_BOLD = 700 };
 enum : int { BITSPIXEL = 12, LOGPIXELSX = 88, LOGPIXELSY = 90, HORZRES = 8, VERTRES = 10 };
+// Printers: the whole paper and where the printable area lies on it, in
+// device pixels.
+enum : int {
+  PHYSICALWIDTH = 110,
+  PHYSICALHEIGHT = 111,
+  PHYSICALOFFSETX = 112,
+  PHYSICALOFFSETY = 113
+};
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
 struct LOGFONT {
