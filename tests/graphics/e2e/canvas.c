@@ -3,21 +3,9 @@
    pictures with a mask and a transparent colour, vector shapes and the
    icons; the window's Paint draws around the canvas. The order of the
    paint events and what the Graphics report are printed. */
-#include "../../image/e2e/startup/say.h"
+#include "../../image/e2e/startup/transcript.h"
 
 extern char PaintLayout[];
-
-static void appendNumber(char* text, int* at, int32_t n) {
-  char digits[12];
-  int k = 0;
-  uint32_t v = n < 0 ? 0u - (uint32_t)n : (uint32_t)n;
-  if (n < 0) text[(*at)++] = '-';
-  do {
-    digits[k++] = (char)('0' + v % 10);
-    v /= 10;
-  } while (v);
-  while (k) text[(*at)++] = digits[--k];
-}
 
 static void sayNumbers(const char* what, int32_t a, int32_t b) {
   char text[96];

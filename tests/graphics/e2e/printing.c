@@ -3,7 +3,7 @@
    through the print dialog, 'c' cancels it, 'g' shows the page-setup dialog
    and 'l' prints on the paper it chose. What the jobs report is printed;
    the PDF files are checked by the test that follows. */
-#include "../../image/e2e/startup/say.h"
+#include "../../image/e2e/startup/transcript.h"
 
 extern char MainLayout[];
 
@@ -30,18 +30,6 @@ TESS_STRING(kLandscapeText, "Landscape legal paper");
 TESS_STRING(kTimes, "Times New Roman");
 
 static TessObject* pageSetup;
-
-static void appendNumber(char* text, int* at, int32_t n) {
-  char digits[12];
-  int k = 0;
-  uint32_t v = n < 0 ? 0u - (uint32_t)n : (uint32_t)n;
-  if (n < 0) text[(*at)++] = '-';
-  do {
-    digits[k++] = (char)('0' + v % 10);
-    v /= 10;
-  } while (v);
-  while (k) text[(*at)++] = digits[--k];
-}
 
 static void sayNumbers(const char* what, int32_t a, int32_t b, int32_t c) {
   char text[96];

@@ -1,6 +1,6 @@
 /* A dialog of the standard controls and two timers, driven by a script:
    every event the handlers see is printed one a line, in order. */
-#include "transcript.h"
+#include "../../image/e2e/startup/transcript.h"
 
 extern char DialogLayout[];
 extern char ValuesLayout[];

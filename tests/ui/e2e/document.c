@@ -1,6 +1,6 @@
 /* A document window with a menu bar, driven by a script: the events and menu
    handlers it reaches are printed one a line, in the order they run. */
-#include "transcript.h"
+#include "../../image/e2e/startup/transcript.h"
 
 extern char DocLayout[];
 extern char AboutLayout[];

@@ -1,30 +1,13 @@
 /* Keyboard, Screen and System objects, the mouse and the colour dialog, as
    compiled code sees them: each handler prints what it reads, one a line. */
-#include "../../image/e2e/startup/say.h"
+#include "../../image/e2e/startup/transcript.h"
 
 extern char MainLayout[];
-
-static void appendNumber(char* text, int* at, int32_t n) {
-  char digits[12];
-  int k = 0;
-  uint32_t v = n < 0 ? 0u - (uint32_t)n : (uint32_t)n;
-  if (n < 0) text[(*at)++] = '-';
-  do {
-    digits[k++] = (char)('0' + v % 10);
-    v /= 10;
-  } while (v);
-  while (k) text[(*at)++] = digits[--k];
-}
-
-static void appendText(char* text, int* at, const char* what) {
-  while (*what) text[(*at)++] = *what++;
-}
 
 /* Prints "what a b c ..." for count numbers. */
 static void sayNumbers(const char* what, int count, const int32_t* numbers) {
   char text[160];
-  int at = 0, i;
-  appendText(text, &at, what);
+  int at = appendText(text, what), i;
   for (i = 0; i < count; ++i) {
     text[at++] = ' ';
     appendNumber(text, &at, numbers[i]);

@@ -3,10 +3,10 @@
 #ifndef UI_E2E_TRANSCRIPT_H
 #define UI_E2E_TRANSCRIPT_H
 
-#include "../../image/e2e/startup/say.h"
+#include "say.h"
 
 /* Copies `what` to `text`; the number of bytes copied. */
-static int appendText(char* text, const char* what) {
+static inline int appendText(char* text, const char* what) {
   int i = 0;
   while (what[i]) {
     text[i] = what[i];
@@ -16,7 +16,7 @@ static int appendText(char* text, const char* what) {
 }
 
 /* Appends the decimal digits of n to text at *at. */
-static void appendNumber(char* text, int* at, int32_t n) {
+static inline void appendNumber(char* text, int* at, int32_t n) {
   char digits[12];
   int k = 0;
   uint32_t v = n < 0 ? 0u - (uint32_t)n : (uint32_t)n;
@@ -28,7 +28,7 @@ static void appendNumber(char* text, int* at, int32_t n) {
   while (k) text[(*at)++] = digits[--k];
 }
 
-static void sayNumber(const char* what, int32_t n) {
+static inline void sayNumber(const char* what, int32_t n) {
   char text[80];
   int at = appendText(text, what);
   appendNumber(text, &at, n);
@@ -37,7 +37,7 @@ static void sayNumber(const char* what, int32_t n) {
 }
 
 /* "what x,y". */
-static void sayPoint(const char* what, int32_t x, int32_t y) {
+static inline void sayPoint(const char* what, int32_t x, int32_t y) {
   char text[80];
   int at = appendText(text, what);
   appendNumber(text, &at, x);
