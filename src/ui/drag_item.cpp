@@ -207,23 +207,6 @@ void AddFileType(DropAcceptance* a, std::string type) {
   if (a) a->fileTypes.push_back(std::move(type));
 }
 
-// What a dragged item offers, over all its items.
-struct Offer {
-  bool text = false, picture = false, folder = false;
-  std::vector<std::string> named;
-};
-
-Offer OfferOf(DragState* s) {
-  Offer o;
-  for (const Flavor& f : s->flavors) {
-    o.text |= f.type == kText;
-    o.picture |= f.type == kPicture;
-    o.folder |= f.type == kFolder;
-    if (f.type == kNamed) o.named.push_back(f.bytes.substr(0, 4));
-  }
-  return o;
-}
-
 bool AcceptsKind(const DropAcceptance& a, std::string_view kind) {
   for (const std::string& k : a.kinds)
     if (SameType(k, kind)) return true;

@@ -124,11 +124,16 @@ TEST_F(DragDrop, FollowsThePointerAndDropsOnTheRegisteredAncestor) {
   // where the drop happens.
   EXPECT_EQ(target.log, (Seq{"Enter 220,20", "Over 230,30", "Drop 230,30"}));
   EXPECT_EQ(target.dropped, "moved");
-  // The pointer and the release went to the drag, not to the windows.
+  // After the press, the pointer and the release went to the drag, not to
+  // the windows.
+  bool pressed = false;
   for (const std::string& line : MessageLog::Get().Take()) {
+    pressed = pressed || line.find("WM_LBUTTONDOWN") != std::string::npos;
+    if (!pressed) continue;
     EXPECT_EQ(line.find("WM_MOUSEMOVE"), std::string::npos) << line;
     EXPECT_EQ(line.find("WM_LBUTTONUP"), std::string::npos) << line;
   }
+  EXPECT_TRUE(pressed);
   EXPECT_EQ(RevokeDragDrop(target_), S_OK);
   EXPECT_EQ(RevokeDragDrop(target_), DRAGDROP_E_NOTREGISTERED);
 }
