@@ -196,15 +196,21 @@ DropAcceptance* AcceptanceOfControl(TessObject* control) {
   return p ? &p->drops : nullptr;
 }
 
+void RegisterWindowTargets();
+
+// Accepting anything makes sure the windows can be dropped on.
 void AddKind(DropAcceptance* a, std::string kind) {
   if (!a || kind.empty()) return;
+  RegisterWindowTargets();
   for (const std::string& k : a->kinds)
     if (SameType(k, kind)) return;
   a->kinds.push_back(std::move(kind));
 }
 
 void AddFileType(DropAcceptance* a, std::string type) {
-  if (a) a->fileTypes.push_back(std::move(type));
+  if (!a) return;
+  RegisterWindowTargets();
+  a->fileTypes.push_back(std::move(type));
 }
 
 bool AcceptsKind(const DropAcceptance& a, std::string_view kind) {
@@ -558,35 +564,27 @@ TessObject* controlNewDragItem(TessObject* control, int32_t left, int32_t top, i
 
 void formAcceptTextDrop(TessObject* window) {
   AddKind(AcceptanceOfWindow(window), "TEXT");
-  RegisterWindowTargets();
 }
 void formAcceptPictureDrop(TessObject* window) {
   AddKind(AcceptanceOfWindow(window), "PICT");
-  RegisterWindowTargets();
 }
 void formAcceptMacDataDrop(TessObject* window, TessString* macType) {
   AddKind(AcceptanceOfWindow(window), std::string(View(macType)));
-  RegisterWindowTargets();
 }
 void formAcceptFileDrop(TessObject* window, TessString* fileType) {
   AddFileType(AcceptanceOfWindow(window), std::string(View(fileType)));
-  RegisterWindowTargets();
 }
 void controlAcceptTextDrop(TessObject* control) {
   AddKind(AcceptanceOfControl(control), "TEXT");
-  RegisterWindowTargets();
 }
 void controlAcceptPictureDrop(TessObject* control) {
   AddKind(AcceptanceOfControl(control), "PICT");
-  RegisterWindowTargets();
 }
 void controlAcceptMacDataDrop(TessObject* control, TessString* macType) {
   AddKind(AcceptanceOfControl(control), std::string(View(macType)));
-  RegisterWindowTargets();
 }
 void controlAcceptFileDrop(TessObject* control, TessString* fileType) {
   AddFileType(AcceptanceOfControl(control), std::string(View(fileType)));
-  RegisterWindowTargets();
 }
 
 TessString* dragItemTextGetter(TessObject* item, uint32_t) {

@@ -60,6 +60,13 @@ class VirtualServer {
     }
   }
   const std::string& display() const { return display_; }
+  // Starts the server and asks for the desktop to be presented on it.
+  bool StartForDesktop(const std::string& program) {
+    if (!Start(program)) return false;
+    setenv("DISPLAY", display_.c_str(), 1);
+    setenv("TESSERA_DISPLAY", "x11", 1);
+    return true;
+  }
 
  private:
   pid_t pid_ = -1;

@@ -64,9 +64,7 @@ TEST(X11Clipboard, TextGoesBothWaysThroughTheClipboardSelection) {
   std::string xvfb = FindOnPath("Xvfb");
   if (xvfb.empty()) GTEST_SKIP() << "Xvfb is not installed";
   VirtualServer server;
-  ASSERT_TRUE(server.Start(xvfb));
-  setenv("DISPLAY", server.display().c_str(), 1);
-  setenv("TESSERA_DISPLAY", "x11", 1);
+  ASSERT_TRUE(server.StartForDesktop(xvfb));
   HWND w = Make("Paste", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 20, 20, 200, 100);
   ASSERT_TRUE(desktop::PresentIfAsked());
   Client x;

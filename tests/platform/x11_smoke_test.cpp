@@ -28,9 +28,7 @@ TEST(X11Desktop, AMessageBoxBeforeAnyWindowIsShownThereAndAnswered) {
   std::string xvfb = FindOnPath("Xvfb");
   if (xvfb.empty()) GTEST_SKIP() << "Xvfb is not installed";
   VirtualServer server;
-  ASSERT_TRUE(server.Start(xvfb));
-  setenv("DISPLAY", server.display().c_str(), 1);
-  setenv("TESSERA_DISPLAY", "x11", 1);
+  ASSERT_TRUE(server.StartForDesktop(xvfb));
   unsetenv("TESSERA_MSGBOX_ANSWER");
 
   // Keys typed ahead reach the box once it has the focus: Tab moves from
