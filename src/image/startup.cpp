@@ -25,6 +25,7 @@
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
 #include "threads/threads.h"
+#include "ui/clipboard_drag.h"
 #include "ui/edit_field.h"
 #include "ui/mdi_frame.h"
 #include "ui/media_controls.h"
@@ -223,6 +224,7 @@ void Init(const uint8_t* descriptor) {
   comm::InitSocketsAndSerial(&AddPeriodicService);
   ui::InitScreenAndSystem();
   ui::InitEditField();
+  ui::InitClipboardAndDrag();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

@@ -21,6 +21,13 @@ namespace tess::ui {
 using platform::HWND;
 using platform::RECT;
 
+// The drops a window or control takes: flavor kind names ("TEXT", "PICT",
+// or a named type) and file types.
+struct DropAcceptance {
+  std::vector<std::string> kinds;
+  std::vector<std::string> fileTypes;
+};
+
 // A control's place in the window: bounds relative to the window content.
 struct Pane {
   RECT bounds{};
@@ -33,6 +40,7 @@ struct Pane {
   TessObject* control = nullptr;
   WindowObject* window = nullptr;
   int32_t tabPanelIndex = 0;
+  DropAcceptance drops;
 };
 
 struct WindowObject {
@@ -57,6 +65,7 @@ struct WindowObject {
   // while the pane tree is as it was (PaneGeneration).
   Pane* lastHit = nullptr;
   uint32_t lastHitGeneration = 0;
+  DropAcceptance drops;
 };
 
 // The window list, newest first.

@@ -19,69 +19,16 @@
 #include "platform/message_log.h"
 #include "platform/user/automation.h"
 #include "platform/user/window_internal.h"
+#include "platform/virtual_server.h"
 
 namespace tess::test {
 namespace {
-
-std::string FindOnPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "/usr/bin:/bin");
-  for (std::string dir; std::getline(dirs, dir, ':');) {
-    std::string file = dir + "/" + name;
-    if (!dir.empty() && ::access(file.c_str(), X_OK) == 0) return file;
-  }
-  return {};
-}
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
-
-// An X server of our own on the first free display from :91, stopped
-// (by its process id) when the test ends.
-class VirtualServer {
- public:
-  bool Start(const std::string& program) {
-    for (int n = 91; n < 100; ++n) {
-      std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-      if (Exists(socket) || Exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
-      display_ = ":" + std::to_string(n);
-      pid_ = ::fork();
-      if (pid_ == 0) {
-        ::freopen("/dev/null", "w", stderr);
-        ::execl(program.c_str(), "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24", "-screen",
-                "1", "640x480x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
-        ::_exit(127);
-      }
-      if (pid_ < 0) return false;
-      // The server is up once its socket is there; it may take a moment.
-      for (int i = 0; i < 500 && !Exists(socket); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      return Exists(socket);
-    }
-    return false;
-  }
-  ~VirtualServer() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
 
 TEST(X11Desktop, AMessageBoxBeforeAnyWindowIsShownThereAndAnswered) {
   std::string xvfb = FindOnPath("Xvfb");
   if (xvfb.empty()) GTEST_SKIP() << "Xvfb is not installed";
   VirtualServer server;
-  ASSERT_TRUE(server.Start(xvfb));
-  setenv("DISPLAY", server.display().c_str(), 1);
-  setenv("TESSERA_DISPLAY", "x11", 1);
+  ASSERT_TRUE(server.StartForDesktop(xvfb));
   unsetenv("TESSERA_MSGBOX_ANSWER");
 
   // Keys typed ahead reach the box once it has the focus: Tab moves from

@@ -25,6 +25,8 @@ struct Clipboard {
   std::thread::id opener;
   std::map<UINT, HGLOBAL> data;
   std::map<std::string, UINT> names;
+  std::shared_ptr<SystemClipboard> system;
+  bool textChanged = false;  // since the clipboard was opened
 };
 
 Clipboard& Board() {
@@ -100,19 +102,52 @@ HGLOBAL GlobalFree(HGLOBAL block) {
 
 BOOL OpenClipboard(HWND) {
   Clipboard& b = Board();
-  std::lock_guard lock(b.mutex);
-  if (b.open && b.opener != std::this_thread::get_id()) return FALSE;
-  b.open = true;
-  b.opener = std::this_thread::get_id();
+  std::shared_ptr<SystemClipboard> system;
+  {
+    std::lock_guard lock(b.mutex);
+    if (b.open && b.opener != std::this_thread::get_id()) return FALSE;
+    if (OpenHere(b)) return TRUE;
+    b.open = true;
+    b.opener = std::this_thread::get_id();
+    b.textChanged = false;
+    system = b.system;
+  }
+  // Asked outside the lock: the display may take a while to answer.
+  std::string utf8;
+  if (system && system->fetch && system->fetch(&utf8)) {
+    std::lock_guard lock(b.mutex);
+    for (auto& [format, block] : b.data) GlobalFree(block);
+    b.data.clear();
+    b.data[CF_UNICODETEXT] = BlockOf(MultiByteToWide(CP_UTF8, utf8));
+  }
   return TRUE;
 }
 
 BOOL CloseClipboard() {
   Clipboard& b = Board();
-  std::lock_guard lock(b.mutex);
-  if (!OpenHere(b)) return FALSE;
-  b.open = false;
+  std::shared_ptr<SystemClipboard> publishTo;
+  std::string utf8;
+  {
+    std::lock_guard lock(b.mutex);
+    if (!OpenHere(b)) return FALSE;
+    b.open = false;
+    if (b.textChanged && b.system && b.system->publish &&
+        (b.data.count(CF_UNICODETEXT) || b.data.count(CF_TEXT))) {
+      HGLOBAL wide =
+          b.data.count(CF_UNICODETEXT) ? b.data[CF_UNICODETEXT] : Synthesize(b, CF_UNICODETEXT);
+      utf8 = WideToMultiByte(CP_UTF8, TextOf<char16_t>(wide));
+      publishTo = b.system;
+    }
+    b.textChanged = false;
+  }
+  if (publishTo) publishTo->publish(utf8);
   return TRUE;
+}
+
+void SetSystemClipboard(std::shared_ptr<SystemClipboard> system) {
+  Clipboard& b = Board();
+  std::lock_guard lock(b.mutex);
+  b.system = std::move(system);
 }
 
 BOOL EmptyClipboard() {
@@ -128,6 +163,7 @@ HGLOBAL SetClipboardData(UINT format, HGLOBAL data) {
   Clipboard& b = Board();
   std::lock_guard lock(b.mutex);
   if (!OpenHere(b) || !data) return nullptr;
+  if (format == CF_TEXT || format == CF_UNICODETEXT) b.textChanged = true;
   auto it = b.data.find(format);
   if (it != b.data.end() && it->second != data) GlobalFree(it->second);
   b.data[format] = data;

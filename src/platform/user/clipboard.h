@@ -3,11 +3,17 @@
 // is offered as CF_TEXT too (and the other way round), converted through
 // the system code page on first request, as the platform synthesises it.
 //
+// When the desktop is presented on a host display, text also goes to and
+// comes from the display's own clipboard (SetSystemClipboard).
+//
 // Not done yet: owners and delayed rendering (WM_RENDERFORMAT), clipboard
-// viewers, the system clipboard of the desktop the runtime shows on.
+// viewers, bitmaps and named formats on the display's clipboard.
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
 
 #include "platform/windef.h"
 
@@ -24,7 +30,7 @@ size_t GlobalSize(HGLOBAL block);
 // Null on success, as the platform has it.
 HGLOBAL GlobalFree(HGLOBAL block);
 
-enum : UINT { CF_TEXT = 1, CF_UNICODETEXT = 13 };
+enum : UINT { CF_TEXT = 1, CF_DIB = 8, CF_UNICODETEXT = 13 };
 
 // Opening fails while another window (or thread) has it open.
 BOOL OpenClipboard(HWND owner);
@@ -38,5 +44,15 @@ HGLOBAL GetClipboardData(UINT format);
 BOOL IsClipboardFormatAvailable(UINT format);
 // Named formats get numbers from 0xC000; the same name the same number.
 UINT RegisterClipboardFormat(const char* name);
+
+// The clipboard of the display the desktop is presented on. Text put here
+// is published there when the clipboard is closed; when another program
+// owns the text there, opening the clipboard takes it in place of ours.
+struct SystemClipboard {
+  std::function<void(const std::string& utf8)> publish;
+  // True with the text when another program holds the display's clipboard.
+  std::function<bool(std::string* utf8)> fetch;
+};
+void SetSystemClipboard(std::shared_ptr<SystemClipboard> system);
 
 }  // namespace tess::platform

@@ -3,14 +3,18 @@
 // headless run needs neither the library nor a server. The window shows
 // the composed desktop; its pointer, buttons, wheel, keys and focus are fed
 // back as input. Everything runs on the window thread, from its idle hook.
+// Text on the clipboard is the display's CLIPBOARD selection as well.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
+#include <time.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/kernel/library.h"
+#include "platform/user/clipboard.h"
 #include "platform/user/desktop.h"
 #include "platform/user/input.h"
 #include "platform/user/winuser.h"
@@ -41,6 +45,15 @@ struct Xlib {
   decltype(&::XFlush) fFlush;
   decltype(&::XInternAtom) fInternAtom;
   decltype(&::XSetWMProtocols) fSetWMProtocols;
+  decltype(&::XSetSelectionOwner) fSetSelectionOwner;
+  decltype(&::XGetSelectionOwner) fGetSelectionOwner;
+  decltype(&::XConvertSelection) fConvertSelection;
+  decltype(&::XChangeProperty) fChangeProperty;
+  decltype(&::XGetWindowProperty) fGetWindowProperty;
+  decltype(&::XDeleteProperty) fDeleteProperty;
+  decltype(&::XSendEvent) fSendEvent;
+  decltype(&::XCheckTypedWindowEvent) fCheckTypedWindowEvent;
+  decltype(&::XFree) fFree;
 
   bool Load() {
     HMODULE lib = LoadLibrary("libX11.so.6");
@@ -69,6 +82,15 @@ struct Xlib {
     get(fFlush, "XFlush");
     get(fInternAtom, "XInternAtom");
     get(fSetWMProtocols, "XSetWMProtocols");
+    get(fSetSelectionOwner, "XSetSelectionOwner");
+    get(fGetSelectionOwner, "XGetSelectionOwner");
+    get(fConvertSelection, "XConvertSelection");
+    get(fChangeProperty, "XChangeProperty");
+    get(fGetWindowProperty, "XGetWindowProperty");
+    get(fDeleteProperty, "XDeleteProperty");
+    get(fSendEvent, "XSendEvent");
+    get(fCheckTypedWindowEvent, "XCheckTypedWindowEvent");
+    get(fFree, "XFree");
     return ok;
   }
 };
@@ -81,6 +103,74 @@ struct X11Presenter {
   XImage* image = nullptr;
   Atom deleteWindow = 0;
   std::string frame;  // the desktop pixels as last shown
+  // The CLIPBOARD selection: the text we own there, offered as UTF8_STRING
+  // (and STRING) to whoever asks.
+  Atom clipboard = 0, utf8String = 0, targets = 0, incoming = 0;
+  std::string clipboardText;
+
+  void Publish(const std::string& utf8) {
+    clipboardText = utf8;
+    x.fSetSelectionOwner(display, clipboard, window, CurrentTime);
+    x.fFlush(display);
+  }
+
+  // Another client's CLIPBOARD text, asked for and waited on (a second at
+  // most: a client that never answers loses only its own paste).
+  bool Fetch(std::string* utf8) {
+    ::Window owner = x.fGetSelectionOwner(display, clipboard);
+    if (owner == None || owner == window) return false;
+    x.fDeleteProperty(display, window, incoming);
+    x.fConvertSelection(display, clipboard, utf8String, incoming, window, CurrentTime);
+    x.fFlush(display);
+    XEvent e;
+    for (int waited = 0; waited < 1000; waited += 5) {
+      if (x.fCheckTypedWindowEvent(display, window, SelectionNotify, &e)) {
+        if (e.xselection.property == None) return false;
+        Atom type;
+        int format;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (x.fGetWindowProperty(display, window, incoming, 0, 1 << 24, True, AnyPropertyType,
+                                 &type, &format, &count, &after, &data) != Success) {
+          return false;
+        }
+        bool ok = data && format == 8;
+        if (ok) utf8->assign(reinterpret_cast<const char*>(data), count);
+        if (data) x.fFree(data);
+        return ok;
+      }
+      // Requests for our own selection may come meanwhile; they wait.
+      struct timespec pause {
+        0, 5 * 1000 * 1000
+      };
+      nanosleep(&pause, nullptr);
+    }
+    return false;
+  }
+
+  void AnswerSelection(const XSelectionRequestEvent& r) {
+    XEvent reply{};
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.requestor = r.requestor;
+    reply.xselection.selection = r.selection;
+    reply.xselection.target = r.target;
+    reply.xselection.time = r.time;
+    reply.xselection.property = None;
+    Atom property = r.property == None ? r.target : r.property;  // obsolete clients
+    if (r.selection == clipboard && r.target == targets) {
+      Atom offered[] = {targets, utf8String, XA_STRING};
+      x.fChangeProperty(display, r.requestor, property, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(offered), 3);
+      reply.xselection.property = property;
+    } else if (r.selection == clipboard && (r.target == utf8String || r.target == XA_STRING)) {
+      x.fChangeProperty(display, r.requestor, property, r.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(clipboardText.data()),
+                        int(clipboardText.size()));
+      reply.xselection.property = property;
+    }
+    x.fSendEvent(display, r.requestor, False, 0, &reply);
+    x.fFlush(display);
+  }
 
   void Show() {
     const gdi::Surface& s = Compose();
@@ -204,6 +294,12 @@ struct X11Presenter {
         case Expose:
           frame.clear();
           break;
+        case SelectionRequest:
+          AnswerSelection(e.xselectionrequest);
+          break;
+        case SelectionClear:
+          clipboardText.clear();
+          break;
         case ClientMessage:
           if (Atom(e.xclient.data.l[0]) == deleteWindow)
             // The host closed the desktop: every top-level window is asked to close.
@@ -254,6 +350,10 @@ bool PresentIfAsked() {
                          KeyPressMask | KeyReleaseMask | FocusChangeMask);
   xp->deleteWindow = xp->x.fInternAtom(d, "WM_DELETE_WINDOW", False);
   xp->x.fSetWMProtocols(d, xp->window, &xp->deleteWindow, 1);
+  xp->clipboard = xp->x.fInternAtom(d, "CLIPBOARD", False);
+  xp->utf8String = xp->x.fInternAtom(d, "UTF8_STRING", False);
+  xp->targets = xp->x.fInternAtom(d, "TARGETS", False);
+  xp->incoming = xp->x.fInternAtom(d, "TESSERA_CLIPBOARD", False);
   xp->gc = xp->x.fCreateGC(d, xp->window, 0, nullptr);
   // 32-bit 0x00RRGGBB words in little-endian order are what a 24-bit
   // TrueColor visual takes.
@@ -269,6 +369,10 @@ bool PresentIfAsked() {
   auto presenter = std::make_shared<Presenter>();
   presenter->idle = [xp] { xp->Idle(); };
   SetPresenter(presenter);
+  auto system = std::make_shared<SystemClipboard>();
+  system->publish = [xp](const std::string& utf8) { xp->Publish(utf8); };
+  system->fetch = [xp](std::string* utf8) { return xp->Fetch(utf8); };
+  SetSystemClipboard(system);
   return true;
 }
 
