@@ -3,7 +3,7 @@
    source canvas drags two items (text, a picture and named data on the
    first, text on the second) that the target canvas, the window beside it
    and an Esc receive as each accepts. Every handler prints what it sees. */
-#include "transcript.h"
+#include "../../image/e2e/startup/transcript.h"
 
 extern char DropLayout[];
 
