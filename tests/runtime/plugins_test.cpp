@@ -162,7 +162,12 @@ const TessPluginControl kDial = {
     nullptr,
     nullptr,
     nullptr,
-    {}};
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr};
 
 TEST_F(PluginsTest, ClassesLinkByNameAndFireTheirEvents) {
   PluginRegisterInterface(&kPokable);
