@@ -120,8 +120,8 @@ typedef struct TessPluginControl {
   /* Its native window is about to go (the window closes or it is removed). */
   void (*close)(TessObject* control);
   /* Draw the control: g is a Graphics over it (RuntimeGraphics* entries),
-     valid during the call only. Without paint the control's area is
-     cleared to the window's background. */
+     valid during the call only, the area already cleared to the window's
+     background. */
   void (*paint)(TessObject* control, TessObject* g);
   /* The left button went down inside it; nonzero keeps the mouse: mouseDrag
      follows every move and mouseUp the release, wherever they happen. */

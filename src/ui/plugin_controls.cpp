@@ -80,11 +80,11 @@ void Paint(HWND hwnd, TessObject* control, const TessPluginControl* def) {
     graphics::GraphicsTarget t = TargetOf(hwnd, control);
     t.dc = dc;
     ObjectRef g = ObjectRef::Adopt(graphics::NewGraphics(t));
-    if (def && def->paint) {
+    // The window's background first, as under a canvas.
+    RuntimeGraphicsClearRect(g.get(), 0, 0, t.width, t.height);
+    if (def->paint) {
       ObjectRef keep = ShareObject(control);
       def->paint(control, g.get());
-    } else {
-      RuntimeGraphicsClearRect(g.get(), 0, 0, t.width, t.height);
     }
     // A Graphics kept past paint draws nothing.
     graphics::DetachGraphics(g.get());

@@ -173,8 +173,9 @@ class PluginControls : public ::testing::Test {
     return c;
   }
 
-  static uint32_t Pixel(TessObject* window, int x, int y) {
-    platform::HWND hwnd = FieldsOf<WindowFields>(window)->window->hwnd;
+  // A pixel of the control's own window, in its coordinates.
+  static uint32_t Pixel(TessObject* control, int x, int y) {
+    auto hwnd = reinterpret_cast<platform::HWND>(uintptr_t(TessGetControlHandle(control)));
     platform::HDC dc = platform::GetDC(hwnd);
     uint32_t c = platform::GetPixel(dc, x, y);
     platform::ReleaseDC(hwnd, dc);
@@ -192,10 +193,13 @@ TEST_F(PluginControls, LayoutsMakeThemAndTheirRoutinesHearWhatHappens) {
   ASSERT_TRUE(w);
   EXPECT_EQ(g_log, (std::vector<std::string>{"A open", "B open", "B disabled", "A paint 40x30",
                                              "B paint 40x30"}));
-  EXPECT_EQ(Pixel(w, 20, 10), 0xFF0000u) << "(0,0) is the control's corner";
-  EXPECT_EQ(Pixel(w, 23, 13), 0xFF0000u);
-  EXPECT_EQ(Pixel(w, 24, 14), platform::GetSysColor(platform::COLOR_BTNFACE));
-  EXPECT_EQ(Pixel(w, 100, 10), 0xFF0000u);
+  EXPECT_EQ(Pixel(Control(w, "A"), 0, 0), 0xFF0000u);
+  EXPECT_EQ(Pixel(Control(w, "A"), 3, 3), 0xFF0000u);
+  const uint32_t face = platform::GetSysColor(platform::COLOR_BTNFACE);
+  EXPECT_EQ(Pixel(Control(w, "A"), 4, 4), face) << "cleared to the window's background first";
+  EXPECT_EQ(Pixel(Control(w, "B"), 0, 0), 0xFF0000u);
+  EXPECT_EQ(Pixel(Control(w, "C"), 0, 0), face)
+      << "without paint the control shows the window's background";
 
   RECT content = ContentRect(FieldsOf<WindowFields>(w)->window);
   g_log.clear();
@@ -255,8 +259,8 @@ TEST_F(PluginControls, LayoutsMakeThemAndTheirRoutinesHearWhatHappens) {
   ASSERT_TRUE(g.get());
   graphicsForeColorSetter(g.get(), 0, 0x0000FF);
   RuntimeGraphicsFillRect(g.get(), 39, 29, 10, 10);
-  EXPECT_EQ(Pixel(w, 139, 39), 0x0000FFu);
-  EXPECT_NE(Pixel(w, 140, 40), 0x0000FFu) << "drawing stays inside the control";
+  EXPECT_EQ(Pixel(b, 39, 29), 0x0000FFu);
+  EXPECT_EQ(Pixel(b, 38, 28), face);
 
   g_log.clear();
   controlEnabledSetter(b, 0, 1);
@@ -266,6 +270,7 @@ TEST_F(PluginControls, LayoutsMakeThemAndTheirRoutinesHearWhatHappens) {
   EXPECT_EQ(g_log[1], "A size 50,35");
 
   g_log.clear();
+  ObjectRef keep = ShareObject(a);  // the window lets go of it
   ControlClose(a);
   EXPECT_EQ(g_log, (std::vector<std::string>{"A close"}));
   EXPECT_EQ(TessGetControlHandle(a), 0u);
