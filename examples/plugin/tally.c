@@ -8,6 +8,8 @@
    looked up by name in TessPluginMain. */
 #include <tessera/plugin.h>
 
+#include "decimal.h"
+
 /* After the RectControl's 80 bytes (header included). */
 enum { kClicks = 80, kPressed = 84, kFocused = 88, kEnabled = 92, kTallySize = 96 };
 
@@ -46,20 +48,10 @@ static void Count(TessObject* self) {
   if (clicked) clicked(self, count);
 }
 
-/* "N clicks" (or "1 click") in decimal. */
+/* "N clicks" (or "1 click"). */
 static TessString* Caption(int32_t n) {
   char text[32];
-  char digits[12];
-  int used = 0, count = 0;
-  uint32_t magnitude = n < 0 ? 0u - (uint32_t)n : (uint32_t)n;
-  if (n < 0) text[used++] = '-';
-  do {
-    digits[count++] = (char)('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude > 0);
-  while (count > 0) text[used++] = digits[--count];
-  for (const char* p = n == 1 ? " click" : " clicks"; *p; ++p) text[used++] = *p;
-  return rt.buildString(text, used);
+  return rt.buildString(text, DecimalText(text, n, n == 1 ? " click" : " clicks"));
 }
 
 static void Construct(TessObject* self) {

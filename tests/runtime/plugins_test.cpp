@@ -156,18 +156,7 @@ const TessPluginClass kExtension = {
     "RuntimeException", nullptr, 0,       nullptr, nullptr, nullptr, 0,
     kMethods,           1,       nullptr, 0,       nullptr, 0};
 const TessPluginControl kDial = {
-    {"Dial", nullptr, 80, nullptr, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0},
-    0,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr};
+    .cls = {"Dial", nullptr, 80, nullptr, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0}};
 
 TEST_F(PluginsTest, ClassesLinkByNameAndFireTheirEvents) {
   PluginRegisterInterface(&kPokable);

@@ -96,18 +96,7 @@ const TessPluginControl kKnob = {
 };
 // Routines left out: the window layer clears it and gives it nothing.
 const TessPluginControl kBlank = {
-    {"Blank", nullptr, 0, nullptr, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0},
-    0,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr};
+    .cls = {"Blank", nullptr, 0, nullptr, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0}};
 
 class PluginControls : public ::testing::Test {
  protected:
