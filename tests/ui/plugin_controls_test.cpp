@@ -95,8 +95,14 @@ const TessPluginControl kKnob = {
     &Enable,
 };
 // Routines left out: the window layer clears it and gives it nothing.
-const TessPluginControl kBlank = {
-    .cls = {"Blank", nullptr, 0, nullptr, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0}};
+// A control with its class's name and size alone.
+TessPluginControl BareControl(const char* name, uint32_t size) {
+  TessPluginControl control{};
+  control.cls.name = name;
+  control.cls.instanceSize = size;
+  return control;
+}
+const TessPluginControl kBlank = BareControl("Blank", 0);
 
 class PluginControls : public ::testing::Test {
  protected:
