@@ -6,6 +6,8 @@
    the lookup routine TessPluginMain is given. */
 #include <tessera/plugin.h>
 
+#include "decimal.h"
+
 enum { kCountOffset = 16, kLimitOffset = 20, kCounterSize = 24, kDefaultLimit = 10 };
 
 static TessGetEventInstanceRoutine g_eventInstance;
@@ -41,17 +43,7 @@ static void Reset(TessObject* self) {
 /* CounterText(n): "n counted" with n in decimal. */
 static TessString* CounterText(int32_t n) {
   char text[32];
-  char digits[12];
-  int used = 0, count = 0;
-  uint32_t magnitude = n < 0 ? 0u - (uint32_t)n : (uint32_t)n;
-  if (n < 0) text[used++] = '-';
-  do {
-    digits[count++] = (char)('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude > 0);
-  while (count > 0) text[used++] = digits[--count];
-  for (const char* p = " counted"; *p; ++p) text[used++] = *p;
-  return g_buildString(text, used);
+  return g_buildString(text, DecimalText(text, n, " counted"));
 }
 
 static const TessPluginProperty kProperties[] = {

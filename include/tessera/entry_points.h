@@ -941,6 +941,31 @@ TESS_ENTRY(TessObject*, PluginNewInstance, (const char* className))
 TESS_ENTRY(int32_t, TessGetTSVersion, (void))
 TESS_ENTRY(int32_t, TessinRuntime, (void))
 TESS_ENTRY(void, TessYieldToTS, (void))
+
+/* Plug-in services for controls, windows, classes and text (records in
+   tessera/plugin.h). Handles are the native windows' (0 for none); the
+   rectangle of TessInvalidateControlRect is in the control's coordinates,
+   PluginGetControlBounds fills a TessRect in the window's. Objects and
+   strings returned carry one reference for the caller. */
+TESS_ENTRY(uint32_t, TessGetControlHandle, (TessObject * control))
+TESS_ENTRY(uint32_t, TessGetWindowHandle, (TessObject * window))
+TESS_ENTRY(void, TessInvalidateControl, (TessObject * control))
+TESS_ENTRY(void, TessInvalidateControlRect, (TessObject * control, int32_t left, int32_t top, int32_t right, int32_t bottom))
+TESS_ENTRY(TessObject*, TessGetControlGraphics, (TessObject * control))
+TESS_ENTRY(int32_t, TessGetControlFocus, (TessObject * control))
+TESS_ENTRY(void, TessSetControlFocus, (TessObject * control))
+TESS_ENTRY(TessObject*, TessGetControlParent, (TessObject * control))
+TESS_ENTRY(int32_t, TessGetControlEnabled, (TessObject * control))
+TESS_ENTRY(int32_t, PluginGetControlBounds, (TessObject * control, void* bounds))
+TESS_ENTRY(TessString*, PluginDefaultControlFont, (void))
+TESS_ENTRY(int32_t, PluginDefaultControlFontSize, (void))
+TESS_ENTRY(TessString*, PluginDefaultControlCaption, (TessObject * control))
+TESS_ENTRY(int32_t, TessCountClassMethods, (const char* className))
+TESS_ENTRY(void*, TessGetClassMethod, (const char* className, int32_t index, TessString** name))
+TESS_ENTRY(int32_t, TessCountClassProperties, (const char* className))
+TESS_ENTRY(int32_t, TessGetClassProperty, (const char* className, int32_t index, void* info))
+TESS_ENTRY(int32_t, TessGetWin32Charset, (TessString * s))
+TESS_ENTRY(int32_t, PluginInterpretConstantValue, (const char* text, void* value))
 /* Sockets: Connect, Listen and the rest never raise; failures go to
    LastErrorCode and the Error event. Getters take the property record's
    parameter after the object. socketGetEvents answers the pending events

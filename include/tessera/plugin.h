@@ -99,16 +99,74 @@ typedef struct TessPluginClass {
 } TessPluginClass;
 
 /* A control (PluginRegisterControl): its class (superclass "RectControl"
-   when none is named) and the routines the window layer calls. */
+   when none is named; the instance size is raised to the superclass's when
+   smaller) and the routines through which the window layer hands it what
+   happens on screen. Any routine may be 0.
+
+   A layout record places a plug-in control like any other: its class entry
+   names the class ("framework NAME" in a description file), its pairs set
+   Left, Top, Width, Height, Name and the class's own properties. The
+   control gets a native child window of class "TSPluginControl" of its
+   size (TessGetControlHandle), painted and fed by the routines below;
+   coordinates are the control's own, (0,0) its top-left corner. */
+#define TESS_CONTROL_ACCEPT_FOCUS 1u /* a click and Tab give it the keyboard focus */
+#define TESS_CONTROL_ACCEPT_TABS 2u  /* Tab goes to keyDown, not to the next control */
+
 typedef struct TessPluginControl {
   TessPluginClass cls;
-  uint32_t flags;
+  uint32_t flags; /* TESS_CONTROL_... */
+  /* Its pane and native window exist; before the control's Open event. */
   void (*open)(TessObject* control);
+  /* Its native window is about to go (the window closes or it is removed). */
   void (*close)(TessObject* control);
-  void (*paint)(TessObject* control);
+  /* Draw the control: g is a Graphics over it (RuntimeGraphics* entries),
+     valid during the call only, the area already cleared to the window's
+     background. */
+  void (*paint)(TessObject* control, TessObject* g);
+  /* The left button went down inside it; nonzero keeps the mouse: mouseDrag
+     follows every move and mouseUp the release, wherever they happen. */
   int32_t (*mouseDown)(TessObject* control, int32_t x, int32_t y);
-  void* reserved[4];
+  void (*mouseDrag)(TessObject* control, int32_t x, int32_t y);
+  void (*mouseUp)(TessObject* control, int32_t x, int32_t y);
+  /* A character typed while it has the focus; nonzero: consumed. */
+  int32_t (*keyDown)(TessObject* control, int32_t key);
+  /* It gained (1) or lost (0) the keyboard focus. */
+  void (*focus)(TessObject* control, int32_t gained);
+  /* Its size changed. */
+  void (*resized)(TessObject* control, int32_t width, int32_t height);
+  /* It was enabled (1) or disabled (0). */
+  void (*enable)(TessObject* control, int32_t enabled);
 } TessPluginControl;
+
+/* A rectangle in window coordinates (PluginGetControlBounds). */
+typedef struct TessRect {
+  int32_t left, top, right, bottom;
+} TessRect;
+
+/* A property as TessGetClassProperty reports it. */
+typedef struct TessClassPropertyInfo {
+  TessString* name; /* one reference for the caller */
+  void* getter;     /* called (object, parameter) */
+  void* setter;     /* called (object, parameter, value); 0: read-only */
+  uint32_t parameter;
+} TessClassPropertyInfo;
+
+/* A constant's value as PluginInterpretConstantValue reads it from the text
+   the language writes: True/False, "text" ("" for a quote inside), &h, &o
+   and &b Integers, &c Colors (&cRRGGBB), decimal Integers and Doubles. */
+#define TESS_CONSTANT_NONE 0 /* the text is no constant */
+#define TESS_CONSTANT_INTEGER 1
+#define TESS_CONSTANT_DOUBLE 2
+#define TESS_CONSTANT_BOOLEAN 3
+#define TESS_CONSTANT_STRING 4
+#define TESS_CONSTANT_COLOR 5
+
+typedef struct TessConstantValue {
+  int32_t type;     /* TESS_CONSTANT_..., also the call's result */
+  int32_t integer;  /* Integer, Color, Boolean (0 or 1) */
+  double number;    /* the number, Integers included */
+  TessString* text; /* String: one reference for the caller */
+} TessConstantValue;
 
 /* A data source (RegisterDataSource): a named maker of objects that data
    bindings read. */

@@ -30,6 +30,7 @@
 #include "ui/mdi_frame.h"
 #include "ui/media_controls.h"
 #include "ui/menu_bar.h"
+#include "ui/plugin_controls.h"
 #include "ui/screen_system.h"
 #include "ui/windowing.h"
 #include "values/value_classes.h"
@@ -221,6 +222,7 @@ void Init(const uint8_t* descriptor) {
   ui::InitMediaControls();
   InitThreadClasses();
   image::InstallPlugins();
+  ui::InitPluginControls();
   comm::InitSocketsAndSerial(&AddPeriodicService);
   ui::InitScreenAndSystem();
   ui::InitEditField();

@@ -36,7 +36,7 @@ struct PluginClassEntry {
   ClassObject* cls;
   std::string superName;
   std::vector<std::string> interfaces;
-  bool control;
+  const TessPluginControl* control;  // null for classes and interfaces
 };
 
 struct Registry {
@@ -150,7 +150,8 @@ void AddEvents(ClassObject* cls, const TessPluginClass& def) {
   }
 }
 
-ClassObject* NewPluginClass(const TessPluginClass& def, bool isInterface, bool control) {
+ClassObject* NewPluginClass(const TessPluginClass& def, bool isInterface,
+                            const TessPluginControl* control) {
   Registry& r = State();
   auto* cls = NewRecord<ClassObject>();
   cls->name = MakeString(def.name);
@@ -232,6 +233,16 @@ void LinkPluginClasses() {
       e.cls->interfaces = link;
     }
   }
+  // A size below its superclass's would let the superclass's fields run
+  // past the instance: every class is at least as large as its ancestors.
+  // Bounded: two plug-in classes may name each other as superclass.
+  std::vector<PluginClassEntry>& classes = State().classes;
+  for (PluginClassEntry& e : classes) {
+    size_t steps = 0;
+    for (const ClassObject* c = e.cls->superclass; c && steps <= classes.size() + 64;
+         c = c->superclass, ++steps)
+      if (c->instanceSize > e.cls->instanceSize) e.cls->instanceSize = c->instanceSize;
+  }
   if (!LinkClasses()) InternalAssertion(kClassLinkFailed);
 }
 
@@ -240,6 +251,20 @@ ClassObject* FindPluginClass(std::string_view name) {
     if (SameName(View(e.cls->name), name)) return e.cls;
   }
   return nullptr;
+}
+
+const TessPluginControl* PluginControlOf(const ClassObject* cls) {
+  for (; cls; cls = cls->superclass)
+    for (const PluginClassEntry& e : State().classes)
+      if (e.cls == cls && e.control) return e.control;
+  return nullptr;
+}
+
+std::vector<ClassObject*> PluginControlClasses() {
+  std::vector<ClassObject*> out;
+  for (const PluginClassEntry& e : State().classes)
+    if (e.control) out.push_back(e.cls);
+  return out;
 }
 
 void* FindPluginMethod(std::string_view name, char kind) {
@@ -314,17 +339,18 @@ void PluginRegisterMethod(const void* definition) {
 
 void PluginRegisterClass(const void* definition) {
   if (!tess::Usable(definition, "class")) return;
-  tess::NewPluginClass(*static_cast<const TessPluginClass*>(definition), false, false);
+  tess::NewPluginClass(*static_cast<const TessPluginClass*>(definition), false, nullptr);
 }
 
 void PluginRegisterInterface(const void* definition) {
   if (!tess::Usable(definition, "interface")) return;
-  tess::NewPluginClass(*static_cast<const TessPluginClass*>(definition), true, false);
+  tess::NewPluginClass(*static_cast<const TessPluginClass*>(definition), true, nullptr);
 }
 
 void PluginRegisterControl(const void* definition) {
   if (!tess::Usable(definition, "control")) return;
-  tess::NewPluginClass(static_cast<const TessPluginControl*>(definition)->cls, false, true);
+  auto* control = static_cast<const TessPluginControl*>(definition);
+  tess::NewPluginClass(control->cls, false, control);
 }
 
 void PluginRegisterClassExtension(const void* definition) {

@@ -13,8 +13,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/object_layout.h"
+#include "tessera/plugin.h"
 
 namespace tess {
 
@@ -45,6 +47,11 @@ void LinkPluginClasses();
 
 // A class or interface of a plug-in (controls included); null when none.
 ClassObject* FindPluginClass(std::string_view name);
+// The definition a plug-in control class, or the nearest plug-in control it
+// descends from, was registered with; null for every other class.
+const TessPluginControl* PluginControlOf(const ClassObject* cls);
+// The classes registered as controls, in registration order.
+std::vector<ClassObject*> PluginControlClasses();
 // The newest global plug-in method of that name: its code for a deferred "M"
 // reference, its alternate code for any other kind; null when none.
 void* FindPluginMethod(std::string_view name, char kind);

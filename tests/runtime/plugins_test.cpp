@@ -155,14 +155,14 @@ const TessPluginClass kOrphan = {"Orphan", "Nowhere", 16,      nullptr, nullptr,
 const TessPluginClass kExtension = {
     "RuntimeException", nullptr, 0,       nullptr, nullptr, nullptr, 0,
     kMethods,           1,       nullptr, 0,       nullptr, 0};
-const TessPluginControl kDial = {
-    {"Dial", nullptr, 80, nullptr, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0},
-    0,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    {}};
+// A control with its class's name and size alone.
+TessPluginControl BareControl(const char* name, uint32_t size) {
+  TessPluginControl control{};
+  control.cls.name = name;
+  control.cls.instanceSize = size;
+  return control;
+}
+const TessPluginControl kDial = BareControl("Dial", 80);
 
 TEST_F(PluginsTest, ClassesLinkByNameAndFireTheirEvents) {
   PluginRegisterInterface(&kPokable);
