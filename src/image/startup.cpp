@@ -26,6 +26,7 @@
 #include "tessera/runtime.h"
 #include "threads/threads.h"
 #include "ui/edit_field.h"
+#include "ui/list_box.h"
 #include "ui/mdi_frame.h"
 #include "ui/media_controls.h"
 #include "ui/menu_bar.h"
@@ -223,6 +224,7 @@ void Init(const uint8_t* descriptor) {
   comm::InitSocketsAndSerial(&AddPeriodicService);
   ui::InitScreenAndSystem();
   ui::InitEditField();
+  ui::InitListBox();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();
