@@ -58,7 +58,7 @@ struct ListState {
   HWND scrollBar = nullptr;
   HWND editor = nullptr;
   int32_t editRow = -1, editColumn = -1;
-  ObjectRef activeCell;  // the EditField ActiveCell gives
+  ObjectRef activeCell;   // the EditField ActiveCell gives
   uint32_t handlers = 0;  // events with a handler, looked up with the pane
   bool tracking = false;  // MouseDown returned True
   int32_t dragRow = -1, dropAt = -1;
@@ -72,8 +72,8 @@ namespace {
 
 constexpr char kPaneClass[] = "TS_ListPane";
 constexpr UINT kEditorId = 2;
-constexpr int kIndent = 16;      // per depth, and the folder triangle's room
-constexpr int kCheckSize = 12;   // the check box square
+constexpr int kIndent = 16;     // per depth, and the folder triangle's room
+constexpr int kCheckSize = 12;  // the check box square
 constexpr int kScrollWidth = 16;
 
 class Locked {
@@ -117,8 +117,9 @@ EventRecord g_events[] = {
     {0, "MouseDown", "x As Integer, y As Integer", "Boolean", 501, nullptr},
     {0, "MouseDrag", "x As Integer, y As Integer", nullptr, 506, nullptr},
     {0, "MouseUp", "x As Integer, y As Integer", nullptr, 502, nullptr},
-    {0, "CompareRows", "row1 As Integer, row2 As Integer, column As Integer, ByRef result As Integer",
-     "Boolean", 0, nullptr},
+    {0, "CompareRows",
+     "row1 As Integer, row2 As Integer, column As Integer, ByRef result As Integer", "Boolean", 0,
+     nullptr},
     {0, "DragReorderRows", "newPosition As Integer", "Boolean", 0, nullptr},
     {0, "HeaderPressed", "column As Integer", "Boolean", 0, nullptr},
 };
@@ -254,7 +255,8 @@ int32_t CellType(ListModel& m, int32_t row, int32_t column) {
 int32_t ColumnLeft(TessObject* o, int32_t column) {
   ListModel& m = F(o)->state->model;
   int32_t x = -F(o)->scrollPositionX;
-  for (int32_t i = 0; i < column && i < int32_t(m.columns.size()); ++i) x += m.columns[size_t(i)].actual[0];
+  for (int32_t i = 0; i < column && i < int32_t(m.columns.size()); ++i)
+    x += m.columns[size_t(i)].actual[0];
   return x;
 }
 
@@ -345,7 +347,8 @@ ObjectRef CellGraphics(TessObject* o, HDC dc, const RECT& cell) {
   return ObjectRef::Adopt(graphics::NewGraphics(t));
 }
 
-void PaintCell(TessObject* o, HDC dc, int32_t row, int32_t column, const RECT& cell, bool selected) {
+void PaintCell(TessObject* o, HDC dc, int32_t row, int32_t column, const RECT& cell,
+               bool selected) {
   ListState* s = F(o)->state;
   ListModel& m = s->model;
   const ListRow& r = *m.Row(row);
@@ -369,8 +372,9 @@ void PaintCell(TessObject* o, HDC dc, int32_t row, int32_t column, const RECT& c
   int32_t y = cell.top + 2;
   if ((s->handlers & (1u << kCellTextPaint)) && Shown(o)) {
     ObjectRef g = CellGraphics(o, dc, cell);
-    bool done = Fire(o, kCellTextPaint, {Word(g.get()), uint32_t(row), uint32_t(column),
-                                         uint32_t(x - cell.left), uint32_t(y - cell.top)});
+    bool done = Fire(o, kCellTextPaint,
+                     {Word(g.get()), uint32_t(row), uint32_t(column), uint32_t(x - cell.left),
+                      uint32_t(y - cell.top)});
     graphics::DetachGraphics(g.get());
     if (done || !m.Row(row)) return;
     c = m.CellAt(row, column, false);
@@ -392,8 +396,7 @@ void PaintCell(TessObject* o, HDC dc, int32_t row, int32_t column, const RECT& c
   if (alignment == kAlignCenter || alignment == kAlignRight) {
     SIZE size{};
     GetTextExtentPoint32(dc, text.data(), int(text.size()), &size);
-    x = alignment == kAlignRight ? cell.right - 4 - size.cx
-                                 : x + (cell.right - x - size.cx) / 2;
+    x = alignment == kAlignRight ? cell.right - 4 - size.cx : x + (cell.right - x - size.cx) / 2;
   }
   x += offset;
   SaveDC(dc);
@@ -424,8 +427,15 @@ void PaintHeading(TessObject* o, HDC dc, int32_t width) {
     int32_t right = left + m.columns[i].actual[0];
     if (int32_t(i) == f->sortedColumn) {
       Fill(dc, RECT{left, 0, right, h - 1}, RGB(0xCC, 0xD8, 0xEC));
+      // Up for ascending, down for descending.
       bool down = m.columns[i].sortDirection == kSortDescending;
-      Triangle(dc, right - 12, (h - 8) / 2, down, RGB(0x40, 0x40, 0x40));
+      int32_t x = right - 12, y = (h - 6) / 2;
+      POINT p[3] = {{x, down ? y : y + 5}, {x + 8, down ? y : y + 5}, {x + 4, down ? y + 5 : y}};
+      HBRUSH b = CreateSolidBrush(RGB(0x40, 0x40, 0x40));
+      HGDIOBJ ob = SelectObject(dc, b);
+      Polygon(dc, p, 3);
+      SelectObject(dc, ob);
+      DeleteObject(b);
     }
     if (TessString* t = m.columns[i].heading.get()) {
       SaveDC(dc);
@@ -453,7 +463,8 @@ void PaintList(TessObject* o, HDC dc) {
   SetBkMode(dc, TRANSPARENT);
   int32_t rowHeight = RowHeight(o);
   int32_t y = HeadingHeight(o);
-  for (int32_t row = f->scrollPosition; row < m.Count() && y < client.bottom; ++row, y += rowHeight) {
+  for (int32_t row = f->scrollPosition; row < m.Count() && y < client.bottom;
+       ++row, y += rowHeight) {
     bool selected = m.Row(row)->selected;
     if (selected) Fill(dc, RECT{0, y, width, y + rowHeight}, GetSysColor(COLOR_HIGHLIGHT));
     SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
@@ -474,7 +485,8 @@ void PaintList(TessObject* o, HDC dc) {
     for (size_t col = 0; col + 1 < m.columns.size(); ++col) {
       int32_t x = ColumnLeft(o, int32_t(col)) + m.columns[col].actual[0] - 1;
       Line(dc, x, HeadingHeight(o), x, client.bottom, GridColor(f->gridLinesVertical));
-      if (f->gridLinesVertical == 3) Line(dc, x - 1, HeadingHeight(o), x - 1, client.bottom, GridColor(3));
+      if (f->gridLinesVertical == 3)
+        Line(dc, x - 1, HeadingHeight(o), x - 1, client.bottom, GridColor(3));
     }
   }
   if (f->hasHeading) PaintHeading(o, dc, width);
@@ -522,7 +534,8 @@ void SortRows(TessObject* o) {
       uint32_t answer = 0;
       ObjectRef keep = ShareObject(o);
       if (FireEvent(o, g_events[kCompareRows].descriptor,
-                    {uint32_t(a), uint32_t(b), uint32_t(f->sortedColumn), Word(&result)}, &answer) &&
+                    {uint32_t(a), uint32_t(b), uint32_t(f->sortedColumn), Word(&result)},
+                    &answer) &&
           (answer & 0xFF))
         return result;
       return std::nullopt;
@@ -647,7 +660,8 @@ void OpenEditor(TessObject* o, int32_t row, int32_t column) {
 LRESULT EditorFilter(TessObject* o, const MSGFILTER& m) {
   ListState* s = F(o)->state;
   int32_t row = s->editRow, column = s->editColumn;
-  if (m.msg == WM_KEYDOWN && (m.wParam == VK_RETURN || m.wParam == VK_ESCAPE || m.wParam == VK_TAB)) {
+  if (m.msg == WM_KEYDOWN &&
+      (m.wParam == VK_RETURN || m.wParam == VK_ESCAPE || m.wParam == VK_TAB)) {
     CloseEditor(o, m.wParam != VK_ESCAPE);
     return 1;
   }
@@ -873,7 +887,8 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SIZE:
       if (s->scrollBar)
-        MoveWindow(s->scrollBar, LOWORD(lParam) - kScrollWidth, 0, kScrollWidth, HIWORD(lParam), TRUE);
+        MoveWindow(s->scrollBar, LOWORD(lParam) - kScrollWidth, 0, kScrollWidth, HIWORD(lParam),
+                   TRUE);
       Layout(o);
       UpdateScroll(o);
       return 0;
@@ -954,14 +969,15 @@ uint32_t CreatePane(TessObject* control) {
   for (size_t e = 0; e < kEventCount; ++e)
     if (FindHook(control, static_cast<const EventDescriptor*>(g_events[e].descriptor)))
       s->handlers |= 1u << e;
-  s->container = CreateWindowEx(0, kPaneClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
-                                r.left, r.top, r.width, r.height, window->hwnd, nullptr, nullptr, s);
+  s->container =
+      CreateWindowEx(0, kPaneClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
+                     r.left, r.top, r.width, r.height, window->hwnd, nullptr, nullptr, s);
   if (!s->container) return 0;
   pane->native = s->container;
   if (f->scrollBarVertical)
-    s->scrollBar = CreateWindowEx(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_VERT,
-                                  r.width - kScrollWidth, 0, kScrollWidth, r.height, s->container,
-                                  nullptr, nullptr, nullptr);
+    s->scrollBar =
+        CreateWindowEx(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_VERT, r.width - kScrollWidth,
+                       0, kScrollWidth, r.height, s->container, nullptr, nullptr, nullptr);
   Layout(control);
   UpdateScroll(control);
   return 0;
@@ -1186,8 +1202,8 @@ const PropertyRecord kProperties[] = {
     {0, "LastIndex", &kIntegerType, (void*)&listLastIndexGetter, nullptr, 0},
     {0, "EnableDrag", &kBooleanType, (void*)&boolGetter, (void*)&listEnableDragSetter,
      OFFSET(enableDrag)},
-    {0, "EnableDragReorder", &kBooleanType, (void*)&boolGetter,
-     (void*)&ListEnableDragReorderSetter, OFFSET(enableDragReorder)},
+    {0, "EnableDragReorder", &kBooleanType, (void*)&boolGetter, (void*)&ListEnableDragReorderSetter,
+     OFFSET(enableDragReorder)},
     {0, "SelectionType", &kIntegerType, (void*)&intGetter, (void*)&intSetter,
      OFFSET(selectionType)},
     {0, "SelCount", &kIntegerType, (void*)&listSelCountGetter, nullptr, 0},
@@ -1233,9 +1249,16 @@ const ParameterRecord kRowCol[] = {{"row", &kIntegerType, {}}, {"column", &kInte
 const ParameterRecord kStr[] = {{"Str", &kStringType, {}}};
 const ParameterRecord kReceiver[] = {{"receiver", nullptr, {}}};
 
-#define M(name, type, params, get, set) \
-  {name, type, params, std::size(params), {(void*)get}, {(void*)set}}
-#define M0(name, fn) {name, nullptr, nullptr, 0, {(void*)fn}, {}}
+#define M(name, type, params, get, set)                    \
+  {                                                        \
+    name, type, params, std::size(params), {(void*)get}, { \
+      (void*)set                                           \
+    }                                                      \
+  }
+#define M0(name, fn)                           \
+  {                                            \
+    name, nullptr, nullptr, 0, {(void*)fn}, {} \
+  }
 const MethodRecord kMethods[] = {
     M0("DeleteAllRows", &RuntimeListEmpty),
     M("AddRow", nullptr, kText, &RuntimeListAddRow, nullptr),
@@ -1444,13 +1467,13 @@ int32_t listCellAlignmentOffsetGetter(TessObject* l, int32_t row, int32_t column
 void listCellAlignmentOffsetSetter(TessObject* l, int32_t row, int32_t column, int32_t v) {
   ChangeCell(l, row, column, [v](ListCell& c) { c.alignmentOffset = v; });
 }
-#define BORDER(Side, i)                                                                \
-  int32_t listGetCellBorder##Side(TessObject* l, int32_t row, int32_t column) {        \
-    return ReadCell(l, row, column, [](ListCell& c) { return c.border[i]; });          \
-  }                                                                                    \
+#define BORDER(Side, i)                                                                 \
+  int32_t listGetCellBorder##Side(TessObject* l, int32_t row, int32_t column) {         \
+    return ReadCell(l, row, column, [](ListCell& c) { return c.border[i]; });           \
+  }                                                                                     \
   void listSetCellBorder##Side(TessObject* l, int32_t row, int32_t column, int32_t v) { \
-    if (v < 0 || v > 3) return;                                                        \
-    ChangeCell(l, row, column, [v](ListCell& c) { c.border[i] = v; });                 \
+    if (v < 0 || v > 3) return;                                                         \
+    ChangeCell(l, row, column, [v](ListCell& c) { c.border[i] = v; });                  \
   }
 BORDER(Top, 0)
 BORDER(Left, 1)
@@ -1566,7 +1589,8 @@ TessObject* listColumnGetter(TessObject* l, int32_t index) {
 void listColumnSetter(TessObject* l, int32_t index, TessObject* from) {
   ListColumnInfo* source = ColumnOf(from);
   if (!source) return;
-  std::string expressions[3] = {source->expression[0], source->expression[1], source->expression[2]};
+  std::string expressions[3] = {source->expression[0], source->expression[1],
+                                source->expression[2]};
   bool resizable = source->resizable;
   ChangeColumn(l, index, [&](ListColumnInfo& c) {
     for (int i = 0; i < 3; ++i) c.expression[i] = expressions[i];
@@ -1620,14 +1644,14 @@ void listTextSizeSetter(TessObject* l, uint32_t, int32_t v) {
   F(l)->textSize = std::clamp(v, 0, 512);
   ApplyFont(l);
 }
-#define FLAG(Name, field)                                 \
-  int32_t list##Name##Getter(TessObject* l, uint32_t) {  \
-    return StateOf(l) ? F(l)->field : 0;                  \
-  }                                                       \
+#define FLAG(Name, field)                                       \
+  int32_t list##Name##Getter(TessObject* l, uint32_t) {         \
+    return StateOf(l) ? F(l)->field : 0;                        \
+  }                                                             \
   void list##Name##Setter(TessObject* l, uint32_t, int32_t v) { \
-    if (!StateOf(l)) return;                              \
-    F(l)->field = v & 0xFF;                               \
-    ApplyFont(l);                                         \
+    if (!StateOf(l)) return;                                    \
+    F(l)->field = v & 0xFF;                                     \
+    ApplyFont(l);                                               \
   }
 FLAG(Bold, bold)
 FLAG(Italic, italic)
@@ -1703,21 +1727,21 @@ int32_t listSelCountGetter(TessObject* l, uint32_t) {
   ListState* s = StateOf(l);
   return s ? s->model.SelectedCount() : 0;
 }
-#define REDRAWN(Name, field)                                    \
-  void Name(TessObject* l, uint32_t, int32_t v) {               \
-    if (!StateOf(l)) return;                                    \
-    F(l)->field = v;                                            \
-    Changed(l);                                                 \
+#define REDRAWN(Name, field)                      \
+  void Name(TessObject* l, uint32_t, int32_t v) { \
+    if (!StateOf(l)) return;                      \
+    F(l)->field = v;                              \
+    Changed(l);                                   \
   }
 REDRAWN(listHGridLinesSetter, gridLinesHorizontal)
 REDRAWN(listVGridLinesSetter, gridLinesVertical)
 REDRAWN(listDefaultRowHeightSetter, defaultRowHeight)
 #undef REDRAWN
-#define FLAGGED(Name, field)                                    \
-  void Name(TessObject* l, uint32_t, int32_t v) {               \
-    if (!StateOf(l)) return;                                    \
-    F(l)->field = v & 0xFF;                                     \
-    Changed(l);                                                 \
+#define FLAGGED(Name, field)                      \
+  void Name(TessObject* l, uint32_t, int32_t v) { \
+    if (!StateOf(l)) return;                      \
+    F(l)->field = v & 0xFF;                       \
+    Changed(l);                                   \
   }
 FLAGGED(listHScrollBarSetter, scrollBarHorizontal)
 FLAGGED(listHierarchicalSetter, hierarchical)

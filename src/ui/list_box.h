@@ -22,7 +22,7 @@ struct ListBoxFields {
   TessString* dataSource;
   TessString* dataField;
   int32_t textSize;
-  int32_t selectionType;  // 0 single, 1 multiple
+  int32_t selectionType;                           // 0 single, 1 multiple
   int32_t gridLinesHorizontal, gridLinesVertical;  // 0 none, 1 light, 2 dark, 3 double
   int32_t defaultRowHeight;                        // 0: from the font
   int32_t scrollPosition, scrollPositionX;

@@ -23,7 +23,9 @@ WidthExpression ParseWidthExpression(std::string_view text, bool keepNegative) {
   double value = StringVal(s.get());
   if (value < 0 && !keepNegative) value = 0;
   e.value = value;
-  e.kind = last == '%' ? WidthKind::kPercent : last == '*' ? WidthKind::kRelative : WidthKind::kAbsolute;
+  e.kind = last == '%'   ? WidthKind::kPercent
+           : last == '*' ? WidthKind::kRelative
+                         : WidthKind::kAbsolute;
   return e;
 }
 
@@ -32,7 +34,8 @@ int32_t ListModel::Insert(int32_t row, TessString* text, bool folder) {
   if (expanding_ >= 0 && expanding_ < Count()) {
     // Rows added while a folder expands are its children, in the order added.
     depth = uint8_t(std::min(rows_[size_t(expanding_)].depth + 1, 255));
-    row = row < 0 ? EndOfChildren(expanding_) : std::clamp(row, expanding_ + 1, EndOfChildren(expanding_));
+    row = row < 0 ? EndOfChildren(expanding_)
+                  : std::clamp(row, expanding_ + 1, EndOfChildren(expanding_));
   }
   row = std::clamp(row, 0, Count());
   ListRow r;
@@ -104,7 +107,8 @@ int32_t ListModel::Collapse(int32_t row) {
 }
 
 int32_t ListModel::SelectedCount() const {
-  return int32_t(std::count_if(rows_.begin(), rows_.end(), [](const ListRow& r) { return r.selected; }));
+  return int32_t(
+      std::count_if(rows_.begin(), rows_.end(), [](const ListRow& r) { return r.selected; }));
 }
 
 void ListModel::SelectOnly(int32_t row) {
@@ -229,8 +233,9 @@ void ListModel::LayoutColumns(int32_t width) {
       if (exprs[i].kind == WidthKind::kRelative) lastRelative = i;
     for (size_t i = 0; i < n; ++i) {
       if (exprs[i].kind != WidthKind::kRelative) continue;
-      int32_t w = i == lastRelative && i == n - 1 ? pool - given
-                                                   : int32_t(std::lround(exprs[i].value * pool / stars));
+      int32_t w = i == lastRelative && i == n - 1
+                      ? pool - given
+                      : int32_t(std::lround(exprs[i].value * pool / stars));
       columns[i].actual[0] = std::max(w, 0);
       given += columns[i].actual[0];
     }

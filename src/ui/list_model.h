@@ -22,9 +22,19 @@ namespace tess::ui {
 inline constexpr int kMaxListColumns = 256;
 
 // Cell and column types.
-enum ListCellType : int32_t { kCellDefault = 0, kCellNormal = 1, kCellCheckBox = 2, kCellEditable = 3 };
+enum ListCellType : int32_t {
+  kCellDefault = 0,
+  kCellNormal = 1,
+  kCellCheckBox = 2,
+  kCellEditable = 3
+};
 // Alignments: default follows the column, then left.
-enum ListAlignment : int32_t { kAlignDefault = 0, kAlignLeft = 1, kAlignCenter = 2, kAlignRight = 3 };
+enum ListAlignment : int32_t {
+  kAlignDefault = 0,
+  kAlignLeft = 1,
+  kAlignCenter = 2,
+  kAlignRight = 3
+};
 // Sort directions.
 inline constexpr int32_t kSortAscending = 0;
 inline constexpr int32_t kSortDescending = -1;

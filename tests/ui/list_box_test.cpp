@@ -69,9 +69,9 @@ TEST(ListWidths, ExpressionsLayOutColumns) {
   } cases[] = {
       {{"50", "*", "2*"}, 350, {50, 100, 200}},
       {{"25%", "*"}, 400, {100, 300}},
-      {{"", ""}, 101, {51, 50}},         // empty is factor 1; the last takes the rest
-      {{"abc", "*"}, 300, {150, 150}},    // an error takes an equal share of what remains
-      {{"-20", "*"}, 100, {0, 100}},      // negative counts as 0
+      {{"", ""}, 101, {51, 50}},        // empty is factor 1; the last takes the rest
+      {{"abc", "*"}, 300, {150, 150}},  // an error takes an equal share of what remains
+      {{"-20", "*"}, 100, {0, 100}},    // negative counts as 0
       {{"1.5*", "0.5*"}, 200, {150, 50}},
       {{"30", "40"}, 300, {30, 40}},
   };
@@ -90,7 +90,7 @@ TEST(ListWidths, MinimumAndMaximumBoundTheWidth) {
   ListModel m;
   m.SetColumnCount(2);
   m.columns[0].expression[0] = "10";
-  m.columns[0].expression[1] = "40";   // minimum
+  m.columns[0].expression[1] = "40";  // minimum
   m.columns[1].expression[0] = "*";
   m.columns[1].expression[2] = "50%";  // maximum
   m.LayoutColumns(200);
@@ -138,8 +138,8 @@ TEST(ListRows, CompareRowsDecidesFirst) {
   } cases[] = {
       {false, std::nullopt, {"apple", "Banana", "cherry"}},  // case ignored
       {true, std::nullopt, {"cherry", "Banana", "apple"}},
-      {false, 0, {"cherry", "apple", "Banana"}},             // equal: order kept
-      {true, 0, {"cherry", "Banana", "apple"}},              // descending 0: the text decides
+      {false, 0, {"cherry", "apple", "Banana"}},  // equal: order kept
+      {true, 0, {"cherry", "Banana", "apple"}},   // descending 0: the text decides
   };
   for (const Case& c : cases) {
     ListModel m;
