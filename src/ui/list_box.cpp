@@ -522,11 +522,15 @@ void SetExpanded(TessObject* o, int32_t row, bool expand) {
   Changed(o);
 }
 
+void CloseEditor(TessObject* o, bool keep);
+
 void SortRows(TessObject* o) {
   ListBoxFields* f = F(o);
   ListState* s = f->state;
   ListColumnInfo* col = s->model.Column(f->sortedColumn);
   if (!col) return;
+  // Rows change places: an edit in progress keeps its text first.
+  CloseEditor(o, true);
   ListModel::Comparer compare;
   if (Shown(o) && (s->handlers & (1u << kCompareRows))) {
     compare = [o, f](int32_t a, int32_t b) -> std::optional<int32_t> {
@@ -1081,7 +1085,6 @@ int32_t ReadColumn(TessObject* o, int32_t index, Read read) {
 int32_t AddRow(TessObject* o, int32_t row, TessString* text, bool folder, bool append) {
   ListState* s = StateOf(o);
   if (!s) return -1;
-  if (F(o)->dataSource && Length(F(o)->dataSource)) return -1;  // bound: rows come from the data
   int32_t at;
   {
     Locked hold(s);
