@@ -27,6 +27,7 @@
 #include "threads/threads.h"
 #include "ui/clipboard_drag.h"
 #include "ui/edit_field.h"
+#include "ui/list_box.h"
 #include "ui/mdi_frame.h"
 #include "ui/media_controls.h"
 #include "ui/menu_bar.h"
@@ -227,6 +228,7 @@ void Init(const uint8_t* descriptor) {
   ui::InitScreenAndSystem();
   ui::InitEditField();
   ui::InitClipboardAndDrag();
+  ui::InitListBox();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

@@ -1,0 +1,240 @@
+// ListBox without a window: the row model, width expressions and column
+// layout, sorting with and without CompareRows, folders, moving rows and the
+// entry points' handling of indexes out of range.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/class_registry.h"
+#include "runtime/exceptions.h"
+#include "runtime/objects.h"
+#include "runtime/runtime_test_support.h"
+#include "runtime/string_value.h"
+#include "tessera/runtime.h"
+#include "ui/list_box.h"
+#include "ui/list_model.h"
+#include "ui/windowing.h"
+#include "values/value_classes.h"
+
+namespace tess::ui {
+namespace {
+
+using test::S;
+using test::Take;
+using test::Text;
+
+class ListBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkAndValueClasses();
+    InitWindowing();
+    InitListBox();
+    list_ = ObjectRef::Adopt(CreateObject(FindClassByName("Listbox")));
+    ASSERT_TRUE(list_.get());
+  }
+  TessObject* L() { return list_.get(); }
+  void Add(const char* text) { RuntimeListAddRow(L(), S(text).get()); }
+  std::vector<std::string> Column(int32_t column) {
+    std::vector<std::string> out;
+    for (int32_t i = 0; i < listCountGetter(L(), 0); ++i)
+      out.push_back(Text(Take(listGetCell(L(), i, column)).get()));
+    return out;
+  }
+  // The message of what `body` raised, or "" when it raised nothing.
+  static std::string RaisedMessage(std::function<void()> body) {
+    test::PendingBody() = std::move(body);
+    try {
+      CallCompiled(reinterpret_cast<const void*>(&test::RunPendingBody), {});
+    } catch (LanguageException& e) {
+      for (const ClassObject* c = Header(e.exception())->cls; c; c = c->superclass)
+        for (const PropertyDescriptor* d = c->properties; d; d = d->next)
+          if (View(d->name) == "Message")
+            return Text(Take(reinterpret_cast<TessString* (*)(TessObject*, uint32_t)>(d->getter)(
+                                 e.exception(), d->parameter))
+                            .get());
+      return "?";
+    }
+    return "";
+  }
+  ObjectRef list_;
+};
+
+TEST(ListWidths, ExpressionsLayOutColumns) {
+  struct Case {
+    std::vector<std::string> expressions;
+    int32_t width;
+    std::vector<int32_t> widths;
+  } cases[] = {
+      {{"50", "*", "2*"}, 350, {50, 100, 200}},
+      {{"25%", "*"}, 400, {100, 300}},
+      {{"", ""}, 101, {51, 50}},        // empty is factor 1; the last takes the rest
+      {{"abc", "*"}, 300, {150, 150}},  // an error takes an equal share of what remains
+      {{"-20", "*"}, 100, {0, 100}},    // negative counts as 0
+      {{"1.5*", "0.5*"}, 200, {150, 50}},
+      {{"30", "40"}, 300, {30, 40}},
+  };
+  for (const Case& c : cases) {
+    ListModel m;
+    m.SetColumnCount(int32_t(c.expressions.size()));
+    for (size_t i = 0; i < c.expressions.size(); ++i) m.columns[i].expression[0] = c.expressions[i];
+    m.LayoutColumns(c.width);
+    std::vector<int32_t> got;
+    for (const ListColumnInfo& col : m.columns) got.push_back(col.actual[0]);
+    EXPECT_EQ(got, c.widths) << c.expressions[0] << " on " << c.width;
+  }
+}
+
+TEST(ListWidths, MinimumAndMaximumBoundTheWidth) {
+  ListModel m;
+  m.SetColumnCount(2);
+  m.columns[0].expression[0] = "10";
+  m.columns[0].expression[1] = "40";  // minimum
+  m.columns[1].expression[0] = "*";
+  m.columns[1].expression[2] = "50%";  // maximum
+  m.LayoutColumns(200);
+  EXPECT_EQ(m.columns[0].actual[0], 40);
+  EXPECT_EQ(m.columns[1].actual[0], 100);
+  m.columns[1].expression[2] = "-1";  // no maximum
+  m.LayoutColumns(200);
+  EXPECT_EQ(m.columns[1].actual[2], -1);
+  EXPECT_EQ(m.columns[1].actual[0], 190);
+}
+
+TEST(ListRows, FoldersTakeTheirChildrenAlong) {
+  ListModel m;
+  m.Append(S("a").get(), true);
+  m.Append(S("z").get(), false);
+  m.BeginExpand(0);
+  m.Append(S("a2").get(), false);
+  m.Append(S("a1").get(), true);
+  m.EndExpand();
+  ASSERT_EQ(m.Count(), 4);
+  EXPECT_EQ(Text(Take(m.Text(1, 0)).get()), "a2");
+  EXPECT_EQ(m.Row(2)->depth, 1);
+  EXPECT_EQ(m.EndOfChildren(0), 3);
+  // Sorting descending keeps children beneath their folder.
+  m.Sort(0, true, nullptr);
+  std::vector<std::string> order;
+  for (int32_t i = 0; i < m.Count(); ++i) order.push_back(Text(Take(m.Text(i, 0)).get()));
+  EXPECT_EQ(order, (std::vector<std::string>{"z", "a", "a2", "a1"}));
+  // Moving the folder moves its children.
+  EXPECT_EQ(m.MoveRow(1, 0), 0);
+  EXPECT_EQ(Text(Take(m.Text(3, 0)).get()), "z");
+  EXPECT_EQ(m.Collapse(0), 2);
+  EXPECT_EQ(m.Count(), 2);
+  EXPECT_FALSE(m.Row(0)->expanded);
+  EXPECT_TRUE(m.Remove(0));
+  EXPECT_FALSE(m.Remove(5));
+  EXPECT_EQ(m.Count(), 1);
+}
+
+TEST(ListRows, CompareRowsDecidesFirst) {
+  struct Case {
+    bool descending;
+    std::optional<int32_t> answer;  // what CompareRows gives every pair
+    std::vector<std::string> expected;
+  } cases[] = {
+      {false, std::nullopt, {"apple", "Banana", "cherry"}},  // case ignored
+      {true, std::nullopt, {"cherry", "Banana", "apple"}},
+      {false, 0, {"cherry", "apple", "Banana"}},  // equal: order kept
+      {true, 0, {"cherry", "Banana", "apple"}},   // descending 0: the text decides
+  };
+  for (const Case& c : cases) {
+    ListModel m;
+    for (const char* t : {"cherry", "apple", "Banana"}) m.Append(S(t).get(), false);
+    m.Sort(0, c.descending, [&](int32_t, int32_t) { return c.answer; });
+    std::vector<std::string> got;
+    for (int32_t i = 0; i < m.Count(); ++i) got.push_back(Text(Take(m.Text(i, 0)).get()));
+    EXPECT_EQ(got, c.expected) << c.descending;
+  }
+  // A handler ordering by length, ascending, then reversed by direction.
+  ListModel m;
+  for (const char* t : {"ccc", "a", "bb"}) m.Append(S(t).get(), false);
+  auto byLength = [&](int32_t a, int32_t b) -> std::optional<int32_t> {
+    return Length(m.CellAt(a, 0, false)->text.get()) - Length(m.CellAt(b, 0, false)->text.get());
+  };
+  m.Sort(0, true, byLength);
+  EXPECT_EQ(Text(Take(m.Text(0, 0)).get()), "ccc");
+}
+
+TEST_F(ListBoxTest, RowsAndCellsOutOfRangeChangeNothing) {
+  for (const char* t : {"one", "two", "three"}) Add(t);
+  RuntimeListInsertRow(L(), 99, S("four").get());
+  EXPECT_EQ(listCountGetter(L(), 0), 4);
+  EXPECT_EQ(listLastIndexGetter(L(), 0), 3);
+  RuntimeListInsertRow(L(), -5, S("zero").get());
+  EXPECT_EQ(listLastIndexGetter(L(), 0), 0);
+  listSetCell(L(), 0, 256, S("x").get());
+  listSetCell(L(), 9, 0, S("x").get());
+  EXPECT_EQ(Text(Take(listGetCell(L(), 0, 256)).get()), "");
+  EXPECT_EQ(Text(Take(listGetCell(L(), -1, 0)).get()), "");
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"zero", "one", "two", "three", "four"}));
+  listSetCell(L(), 1, 3, S("far").get());
+  EXPECT_EQ(Text(Take(listGetCell(L(), 1, 3)).get()), "far");
+  EXPECT_EQ(Text(Take(listGetCell(L(), 1, 2)).get()), "");
+  listSetCellBold(L(), 7, 0, 1);
+  EXPECT_EQ(listGetCellBold(L(), 7, 0), 0);
+  listCellCheckSetter(L(), 2, 1, 1);
+  EXPECT_EQ(listCellCheckGetter(L(), 2, 1), 1);
+  RuntimeRemoveRow(L(), 40);
+  RuntimeRemoveRow(L(), 0);
+  EXPECT_EQ(Text(Take(RuntimeGetRow(L(), 0)).get()), "one");
+  listSelectionSetter(L(), 0, 2);
+  EXPECT_EQ(Text(Take(listTextGetter(L(), 0)).get()), "three");
+  EXPECT_EQ(listSelCountGetter(L(), 0), 1);
+  listSelectionSetter(L(), 0, 77);
+  EXPECT_EQ(listSelectionGetter(L(), 0), -1);
+  RuntimeListEmpty(L());
+  EXPECT_EQ(listCountGetter(L(), 0), 0);
+}
+
+TEST_F(ListBoxTest, WidthExpressionsRaiseWithTheirMessages) {
+  listColumnCountSetter(L(), 0, 3);
+  EXPECT_EQ(RaisedMessage([&] { listColumnWidthsSetter(L(), 0, S("50,abc,*").get()); }),
+            "Unrecognized expression 'abc'");
+  EXPECT_EQ(Text(Take(listColumnWidthsGetter(L(), 0)).get()), "50,abc,*");
+  ObjectRef column = ObjectRef::Adopt(listColumnGetter(L(), 0));
+  ASSERT_TRUE(column.get());
+  EXPECT_EQ(RaisedMessage([&] { listColWidthExpressionSetter(column.get(), 1, S("*").get()); }),
+            "MinWidthExpression doesn't support the Asterisk ('*') format.");
+  EXPECT_EQ(RaisedMessage([&] { listColWidthExpressionSetter(column.get(), 2, S("3*").get()); }),
+            "MaxWidthExpression doesn't support the Asterisk ('*') format.");
+  EXPECT_EQ(RaisedMessage([&] { listColWidthExpressionSetter(column.get(), 0, S("80").get()); }),
+            "");
+  EXPECT_EQ(Text(Take(listColWidthExpressionGetter(column.get(), 0)).get()), "80");
+  // The list has no window: it lays out at its own width.
+  EXPECT_EQ(listColWidthActualGetter(column.get(), 0), 80);
+  EXPECT_EQ(listColumnGetter(L(), 3), nullptr);
+}
+
+TEST_F(ListBoxTest, InitialValueSplitsRowsAndCells) {
+  listColumnCountSetter(L(), 0, 2);
+  for (const PropertyDescriptor* d = Header(L())->cls->properties; d; d = d->next)
+    if (View(d->name) == "InitialValue")
+      reinterpret_cast<void (*)(TessObject*, uint32_t, TessString*)>(d->setter)(
+          L(), d->parameter, S("a\t1\r\nb\t2\rc").get());
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"1", "2", ""}));
+  listSetHeading(L(), -1, S("Name\tSize").get());
+  EXPECT_EQ(Text(Take(listGetHeading(L(), 1)).get()), "Size");
+  EXPECT_EQ(Text(Take(listGetHeading(L(), 5)).get()), "");
+}
+
+TEST_F(ListBoxTest, SortFollowsTheSortedColumnAndItsDirection) {
+  listColumnCountSetter(L(), 0, 2);
+  for (const char* t : {"b", "c", "a"}) Add(t);
+  for (int32_t i = 0; i < 3; ++i) listSetCell(L(), i, 1, S(std::to_string(3 - i)).get());
+  listSortedColumnSetter(L(), 0, 1);
+  RuntimeListResort(L());
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"a", "c", "b"}));
+  listColumnSortDirectionSetter(L(), 1, -1);
+  RuntimeListResort(L());
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"3", "2", "1"}));
+  listSortedColumnSetter(L(), 0, 9);
+  EXPECT_EQ(listSortedColumnGetter(L(), 0), -1);
+}
+
+}  // namespace
+}  // namespace tess::ui
