@@ -1,6 +1,6 @@
 /* A hierarchical list driven by a script: every event of the list is
    printed as it fires, and File>Report prints the rows. */
-#include "transcript.h"
+#include "../../image/e2e/startup/transcript.h"
 
 extern char FilesLayout[];
 
