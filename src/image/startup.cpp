@@ -29,6 +29,7 @@
 #include "ui/mdi_frame.h"
 #include "ui/media_controls.h"
 #include "ui/menu_bar.h"
+#include "ui/picture_glue.h"
 #include "ui/screen_system.h"
 #include "ui/windowing.h"
 #include "values/value_classes.h"
@@ -217,6 +218,7 @@ void Init(const uint8_t* descriptor) {
   InitWindows();
   InitDatabaseClasses();
   graphics::InitGraphics();
+  ui::InitPictureGlue();
   ui::InitMediaControls();
   InitThreadClasses();
   image::InstallPlugins();
