@@ -921,6 +921,11 @@ TESS_ENTRY(void, FolderItemSaveAsPicture, (TessObject * item, TessObject* pictur
 TESS_ENTRY(void, FolderItemSaveAsJPEG, (TessObject * item, TessObject* picture))
 TESS_ENTRY(void, exportPicture, (TessObject * picture))
 TESS_ENTRY(TessObject*, RuntimePictureReference, (int32_t index))
+/* Plug-ins' pictures: a packed device-independent bitmap (header, colours,
+   bits; `bytes` long) read as a BMP file's contents, nil when damaged. */
+TESS_ENTRY(TessObject*, TessBuildPictureFromDIB, (const void* dib, uint32_t bytes))
+TESS_ENTRY(TessObject*, pluginPictureGraphicsGetter, (TessObject * picture))
+TESS_ENTRY(void, TessPictureClearCache, (TessObject * picture))
 /* StyledTextPrinter: an EditField's styled text drawn into a Graphics block by block */
 TESS_ENTRY(TessObject*, editStyleTextPrinter, (TessObject * field, TessObject* g, int32_t width))
 TESS_ENTRY(void, styledPrinterDrawBlock, (TessObject * printer, int32_t x, int32_t y, int32_t height))

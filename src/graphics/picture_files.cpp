@@ -1,5 +1,6 @@
 #include "graphics/picture_files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <string_view>
@@ -117,6 +118,43 @@ ObjectRef Rendered(const PictureData& p) {
   pf::DeleteObject(white);
   if (p.objects) DrawShapeObject(b->dc, p.objects, 0, 0);
   return bitmap;
+}
+
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
+}
+
+// A packed DIB (information header, colours, bits) as a BMP file: the file
+// header in front, its pixel offset past the header's colours and masks.
+// Empty when the header does not fit the bytes.
+std::vector<uint8_t> BmpFileOfPackedDib(std::span<const uint8_t> dib) {
+  constexpr uint32_t kFileHeader = 14, kCoreHeader = 12, kInfoHeader = 40, kBitFields = 3;
+  uint32_t info = Le32(dib.data());
+  if (info < kCoreHeader || info > dib.size()) return {};
+  uint64_t colours = 0;
+  if (info == kCoreHeader) {
+    uint32_t bits = uint32_t(dib[10] | dib[11] << 8);
+    colours = bits <= 8 ? 3ull << bits : 0;
+  } else if (info >= kInfoHeader) {
+    uint32_t bits = uint32_t(dib[14] | dib[15] << 8), compression = Le32(&dib[16]);
+    uint32_t used = Le32(&dib[32]);
+    colours = 4ull * (used ? used : bits <= 8 ? 1u << bits : 0);
+    if (compression == kBitFields && info == kInfoHeader) colours += 12;
+  } else {
+    return {};
+  }
+  uint64_t offset = kFileHeader + info + colours;
+  if (offset > kFileHeader + uint64_t(dib.size())) return {};
+  std::vector<uint8_t> file(kFileHeader + dib.size());
+  uint32_t total = uint32_t(file.size());
+  file[0] = 'B';
+  file[1] = 'M';
+  for (int i = 0; i < 4; ++i) {
+    file[2 + i] = uint8_t(total >> (8 * i));
+    file[10 + i] = uint8_t(offset >> (8 * i));
+  }
+  std::copy(dib.begin(), dib.end(), file.begin() + kFileHeader);
+  return file;
 }
 
 }  // namespace
@@ -239,5 +277,25 @@ TessObject* RuntimePictureReference(int32_t index) {
   ObjectRef object = ObjectRef::Adopt(RuntimeProjectObject(index));
   return IsPicture(object.get()) ? object.Release() : nullptr;
 }
+
+// The bytes are checked by the BMP reader as a file's would be: a header
+// that claims more than `bytes` holds is refused, never read past.
+TessObject* TessBuildPictureFromDIB(const void* dib, uint32_t bytes) {
+  return AtEntry([&]() -> TessObject* {
+    if (!dib || bytes < 12 || bytes > kMaxPictureFile) return nullptr;
+    std::span<const uint8_t> packed(static_cast<const uint8_t*>(dib), bytes);
+    std::vector<uint8_t> file = BmpFileOfPackedDib(packed);
+    std::string error;
+    return file.empty() ? nullptr : PictureFromFileBytes(file, &error);
+  });
+}
+
+TessObject* pluginPictureGraphicsGetter(TessObject* picture) {
+  return pictureGraphicsGetter(picture, 0);
+}
+
+// A picture keeps no copy of its pixels besides its bitmap, which plug-ins
+// and Graphics share: there is nothing to refresh.
+void TessPictureClearCache(TessObject*) {}
 
 }  // extern "C"

@@ -202,5 +202,29 @@ TEST_F(PictureFiles, DatabaseColumnsStoreBitmapsOrJpeg) {
   EXPECT_FALSE(DatabasePictureToBytes(nullptr, false, &bmp));
 }
 
+TEST_F(PictureFiles, PluginsBuildPicturesFromPackedBitmaps) {
+  for (int32_t depth : {24, 32}) {
+    SCOPED_TRACE(depth);
+    Obj original = test::Adopt(newPicture(9, 7, depth));
+    for (int y = 0; y < 7; ++y)
+      for (int x = 0; x < 9; ++x)
+        SetSurfacePixel(*PictureOf(original.get()), x, y,
+                        uint32_t(x * 25) << 16 | uint32_t(y * 30));
+    std::vector<uint8_t> bmp;
+    std::string error;
+    ASSERT_TRUE(PictureFileBytes(original.get(), PictureFormat::kBmp, 0, &bmp, &error));
+    std::vector<uint8_t> dib(bmp.begin() + 14, bmp.end());
+    Obj built = test::Adopt(TessBuildPictureFromDIB(dib.data(), uint32_t(dib.size())));
+    ASSERT_TRUE(built.get());
+    EXPECT_EQ(Difference(original.get(), built.get()), 0);
+    Obj g = test::Adopt(pluginPictureGraphicsGetter(built.get()));
+    EXPECT_TRUE(IsGraphics(g.get()));
+    // Bits cut short, a header larger than the bytes, nothing at all.
+    EXPECT_EQ(TessBuildPictureFromDIB(dib.data(), uint32_t(dib.size() / 2)), nullptr);
+    EXPECT_EQ(TessBuildPictureFromDIB(dib.data(), 20), nullptr);
+    EXPECT_EQ(TessBuildPictureFromDIB(nullptr, 100), nullptr);
+  }
+}
+
 }  // namespace
 }  // namespace tess::graphics
