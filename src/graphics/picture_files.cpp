@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/byte_order.h"
 #include "files/folder_item.h"
 #include "files/host_item.h"
 #include "graphics/graphics.h"
@@ -120,24 +121,20 @@ ObjectRef Rendered(const PictureData& p) {
   return bitmap;
 }
 
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
-}
-
 // A packed DIB (information header, colours, bits) as a BMP file: the file
 // header in front, its pixel offset past the header's colours and masks.
 // Empty when the header does not fit the bytes.
 std::vector<uint8_t> BmpFileOfPackedDib(std::span<const uint8_t> dib) {
   constexpr uint32_t kFileHeader = 14, kCoreHeader = 12, kInfoHeader = 40, kBitFields = 3;
-  uint32_t info = Le32(dib.data());
+  uint32_t info = le32(dib.data());
   if (info < kCoreHeader || info > dib.size()) return {};
   uint64_t colours = 0;
   if (info == kCoreHeader) {
-    uint32_t bits = uint32_t(dib[10] | dib[11] << 8);
+    uint32_t bits = le16(&dib[10]);
     colours = bits <= 8 ? 3ull << bits : 0;
   } else if (info >= kInfoHeader) {
-    uint32_t bits = uint32_t(dib[14] | dib[15] << 8), compression = Le32(&dib[16]);
-    uint32_t used = Le32(&dib[32]);
+    uint32_t bits = le16(&dib[14]), compression = le32(&dib[16]);
+    uint32_t used = le32(&dib[32]);
     colours = 4ull * (used ? used : bits <= 8 ? 1u << bits : 0);
     if (compression == kBitFields && info == kInfoHeader) colours += 12;
   } else {

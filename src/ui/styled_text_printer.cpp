@@ -132,7 +132,10 @@ void styledPrinterDrawBlock(TessObject* printer, int32_t x, int32_t y, int32_t h
     PrinterFields* p = P(printer);
     HWND control = ControlOf(p);
     graphics::GraphicsContext gc;
-    if (p->eof || !control || height <= 0 || !graphics::GraphicsContextOf(p->graphics, &gc)) return;
+    // A field whose control went with its window has nothing more to give:
+    // EOF, so a loop drawing until the end stops.
+    if (!control) p->eof = 1;
+    if (p->eof || height <= 0 || !graphics::GraphicsContextOf(p->graphics, &gc)) return;
     int saved = SaveDC(gc.dc);
     IntersectClipRect(gc.dc, gc.origin.x, gc.origin.y, gc.origin.x + gc.width,
                       gc.origin.y + gc.height);
