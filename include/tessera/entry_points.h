@@ -911,6 +911,26 @@ TESS_ENTRY(void, mediaControllerLoopingSetter, (TessObject * player, uint32_t pa
 TESS_ENTRY(void, mediaControllerPalindromeSetter, (TessObject * player, uint32_t parameter, int32_t value))
 TESS_ENTRY(void, RuntimeMediaPlay, (TessObject * player))
 TESS_ENTRY(void, RuntimeMediaStop, (TessObject * player))
+/* Pictures in files, project items, plug-ins and the database. SaveAsPicture's
+   format: 0 by the file's extension (BMP when it names no format we write),
+   or the type codes 'BMPf', 'PNGf', 'JPEG'; others raise
+   UnsupportedFormatException, as does opening a file of no format we read. */
+TESS_ENTRY(TessObject*, FolderItemOpenImage, (TessObject * item))
+TESS_ENTRY(TessObject*, FolderItemOpenVectorImage, (TessObject * item))
+TESS_ENTRY(void, FolderItemSaveAsPicture, (TessObject * item, TessObject* picture, int32_t format))
+TESS_ENTRY(void, FolderItemSaveAsJPEG, (TessObject * item, TessObject* picture))
+TESS_ENTRY(void, exportPicture, (TessObject * picture))
+TESS_ENTRY(TessObject*, RuntimePictureReference, (int32_t index))
+/* Plug-ins' pictures: a packed device-independent bitmap (header, colours,
+   bits; `bytes` long) read as a BMP file's contents, nil when damaged. */
+TESS_ENTRY(TessObject*, TessBuildPictureFromDIB, (const void* dib, uint32_t bytes))
+TESS_ENTRY(TessObject*, pluginPictureGraphicsGetter, (TessObject * picture))
+TESS_ENTRY(void, TessPictureClearCache, (TessObject * picture))
+/* StyledTextPrinter: an EditField's styled text drawn into a Graphics block by block */
+TESS_ENTRY(TessObject*, editStyleTextPrinter, (TessObject * field, TessObject* g, int32_t width))
+TESS_ENTRY(void, styledPrinterDrawBlock, (TessObject * printer, int32_t x, int32_t y, int32_t height))
+TESS_ENTRY(int32_t, styledPrinterEOF, (TessObject * printer, uint32_t parameter))
+TESS_ENTRY(void, styledPrinterWidthSetter, (TessObject * printer, uint32_t parameter, int32_t width))
 /* Threads, semaphores and critical sections */
 TESS_ENTRY(void, threadRun, (TessObject * thread))
 TESS_ENTRY(int32_t, threadID, (TessObject * thread))

@@ -158,6 +158,8 @@ const PropertyRecord kProperties[] = {
 
 const TypeDescriptor kSoundType{0, "Sound", {}};
 const TypeDescriptor kMovieType{0, "Movie", {}};
+const TypeDescriptor kPictureType{0, "Picture", {}};
+const ParameterRecord kImage[] = {{"Image", &kPictureType, {}}, {"Format", &kIntegerType, {}}};
 
 const MethodRecord kMethods[] = {
     Method("Item", &kFolderItemType, kIndex, 1, (void*)&FolderItemItem),
@@ -181,6 +183,11 @@ const MethodRecord kMethods[] = {
     // Sounds and movies are decoded above this layer (comm/media.cpp).
     Method("OpenAsSound", &kSoundType, nullptr, 0, (void*)&FolderItemOpenSound),
     Method("OpenAsMovie", &kMovieType, nullptr, 0, (void*)&FolderItemOpenMovie),
+    // Pictures are decoded and encoded above this layer (graphics/picture_files.cpp).
+    Method("OpenAsPicture", &kPictureType, nullptr, 0, (void*)&FolderItemOpenImage),
+    Method("OpenAsVectorPicture", &kPictureType, nullptr, 0, (void*)&FolderItemOpenVectorImage),
+    Method("SaveAsPicture", nullptr, kImage, 2, (void*)&FolderItemSaveAsPicture),
+    Method("SaveAsJPEG", nullptr, kImage, 1, (void*)&FolderItemSaveAsJPEG),
 };
 
 void Destruct(TessObject* object, ClassObject*) {
@@ -679,3 +686,41 @@ void GlobalShowURL(TessString* url) {
 }
 
 }  // extern "C"
+
+namespace tess {
+
+bool ReadWholeItem(TessObject* folderItem, uint64_t limit, std::vector<uint8_t>* bytes) {
+  constexpr int32_t kErrorNotEnoughMemory = 8;
+  auto* f = reinterpret_cast<FolderItemObject*>(folderItem);
+  if (!f->item) return false;
+  uint32_t error = 0;
+  auto stream = f->item->Open(files::OpenMode::kRead, &error);
+  f->lastError = int32_t(error);
+  if (!stream) return false;
+  uint64_t length = stream->Length();
+  if (length > limit) {
+    f->lastError = kErrorNotEnoughMemory;
+    return false;
+  }
+  bytes->resize(size_t(length));
+  size_t done = 0;
+  bool ok = stream->Read(bytes->data(), bytes->size(), &done);
+  bytes->resize(done);
+  return ok;
+}
+
+bool WriteWholeItem(TessObject* folderItem, std::span<const uint8_t> bytes) {
+  constexpr int32_t kErrorWriteFault = 29;
+  auto* f = reinterpret_cast<FolderItemObject*>(folderItem);
+  if (!f->item) return false;
+  uint32_t error = 0;
+  auto stream = f->item->Open(files::OpenMode::kCreate, &error);
+  f->lastError = int32_t(error);
+  if (!stream) return false;
+  bool ok = stream->Write(bytes.data(), bytes.size()) && stream->Flush();
+  stream->Close();
+  if (!ok) f->lastError = kErrorWriteFault;
+  return ok;
+}
+
+}  // namespace tess

@@ -14,8 +14,11 @@
 // members then answer from the volume, with the codes listed there.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "files/item.h"
 #include "runtime/object_layout.h"
@@ -41,5 +44,12 @@ TessObject* NewFolderItem(std::unique_ptr<files::Item> item);
 // A FolderItem (count 1) for a document named on the command line: a host
 // path, or one relative to the current directory.
 TessObject* NewFolderItem(std::string_view documentPath);
+
+// Whole-file access for the members that decode or encode a file at once
+// (pictures, sounds, movies), through the item so they work inside virtual
+// volumes too. False with the FolderItem's LastErrorCode set: the item's
+// code, or 8 (not enough memory) for a file larger than `limit`.
+bool ReadWholeItem(TessObject* folderItem, uint64_t limit, std::vector<uint8_t>* bytes);
+bool WriteWholeItem(TessObject* folderItem, std::span<const uint8_t> bytes);
 
 }  // namespace tess

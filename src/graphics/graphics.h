@@ -47,6 +47,17 @@ void RetargetGraphics(TessObject* graphics, const GraphicsTarget& target);
 void DetachGraphics(TessObject* graphics);
 bool IsGraphics(TessObject* object);
 
+// The context a Graphics draws into, with its origin and area, for drawing
+// the layers above do themselves (styled text): they add the origin and
+// stay inside the area as the Graphics would. False for anything else, a
+// Graphics whose target is gone, or one recording a vector picture.
+struct GraphicsContext {
+  platform::HDC dc = nullptr;
+  platform::POINT origin{};
+  int32_t width = 0, height = 0;
+};
+bool GraphicsContextOf(TessObject* graphics, GraphicsContext* out);
+
 // Pictures as the window layer draws them (backdrops): the whole picture
 // with its top-left corner at (x, y) of `dc`, the mask and Transparent
 // honoured. Nothing for nil or an object that is not a picture.

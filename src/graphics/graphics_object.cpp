@@ -226,6 +226,13 @@ Drawing::Drawing(const GraphicsState& s) {
   OffsetViewportOrgEx(dc_, s.origin.x, s.origin.y, nullptr);
 }
 
+bool GraphicsContextOf(TessObject* graphics, GraphicsContext* out) {
+  const GraphicsState* s = GraphicsStateOf(graphics);
+  if (!s || !s->dc || s->vectorPicture || (s->window && !IsWindow(s->window))) return false;
+  *out = GraphicsContext{s->dc, s->origin, s->width, s->height};
+  return true;
+}
+
 Drawing::~Drawing() {
   if (saved_) RestoreDC(dc_, saved_);
   if (font_) DeleteObject(font_);

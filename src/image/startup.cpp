@@ -5,8 +5,8 @@
 #include <span>
 
 #include "base/byte_order.h"
-#include "db/classes/database_classes.h"
 #include "comm/sockets_and_serial.h"
+#include "db/classes/database_classes.h"
 #include "files/file_classes.h"
 #include "files/file_types.h"
 #include "files/folder_item.h"
@@ -31,6 +31,7 @@
 #include "ui/mdi_frame.h"
 #include "ui/media_controls.h"
 #include "ui/menu_bar.h"
+#include "ui/picture_glue.h"
 #include "ui/plugin_controls.h"
 #include "ui/screen_system.h"
 #include "ui/windowing.h"
@@ -220,6 +221,7 @@ void Init(const uint8_t* descriptor) {
   InitWindows();
   InitDatabaseClasses();
   graphics::InitGraphics();
+  ui::InitPictureGlue();
   ui::InitMediaControls();
   InitThreadClasses();
   image::InstallPlugins();

@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "base/byte_order.h"
+#include "runtime/image_data.h"
+
 namespace tess {
 namespace {
 
@@ -16,6 +19,14 @@ void SetProjectItemBuilder(uint32_t kind, ProjectItemBuilder build) {
 
 ProjectItemBuilder ProjectItemBuilderFor(uint32_t kind) {
   return kind < g_builders.size() ? g_builders[kind] : nullptr;
+}
+
+std::span<const uint8_t> ProjectItemFileBytes(const uint8_t* record) {
+  std::span<const uint8_t> data = ImageDataFrom(record + 4);
+  if (data.size() < 4) return {};
+  uint32_t count = le32(data.data());
+  if (count > data.size() - 4) return {};
+  return data.subspan(4, count);
 }
 
 }  // namespace tess

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 struct TessObject;
 
@@ -15,5 +16,10 @@ using ProjectItemBuilder = TessObject* (*)(const uint8_t* record);
 
 void SetProjectItemBuilder(uint32_t kind, ProjectItemBuilder build);
 ProjectItemBuilder ProjectItemBuilderFor(uint32_t kind);
+
+// The embedded file of a record that carries one (pictures, sounds,
+// movies): u32 kind, u32 byte count, the bytes. Empty when the count runs
+// past the image's data.
+std::span<const uint8_t> ProjectItemFileBytes(const uint8_t* record);
 
 }  // namespace tess

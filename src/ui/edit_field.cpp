@@ -133,6 +133,10 @@ const ParameterRecord kStr[] = {{"Str", &kStringType, {}}};
 const ParameterRecord kV[] = {{"v", &kIntegerType, {}}};
 const ParameterRecord kXY[] = {{"x", &kIntegerType, {}}, {"y", &kIntegerType, {}}};
 
+const TypeDescriptor kGraphicsT{0, "Graphics", {}};
+const TypeDescriptor kStyledTextPrinterT{0, "StyledTextPrinter", {}};
+const ParameterRecord kPrinter[] = {{"g", &kGraphicsT, {}}, {"width", &kIntegerType, {}}};
+
 const MethodRecord kMethods[] = {
     {"ToggleSelectionBold", nullptr, nullptr, 0, {(void*)&editToggleSelectionBold}, {}},
     {"ToggleSelectionUnderline", nullptr, nullptr, 0, {(void*)&editToggleSelectionUnderline}, {}},
@@ -149,6 +153,7 @@ const MethodRecord kMethods[] = {
     {"InsertionPosAtXY", &kIntegerType, kXY, 2, {(void*)&editInsertionPosAtXY}, {}},
     {"Copy", nullptr, nullptr, 0, {(void*)&editCopyToClipboard}, {}},
     {"Paste", nullptr, nullptr, 0, {(void*)&editPasteFromClipboard}, {}},
+    {"StyledTextPrinter", &kStyledTextPrinterT, kPrinter, 2, {(void*)&editStyleTextPrinter}, {}},
 };
 
 void Release(TessString*& s) {

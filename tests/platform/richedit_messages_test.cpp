@@ -564,3 +564,68 @@ TEST(Clipboard, OpenOnceHoldsBlocksAndConvertsText) {
 
 }  // namespace
 }  // namespace tess::test
+
+namespace tess::platform::richedit {
+namespace {
+
+// EM_FORMATRANGE lays the text out in the rectangle's width and takes the
+// lines that fit its height, at least one; drawing marks only inside it.
+TEST(RichEditFormatRange, TakesTheLinesThatFitAndDrawsThem) {
+  LoadRichEditLibrary();
+  HWND e = CreateWindowEx(0, kRichEditClass, "", ES_MULTILINE, 0, 0, 0, 0, nullptr, nullptr,
+                          nullptr, nullptr);
+  ASSERT_TRUE(e);
+  std::string text;
+  for (int i = 0; i < 30; ++i) text += "word" + std::to_string(i) + " ";
+  SetWindowText(e, text.c_str());
+  const long length = long(text.size());
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, 200, 200);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all{0, 0, 200, 200};
+  HBRUSH white = CreateSolidBrush(0xFFFFFF);
+  FillRect(dc, &all, white);
+  DeleteObject(white);
+  auto range = [&](long from, int x, int y, int w, int h, bool render) {
+    FORMATRANGE fr{};
+    fr.hdc = fr.hdcTarget = dc;
+    fr.rc = RECT{x * 15, y * 15, (x + w) * 15, (y + h) * 15};
+    fr.rcPage = fr.rc;
+    fr.chrg = CHARRANGE{from, -1};
+    return long(SendMessage(e, EM_FORMATRANGE, render ? 1 : 0, LPARAM(&fr)));
+  };
+  // Measuring: a narrow, short block stops partway; a tall one takes all;
+  // one too short for a line still takes one; past the end answers the end.
+  long first = range(0, 10, 10, 120, 40, false);
+  EXPECT_GT(first, 0);
+  EXPECT_LT(first, length);
+  EXPECT_EQ(range(0, 10, 10, 120, 2000, false), length);
+  long one = range(0, 10, 10, 120, 1, false);
+  EXPECT_GT(one, 0);
+  EXPECT_LT(one, first);
+  EXPECT_EQ(range(length + 5, 0, 0, 120, 40, false), length);
+  EXPECT_EQ(SendMessage(e, EM_FORMATRANGE, 0, 0), 0);
+  // Blocks continue where the last ended and reach the end.
+  long at = 0;
+  int blocks = 0;
+  while (at < length && blocks < 50) {
+    at = range(at, 10, 10 + 45 * (blocks % 4), 120, 40, true);
+    ++blocks;
+  }
+  EXPECT_EQ(at, length);
+  EXPECT_GT(blocks, 1);
+  // Ink inside the blocks' column, none to the right of it.
+  int inside = 0, outside = 0;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 200; ++x)
+      if ((GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF) ++(x >= 10 && x < 130 ? inside : outside);
+  EXPECT_GT(inside, 50);
+  EXPECT_EQ(outside, 0);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  DestroyWindow(e);
+}
+
+}  // namespace
+}  // namespace tess::platform::richedit

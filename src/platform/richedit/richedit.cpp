@@ -492,6 +492,56 @@ void Paint(Control* c) {
   EndPaint(c->hwnd, &ps);
 }
 
+// ---- Formatting for other devices -------------------------------------------
+
+constexpr int kTwipsPerPixel = 15;  // 1440 / 96
+
+LRESULT FormatRange(Control* c, bool render, const FORMATRANGE* fr) {
+  if (!fr) return 0;
+  long length = long(c->model.Length());
+  long from = std::clamp<long>(fr->chrg.cpMin, 0, length);
+  long to = fr->chrg.cpMax < 0 ? length : std::clamp<long>(fr->chrg.cpMax, from, length);
+  if (from >= to) return to;
+  RECT r{fr->rc.left / kTwipsPerPixel, fr->rc.top / kTwipsPerPixel, fr->rc.right / kTwipsPerPixel,
+         fr->rc.bottom / kTwipsPerPixel};
+  int width = std::max(1, int(r.right - r.left));
+  int height = int(r.bottom - r.top);
+  tess::richedit::Layout layout;
+  layout.SetWrapWidth(width);
+  layout.Rebuild(c->model, c->fonts);
+  const auto& lines = layout.Lines();
+  size_t first = layout.LineOf(size_t(from));
+  int top = lines[first].y;
+  size_t end = size_t(from);
+  HFONT saved = render ? HFONT(SelectObject(fr->hdc, GetStockObject(SYSTEM_FONT))) : nullptr;
+  if (render) SetBkMode(fr->hdc, TRANSPARENT);
+  for (size_t n = first; n < lines.size() && end < size_t(to); ++n) {
+    const auto& l = lines[n];
+    if (n > first && l.y + l.height - top > height) break;
+    if (render) {
+      Align a = c->model.AlignmentAt(l.start);
+      int spare = std::max(0, width - l.width);
+      int x = r.left + (a == Align::kCenter ? spare / 2 : a == Align::kRight ? spare : 0);
+      int at = 0;
+      for (size_t i = l.start; i < l.start + l.length && i < size_t(to); ++i) {
+        const Cell& cell = c->model.At(i);
+        int w = c->fonts.Width(cell.format, cell.ch, at);
+        if (cell.ch >= 32 && i >= size_t(from)) {
+          SelectObject(fr->hdc, c->fonts.Font(cell.format));
+          SetTextColor(fr->hdc, c->model.Format(cell.format).color);
+          std::string utf8 = tess::richedit::EncodeUtf8(std::u32string(1, cell.ch));
+          TextOut(fr->hdc, x + at, r.top + l.y - top + l.ascent - c->fonts.Ascent(cell.format),
+                  utf8.data(), int(utf8.size()));
+        }
+        at += w;
+      }
+    }
+    end = std::min(l.start + l.length, size_t(to));
+  }
+  if (render) SelectObject(fr->hdc, saved);
+  return LRESULT(end);
+}
+
 // ---- Editing ----------------------------------------------------------------
 
 uint16_t InsertionFormat(Control* c) {
@@ -1459,6 +1509,8 @@ LRESULT Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return StreamIn(c, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
     case EM_STREAMOUT:
       return StreamOut(c, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
+    case EM_FORMATRANGE:
+      return FormatRange(c, wParam != 0, reinterpret_cast<const FORMATRANGE*>(lParam));
     default:
       return DefWindowProc(hwnd, msg, wParam, lParam);
   }

@@ -79,6 +79,7 @@ enum : UINT {
   EM_STREAMIN = WM_USER + 73,
   EM_STREAMOUT = WM_USER + 74,
   EM_GETTEXTRANGE = WM_USER + 75,
+  EM_FORMATRANGE = WM_USER + 57,
   // Of later versions of the library, for the horizontal position.
   EM_GETSCROLLPOS = WM_USER + 221,
   EM_SETSCROLLPOS = WM_USER + 222,
@@ -150,6 +151,21 @@ struct SELCHANGE {
   CHARRANGE chrg;
   WORD seltyp;
 };
+// EM_FORMATRANGE: lays the range out in rc's width and, when wParam is
+// nonzero, draws the lines that fit rc's height into hdc (unclipped by the
+// control, in the control's colours but without selection or mask). Answers
+// the position after the last line that fits, so the next call continues
+// there. At least one line is taken even when it does not fit, so a caller
+// that loops until the end always gets there. Rectangles are in twips (1440
+// to the inch) of a 96 dpi device, as the platform's are.
+struct FORMATRANGE {
+  HDC hdc;
+  HDC hdcTarget;  // accepted; the text is measured as the control measures it
+  RECT rc;
+  RECT rcPage;
+  CHARRANGE chrg;  // cpMax -1: to the end
+};
+
 struct TEXTRANGE {
   CHARRANGE chrg;
   char* lpstrText;  // room for the text and its terminator
