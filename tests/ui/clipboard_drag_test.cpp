@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_classes.h"
 #include "graphics/graphics.h"
 #include "graphics/picture.h"
 #include "platform/gdi/wingdi.h"
@@ -37,7 +38,7 @@ std::string Take(TessString* s) {
 class ClipboardAndDrag : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkAndValueClasses();
+    InitFrameworkValueAndFileClasses();
     InitWindowing();
     graphics::InitGraphics();
     InitClipboardAndDrag();

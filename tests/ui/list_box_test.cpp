@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_classes.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/objects.h"
@@ -28,7 +29,7 @@ using test::Text;
 class ListBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkAndValueClasses();
+    InitFrameworkValueAndFileClasses();
     InitWindowing();
     InitListBox();
     list_ = ObjectRef::Adopt(CreateObject(FindClassByName("Listbox")));

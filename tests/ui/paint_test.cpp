@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_classes.h"
 #include "graphics/graphics.h"
 #include "platform/user/automation.h"
 #include "platform/user/winuser.h"
@@ -72,7 +73,7 @@ uint32_t WindowPaint(TessObject*, TessObject* g) {
 class Painting : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkAndValueClasses();
+    InitFrameworkValueAndFileClasses();
     InitWindowing();
     window_.superclass = WindowClass();
     window_.instanceSize = kWindowInstanceSize;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_classes.h"
 #include "platform/user/automation.h"
 #include "platform/user/input.h"
 #include "platform/user/message_box.h"
@@ -107,7 +108,7 @@ const TessPluginControl kBlank = BareControl("Blank", 0);
 class PluginControls : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    InitFrameworkAndValueClasses();
+    InitFrameworkValueAndFileClasses();
     InitWindowing();
     platform::SetMessageBoxHook([](const platform::MessageBoxRequest&) { return platform::IDOK; });
     BeginPlugin("C:\\knob.dll", nullptr);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_classes.h"
 #include "platform/comctl/commctrl.h"
 #include "runtime/class_registry.h"
 #include "runtime/objects.h"
@@ -25,7 +26,7 @@ using test::Text;
 class Popups : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkAndValueClasses();
+    InitFrameworkValueAndFileClasses();
     InitWindowing();
     ClassObject* cls = FindClassByName("PopupMenu");
     ASSERT_TRUE(cls);

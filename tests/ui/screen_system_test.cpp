@@ -5,6 +5,7 @@
 #include <strings.h>
 #include <algorithm>
 
+#include "files/file_classes.h"
 #include "graphics/codecs/picture_codec.h"
 #include "platform/user/automation.h"
 #include "platform/user/desktop.h"
@@ -26,7 +27,7 @@ namespace host = platform;
 class ScreenSystem : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkAndValueClasses();
+    InitFrameworkValueAndFileClasses();
     InitWindowing();
     InitScreenAndSystem();
   }

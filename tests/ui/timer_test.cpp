@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "files/file_classes.h"
 #include "platform/user/automation.h"
 #include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
@@ -54,7 +55,7 @@ void PumpFor(int ms) {
 class Timers : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkAndValueClasses();
+    InitFrameworkValueAndFileClasses();
     InitWindowing();
     ClassObject* timer = FindClassByName("Timer");
     ASSERT_TRUE(timer);

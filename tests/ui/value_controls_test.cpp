@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "files/file_classes.h"
 #include "platform/user/automation.h"
 #include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
@@ -29,7 +30,7 @@ using test::Text;
 class ValueControls : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkAndValueClasses();
+    InitFrameworkValueAndFileClasses();
     InitWindowing();
   }
   static ObjectRef Make(const char* cls) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_classes.h"
 #include "platform/user/automation.h"
 #include "platform/user/input.h"
 #include "platform/user/mdi.h"
@@ -97,7 +98,7 @@ struct Hooks {
 class WindowEvents : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkAndValueClasses();
+    InitFrameworkValueAndFileClasses();
     InitWindowing();
     HookDescriptor* h = nullptr;
     h = hooks_.Add(kOpen, (void*)&Plain<kOpen>, h);
