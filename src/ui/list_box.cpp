@@ -15,6 +15,7 @@
 #include "ui/list_box.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -62,6 +63,7 @@ struct ListState {
   uint32_t handlers = 0;  // events with a handler, looked up with the pane
   bool tracking = false;  // MouseDown returned True
   int32_t dragRow = -1, dropAt = -1;
+  int32_t dragStartX = 0, dragStartY = 0;
   bool dragMoved = false;
   int32_t layoutWidth = -1;
   ListState() { InitializeCriticalSection(&lock); }
@@ -757,12 +759,33 @@ void MouseDownOnRow(TessObject* o, int32_t x, int32_t y, bool shift, bool ctrl) 
     OpenEditor(o, row, column);
     return;
   }
-  if (f->enableDragReorder) {
+  if (f->enableDragReorder || f->enableDrag) {
     s->dragRow = row;
     s->dropAt = -1;
     s->dragMoved = false;
+    s->dragStartX = x;
+    s->dragStartY = y;
     SetCapture(s->container);
   }
+}
+
+// A row dragged out of the list: the DragRow handler fills the item, or
+// returns True to keep the row where it is.
+void DragRowOut(TessObject* o, int32_t row) {
+  ListState* s = F(o)->state;
+  if (GetCapture() == s->container) ReleaseCapture();
+  s->dragRow = -1;
+  s->dropAt = -1;
+  s->dragMoved = false;
+  Redraw(o);
+  RECT client;
+  GetClientRect(s->container, &client);
+  int32_t top = HeadingHeight(o) + (row - F(o)->scrollPosition) * RowHeight(o);
+  ObjectRef keep = ShareObject(o);
+  ObjectRef item = ObjectRef::Adopt(controlNewDragItem(o, 0, top, client.right, RowHeight(o)));
+  if (!item.get()) return;
+  if (!Fire(o, kDragRow, {uint32_t(reinterpret_cast<uintptr_t>(item.get())), uint32_t(row)}))
+    DragItemDrag(item.get());
 }
 
 void MouseDown(TessObject* o, int32_t x, int32_t y, WPARAM keys) {
@@ -791,6 +814,19 @@ void MouseMove(TessObject* o, int32_t x, int32_t y) {
     return;
   }
   if (s->dragRow < 0) return;
+  if (F(o)->enableDrag) {
+    // Out of the list, or any real move when rows cannot be reordered,
+    // the row leaves as a drag item.
+    RECT client;
+    GetClientRect(s->container, &client);
+    bool outside = x < 0 || y < 0 || x >= client.right || y >= client.bottom;
+    bool moved = std::abs(x - s->dragStartX) > 4 || std::abs(y - s->dragStartY) > 4;
+    if (outside || (!F(o)->enableDragReorder && moved)) {
+      DragRowOut(o, s->dragRow);
+      return;
+    }
+  }
+  if (!F(o)->enableDragReorder) return;
   int32_t top = HeadingHeight(o);
   int32_t at = F(o)->scrollPosition + (std::max(y - top, 0) + RowHeight(o) / 2) / RowHeight(o);
   at = std::clamp(at, 0, s->model.Count());

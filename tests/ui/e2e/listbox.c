@@ -181,6 +181,13 @@ int32_t ListDragReorderRows(TessObject* list, int32_t position) {
   return 0;
 }
 
+int32_t ListDragRow(TessObject* list, TessObject* drag, int32_t row) {
+  (void)list;
+  (void)drag;
+  sayNumber("DragRow ", row);
+  return 0;
+}
+
 void TessMain(void) {
   TessObject* window = 0;
   TessObject* made;
