@@ -129,14 +129,16 @@ DWORD RateOf(int fd, const termios& t) {
   return 0;
 }
 
-// Sets a rate without a Bnnn setting of its own as a number.
-bool SetOtherRate(int fd, DWORD rate) {
+// Sets a rate without a Bnnn setting of its own as a number: 0, or the
+// error. ERROR_NOT_SUPPORTED where the host (or an emulator running this
+// program) has no way to take a rate by number.
+DWORD SetOtherRate(int fd, DWORD rate) {
   termios2 t2{};
-  if (::ioctl(fd, TCGETS2, &t2) != 0) return false;
+  if (::ioctl(fd, TCGETS2, &t2) != 0) return ERROR_NOT_SUPPORTED;
   t2.c_cflag = (t2.c_cflag & ~tcflag_t(CBAUD | (CBAUD << kInputRateShift))) | kOtherRate |
                (kOtherRate << kInputRateShift);
   t2.c_ispeed = t2.c_ospeed = rate;
-  return ::ioctl(fd, TCSETS2, &t2) == 0;
+  return ::ioctl(fd, TCSETS2, &t2) == 0 ? DWORD(0) : DWORD(ERROR_INVALID_PARAMETER);
 }
 
 bool SetModemLine(int fd, int line, bool on) {
@@ -432,7 +434,8 @@ BOOL SetCommState(HANDLE handle, const DCB* dcb) {
   t.c_cc[VSTART] = cc_t(dcb->XonChar);
   t.c_cc[VSTOP] = cc_t(dcb->XoffChar);
   if (::tcsetattr(port->fd, TCSANOW, &t) != 0) return Fail(ERROR_GEN_FAILURE);
-  if (!speed && !SetOtherRate(port->fd, dcb->BaudRate)) return Fail(ERROR_INVALID_PARAMETER);
+  if (!speed)
+    if (DWORD error = SetOtherRate(port->fd, dcb->BaudRate)) return Fail(error);
   // Some devices keep their own framing (a pseudo-terminal stays 8 data
   // bits without parity): what they kept is reported, not hidden.
   termios taken{};
