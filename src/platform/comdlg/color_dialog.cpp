@@ -105,8 +105,9 @@ void Paint(HWND hwnd, Dialog& d) {
   }
   swatch(SampleRect(), d.color);
   for (int part : {int(kOk), int(kCancel)}) {
-    DrawDialogButton(dc, ButtonRect(part), part == kOk ? "OK" : "Cancel", part == d.focusButton,
-                     part == d.pressed);
+    bool focused = part == d.focusButton;
+    DrawDialogButton(dc, ButtonRect(part), part == kOk ? "OK" : "Cancel", focused,
+                     part == d.pressed, focused);
   }
   SelectObject(dc, oldFont);
   EndPaint(hwnd, &ps);

@@ -388,8 +388,7 @@ void Glyph(HDC dc, int x, int y, bool folder) {
 }
 
 void PushButton(HDC dc, const Dialog& d, Part part, const std::string& label, bool isDefault) {
-  comdlg::PaintPushButton(dc, d.parts[part], label, isDefault, d.pressed.Down(part),
-                          d.focus == part);
+  DrawDialogButton(dc, d.parts[part], label, isDefault, d.pressed.Down(part), d.focus == part);
 }
 
 void Label(HDC dc, int x, int y, const char* text) {

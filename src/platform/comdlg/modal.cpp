@@ -53,23 +53,6 @@ int ButtonPress::Release(HWND hwnd, int at) {
   return at == held ? held : -1;
 }
 
-void PaintPushButton(HDC dc, RECT r, const std::string& label, bool isDefault, bool down,
-                     bool focused) {
-  if (isDefault) {
-    FrameRect(dc, &r, GetStockObject(BLACK_BRUSH));
-    InflateRect(&r, -1, -1);
-  }
-  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? UINT(DFCS_PUSHED) : 0u));
-  RECT text = r;
-  if (down) OffsetRect(&text, 1, 1);
-  DrawText(dc, label.data(), int(label.size()), &text,
-           DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  if (focused) {
-    InflateRect(&r, -3, -3);
-    DrawFocusRect(dc, &r);
-  }
-}
-
 bool RunModal(const ModalRequest& request) {
   desktop::PresentIfAsked();
   bool presented = user::CurrentPresenter() != nullptr;

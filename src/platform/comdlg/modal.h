@@ -44,11 +44,6 @@ struct ButtonPress {
   int Release(HWND hwnd, int at);
 };
 
-// A dialog's push button in the classic look: the default one framed in
-// black, a pressed one sunk, the focused one with its focus ring.
-void PaintPushButton(HDC dc, RECT r, const std::string& label, bool isDefault, bool down,
-                     bool focused);
-
 // What CommDlgExtendedError answers next on this thread.
 void SetExtendedError(DWORD error);
 

@@ -253,7 +253,7 @@ void PaintItem(HDC dc, const Form& f, int index) {
     case Kind::kCancel: {
       bool cancelFocused = f.focus >= 0 && f.items[size_t(f.focus)].kind == Kind::kCancel;
       bool isDefault = item.kind == Kind::kOk ? !cancelFocused : focused;
-      comdlg::PaintPushButton(dc, r, item.text, isDefault, f.pressed.Down(index), focused);
+      DrawDialogButton(dc, r, item.text, isDefault, f.pressed.Down(index), focused);
       break;
     }
   }

@@ -247,7 +247,8 @@ BOOL DrawFrameControl(HDC dc, RECT* rect, UINT kind, UINT state) {
   }
 }
 
-void DrawDialogButton(HDC dc, RECT r, const char* label, bool isDefault, bool pressed) {
+void DrawDialogButton(HDC dc, RECT r, std::string_view label, bool isDefault, bool pressed,
+                      bool focused) {
   if (isDefault) {
     FrameRect(dc, &r, GetStockObject(BLACK_BRUSH));
     InflateRect(&r, -1, -1);
@@ -255,8 +256,9 @@ void DrawDialogButton(HDC dc, RECT r, const char* label, bool isDefault, bool pr
   DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? UINT(DFCS_PUSHED) : 0u));
   RECT text = r;
   if (pressed) OffsetRect(&text, 1, 1);
-  DrawText(dc, label, -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  if (isDefault) {
+  DrawText(dc, label.data(), int(label.size()), &text,
+           DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  if (focused) {
     InflateRect(&r, -3, -3);
     DrawFocusRect(dc, &r);
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/user/winuser.h"
 
@@ -65,9 +66,10 @@ enum : UINT {
 BOOL DrawFrameControl(HDC dc, RECT* r, UINT kind, UINT state);
 BOOL DrawFocusRect(HDC dc, const RECT* r);
 // A dialog's push button with its label in the selected font: the default
-// one framed in black with a focus rectangle, the label a pixel down and
-// right while pressed.
-void DrawDialogButton(HDC dc, RECT r, const char* label, bool isDefault, bool pressed);
+// one framed in black, the label a pixel down and right while pressed, the
+// focused one with its focus rectangle.
+void DrawDialogButton(HDC dc, RECT r, std::string_view label, bool isDefault, bool pressed,
+                      bool focused);
 
 namespace user {
 
