@@ -349,9 +349,9 @@ uint32_t CreatePane(TessObject* control) {
   e->field = control;
   e->quiet = 1;
   f->edit = e;
-  e->container =
-      CreateWindowEx(0, kContainerClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, r.left, r.top,
-                     r.width, r.height, window->hwnd, nullptr, nullptr, e);
+  e->container = CreateWindowEx(WS_EX_CONTROLPARENT, kContainerClass, "",
+                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, r.left, r.top, r.width,
+                                r.height, window->hwnd, nullptr, nullptr, e);
   if (!e->container) {
     delete e;
     f->edit = nullptr;

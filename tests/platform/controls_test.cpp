@@ -216,6 +216,28 @@ TEST_F(Controls, TabVisitsUsableStopsInOrderAndWraps) {
   EXPECT_TRUE(Commands().empty());
 }
 
+// A field's container window (a control parent) is no stop itself; Tab
+// goes into it, to its control, in the container's place in the order.
+TEST_F(Controls, TabEntersControlParentsInTheirPlace) {
+  HWND a = Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 1, 10, 10);
+  HWND holder = CreateWindowEx(WS_EX_CONTROLPARENT, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 40, 80,
+                               20, parent_, nullptr, nullptr, nullptr);
+  HWND inner = CreateWindowEx(0, "BUTTON", "in", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 80, 20,
+                              holder, reinterpret_cast<HMENU>(uintptr_t(2)), nullptr, nullptr);
+  HWND c = Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 3, 10, 70);
+  SetFocus(a);
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), inner);
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), c);
+  Press(VK_TAB, true);
+  EXPECT_EQ(GetFocus(), inner);
+  ShowWindow(holder, SW_HIDE);  // a hidden container's controls are skipped
+  SetFocus(a);
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), c);
+}
+
 TEST_F(Controls, ARadioGroupIsOneTabStopAndArrowsMoveWithinIt) {
   HWND before = Add("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 1, 10, 10);
   HWND r1 = Add("BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 2, 10, 40);

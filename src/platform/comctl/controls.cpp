@@ -101,8 +101,26 @@ HWND GetDlgItem(HWND dialog, int id) {
   return nullptr;
 }
 
+namespace {
+
+// The controls Tab visits, in order: children of a control parent (a
+// container window marked WS_EX_CONTROLPARENT) take its place in the order.
+void AppendTabOrder(HWND parent, std::vector<HWND>* out) {
+  for (HWND c : Children(parent)) {
+    if (GetWindowLong(c, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) {
+      if (GetWindowLong(c, GWL_STYLE) & WS_TABSTOP) out->push_back(c);
+      if (IsWindowVisible(c)) AppendTabOrder(c, out);
+    } else {
+      out->push_back(c);
+    }
+  }
+}
+
+}  // namespace
+
 HWND GetNextDlgTabItem(HWND dialog, HWND from, BOOL previous) {
-  std::vector<HWND> all = Children(dialog);
+  std::vector<HWND> all;
+  AppendTabOrder(dialog, &all);
   if (all.empty()) return nullptr;
   if (previous) std::reverse(all.begin(), all.end());
   auto at = std::find(all.begin(), all.end(), from);

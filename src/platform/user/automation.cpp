@@ -347,6 +347,14 @@ bool RunLine(const std::string& text, int number, std::string* error,
       } else {
         return fail("color needs RRGGBB or cancel");
       }
+    } else if (command == "pause") {
+      // Lets time pass with messages handled, for timers the script waits on.
+      if (!(args >> x) || x < 0) return fail("pause needs milliseconds");
+      DWORD start = GetTickCount();
+      while (GetTickCount() - start < DWORD(x) && !(over && over())) {
+        if (!Settle(over)) return fail("the application does not settle");
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
     } else if (command == "wait-window") {
       if (rest.empty()) return fail("wait-window needs a title");
       if (!WaitForWindow(rest, kWaitWindowMs)) return fail("no window '" + rest + "' appeared");
