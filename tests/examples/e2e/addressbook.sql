@@ -1,0 +1,3 @@
+.check
+.schema contacts
+select id, name, phone, grp, favourite from contacts order by id
