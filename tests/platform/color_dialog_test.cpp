@@ -1,6 +1,7 @@
 // The colour dialog driven by scripts: answered by the script's command,
 // by keys, cancelled, and left unanswered; and its look.
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <memory>
 #include <string>
@@ -13,6 +14,9 @@
 
 namespace tess::platform {
 namespace {
+
+// The owner's frame, as the fixture makes it.
+constexpr RECT kOwner{10, 10, 210, 160};
 
 struct Asked {
   COLORREF initial = 0;
@@ -45,8 +49,9 @@ class ColorDialog : public ::testing::Test {
       return RegisterClass(&wc) != 0;
     }();
     ASSERT_TRUE(registered);
-    owner_ = CreateWindowEx(0, "ColorDialogOwner", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
-                            10, 200, 150, nullptr, nullptr, nullptr, nullptr);
+    owner_ = CreateWindowEx(0, "ColorDialogOwner", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                            kOwner.left, kOwner.top, kOwner.right - kOwner.left,
+                            kOwner.bottom - kOwner.top, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(owner_, nullptr);
   }
   void TearDown() override { DestroyWindow(owner_); }
@@ -95,13 +100,14 @@ TEST_F(ColorDialog, AnsweredByScriptKeysOrCancel) {
 }
 
 // Where a point of the dialog's client area is on the desktop: the dialog
-// is centred, its client area 236 x 195 (the layout color_dialog.png shows).
+// is centred on its owner, kept on the screen, its client area 236 x 195
+// (the layout color_dialog.png shows).
 POINT OnDesktop(int x, int y) {
   RECT frame{0, 0, 236, 195};
   AdjustWindowRectEx(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME);
   int fw = frame.right - frame.left, fh = frame.bottom - frame.top;
-  return {(GetSystemMetrics(SM_CXSCREEN) - fw) / 2 - frame.left + x,
-          (GetSystemMetrics(SM_CYSCREEN) - fh) / 2 - frame.top + y};
+  return {std::max<int>(0, (kOwner.left + kOwner.right - fw) / 2) - frame.left + x,
+          std::max<int>(0, (kOwner.top + kOwner.bottom - fh) / 2) - frame.top + y};
 }
 
 std::string Click(const char* how, int x, int y) {

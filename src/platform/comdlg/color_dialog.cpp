@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/comdlg/commdlg.h"
+#include "platform/comdlg/modal.h"
 #include "platform/user/automation.h"
 #include "platform/user/classic_look.h"
 #include "platform/user/desktop.h"
@@ -191,65 +192,23 @@ BOOL ChooseColor(CHOOSECOLOR* request) {
   desktop::PresentIfAsked();
   // Nobody to answer: no script on this thread and no desktop on a display.
   if (!automation::ScriptRunning() && !desktop::PresentedScreens().size()) return FALSE;
-  static const bool registered = [] {
-    WNDCLASS wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DialogProc;
-    wc.cbWndExtra = 4;
-    wc.lpszClassName = automation::kColorDialogClass;
-    return RegisterClass(&wc) != 0;
-  }();
-  if (!registered) return FALSE;
   Dialog d;
   if (request->Flags & CC_RGBINIT) {
     d.color = request->rgbResult & 0xFFFFFF;
     const COLORREF* found = std::find(std::begin(kBasicColors), std::end(kBasicColors), d.color);
     if (found != std::end(kBasicColors)) d.pick = int(found - kBasicColors);
   }
-  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU, ex = WS_EX_DLGMODALFRAME;
-  RECT frame{0, 0, kClientW, kClientH};
-  AdjustWindowRectEx(&frame, style, FALSE, ex);
-  int fw = frame.right - frame.left, fh = frame.bottom - frame.top;
-  int x = (GetSystemMetrics(SM_CXSCREEN) - fw) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - fh) / 2;
-  HWND owner = request->hwndOwner;
-  HWND dlg =
-      CreateWindowEx(ex, automation::kColorDialogClass, request->title ? request->title : "Color",
-                     style, x, y, fw, fh, owner, nullptr, nullptr, nullptr);
-  if (!dlg) return FALSE;
-  SetWindowLong(dlg, 0, LONG(reinterpret_cast<intptr_t>(&d)));
-  bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-  if (ownerWasEnabled) EnableWindow(owner, FALSE);
-  ShowWindow(dlg, SW_SHOW);
-  SetFocus(dlg);
-  MSG m;
-  auto over = [&] { return d.result != 0 || !IsWindow(dlg); };
-  while (!over()) {
-    if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (m.message == WM_QUIT) {
-        // Quitting while the dialog is up: it is cancelled, and the quit
-        // goes on to the application's own loop.
-        PostQuitMessage(int(m.wParam));
-        d.result = IDCANCEL;
-        break;
-      }
-      TranslateMessage(&m);
-      DispatchMessage(&m);
-      continue;
-    }
-    if (automation::ScriptRunning()) {
-      if (!automation::ContinueScript(over)) d.result = IDCANCEL;  // the script ended unanswered
-    } else if (!desktop::PresentedScreens().empty()) {
-      WaitMessage();
-    } else {
-      d.result = IDCANCEL;
-    }
-  }
-  if (ownerWasEnabled) EnableWindow(owner, TRUE);
-  if (IsWindow(dlg)) {
-    SetWindowLong(dlg, 0, 0);
-    DestroyWindow(dlg);
-  }
-  if (owner && IsWindow(owner)) SetActiveWindow(owner);
+  comdlg::ModalRequest modal;
+  modal.className = automation::kColorDialogClass;
+  modal.proc = DialogProc;
+  modal.title = request->title ? request->title : "Color";
+  modal.width = kClientW;
+  modal.height = kClientH;
+  modal.owner = request->hwndOwner;
+  modal.data = &d;
+  modal.done = [&] { return d.result != 0; };
+  modal.cancel = [&] { d.result = IDCANCEL; };
+  if (!comdlg::RunModal(modal)) return FALSE;
   if (d.result != IDOK) return FALSE;
   request->rgbResult = d.color;
   return TRUE;
