@@ -9,6 +9,7 @@
 extern char TessApplication[];
 extern char BookLayout[];
 extern char AboutLayout[];
+extern char ContactLayout[];
 /* The checked add (addressbook.s): validates the fields and adds the
    contact, or shows why it cannot. */
 void AddContactChecked(void);
@@ -39,6 +40,7 @@ enum { kGroupCount = 3 };
 
 static TessObject* g_db;
 static TessObject* g_window;
+static TessObject* g_dialog; /* the New Contact dialog while it is up */
 static int32_t g_nextId = 1;
 static int32_t g_unsaved;
 
@@ -89,15 +91,19 @@ static TessString* lineString(const Line* line) {
 
 /* ---- Controls ---- */
 
-static TessObject* control(const char* name) {
+static TessObject* controlOf(TessObject* window, const char* name) {
   TessString* key = str(name);
-  TessObject* c = RuntimeControlFetch(g_window, key);
+  TessObject* c = RuntimeControlFetch(window, key);
   RuntimeUnlockString(key);
   return c;
 }
 
-static TessString* fieldText(const char* name) {
-  TessObject* field = control(name);
+static TessObject* control(const char* name) {
+  return controlOf(g_window, name);
+}
+
+static TessString* fieldText(TessObject* window, const char* name) {
+  TessObject* field = controlOf(window, name);
   TessString* text = editTextGetter(field, 0);
   RuntimeUnlockObject(field);
   return text;
@@ -129,16 +135,16 @@ static void refreshChart(void) {
   RuntimeUnlockObject(chart);
 }
 
-/* The group chosen in the popup menu, as its text. */
-static TessString* chosenGroup(void) {
-  TessObject* popup = control("GroupMenu");
+/* The group chosen in a popup menu, as its text. */
+static TessString* chosenGroup(TessObject* window, const char* name) {
+  TessObject* popup = controlOf(window, name);
   TessString* group = popupTextGetter(popup, 0);
   RuntimeUnlockObject(popup);
   return group;
 }
 
-static int32_t favouriteChecked(void) {
-  TessObject* box = control("Favourite");
+static int32_t checked(TessObject* window, const char* name) {
+  TessObject* box = controlOf(window, name);
   int32_t value = checkBoxValueGetter(box, 0);
   RuntimeUnlockObject(box);
   return value;
@@ -224,8 +230,8 @@ static void loadContacts(TessObject* list) {
   RuntimeUnlockString(sql);
   if (!rs) return;
   for (cursorMoveNext(rs); !cursorEOFGetter(rs, 0); cursorMoveNext(rs)) {
-    TessString *idText = column(rs, "id"), *name = column(rs, "name"),
-               *phone = column(rs, "phone"), *group = column(rs, "grp");
+    TessString *idText = column(rs, "id"), *name = column(rs, "name"), *phone = column(rs, "phone"),
+               *group = column(rs, "grp");
     int32_t id = (int32_t)StringVal(idText);
     addRow(list, id, name, phone, group, booleanColumn(rs, "favourite"));
     if (id >= g_nextId) g_nextId = id + 1;
@@ -247,8 +253,9 @@ static void openBook(void) {
     g_db = newTessDatabase();
     TessDatabaseFolderItemSetter(g_db, 0, file);
     TessDatabaseCreateDatabaseFile(g_db);
-    exec("create table contacts (id integer, name varchar(80), phone varchar(40), "
-         "grp varchar(20), favourite boolean, primary key (id))");
+    exec(
+        "create table contacts (id integer, name varchar(80), phone varchar(40), "
+        "grp varchar(20), favourite boolean, primary key (id))");
     databaseCommit(g_db);
     say("created AddressBook.tdb");
   }
@@ -309,28 +316,28 @@ int32_t BookClose(TessObject* window) {
   return 0;
 }
 
-/* Clears the fields for a new contact. */
+/* The New Contact dialog, until it is answered. */
 int32_t BookFileNew(TessObject* window) {
-  TessString* empty = str("");
-  TessObject* list = control("Contacts");
-  TessObject* name = control("NameField");
-  (void)window;
-  listSelectionSetter(list, 0, -1);
-  setFieldText("NameField", empty);
-  setFieldText("PhoneField", empty);
-  formSetFocus(name);
-  RuntimeUnlockObject(name);
-  RuntimeUnlockObject(list);
-  RuntimeUnlockString(empty);
-  say("new contact");
+  TessObject* made = RuntimeCreateWindow(ContactLayout, &g_dialog);
+  RuntimeShowModalWithinWindow(g_dialog, window);
+  RuntimeUnlockObject(made);
+  RuntimeUnlockObject(g_dialog);
+  g_dialog = 0;
   return 1;
+}
+
+int32_t ContactCancelAction(TessObject* button) {
+  (void)button;
+  say("new contact cancelled");
+  RuntimeCloseWindow(g_dialog);
+  return 0;
 }
 
 /* ---- Adding, saving and deleting ---- */
 
 /* The exception the checked add raises, or nil when the fields are fine. */
 TessObject* ContactProblem(void) {
-  TessString* name = fieldText("NameField");
+  TessString* name = fieldText(g_dialog, "NewName");
   TessString* trimmed = runTrim(name);
   TessObject* problem = 0;
   if (StringLen(trimmed) == 0) {
@@ -355,10 +362,11 @@ void ShowProblem(TessObject* problem) {
   RuntimeUnlockString(message);
 }
 
+/* Adds the dialog's contact and closes the dialog. */
 void AddContact(void) {
-  TessString *name = fieldText("NameField"), *phone = fieldText("PhoneField"),
-             *group = chosenGroup();
-  int32_t favourite = favouriteChecked();
+  TessString *name = fieldText(g_dialog, "NewName"), *phone = fieldText(g_dialog, "NewPhone"),
+             *group = chosenGroup(g_dialog, "NewGroup");
+  int32_t favourite = checked(g_dialog, "NewFavourite");
   TessString* className = str("DatabaseRecord");
   TessObject* record = CreateInstance(className);
   TessString *table = str("contacts"), *key;
@@ -394,11 +402,18 @@ void AddContact(void) {
   RuntimeUnlockString(phone);
   RuntimeUnlockString(group);
   changed();
+  RuntimeCloseWindow(g_dialog);
+}
+
+int32_t ContactOkAction(TessObject* button) {
+  (void)button;
+  AddContactChecked();
+  return 0;
 }
 
 int32_t AddAction(TessObject* button) {
   (void)button;
-  AddContactChecked();
+  BookFileNew(g_window);
   return 0;
 }
 
@@ -409,9 +424,9 @@ int32_t SaveAction(TessObject* button) {
   if (row < 0) {
     say("save: no contact selected");
   } else {
-    TessString *name = fieldText("NameField"), *phone = fieldText("PhoneField"),
-               *group = chosenGroup();
-    int32_t favourite = favouriteChecked();
+    TessString *name = fieldText(g_window, "NameField"), *phone = fieldText(g_window, "PhoneField"),
+               *group = chosenGroup(g_window, "GroupMenu");
+    int32_t favourite = checked(g_window, "Favourite");
     Line sql = {{0}, 0};
     TessString* query;
     TessObject* rs;

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/comctl/commctrl.h"
 #include "platform/user/automation.h"
 #include "platform/user/input.h"
 #include "platform/user/winuser.h"
@@ -576,6 +577,13 @@ void RunModal(TessObject* instance) {
     WindowObject* w = FieldsOf<WindowFields>(instance)->window;
     return !w || w->closing || !IsWindowVisible(w->hwnd);
   };
+  // The keyboard starts in the dialog's first control, as on the platform,
+  // unless its Open already put it somewhere inside.
+  if (WindowObject* w = FieldsOf<WindowFields>(instance)->window; w && !over()) {
+    HWND focus = GetFocus();
+    if (!focus || focus == w->hwnd || !IsChild(w->hwnd, focus))
+      if (HWND first = GetNextDlgTabItem(w->hwnd, nullptr, FALSE)) SetFocus(first);
+  }
   while (!over() && State().eventStep) {
     MSG pending{};
     if (automation::ScriptRunning() && !PeekMessage(&pending, nullptr, 0, 0, PM_NOREMOVE) &&
