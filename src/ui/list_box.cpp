@@ -20,6 +20,7 @@
 #include <string>
 
 #include "graphics/graphics.h"
+#include "graphics/picture.h"
 #include "platform/comctl/commctrl.h"
 #include "platform/kernel/thread.h"
 #include "platform/richedit/richedit.h"
@@ -284,6 +285,26 @@ int32_t TextIndent(TessObject* o, const ListRow& r, int32_t column) {
   return F(o)->hierarchical ? (r.depth + 1) * kIndent : 0;
 }
 
+// A row picture's size in its row: scaled down to fit the row height
+// (less a pixel above and below) keeping its aspect, never enlarged.
+SIZE RowPictureSize(TessObject* o, const ListRow& r) {
+  graphics::PictureData* p = graphics::PictureOf(r.picture.get());
+  if (!p || p->width <= 0 || p->height <= 0) return {0, 0};
+  int32_t room = std::max(RowHeight(o) - 2, 1);
+  if (p->height <= room) return {p->width, p->height};
+  int64_t width = int64_t(p->width) * room / p->height;
+  return {int32_t(std::clamp<int64_t>(width, 1, 1 << 20)), room};
+}
+
+// Where a cell's content (check box, then text) starts: column 0 moves
+// past the indent and the row picture.
+int32_t ContentIndent(TessObject* o, const ListRow& r, int32_t column) {
+  int32_t indent = TextIndent(o, r, column);
+  if (column == 0)
+    if (SIZE picture = RowPictureSize(o, r); picture.cx > 0) indent += picture.cx + 4;
+  return indent;
+}
+
 COLORREF GridColor(int32_t style) {
   return style == 1 ? RGB(0xD0, 0xD0, 0xD0) : RGB(0x80, 0x80, 0x80);
 }
@@ -365,6 +386,17 @@ void PaintCell(TessObject* o, HDC dc, int32_t row, int32_t column, const RECT& c
   if (column == 0 && F(o)->hierarchical && r.folder)
     Triangle(dc, x - kIndent, cell.top + (height - 8) / 2, r.expanded,
              selected ? RGB(0xFF, 0xFF, 0xFF) : RGB(0x40, 0x40, 0x40));
+  if (column == 0) {
+    if (SIZE size = RowPictureSize(o, r); size.cx > 0) {
+      SaveDC(dc);
+      IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
+      graphics::PictureData* p = graphics::PictureOf(r.picture.get());
+      graphics::DrawPictureScaled(dc, r.picture.get(), x, cell.top + (height - size.cy) / 2,
+                                  size.cx, size.cy, 0, 0, p->width, p->height);
+      RestoreDC(dc, -1);
+      x += size.cx + 4;
+    }
+  }
   ListCell* c = m.CellAt(row, column, false);
   if (CellType(m, row, column) == kCellCheckBox) {
     CheckBox(dc, x, cell.top + (height - kCheckSize) / 2, c && c->check);
@@ -643,8 +675,9 @@ void OpenEditor(TessObject* o, int32_t row, int32_t column) {
   int32_t left = ColumnLeft(o, column);
   int32_t top = HeadingHeight(o) + (row - f->scrollPosition) * RowHeight(o);
   ListRow* r = s->model.Row(row);
-  left += TextIndent(o, *r, column);
-  int32_t width = s->model.Column(column)->actual[0] - TextIndent(o, *r, column);
+  int32_t indent = ContentIndent(o, *r, column);
+  left += indent;
+  int32_t width = s->model.Column(column)->actual[0] - indent;
   LoadRichEditLibrary();
   s->editor = CreateWindowEx(0, kRichEditClass, "", WS_CHILD | WS_VISIBLE | WS_BORDER, left, top,
                              std::max(width, 8), RowHeight(o), s->container,
@@ -744,7 +777,7 @@ void MouseDownOnRow(TessObject* o, int32_t x, int32_t y, bool shift, bool ctrl) 
   if (!s->model.Valid(row)) return;
   int32_t type = CellType(s->model, row, column);
   if (type == kCellCheckBox) {
-    int32_t boxLeft = left + 4 + indent;
+    int32_t boxLeft = left + 4 + ContentIndent(o, *s->model.Row(row), column);
     if (x >= boxLeft && x < boxLeft + kCheckSize) {
       {
         Locked hold(s);
@@ -1523,16 +1556,24 @@ BORDER(Right, 3)
 // Rows' flags.
 TessObject* listGetRowPicture(TessObject* l, int32_t row) {
   ListState* s = StateOf(l);
-  ListRow* r = s ? s->model.Row(row) : nullptr;
+  if (!s) return nullptr;
+  Locked hold(s);
+  ListRow* r = s->model.Row(row);
   if (!r || !r->picture.get()) return nullptr;
   LockObject(r->picture.get());
   return r->picture.get();
 }
 void listSetRowPicture(TessObject* l, int32_t row, TessObject* picture) {
   ListState* s = StateOf(l);
-  ListRow* r = s ? s->model.Row(row) : nullptr;
-  if (!r) return;
-  r->picture = ShareObject(picture);
+  if (!s) return;
+  {
+    // The row keeps its own reference: the picture lives as long as the
+    // row shows it, whatever the application drops.
+    Locked hold(s);
+    ListRow* r = s->model.Row(row);
+    if (!r) return;
+    r->picture = ShareObject(picture);
+  }
   Redraw(l);
 }
 int32_t listGetSelected(TessObject* l, int32_t row) {

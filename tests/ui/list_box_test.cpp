@@ -223,6 +223,69 @@ TEST_F(ListBoxTest, InitialValueSplitsRowsAndCells) {
   EXPECT_EQ(Text(Take(listGetHeading(L(), 5)).get()), "");
 }
 
+TEST_F(ListBoxTest, RowPicturesAreKeptByTheirRowsAndDrawnBeforeTheText) {
+  for (const char* t : {"b", "c", "a"}) Add(t);
+  // A red square taller than the row, so drawn scaled to 16 x 16.
+  ObjectRef picture = ObjectRef::Adopt(newPicture(32, 32, 32));
+  ASSERT_TRUE(picture.get());
+  TessObject* g = pictureGraphicsGetter(picture.get(), 0);
+  graphicsForeColorSetter(g, 0, 0xFF0000);
+  RuntimeGraphicsFillRect(g, 0, 0, 32, 32);
+  RuntimeUnlockObject(g);
+  TessObject* raw = picture.get();
+  listSetRowPicture(L(), 1, raw);
+  EXPECT_EQ(Header(raw)->refCount, 2);
+  // Rows move and come and go: the picture stays with "c".
+  listSortedColumnSetter(L(), 0, 0);
+  RuntimeListResort(L());
+  RuntimeListInsertRow(L(), 0, S("first").get());
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"first", "a", "b", "c"}));
+  ObjectRef got = ObjectRef::Adopt(listGetRowPicture(L(), 3));
+  EXPECT_EQ(got.get(), raw);
+  EXPECT_EQ(listGetRowPicture(L(), 1), nullptr);
+  got = ObjectRef();
+  // The application lets go: the row's reference keeps it for drawing.
+  picture = ObjectRef();
+  EXPECT_EQ(Header(raw)->refCount, 1);
+  ListBoxFields* f = FieldsOf<ListBoxFields>(L());
+  f->rect.width = 120;
+  f->rect.height = 80;
+  f->scrollBarVertical = 0;
+  listScrollPositionSetter(L(), 0, 3);
+  platform::HDC dc = platform::CreateCompatibleDC(nullptr);
+  platform::BITMAPINFO info{};
+  info.bmiHeader = {
+      sizeof(platform::BITMAPINFOHEADER), 120, -80, 1, 32, platform::BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  platform::HBITMAP bitmap =
+      platform::CreateDIBSection(nullptr, &info, platform::DIB_RGB_COLORS, &bits, nullptr, 0);
+  platform::HGDIOBJ old = platform::SelectObject(dc, bitmap);
+  PaintList(L(), dc);
+  // Row "c" at the top, 18 high: the picture at x 4..19, y 1..16, the text
+  // from x 24.
+  auto red = [&](int x, int y) {
+    return platform::GetPixel(dc, x, y) == platform::RGB(0xFF, 0, 0);
+  };
+  EXPECT_TRUE(red(4, 1));
+  EXPECT_TRUE(red(19, 16));
+  EXPECT_FALSE(red(20, 9));
+  EXPECT_FALSE(red(4, 17));
+  EXPECT_FALSE(red(3, 9));
+  platform::SelectObject(dc, old);
+  platform::DeleteObject(bitmap);
+  platform::DeleteDC(dc);
+  // Clearing the picture with nil lets it go, and so does removing its row.
+  LockObject(raw);
+  listSetRowPicture(L(), 3, nullptr);
+  EXPECT_EQ(Header(raw)->refCount, 1);
+  listSetRowPicture(L(), 0, raw);
+  EXPECT_EQ(Header(raw)->refCount, 2);
+  RuntimeRemoveRow(L(), 0);
+  EXPECT_EQ(Header(raw)->refCount, 1);
+  UnlockObject(raw);
+  listSetRowPicture(L(), 9, nullptr);  // out of range: nothing
+}
+
 TEST_F(ListBoxTest, SortFollowsTheSortedColumnAndItsDirection) {
   listColumnCountSetter(L(), 0, 2);
   for (const char* t : {"b", "c", "a"}) Add(t);
