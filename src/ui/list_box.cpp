@@ -67,6 +67,8 @@ struct ListState {
   int32_t dragStartX = 0, dragStartY = 0;
   bool dragMoved = false;
   int32_t layoutWidth = -1;
+  int32_t resizing = -1;   // the column whose border is being dragged
+  int32_t resizeGrab = 0;  // the pointer's distance from that border
   ListState() { InitializeCriticalSection(&lock); }
   ~ListState() { DeleteCriticalSection(&lock); }
 };
@@ -78,6 +80,9 @@ constexpr UINT kEditorId = 2;
 constexpr int kIndent = 16;     // per depth, and the folder triangle's room
 constexpr int kCheckSize = 12;  // the check box square
 constexpr int kScrollWidth = 16;
+constexpr int kScrollLineX = 16;  // pixels a horizontal arrow moves
+// The host's west-east size cursor, shown over a column border.
+const char* const kSizeCursor = reinterpret_cast<const char*>(32644);
 
 class Locked {
  public:
@@ -821,6 +826,29 @@ void DragRowOut(TessObject* o, int32_t row) {
     DragItemDrag(item.get());
 }
 
+// The column whose heading border is under (x, y), -1 for none.
+int32_t BorderAt(TessObject* o, int32_t x, int32_t y) {
+  ListBoxFields* f = F(o);
+  if (!f->columnsResizable || !f->hasHeading || y < 0 || y >= HeadingHeight(o)) return -1;
+  return f->state->model.BorderAt(x, -f->scrollPositionX);
+}
+
+// A border dragged to x: its column takes the width, the rest follow.
+void DragBorder(TessObject* o, int32_t x) {
+  ListState* s = F(o)->state;
+  if (!s->model.Column(s->resizing)) {
+    s->resizing = -1;
+    return;
+  }
+  int32_t width = x - s->resizeGrab - ColumnLeft(o, s->resizing);
+  {
+    Locked hold(s);
+    s->model.ResizeColumn(s->resizing, width, InnerWidth(o));
+    s->layoutWidth = InnerWidth(o);
+  }
+  Changed(o);
+}
+
 void MouseDown(TessObject* o, int32_t x, int32_t y, WPARAM keys) {
   ListBoxFields* f = F(o);
   ListState* s = f->state;
@@ -833,6 +861,12 @@ void MouseDown(TessObject* o, int32_t x, int32_t y, WPARAM keys) {
     return;
   }
   if (f->hasHeading && y < HeadingHeight(o)) {
+    if (int32_t border = BorderAt(o, x, y); border >= 0) {
+      s->resizing = border;
+      s->resizeGrab = x - (ColumnLeft(o, border) + s->model.Column(border)->actual[0]);
+      SetCapture(s->container);
+      return;
+    }
     int32_t column = ColumnAt(o, x);
     if (column >= 0) PressHeader(o, column);
     return;
@@ -842,6 +876,10 @@ void MouseDown(TessObject* o, int32_t x, int32_t y, WPARAM keys) {
 
 void MouseMove(TessObject* o, int32_t x, int32_t y) {
   ListState* s = F(o)->state;
+  if (s->resizing >= 0) {
+    DragBorder(o, x);
+    return;
+  }
   if (s->tracking) {
     Fire(o, kMouseDrag, {uint32_t(x), uint32_t(y)});
     return;
@@ -872,6 +910,12 @@ void MouseMove(TessObject* o, int32_t x, int32_t y) {
 
 void MouseUp(TessObject* o, int32_t x, int32_t y) {
   ListState* s = F(o)->state;
+  if (s->resizing >= 0) {
+    DragBorder(o, x);
+    s->resizing = -1;
+    if (GetCapture() == s->container) ReleaseCapture();
+    return;
+  }
   if (GetCapture() == s->container) ReleaseCapture();
   if (s->tracking) {
     s->tracking = false;
@@ -964,6 +1008,20 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                    TRUE);
       Layout(o);
       UpdateScroll(o);
+      return 0;
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wParam) == hwnd && LOWORD(lParam) == HTCLIENT) {
+        POINT p{};
+        GetCursorPos(&p);
+        ScreenToClient(hwnd, &p);
+        if (BorderAt(o, p.x, p.y) >= 0) {
+          SetCursor(LoadCursor(nullptr, kSizeCursor));
+          return 1;
+        }
+      }
+      return DefWindowProc(hwnd, msg, wParam, lParam);
+    case WM_CAPTURECHANGED:
+      s->resizing = -1;
       return 0;
     case WM_LBUTTONDOWN:
       MouseDown(o, x, y, wParam);
@@ -1200,7 +1258,8 @@ void SetExpression(TessObject* list, int32_t index, uint32_t selector, std::stri
   if (selector != 0 && !text.empty() && e.kind == WidthKind::kRelative)
     RaiseUnsupported(kMinMaxStar[selector]);
   c->expression[selector] = std::string(text);
-  if (selector != 0) c->userWidth = -1;
+  // A width set from code replaces what the user dragged.
+  if (selector == 0) c->userWidth = -1;
   Layout(list);
   Redraw(list);
   if (e.kind == WidthKind::kError)
@@ -1247,6 +1306,14 @@ TessString* StringOf(TessString* s) {
 void SetStringField(TessString*& field, TessString* value) {
   RuntimeLockUnlockStrings(value, field);
   field = value;
+}
+
+// Dragged widths count only while the columns are resizable.
+void ColumnsResizableSetter(TessObject* o, uint32_t, int32_t v) {
+  if (!IsListBox(o)) return;
+  F(o)->columnsResizable = v & 0xFF;
+  Layout(o);
+  Changed(o);
 }
 
 void ApplyFont(TessObject* o) {
@@ -1308,7 +1375,7 @@ const PropertyRecord kProperties[] = {
     {0, "ActiveCell", nullptr, (void*)&listActiveCellGetter, nullptr, 0},
     {0, "SortedColumn", &kIntegerType, (void*)&listSortedColumnGetter,
      (void*)&listSortedColumnSetter, 0},
-    {0, "ColumnsResizable", &kBooleanType, (void*)&boolGetter, (void*)&boolSetter,
+    {0, "ColumnsResizable", &kBooleanType, (void*)&boolGetter, (void*)&ColumnsResizableSetter,
      OFFSET(columnsResizable)},
 };
 #undef OFFSET

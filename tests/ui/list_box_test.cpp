@@ -103,6 +103,85 @@ TEST(ListWidths, MinimumAndMaximumBoundTheWidth) {
   EXPECT_EQ(m.columns[1].actual[0], 190);
 }
 
+// Widths as the layout leaves them.
+std::vector<int32_t> Widths(const ListModel& m) {
+  std::vector<int32_t> out;
+  for (const ListColumnInfo& c : m.columns) out.push_back(c.actual[0]);
+  return out;
+}
+
+ListModel Columns(std::vector<std::string> expressions, int32_t width) {
+  ListModel m;
+  m.SetColumnCount(int32_t(expressions.size()));
+  for (size_t i = 0; i < expressions.size(); ++i) m.columns[i].expression[0] = expressions[i];
+  m.LayoutColumns(width);
+  return m;
+}
+
+TEST(ListWidths, ADraggedColumnBecomesAbsoluteAndTheRelativeOnesShareTheRest) {
+  struct Case {
+    std::vector<std::string> expressions;
+    int32_t width;
+    int32_t column, dragged;
+    std::vector<int32_t> widths;
+  } cases[] = {
+      {{"*", "50", "70"}, 330, 1, 80, {180, 80, 70}},       // the relative column gives way
+      {{"*", "50", "70"}, 330, 2, 300, {0, 50, 300}},       // ...down to nothing, then wider
+      {{"*", "2*"}, 300, 0, 60, {60, 240}},                 // the resized one leaves the stars
+      {{"100", "100"}, 300, 0, 2, {kMinColumnWidth, 100}},  // never below the minimum
+      {{"100", "100"}, 300, 1, -50, {100, kMinColumnWidth}},
+      {{"25%", "*"}, 400, 0, 1 << 30, {1 << 20, 0}},  // held far from overflow
+  };
+  for (const Case& c : cases) {
+    ListModel m = Columns(c.expressions, c.width);
+    int32_t took = m.ResizeColumn(c.column, c.dragged, c.width);
+    EXPECT_EQ(Widths(m), c.widths) << c.expressions[0] << " column " << c.column;
+    EXPECT_EQ(took, c.widths[size_t(c.column)]);
+    // The expression is the application's still; the width stays through
+    // later layouts, as at another list width.
+    EXPECT_EQ(m.columns[size_t(c.column)].expression[0], c.expressions[size_t(c.column)]);
+    m.LayoutColumns(c.width + 100);
+    EXPECT_EQ(m.columns[size_t(c.column)].actual[0], c.widths[size_t(c.column)]);
+  }
+}
+
+TEST(ListWidths, DraggedWidthsKeepMinimumAndMaximumAndGoWhenNotResizable) {
+  ListModel m = Columns({"50", "*"}, 200);
+  m.columns[0].expression[1] = "40";
+  m.columns[0].expression[2] = "90";
+  m.LayoutColumns(200);
+  EXPECT_EQ(m.ResizeColumn(0, 20, 200), 40);
+  EXPECT_EQ(m.ResizeColumn(0, 150, 200), 90);
+  EXPECT_EQ(Widths(m), (std::vector<int32_t>{90, 110}));
+  // With the list's columns no longer resizable the expressions rule again.
+  m.LayoutColumns(200, false);
+  EXPECT_EQ(Widths(m), (std::vector<int32_t>{50, 150}));
+  m.LayoutColumns(200);
+  m.columns[0].resizable = false;
+  m.LayoutColumns(200);
+  EXPECT_EQ(Widths(m), (std::vector<int32_t>{50, 150}));
+  EXPECT_EQ(m.ResizeColumn(5, 10, 200), 0);
+}
+
+TEST(ListWidths, BordersAreFoundWithinTheSlop) {
+  ListModel m = Columns({"50", "0", "60", "40"}, 300);  // borders at 50, 50, 110, 150
+  m.columns[3].resizable = false;
+  struct Case {
+    int32_t x, left, column;
+  } cases[] = {
+      {50, 0, 1},                // of two borders in one place the right one
+      {50 - kBorderSlop, 0, 1},  // the slop either side
+      {50 + kBorderSlop, 0, 1},
+      {50 + kBorderSlop + 1, 0, -1},
+      {80, 0, -1},  // inside a column
+      {109, 0, 2},
+      {150, 0, -1},  // not user-resizable
+      {80, -30, 2},  // scrolled 30 pixels: the third border is at 80
+      {0, 0, -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(m.BorderAt(c.x, c.left), c.column) << c.x << " " << c.left;
+}
+
 TEST(ListRows, FoldersTakeTheirChildrenAlong) {
   ListModel m;
   m.Append(S("a").get(), true);
