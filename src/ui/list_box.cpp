@@ -12,6 +12,14 @@
 // as they are), then the sort. An edited cell takes its new text on Enter,
 // Tab or a click elsewhere and keeps the old one on Esc; CellLostFocus
 // follows either way.
+//
+// With ColumnsResizable the heading's column borders are handles: the
+// pointer over one shows the size cursor, and a press there (after
+// MouseDown) drags that column's width live, with no list event, until the
+// button comes up; the column then counts as absolute at that width. The
+// horizontal scroll bar, when ScrollBarHorizontal is set, shows only while
+// the columns are wider than the pane; ScrollPositionX is its position in
+// pixels, and the heading scrolls with the cells.
 #include "ui/list_box.h"
 
 #include <algorithm>
@@ -58,6 +66,8 @@ struct ListState {
   TessObject* list = nullptr;  // not counted: the list owns its state
   HWND container = nullptr;
   HWND scrollBar = nullptr;
+  HWND hScrollBar = nullptr;
+  bool hShown = false;  // the horizontal bar is up: the rows end above it
   HWND editor = nullptr;
   int32_t editRow = -1, editColumn = -1;
   ObjectRef activeCell;   // the EditField ActiveCell gives
@@ -219,18 +229,56 @@ int32_t InnerWidth(TessObject* o) {
 void Layout(TessObject* o) {
   ListState* s = F(o)->state;
   s->layoutWidth = InnerWidth(o);
-  s->model.LayoutColumns(s->layoutWidth);
+  s->model.LayoutColumns(s->layoutWidth, F(o)->columnsResizable);
+}
+
+// The bottom of the rows: above the horizontal bar while it shows.
+int32_t RowsBottom(TessObject* o) {
+  return ClientOf(o).bottom - (F(o)->state->hShown ? kScrollWidth : 0);
 }
 
 int32_t VisibleRows(TessObject* o) {
-  RECT r = ClientOf(o);
-  return std::max<int32_t>(1, (r.bottom - HeadingHeight(o)) / RowHeight(o));
+  return std::max<int32_t>(1, (RowsBottom(o) - HeadingHeight(o)) / RowHeight(o));
 }
 
-// Keeps the scroll position within the rows and the scroll bar in step.
+// The scroll bars' places: the vertical one down the right edge, the
+// horizontal one along the bottom, each stopping short of the other.
+void PlaceBars(TessObject* o) {
+  ListState* s = F(o)->state;
+  RECT r = ClientOf(o);
+  bool vertical = F(o)->scrollBarVertical;
+  if (s->scrollBar)
+    MoveWindow(s->scrollBar, r.right - kScrollWidth, 0, kScrollWidth,
+               std::max<int32_t>(r.bottom - (s->hShown ? kScrollWidth : 0), 0), TRUE);
+  if (s->hScrollBar)
+    MoveWindow(s->hScrollBar, 0, r.bottom - kScrollWidth,
+               std::max<int32_t>(r.right - (vertical ? kScrollWidth : 0), 0), kScrollWidth, TRUE);
+}
+
+// Keeps the horizontal position within the columns, and the horizontal
+// bar shown exactly while they are wider than the pane.
+void UpdateScrollX(TessObject* o) {
+  ListBoxFields* f = F(o);
+  ListState* s = f->state;
+  int32_t most = std::max(0, s->model.TotalWidth() - InnerWidth(o));
+  f->scrollPositionX = std::clamp(f->scrollPositionX, 0, most);
+  if (!s->hScrollBar) return;
+  bool show = f->scrollBarHorizontal && most > 0;
+  if (show != s->hShown) {
+    s->hShown = show;
+    ShowWindow(s->hScrollBar, show ? SW_SHOW : SW_HIDE);
+    PlaceBars(o);
+  }
+  SendMessage(s->hScrollBar, SBM_SETRANGE, 0, most);
+  SendMessage(s->hScrollBar, SBM_SETPOS, WPARAM(f->scrollPositionX), 1);
+}
+
+// Keeps the scroll positions within the rows and columns and the scroll
+// bars in step.
 void UpdateScroll(TessObject* o) {
   ListBoxFields* f = F(o);
   ListState* s = f->state;
+  UpdateScrollX(o);
   int32_t most = std::max(0, s->model.Count() - VisibleRows(o));
   f->scrollPosition = std::clamp(f->scrollPosition, 0, most);
   if (!s->scrollBar) return;
@@ -497,6 +545,10 @@ void PaintList(TessObject* o, HDC dc) {
   RECT client = ClientOf(o);
   int32_t width = client.right - (f->scrollBarVertical && s->scrollBar ? kScrollWidth : 0);
   if (s->layoutWidth != InnerWidth(o)) Layout(o);
+  client.bottom = RowsBottom(o);
+  if (s->hShown && width < ClientOf(o).right)
+    Fill(dc, RECT{width, client.bottom, ClientOf(o).right, ClientOf(o).bottom},
+         GetSysColor(COLOR_BTNFACE));
   Fill(dc, RECT{0, 0, width, client.bottom}, RGB(0xFF, 0xFF, 0xFF));
   HGDIOBJ oldFont = SelectObject(dc, FontOf(o));
   SetBkMode(dc, TRANSPARENT);
@@ -676,6 +728,15 @@ void OpenEditor(TessObject* o, int32_t row, int32_t column) {
   if (row < f->scrollPosition || row >= f->scrollPosition + visible) {
     f->scrollPosition = row;
     UpdateScroll(o);
+  }
+  // The cell's left part in view sideways too.
+  int32_t cellLeft = ColumnLeft(o, column), inner = InnerWidth(o);
+  int32_t cellRight = cellLeft + s->model.Column(column)->actual[0];
+  if (cellLeft < 0 || cellRight > inner) {
+    f->scrollPositionX +=
+        cellLeft < 0 || cellRight - cellLeft > inner ? cellLeft : cellRight - inner;
+    UpdateScroll(o);
+    Redraw(o);
   }
   int32_t left = ColumnLeft(o, column);
   int32_t top = HeadingHeight(o) + (row - f->scrollPosition) * RowHeight(o);
@@ -977,6 +1038,45 @@ void VScroll(TessObject* o, UINT code) {
   Redraw(o);
 }
 
+void HScroll(TessObject* o, UINT code) {
+  ListBoxFields* f = F(o);
+  int32_t pos = f->scrollPositionX;
+  int32_t page = std::max(InnerWidth(o) - kScrollLineX, kScrollLineX);
+  switch (code) {
+    case SB_LINEUP:
+      pos -= kScrollLineX;
+      break;
+    case SB_LINEDOWN:
+      pos += kScrollLineX;
+      break;
+    case SB_PAGEUP:
+      pos -= page;
+      break;
+    case SB_PAGEDOWN:
+      pos += page;
+      break;
+    case SB_TOP:
+      pos = 0;
+      break;
+    case SB_BOTTOM:
+      pos = f->state->model.TotalWidth();
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+      SendMessage(f->state->hScrollBar, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&info));
+      pos = info.nTrackPos;
+      break;
+    }
+    default:
+      return;
+  }
+  if (f->state->editor) CloseEditor(o, true);
+  f->scrollPositionX = pos;
+  UpdateScroll(o);
+  Redraw(o);
+}
+
 ListState* StateOfPane(HWND hwnd) {
   return reinterpret_cast<ListState*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
 }
@@ -1003,11 +1103,9 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_SIZE:
-      if (s->scrollBar)
-        MoveWindow(s->scrollBar, LOWORD(lParam) - kScrollWidth, 0, kScrollWidth, HIWORD(lParam),
-                   TRUE);
       Layout(o);
       UpdateScroll(o);
+      PlaceBars(o);
       return 0;
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wParam) == hwnd && LOWORD(lParam) == HTCLIENT) {
@@ -1051,6 +1149,9 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_VSCROLL:
       if (reinterpret_cast<HWND>(lParam) == s->scrollBar) VScroll(o, LOWORD(wParam));
       return 0;
+    case WM_HSCROLL:
+      if (reinterpret_cast<HWND>(lParam) == s->hScrollBar) HScroll(o, LOWORD(wParam));
+      return 0;
     case WM_MOUSEWHEEL:
       VScroll(o, short(HIWORD(wParam)) > 0 ? SB_LINEUP : SB_LINEDOWN);
       return 0;
@@ -1071,6 +1172,8 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       s->container = nullptr;
       s->scrollBar = nullptr;
+      s->hScrollBar = nullptr;
+      s->hShown = false;
       s->editor = nullptr;
       return 0;
     case WM_NCDESTROY:
@@ -1109,8 +1212,13 @@ uint32_t CreatePane(TessObject* control) {
     s->scrollBar =
         CreateWindowEx(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_VERT, r.width - kScrollWidth,
                        0, kScrollWidth, r.height, s->container, nullptr, nullptr, nullptr);
+  // Made hidden: it shows while the columns are wider than the pane.
+  s->hScrollBar =
+      CreateWindowEx(0, "SCROLLBAR", "", WS_CHILD | SBS_HORZ, 0, r.height - kScrollWidth, r.width,
+                     kScrollWidth, s->container, nullptr, nullptr, nullptr);
   Layout(control);
   UpdateScroll(control);
+  PlaceBars(control);
   return 0;
 }
 
@@ -1901,7 +2009,10 @@ void listVScrollBarSetter(TessObject* l, uint32_t, int32_t v) {
   if (!s) return;
   F(l)->scrollBarVertical = v & 0xFF;
   if (s->scrollBar) ShowWindow(s->scrollBar, F(l)->scrollBarVertical ? SW_SHOW : SW_HIDE);
-  if (s->container) Layout(l);
+  if (s->container) {
+    Layout(l);
+    PlaceBars(l);
+  }
   Changed(l);
 }
 int32_t listScrollPositionGetter(TessObject* l, uint32_t) {
@@ -1918,7 +2029,7 @@ int32_t listScrollPositionXGetter(TessObject* l, uint32_t) {
 void listScrollPositionXSetter(TessObject* l, uint32_t, int32_t v) {
   if (!StateOf(l)) return;
   F(l)->scrollPositionX = std::max(v, 0);
-  Redraw(l);
+  Changed(l);
 }
 int32_t listSortedColumnGetter(TessObject* l, uint32_t) {
   return StateOf(l) ? F(l)->sortedColumn : -1;
