@@ -1307,7 +1307,7 @@ void ChangeColumn(TessObject* o, int32_t index, Change change) {
   if (!c) return;
   change(*c);
   if (s->container) Layout(o);
-  Redraw(o);
+  Changed(o);
 }
 
 template <typename Read>
@@ -1369,7 +1369,7 @@ void SetExpression(TessObject* list, int32_t index, uint32_t selector, std::stri
   // A width set from code replaces what the user dragged.
   if (selector == 0) c->userWidth = -1;
   Layout(list);
-  Redraw(list);
+  Changed(list);
   if (e.kind == WidthKind::kError)
     RaiseUnsupported("Unrecognized expression '" + std::string(text) + "'");
 }
@@ -1950,7 +1950,7 @@ void listColumnCountSetter(TessObject* l, uint32_t, int32_t v) {
   if (!s) return;
   s->model.SetColumnCount(v);
   Layout(l);
-  Redraw(l);
+  Changed(l);
 }
 TessString* listColumnWidthsGetter(TessObject* l, uint32_t) {
   ListState* s = StateOf(l);
@@ -1971,7 +1971,7 @@ void listColumnWidthsSetter(TessObject* l, uint32_t, TessString* text) {
       rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
     }
     Layout(l);
-    Redraw(l);
+    Changed(l);
     if (!bad.empty()) RaiseUnsupported("Unrecognized expression '" + bad + "'");
   });
 }

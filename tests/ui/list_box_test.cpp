@@ -8,14 +8,20 @@
 #include <vector>
 
 #include "files/file_classes.h"
+#include "platform/user/automation.h"
+#include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/objects.h"
 #include "runtime/runtime_test_support.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "tessimage/ui_records.h"
+#include "ui/instance_layout.h"
 #include "ui/list_box.h"
 #include "ui/list_model.h"
+#include "ui/window_class.h"
+#include "ui/window_object.h"
 #include "ui/windowing.h"
 #include "values/value_classes.h"
 
@@ -377,6 +383,175 @@ TEST_F(ListBoxTest, SortFollowsTheSortedColumnAndItsDirection) {
   EXPECT_EQ(Column(1), (std::vector<std::string>{"3", "2", "1"}));
   listSortedColumnSetter(L(), 0, 9);
   EXPECT_EQ(listSortedColumnGetter(L(), 0), -1);
+}
+
+// A list in a window, driven by injected input: its heading borders and
+// its horizontal scroll bar.
+class ListBoxWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkValueAndFileClasses();
+    InitWindowing();
+    InitListBox();
+    window_.superclass = WindowClass();
+    window_.instanceSize = kWindowInstanceSize;
+    list_.superclass = FindClassByName("Listbox");
+    ASSERT_TRUE(list_.superclass);
+    list_.instanceSize = list_.superclass->instanceSize;
+    table_ = {&window_, &list_};
+    SetClassTable(table_);
+    platform::automation::WaitIdle();
+  }
+  void TearDown() override {
+    list_ref_ = ObjectRef();
+    CloseAllWindows();
+    platform::automation::WaitIdle();
+    SetClassTable({});
+  }
+
+  // A 200 x 120 list whose columns are 100, 60 and the rest (24 beside
+  // the vertical bar).
+  TessObject* Create() {
+    WindowLayout layout{0,
+                        {{"Title", "Columns"},
+                         {"Left", "100"},
+                         {"Top", "100"},
+                         {"Width", "300"},
+                         {"Height", "200"},
+                         {"Visible", "True"}},
+                        {{1,
+                          {{"Name", "Sheet"},
+                           {"Left", "10"},
+                           {"Top", "10"},
+                           {"Width", "200"},
+                           {"Height", "120"},
+                           {"ColumnCount", "3"},
+                           {"HasHeading", "True"},
+                           {"ColumnsResizable", "True"},
+                           {"ScrollBarHorizontal", "True"},
+                           {"ColumnWidths", "100,60,*"}}}},
+                        {}};
+    block_ = imagetool::CountedBlock(imagetool::WindowLayoutRecord(layout));
+    TessObject* out = nullptr;
+    window_ref_ = ObjectRef::Adopt(RuntimeCreateWindow(block_.data(), &out));
+    RuntimeUnlockObject(out);
+    platform::automation::WaitIdle();
+    StaticString name("Sheet");
+    list_ref_ = ObjectRef::Adopt(RuntimeControlFetch(window_ref_.get(), name.get()));
+    return list_ref_.get();
+  }
+  platform::HWND Pane() { return FieldsOf<ControlFields>(list_ref_.get())->pane->native; }
+  // Desktop coordinates of a point of the list.
+  platform::POINT At(int x, int y) {
+    platform::POINT p{x, y};
+    platform::ClientToScreen(Pane(), &p);
+    return p;
+  }
+  uintptr_t CursorAt(int x, int y) {
+    // From elsewhere first: the cursor is asked for when the pointer moves.
+    platform::POINT p = At(x, y);
+    platform::automation::MoveMouse(p.x, p.y + 50);
+    platform::automation::WaitIdle();
+    platform::automation::MoveMouse(p.x, p.y);
+    platform::automation::WaitIdle();
+    return uintptr_t(platform::GetCursor());
+  }
+  void Script(const std::string& text) {
+    std::string error;
+    EXPECT_TRUE(platform::automation::RunScript(text, &error)) << error;
+  }
+  std::vector<int32_t> Widths() {
+    std::vector<int32_t> out;
+    for (const ListColumnInfo& c : ListModelOf(list_ref_.get())->columns)
+      out.push_back(c.actual[0]);
+    return out;
+  }
+  // Whether the list's horizontal bar shows: its wide child.
+  bool HorizontalBarShown() {
+    for (platform::HWND child = platform::GetWindow(Pane(), platform::GW_CHILD); child;
+         child = platform::GetWindow(child, platform::GW_HWNDNEXT)) {
+      platform::RECT r{};
+      platform::GetWindowRect(child, &r);
+      if (r.right - r.left > r.bottom - r.top) return platform::IsWindowVisible(child);
+    }
+    return false;
+  }
+
+  ClassObject window_{}, list_{};
+  std::vector<ClassObject*> table_;
+  std::vector<uint8_t> block_;
+  ObjectRef window_ref_, list_ref_;
+};
+
+constexpr uintptr_t kArrow = 32512, kSizeWE = 32644;
+
+TEST_F(ListBoxWindow, TheSizeCursorShowsOverHeadingBordersOfResizableColumns) {
+  TessObject* list = Create();
+  ASSERT_TRUE(list);
+  struct Case {
+    int x, y;
+    uintptr_t cursor;
+  } cases[] = {
+      {100, 8, kSizeWE},                   // the first border
+      {100 + kBorderSlop, 8, kSizeWE},     // within the slop
+      {100 + kBorderSlop + 1, 8, kArrow},  // beside it
+      {50, 8, kArrow},                     // on a heading
+      {160, 8, kSizeWE},
+      {100, 40, kArrow},  // the border among the rows is no handle
+  };
+  for (const Case& c : cases) EXPECT_EQ(CursorAt(c.x, c.y), c.cursor) << c.x << "," << c.y;
+  // Not resizable: the list's flag or the column's.
+  ObjectRef column = ObjectRef::Adopt(listColumnGetter(list, 0));
+  listColUserResizableSetter(column.get(), 0, 0);
+  EXPECT_EQ(CursorAt(100, 8), kArrow);
+  EXPECT_EQ(CursorAt(160, 8), kSizeWE);
+  for (const ClassObject* c = Header(list)->cls; c; c = c->superclass)
+    for (const PropertyDescriptor* d = c->properties; d; d = d->next)
+      if (View(d->name) == "ColumnsResizable")
+        reinterpret_cast<void (*)(TessObject*, uint32_t, int32_t)>(d->setter)(list, d->parameter,
+                                                                              0);
+  EXPECT_EQ(CursorAt(160, 8), kArrow);
+}
+
+TEST_F(ListBoxWindow, TheHorizontalBarFollowsTheColumnsAndTheListsWidth) {
+  TessObject* list = Create();
+  ASSERT_TRUE(list);
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 60, 24}));
+  EXPECT_FALSE(HorizontalBarShown());
+  // The second border dragged 40 right: the relative column gives its 24
+  // and the columns overflow by 16.
+  platform::POINT from = At(160, 8), to = At(200, 8);
+  Script("down " + std::to_string(from.x) + " " + std::to_string(from.y) + "\nmove " +
+         std::to_string(to.x) + " " + std::to_string(to.y) + "\nup\n");
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 100, 0}));
+  EXPECT_TRUE(HorizontalBarShown());
+  listScrollPositionXSetter(list, 0, 1000);
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 16);
+  listScrollPositionXSetter(list, 0, -5);
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 0);
+  listScrollPositionXSetter(list, 0, 10);
+  // The bar's right arrow moves a line, held to the range.
+  platform::RECT pane{};
+  platform::GetWindowRect(Pane(), &pane);
+  platform::automation::Click(pane.right - 16 - 8, pane.bottom - 8);
+  platform::automation::WaitIdle();
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 16);
+  // A wider list holds the columns: the bar goes and the position with it.
+  ctlPosSetter(list, 2, 260);
+  platform::automation::WaitIdle();
+  EXPECT_FALSE(HorizontalBarShown());
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 0);
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 100, 44}));
+  // Code setting the width expression replaces the dragged width.
+  ObjectRef column = ObjectRef::Adopt(listColumnGetter(list, 1));
+  listColWidthExpressionSetter(column.get(), 0, S("300").get());
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 300, 0}));
+  EXPECT_TRUE(HorizontalBarShown());
+  // Without ScrollBarHorizontal no bar, the position still held.
+  listHScrollBarSetter(list, 0, 0);
+  EXPECT_FALSE(HorizontalBarShown());
+  listScrollPositionXSetter(list, 0, 1000);
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 156);
 }
 
 }  // namespace
