@@ -999,80 +999,47 @@ void MouseUp(TessObject* o, int32_t x, int32_t y) {
   Changed(o);
 }
 
-void VScroll(TessObject* o, UINT code) {
+// A scroll bar's code: rows down the vertical bar, pixels along the
+// horizontal one.
+void Scroll(TessObject* o, bool sideways, UINT code) {
   ListBoxFields* f = F(o);
-  int32_t pos = f->scrollPosition;
-  int32_t page = VisibleRows(o);
+  ListState* s = f->state;
+  int32_t& pos = sideways ? f->scrollPositionX : f->scrollPosition;
+  int32_t line = sideways ? kScrollLineX : 1;
+  int32_t page = sideways ? std::max(InnerWidth(o) - kScrollLineX, kScrollLineX) : VisibleRows(o);
+  int32_t to = pos;
   switch (code) {
     case SB_LINEUP:
-      --pos;
+      to -= line;
       break;
     case SB_LINEDOWN:
-      ++pos;
+      to += line;
       break;
     case SB_PAGEUP:
-      pos -= page;
+      to -= page;
       break;
     case SB_PAGEDOWN:
-      pos += page;
+      to += page;
       break;
     case SB_TOP:
-      pos = 0;
+      to = 0;
       break;
     case SB_BOTTOM:
-      pos = f->state->model.Count();
+      to = sideways ? s->model.TotalWidth() : s->model.Count();
       break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
-      SendMessage(f->state->scrollBar, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&info));
-      pos = info.nTrackPos;
+      SendMessage(sideways ? s->hScrollBar : s->scrollBar, SBM_GETSCROLLINFO, 0,
+                  reinterpret_cast<LPARAM>(&info));
+      to = info.nTrackPos;
       break;
     }
     default:
       return;
   }
-  if (f->state->editor) CloseEditor(o, true);
-  f->scrollPosition = pos;
-  UpdateScroll(o);
-  Redraw(o);
-}
-
-void HScroll(TessObject* o, UINT code) {
-  ListBoxFields* f = F(o);
-  int32_t pos = f->scrollPositionX;
-  int32_t page = std::max(InnerWidth(o) - kScrollLineX, kScrollLineX);
-  switch (code) {
-    case SB_LINEUP:
-      pos -= kScrollLineX;
-      break;
-    case SB_LINEDOWN:
-      pos += kScrollLineX;
-      break;
-    case SB_PAGEUP:
-      pos -= page;
-      break;
-    case SB_PAGEDOWN:
-      pos += page;
-      break;
-    case SB_TOP:
-      pos = 0;
-      break;
-    case SB_BOTTOM:
-      pos = f->state->model.TotalWidth();
-      break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
-      SendMessage(f->state->hScrollBar, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&info));
-      pos = info.nTrackPos;
-      break;
-    }
-    default:
-      return;
-  }
-  if (f->state->editor) CloseEditor(o, true);
-  f->scrollPositionX = pos;
+  if (s->editor) CloseEditor(o, true);
+  pos = to;
   UpdateScroll(o);
   Redraw(o);
 }
@@ -1147,13 +1114,13 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (reinterpret_cast<HWND>(wParam) != s->editor) Fire(o, kLostFocus, {});
       return 0;
     case WM_VSCROLL:
-      if (reinterpret_cast<HWND>(lParam) == s->scrollBar) VScroll(o, LOWORD(wParam));
+      if (reinterpret_cast<HWND>(lParam) == s->scrollBar) Scroll(o, false, LOWORD(wParam));
       return 0;
     case WM_HSCROLL:
-      if (reinterpret_cast<HWND>(lParam) == s->hScrollBar) HScroll(o, LOWORD(wParam));
+      if (reinterpret_cast<HWND>(lParam) == s->hScrollBar) Scroll(o, true, LOWORD(wParam));
       return 0;
     case WM_MOUSEWHEEL:
-      VScroll(o, short(HIWORD(wParam)) > 0 ? SB_LINEUP : SB_LINEDOWN);
+      Scroll(o, false, short(HIWORD(wParam)) > 0 ? SB_LINEUP : SB_LINEDOWN);
       return 0;
     case WM_COMMAND:
       if (s->editor && reinterpret_cast<HWND>(lParam) == s->editor) {
