@@ -427,13 +427,14 @@ void PaintCell(TessObject* o, HDC dc, int32_t row, int32_t column, const RECT& c
                bool selected) {
   ListState* s = F(o)->state;
   ListModel& m = s->model;
-  const ListRow& r = *m.Row(row);
   if ((s->handlers & (1u << kCellBackgroundPaint)) && Shown(o)) {
     ObjectRef g = CellGraphics(o, dc, cell);
     Fire(o, kCellBackgroundPaint, {Word(g.get()), uint32_t(row), uint32_t(column)});
     graphics::DetachGraphics(g.get());
     if (!m.Row(row)) return;  // the handler removed rows
   }
+  // Read after the handler: rows it added may have moved the row's storage.
+  const ListRow& r = *m.Row(row);
   int32_t x = cell.left + 4 + TextIndent(o, r, column);
   int32_t height = cell.bottom - cell.top;
   if (column == 0 && F(o)->hierarchical && r.folder)
