@@ -12,6 +12,14 @@
 // as they are), then the sort. An edited cell takes its new text on Enter,
 // Tab or a click elsewhere and keeps the old one on Esc; CellLostFocus
 // follows either way.
+//
+// With ColumnsResizable the heading's column borders are handles: the
+// pointer over one shows the size cursor, and a press there (after
+// MouseDown) drags that column's width live, with no list event, until the
+// button comes up; the column then counts as absolute at that width. The
+// horizontal scroll bar, when ScrollBarHorizontal is set, shows only while
+// the columns are wider than the pane; ScrollPositionX is its position in
+// pixels, and the heading scrolls with the cells.
 #include "ui/list_box.h"
 
 #include <algorithm>
@@ -20,6 +28,7 @@
 #include <string>
 
 #include "graphics/graphics.h"
+#include "graphics/picture.h"
 #include "platform/comctl/commctrl.h"
 #include "platform/kernel/thread.h"
 #include "platform/richedit/richedit.h"
@@ -57,6 +66,8 @@ struct ListState {
   TessObject* list = nullptr;  // not counted: the list owns its state
   HWND container = nullptr;
   HWND scrollBar = nullptr;
+  HWND hScrollBar = nullptr;
+  bool hShown = false;  // the horizontal bar is up: the rows end above it
   HWND editor = nullptr;
   int32_t editRow = -1, editColumn = -1;
   ObjectRef activeCell;   // the EditField ActiveCell gives
@@ -66,6 +77,8 @@ struct ListState {
   int32_t dragStartX = 0, dragStartY = 0;
   bool dragMoved = false;
   int32_t layoutWidth = -1;
+  int32_t resizing = -1;   // the column whose border is being dragged
+  int32_t resizeGrab = 0;  // the pointer's distance from that border
   ListState() { InitializeCriticalSection(&lock); }
   ~ListState() { DeleteCriticalSection(&lock); }
 };
@@ -77,6 +90,9 @@ constexpr UINT kEditorId = 2;
 constexpr int kIndent = 16;     // per depth, and the folder triangle's room
 constexpr int kCheckSize = 12;  // the check box square
 constexpr int kScrollWidth = 16;
+constexpr int kScrollLineX = 16;  // pixels a horizontal arrow moves
+// The host's west-east size cursor, shown over a column border.
+const char* const kSizeCursor = reinterpret_cast<const char*>(32644);
 
 class Locked {
  public:
@@ -213,18 +229,56 @@ int32_t InnerWidth(TessObject* o) {
 void Layout(TessObject* o) {
   ListState* s = F(o)->state;
   s->layoutWidth = InnerWidth(o);
-  s->model.LayoutColumns(s->layoutWidth);
+  s->model.LayoutColumns(s->layoutWidth, F(o)->columnsResizable);
+}
+
+// The bottom of the rows: above the horizontal bar while it shows.
+int32_t RowsBottom(TessObject* o) {
+  return ClientOf(o).bottom - (F(o)->state->hShown ? kScrollWidth : 0);
 }
 
 int32_t VisibleRows(TessObject* o) {
-  RECT r = ClientOf(o);
-  return std::max<int32_t>(1, (r.bottom - HeadingHeight(o)) / RowHeight(o));
+  return std::max<int32_t>(1, (RowsBottom(o) - HeadingHeight(o)) / RowHeight(o));
 }
 
-// Keeps the scroll position within the rows and the scroll bar in step.
+// The scroll bars' places: the vertical one down the right edge, the
+// horizontal one along the bottom, each stopping short of the other.
+void PlaceBars(TessObject* o) {
+  ListState* s = F(o)->state;
+  RECT r = ClientOf(o);
+  bool vertical = F(o)->scrollBarVertical;
+  if (s->scrollBar)
+    MoveWindow(s->scrollBar, r.right - kScrollWidth, 0, kScrollWidth,
+               std::max<int32_t>(r.bottom - (s->hShown ? kScrollWidth : 0), 0), TRUE);
+  if (s->hScrollBar)
+    MoveWindow(s->hScrollBar, 0, r.bottom - kScrollWidth,
+               std::max<int32_t>(r.right - (vertical ? kScrollWidth : 0), 0), kScrollWidth, TRUE);
+}
+
+// Keeps the horizontal position within the columns, and the horizontal
+// bar shown exactly while they are wider than the pane.
+void UpdateScrollX(TessObject* o) {
+  ListBoxFields* f = F(o);
+  ListState* s = f->state;
+  int32_t most = std::max(0, s->model.TotalWidth() - InnerWidth(o));
+  f->scrollPositionX = std::clamp(f->scrollPositionX, 0, most);
+  if (!s->hScrollBar) return;
+  bool show = f->scrollBarHorizontal && most > 0;
+  if (show != s->hShown) {
+    s->hShown = show;
+    ShowWindow(s->hScrollBar, show ? SW_SHOW : SW_HIDE);
+    PlaceBars(o);
+  }
+  SendMessage(s->hScrollBar, SBM_SETRANGE, 0, most);
+  SendMessage(s->hScrollBar, SBM_SETPOS, WPARAM(f->scrollPositionX), 1);
+}
+
+// Keeps the scroll positions within the rows and columns and the scroll
+// bars in step.
 void UpdateScroll(TessObject* o) {
   ListBoxFields* f = F(o);
   ListState* s = f->state;
+  UpdateScrollX(o);
   int32_t most = std::max(0, s->model.Count() - VisibleRows(o));
   f->scrollPosition = std::clamp(f->scrollPosition, 0, most);
   if (!s->scrollBar) return;
@@ -282,6 +336,26 @@ int32_t RowAt(TessObject* o, int32_t y) {
 int32_t TextIndent(TessObject* o, const ListRow& r, int32_t column) {
   if (column != 0) return 0;
   return F(o)->hierarchical ? (r.depth + 1) * kIndent : 0;
+}
+
+// A row picture's size in its row: scaled down to fit the row height
+// (less a pixel above and below) keeping its aspect, never enlarged.
+SIZE RowPictureSize(TessObject* o, const ListRow& r) {
+  graphics::PictureData* p = graphics::PictureOf(r.picture.get());
+  if (!p || p->width <= 0 || p->height <= 0) return {0, 0};
+  int32_t room = std::max(RowHeight(o) - 2, 1);
+  if (p->height <= room) return {p->width, p->height};
+  int64_t width = int64_t(p->width) * room / p->height;
+  return {int32_t(std::clamp<int64_t>(width, 1, 1 << 20)), room};
+}
+
+// Where a cell's content (check box, then text) starts: column 0 moves
+// past the indent and the row picture.
+int32_t ContentIndent(TessObject* o, const ListRow& r, int32_t column) {
+  int32_t indent = TextIndent(o, r, column);
+  if (column == 0)
+    if (SIZE picture = RowPictureSize(o, r); picture.cx > 0) indent += picture.cx + 4;
+  return indent;
 }
 
 COLORREF GridColor(int32_t style) {
@@ -353,18 +427,30 @@ void PaintCell(TessObject* o, HDC dc, int32_t row, int32_t column, const RECT& c
                bool selected) {
   ListState* s = F(o)->state;
   ListModel& m = s->model;
-  const ListRow& r = *m.Row(row);
   if ((s->handlers & (1u << kCellBackgroundPaint)) && Shown(o)) {
     ObjectRef g = CellGraphics(o, dc, cell);
     Fire(o, kCellBackgroundPaint, {Word(g.get()), uint32_t(row), uint32_t(column)});
     graphics::DetachGraphics(g.get());
     if (!m.Row(row)) return;  // the handler removed rows
   }
+  // Read after the handler: rows it added may have moved the row's storage.
+  const ListRow& r = *m.Row(row);
   int32_t x = cell.left + 4 + TextIndent(o, r, column);
   int32_t height = cell.bottom - cell.top;
   if (column == 0 && F(o)->hierarchical && r.folder)
     Triangle(dc, x - kIndent, cell.top + (height - 8) / 2, r.expanded,
              selected ? RGB(0xFF, 0xFF, 0xFF) : RGB(0x40, 0x40, 0x40));
+  if (column == 0) {
+    if (SIZE size = RowPictureSize(o, r); size.cx > 0) {
+      SaveDC(dc);
+      IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
+      graphics::PictureData* p = graphics::PictureOf(r.picture.get());
+      graphics::DrawPictureScaled(dc, r.picture.get(), x, cell.top + (height - size.cy) / 2,
+                                  size.cx, size.cy, 0, 0, p->width, p->height);
+      RestoreDC(dc, -1);
+      x += size.cx + 4;
+    }
+  }
   ListCell* c = m.CellAt(row, column, false);
   if (CellType(m, row, column) == kCellCheckBox) {
     CheckBox(dc, x, cell.top + (height - kCheckSize) / 2, c && c->check);
@@ -460,6 +546,10 @@ void PaintList(TessObject* o, HDC dc) {
   RECT client = ClientOf(o);
   int32_t width = client.right - (f->scrollBarVertical && s->scrollBar ? kScrollWidth : 0);
   if (s->layoutWidth != InnerWidth(o)) Layout(o);
+  client.bottom = RowsBottom(o);
+  if (s->hShown && width < ClientOf(o).right)
+    Fill(dc, RECT{width, client.bottom, ClientOf(o).right, ClientOf(o).bottom},
+         GetSysColor(COLOR_BTNFACE));
   Fill(dc, RECT{0, 0, width, client.bottom}, RGB(0xFF, 0xFF, 0xFF));
   HGDIOBJ oldFont = SelectObject(dc, FontOf(o));
   SetBkMode(dc, TRANSPARENT);
@@ -640,11 +730,21 @@ void OpenEditor(TessObject* o, int32_t row, int32_t column) {
     f->scrollPosition = row;
     UpdateScroll(o);
   }
+  // The cell's left part in view sideways too.
+  int32_t cellLeft = ColumnLeft(o, column), inner = InnerWidth(o);
+  int32_t cellRight = cellLeft + s->model.Column(column)->actual[0];
+  if (cellLeft < 0 || cellRight > inner) {
+    f->scrollPositionX +=
+        cellLeft < 0 || cellRight - cellLeft > inner ? cellLeft : cellRight - inner;
+    UpdateScroll(o);
+    Redraw(o);
+  }
   int32_t left = ColumnLeft(o, column);
   int32_t top = HeadingHeight(o) + (row - f->scrollPosition) * RowHeight(o);
   ListRow* r = s->model.Row(row);
-  left += TextIndent(o, *r, column);
-  int32_t width = s->model.Column(column)->actual[0] - TextIndent(o, *r, column);
+  int32_t indent = ContentIndent(o, *r, column);
+  left += indent;
+  int32_t width = s->model.Column(column)->actual[0] - indent;
   LoadRichEditLibrary();
   s->editor = CreateWindowEx(0, kRichEditClass, "", WS_CHILD | WS_VISIBLE | WS_BORDER, left, top,
                              std::max(width, 8), RowHeight(o), s->container,
@@ -744,7 +844,7 @@ void MouseDownOnRow(TessObject* o, int32_t x, int32_t y, bool shift, bool ctrl) 
   if (!s->model.Valid(row)) return;
   int32_t type = CellType(s->model, row, column);
   if (type == kCellCheckBox) {
-    int32_t boxLeft = left + 4 + indent;
+    int32_t boxLeft = left + 4 + ContentIndent(o, *s->model.Row(row), column);
     if (x >= boxLeft && x < boxLeft + kCheckSize) {
       {
         Locked hold(s);
@@ -788,6 +888,29 @@ void DragRowOut(TessObject* o, int32_t row) {
     DragItemDrag(item.get());
 }
 
+// The column whose heading border is under (x, y), -1 for none.
+int32_t BorderAt(TessObject* o, int32_t x, int32_t y) {
+  ListBoxFields* f = F(o);
+  if (!f->columnsResizable || !f->hasHeading || y < 0 || y >= HeadingHeight(o)) return -1;
+  return f->state->model.BorderAt(x, -f->scrollPositionX);
+}
+
+// A border dragged to x: its column takes the width, the rest follow.
+void DragBorder(TessObject* o, int32_t x) {
+  ListState* s = F(o)->state;
+  if (!s->model.Column(s->resizing)) {
+    s->resizing = -1;
+    return;
+  }
+  int32_t width = x - s->resizeGrab - ColumnLeft(o, s->resizing);
+  {
+    Locked hold(s);
+    s->model.ResizeColumn(s->resizing, width, InnerWidth(o));
+    s->layoutWidth = InnerWidth(o);
+  }
+  Changed(o);
+}
+
 void MouseDown(TessObject* o, int32_t x, int32_t y, WPARAM keys) {
   ListBoxFields* f = F(o);
   ListState* s = f->state;
@@ -800,6 +923,12 @@ void MouseDown(TessObject* o, int32_t x, int32_t y, WPARAM keys) {
     return;
   }
   if (f->hasHeading && y < HeadingHeight(o)) {
+    if (int32_t border = BorderAt(o, x, y); border >= 0) {
+      s->resizing = border;
+      s->resizeGrab = x - (ColumnLeft(o, border) + s->model.Column(border)->actual[0]);
+      SetCapture(s->container);
+      return;
+    }
     int32_t column = ColumnAt(o, x);
     if (column >= 0) PressHeader(o, column);
     return;
@@ -809,6 +938,10 @@ void MouseDown(TessObject* o, int32_t x, int32_t y, WPARAM keys) {
 
 void MouseMove(TessObject* o, int32_t x, int32_t y) {
   ListState* s = F(o)->state;
+  if (s->resizing >= 0) {
+    DragBorder(o, x);
+    return;
+  }
   if (s->tracking) {
     Fire(o, kMouseDrag, {uint32_t(x), uint32_t(y)});
     return;
@@ -839,6 +972,12 @@ void MouseMove(TessObject* o, int32_t x, int32_t y) {
 
 void MouseUp(TessObject* o, int32_t x, int32_t y) {
   ListState* s = F(o)->state;
+  if (s->resizing >= 0) {
+    DragBorder(o, x);
+    s->resizing = -1;
+    if (GetCapture() == s->container) ReleaseCapture();
+    return;
+  }
   if (GetCapture() == s->container) ReleaseCapture();
   if (s->tracking) {
     s->tracking = false;
@@ -861,41 +1000,47 @@ void MouseUp(TessObject* o, int32_t x, int32_t y) {
   Changed(o);
 }
 
-void VScroll(TessObject* o, UINT code) {
+// A scroll bar's code: rows down the vertical bar, pixels along the
+// horizontal one.
+void Scroll(TessObject* o, bool sideways, UINT code) {
   ListBoxFields* f = F(o);
-  int32_t pos = f->scrollPosition;
-  int32_t page = VisibleRows(o);
+  ListState* s = f->state;
+  int32_t& pos = sideways ? f->scrollPositionX : f->scrollPosition;
+  int32_t line = sideways ? kScrollLineX : 1;
+  int32_t page = sideways ? std::max(InnerWidth(o) - kScrollLineX, kScrollLineX) : VisibleRows(o);
+  int32_t to = pos;
   switch (code) {
     case SB_LINEUP:
-      --pos;
+      to -= line;
       break;
     case SB_LINEDOWN:
-      ++pos;
+      to += line;
       break;
     case SB_PAGEUP:
-      pos -= page;
+      to -= page;
       break;
     case SB_PAGEDOWN:
-      pos += page;
+      to += page;
       break;
     case SB_TOP:
-      pos = 0;
+      to = 0;
       break;
     case SB_BOTTOM:
-      pos = f->state->model.Count();
+      to = sideways ? s->model.TotalWidth() : s->model.Count();
       break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
-      SendMessage(f->state->scrollBar, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&info));
-      pos = info.nTrackPos;
+      SendMessage(sideways ? s->hScrollBar : s->scrollBar, SBM_GETSCROLLINFO, 0,
+                  reinterpret_cast<LPARAM>(&info));
+      to = info.nTrackPos;
       break;
     }
     default:
       return;
   }
-  if (f->state->editor) CloseEditor(o, true);
-  f->scrollPosition = pos;
+  if (s->editor) CloseEditor(o, true);
+  pos = to;
   UpdateScroll(o);
   Redraw(o);
 }
@@ -926,11 +1071,23 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_SIZE:
-      if (s->scrollBar)
-        MoveWindow(s->scrollBar, LOWORD(lParam) - kScrollWidth, 0, kScrollWidth, HIWORD(lParam),
-                   TRUE);
       Layout(o);
       UpdateScroll(o);
+      PlaceBars(o);
+      return 0;
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wParam) == hwnd && LOWORD(lParam) == HTCLIENT) {
+        POINT p{};
+        GetCursorPos(&p);
+        ScreenToClient(hwnd, &p);
+        if (BorderAt(o, p.x, p.y) >= 0) {
+          SetCursor(LoadCursor(nullptr, kSizeCursor));
+          return 1;
+        }
+      }
+      return DefWindowProc(hwnd, msg, wParam, lParam);
+    case WM_CAPTURECHANGED:
+      s->resizing = -1;
       return 0;
     case WM_LBUTTONDOWN:
       MouseDown(o, x, y, wParam);
@@ -958,10 +1115,13 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (reinterpret_cast<HWND>(wParam) != s->editor) Fire(o, kLostFocus, {});
       return 0;
     case WM_VSCROLL:
-      if (reinterpret_cast<HWND>(lParam) == s->scrollBar) VScroll(o, LOWORD(wParam));
+      if (reinterpret_cast<HWND>(lParam) == s->scrollBar) Scroll(o, false, LOWORD(wParam));
+      return 0;
+    case WM_HSCROLL:
+      if (reinterpret_cast<HWND>(lParam) == s->hScrollBar) Scroll(o, true, LOWORD(wParam));
       return 0;
     case WM_MOUSEWHEEL:
-      VScroll(o, short(HIWORD(wParam)) > 0 ? SB_LINEUP : SB_LINEDOWN);
+      Scroll(o, false, short(HIWORD(wParam)) > 0 ? SB_LINEUP : SB_LINEDOWN);
       return 0;
     case WM_COMMAND:
       if (s->editor && reinterpret_cast<HWND>(lParam) == s->editor) {
@@ -980,6 +1140,8 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       s->container = nullptr;
       s->scrollBar = nullptr;
+      s->hScrollBar = nullptr;
+      s->hShown = false;
       s->editor = nullptr;
       return 0;
     case WM_NCDESTROY:
@@ -1018,8 +1180,13 @@ uint32_t CreatePane(TessObject* control) {
     s->scrollBar =
         CreateWindowEx(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_VERT, r.width - kScrollWidth,
                        0, kScrollWidth, r.height, s->container, nullptr, nullptr, nullptr);
+  // Made hidden: it shows while the columns are wider than the pane.
+  s->hScrollBar =
+      CreateWindowEx(0, "SCROLLBAR", "", WS_CHILD | SBS_HORZ, 0, r.height - kScrollWidth, r.width,
+                     kScrollWidth, s->container, nullptr, nullptr, nullptr);
   Layout(control);
   UpdateScroll(control);
+  PlaceBars(control);
   return 0;
 }
 
@@ -1108,7 +1275,7 @@ void ChangeColumn(TessObject* o, int32_t index, Change change) {
   if (!c) return;
   change(*c);
   if (s->container) Layout(o);
-  Redraw(o);
+  Changed(o);
 }
 
 template <typename Read>
@@ -1167,9 +1334,10 @@ void SetExpression(TessObject* list, int32_t index, uint32_t selector, std::stri
   if (selector != 0 && !text.empty() && e.kind == WidthKind::kRelative)
     RaiseUnsupported(kMinMaxStar[selector]);
   c->expression[selector] = std::string(text);
-  if (selector != 0) c->userWidth = -1;
+  // A width set from code replaces what the user dragged.
+  if (selector == 0) c->userWidth = -1;
   Layout(list);
-  Redraw(list);
+  Changed(list);
   if (e.kind == WidthKind::kError)
     RaiseUnsupported("Unrecognized expression '" + std::string(text) + "'");
 }
@@ -1214,6 +1382,14 @@ TessString* StringOf(TessString* s) {
 void SetStringField(TessString*& field, TessString* value) {
   RuntimeLockUnlockStrings(value, field);
   field = value;
+}
+
+// Dragged widths count only while the columns are resizable.
+void ColumnsResizableSetter(TessObject* o, uint32_t, int32_t v) {
+  if (!IsListBox(o)) return;
+  F(o)->columnsResizable = v & 0xFF;
+  Layout(o);
+  Changed(o);
 }
 
 void ApplyFont(TessObject* o) {
@@ -1275,7 +1451,7 @@ const PropertyRecord kProperties[] = {
     {0, "ActiveCell", nullptr, (void*)&listActiveCellGetter, nullptr, 0},
     {0, "SortedColumn", &kIntegerType, (void*)&listSortedColumnGetter,
      (void*)&listSortedColumnSetter, 0},
-    {0, "ColumnsResizable", &kBooleanType, (void*)&boolGetter, (void*)&boolSetter,
+    {0, "ColumnsResizable", &kBooleanType, (void*)&boolGetter, (void*)&ColumnsResizableSetter,
      OFFSET(columnsResizable)},
 };
 #undef OFFSET
@@ -1523,16 +1699,24 @@ BORDER(Right, 3)
 // Rows' flags.
 TessObject* listGetRowPicture(TessObject* l, int32_t row) {
   ListState* s = StateOf(l);
-  ListRow* r = s ? s->model.Row(row) : nullptr;
+  if (!s) return nullptr;
+  Locked hold(s);
+  ListRow* r = s->model.Row(row);
   if (!r || !r->picture.get()) return nullptr;
   LockObject(r->picture.get());
   return r->picture.get();
 }
 void listSetRowPicture(TessObject* l, int32_t row, TessObject* picture) {
   ListState* s = StateOf(l);
-  ListRow* r = s ? s->model.Row(row) : nullptr;
-  if (!r) return;
-  r->picture = ShareObject(picture);
+  if (!s) return;
+  {
+    // The row keeps its own reference: the picture lives as long as the
+    // row shows it, whatever the application drops.
+    Locked hold(s);
+    ListRow* r = s->model.Row(row);
+    if (!r) return;
+    r->picture = ShareObject(picture);
+  }
   Redraw(l);
 }
 int32_t listGetSelected(TessObject* l, int32_t row) {
@@ -1734,7 +1918,7 @@ void listColumnCountSetter(TessObject* l, uint32_t, int32_t v) {
   if (!s) return;
   s->model.SetColumnCount(v);
   Layout(l);
-  Redraw(l);
+  Changed(l);
 }
 TessString* listColumnWidthsGetter(TessObject* l, uint32_t) {
   ListState* s = StateOf(l);
@@ -1755,7 +1939,7 @@ void listColumnWidthsSetter(TessObject* l, uint32_t, TessString* text) {
       rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
     }
     Layout(l);
-    Redraw(l);
+    Changed(l);
     if (!bad.empty()) RaiseUnsupported("Unrecognized expression '" + bad + "'");
   });
 }
@@ -1793,7 +1977,10 @@ void listVScrollBarSetter(TessObject* l, uint32_t, int32_t v) {
   if (!s) return;
   F(l)->scrollBarVertical = v & 0xFF;
   if (s->scrollBar) ShowWindow(s->scrollBar, F(l)->scrollBarVertical ? SW_SHOW : SW_HIDE);
-  if (s->container) Layout(l);
+  if (s->container) {
+    Layout(l);
+    PlaceBars(l);
+  }
   Changed(l);
 }
 int32_t listScrollPositionGetter(TessObject* l, uint32_t) {
@@ -1810,7 +1997,7 @@ int32_t listScrollPositionXGetter(TessObject* l, uint32_t) {
 void listScrollPositionXSetter(TessObject* l, uint32_t, int32_t v) {
   if (!StateOf(l)) return;
   F(l)->scrollPositionX = std::max(v, 0);
-  Redraw(l);
+  Changed(l);
 }
 int32_t listSortedColumnGetter(TessObject* l, uint32_t) {
   return StateOf(l) ? F(l)->sortedColumn : -1;

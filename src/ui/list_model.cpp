@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numeric>
 
 #include "tessera/runtime.h"
@@ -205,14 +206,16 @@ int32_t Evaluate(const WidthExpression& e, int32_t width, int32_t remaining, int
 
 }  // namespace
 
-void ListModel::LayoutColumns(int32_t width) {
+void ListModel::LayoutColumns(int32_t width, bool userWidths) {
   int32_t remaining = width;
   double stars = 0;
   size_t n = columns.size();
   std::vector<WidthExpression> exprs(n);
   for (size_t i = 0; i < n; ++i) {
     ListColumnInfo& c = columns[i];
-    exprs[i] = ParseWidthExpression(c.expression[0]);
+    exprs[i] = userWidths && c.userWidth >= 0 && c.resizable
+                   ? WidthExpression{WidthKind::kAbsolute, double(c.userWidth)}
+                   : ParseWidthExpression(c.expression[0]);
     int32_t left = int32_t(n - i);
     c.actual[0] = Evaluate(exprs[i], width, remaining, left, &stars);
     remaining -= c.actual[0];
@@ -241,10 +244,43 @@ void ListModel::LayoutColumns(int32_t width) {
     }
   }
   for (ListColumnInfo& c : columns) {
-    if (c.userWidth >= 0 && c.resizable) c.actual[0] = c.userWidth;
     if (c.actual[2] >= 0) c.actual[0] = std::min(c.actual[0], c.actual[2]);
     c.actual[0] = std::max(c.actual[0], c.actual[1]);
   }
+}
+
+int32_t ListModel::TotalWidth() const {
+  int64_t total = 0;
+  for (const ListColumnInfo& c : columns) total += c.actual[0];
+  return int32_t(std::min<int64_t>(total, INT32_MAX));
+}
+
+int32_t ListModel::BorderAt(int32_t x, int32_t left) const {
+  int32_t best = -1;
+  int64_t bestDistance = kBorderSlop + 1;
+  int64_t edge = left;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    edge += columns[i].actual[0];
+    if (!columns[i].resizable) continue;
+    int64_t distance = edge > x ? edge - x : x - edge;
+    if (distance <= bestDistance && distance <= kBorderSlop) {
+      bestDistance = distance;
+      best = int32_t(i);
+    }
+  }
+  return best;
+}
+
+int32_t ListModel::ResizeColumn(int32_t column, int32_t dragged, int32_t width) {
+  ListColumnInfo* c = Column(column);
+  if (!c) return 0;
+  // Bounded so the sums of widths stay far from overflow.
+  int32_t w = std::clamp(dragged, kMinColumnWidth, 1 << 20);
+  if (c->actual[2] >= 0) w = std::min(w, std::max(c->actual[2], kMinColumnWidth));
+  w = std::max(w, c->actual[1]);
+  c->userWidth = w;
+  LayoutColumns(width);
+  return c->actual[0];
 }
 
 }  // namespace tess::ui

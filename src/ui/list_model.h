@@ -20,6 +20,10 @@
 namespace tess::ui {
 
 inline constexpr int kMaxListColumns = 256;
+// A border grabbed by the mouse: pixels either side of it, and the
+// narrowest a drag leaves a column.
+inline constexpr int32_t kBorderSlop = 3;
+inline constexpr int32_t kMinColumnWidth = 8;
 
 // Cell and column types.
 enum ListCellType : int32_t {
@@ -127,8 +131,23 @@ class ListModel {
     return index >= 0 && index < int32_t(columns.size()) ? &columns[size_t(index)] : nullptr;
   }
   void SetColumnCount(int32_t count);
-  // Computes every column's widths for a list `width` pixels wide.
-  void LayoutColumns(int32_t width);
+  // Computes every column's widths for a list `width` pixels wide. With
+  // `userWidths`, a column the user resized counts as absolute at that
+  // width, so the relative columns share what it leaves.
+  void LayoutColumns(int32_t width, bool userWidths = true);
+  // The sum of the computed widths.
+  int32_t TotalWidth() const;
+
+  // Column borders dragged with the mouse. BorderAt: the column whose
+  // right border lies within kBorderSlop pixels of `x`, the columns
+  // starting at `left`; the nearest wins and, of equally near ones, the
+  // rightmost, so a column squeezed to nothing can still be pulled open.
+  // -1 for none or a column that is not user-resizable.
+  int32_t BorderAt(int32_t x, int32_t left) const;
+  // Gives `column` the width the user dragged it to, at least
+  // kMinColumnWidth and within its minimum and maximum, and lays the
+  // columns out again for a list `width` pixels wide; the width it took.
+  int32_t ResizeColumn(int32_t column, int32_t dragged, int32_t width);
 
  private:
   std::vector<ListRow> rows_;

@@ -8,14 +8,20 @@
 #include <vector>
 
 #include "files/file_classes.h"
+#include "platform/user/automation.h"
+#include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
 #include "runtime/objects.h"
 #include "runtime/runtime_test_support.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "tessimage/ui_records.h"
+#include "ui/instance_layout.h"
 #include "ui/list_box.h"
 #include "ui/list_model.h"
+#include "ui/window_class.h"
+#include "ui/window_object.h"
 #include "ui/windowing.h"
 #include "values/value_classes.h"
 
@@ -101,6 +107,85 @@ TEST(ListWidths, MinimumAndMaximumBoundTheWidth) {
   m.LayoutColumns(200);
   EXPECT_EQ(m.columns[1].actual[2], -1);
   EXPECT_EQ(m.columns[1].actual[0], 190);
+}
+
+// Widths as the layout leaves them.
+std::vector<int32_t> Widths(const ListModel& m) {
+  std::vector<int32_t> out;
+  for (const ListColumnInfo& c : m.columns) out.push_back(c.actual[0]);
+  return out;
+}
+
+ListModel Columns(std::vector<std::string> expressions, int32_t width) {
+  ListModel m;
+  m.SetColumnCount(int32_t(expressions.size()));
+  for (size_t i = 0; i < expressions.size(); ++i) m.columns[i].expression[0] = expressions[i];
+  m.LayoutColumns(width);
+  return m;
+}
+
+TEST(ListWidths, ADraggedColumnBecomesAbsoluteAndTheRelativeOnesShareTheRest) {
+  struct Case {
+    std::vector<std::string> expressions;
+    int32_t width;
+    int32_t column, dragged;
+    std::vector<int32_t> widths;
+  } cases[] = {
+      {{"*", "50", "70"}, 330, 1, 80, {180, 80, 70}},       // the relative column gives way
+      {{"*", "50", "70"}, 330, 2, 300, {0, 50, 300}},       // ...down to nothing, then wider
+      {{"*", "2*"}, 300, 0, 60, {60, 240}},                 // the resized one leaves the stars
+      {{"100", "100"}, 300, 0, 2, {kMinColumnWidth, 100}},  // never below the minimum
+      {{"100", "100"}, 300, 1, -50, {100, kMinColumnWidth}},
+      {{"25%", "*"}, 400, 0, 1 << 30, {1 << 20, 0}},  // held far from overflow
+  };
+  for (const Case& c : cases) {
+    ListModel m = Columns(c.expressions, c.width);
+    int32_t took = m.ResizeColumn(c.column, c.dragged, c.width);
+    EXPECT_EQ(Widths(m), c.widths) << c.expressions[0] << " column " << c.column;
+    EXPECT_EQ(took, c.widths[size_t(c.column)]);
+    // The expression is the application's still; the width stays through
+    // later layouts, as at another list width.
+    EXPECT_EQ(m.columns[size_t(c.column)].expression[0], c.expressions[size_t(c.column)]);
+    m.LayoutColumns(c.width + 100);
+    EXPECT_EQ(m.columns[size_t(c.column)].actual[0], c.widths[size_t(c.column)]);
+  }
+}
+
+TEST(ListWidths, DraggedWidthsKeepMinimumAndMaximumAndGoWhenNotResizable) {
+  ListModel m = Columns({"50", "*"}, 200);
+  m.columns[0].expression[1] = "40";
+  m.columns[0].expression[2] = "90";
+  m.LayoutColumns(200);
+  EXPECT_EQ(m.ResizeColumn(0, 20, 200), 40);
+  EXPECT_EQ(m.ResizeColumn(0, 150, 200), 90);
+  EXPECT_EQ(Widths(m), (std::vector<int32_t>{90, 110}));
+  // With the list's columns no longer resizable the expressions rule again.
+  m.LayoutColumns(200, false);
+  EXPECT_EQ(Widths(m), (std::vector<int32_t>{50, 150}));
+  m.LayoutColumns(200);
+  m.columns[0].resizable = false;
+  m.LayoutColumns(200);
+  EXPECT_EQ(Widths(m), (std::vector<int32_t>{50, 150}));
+  EXPECT_EQ(m.ResizeColumn(5, 10, 200), 0);
+}
+
+TEST(ListWidths, BordersAreFoundWithinTheSlop) {
+  ListModel m = Columns({"50", "0", "60", "40"}, 300);  // borders at 50, 50, 110, 150
+  m.columns[3].resizable = false;
+  struct Case {
+    int32_t x, left, column;
+  } cases[] = {
+      {50, 0, 1},                // of two borders in one place the right one
+      {50 - kBorderSlop, 0, 1},  // the slop either side
+      {50 + kBorderSlop, 0, 1},
+      {50 + kBorderSlop + 1, 0, -1},
+      {80, 0, -1},  // inside a column
+      {109, 0, 2},
+      {150, 0, -1},  // not user-resizable
+      {80, -30, 2},  // scrolled 30 pixels: the third border is at 80
+      {0, 0, -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(m.BorderAt(c.x, c.left), c.column) << c.x << " " << c.left;
 }
 
 TEST(ListRows, FoldersTakeTheirChildrenAlong) {
@@ -223,6 +308,69 @@ TEST_F(ListBoxTest, InitialValueSplitsRowsAndCells) {
   EXPECT_EQ(Text(Take(listGetHeading(L(), 5)).get()), "");
 }
 
+TEST_F(ListBoxTest, RowPicturesAreKeptByTheirRowsAndDrawnBeforeTheText) {
+  for (const char* t : {"b", "c", "a"}) Add(t);
+  // A red square taller than the row, so drawn scaled to 16 x 16.
+  ObjectRef picture = ObjectRef::Adopt(newPicture(32, 32, 32));
+  ASSERT_TRUE(picture.get());
+  TessObject* g = pictureGraphicsGetter(picture.get(), 0);
+  graphicsForeColorSetter(g, 0, 0xFF0000);
+  RuntimeGraphicsFillRect(g, 0, 0, 32, 32);
+  RuntimeUnlockObject(g);
+  TessObject* raw = picture.get();
+  listSetRowPicture(L(), 1, raw);
+  EXPECT_EQ(Header(raw)->refCount, 2);
+  // Rows move and come and go: the picture stays with "c".
+  listSortedColumnSetter(L(), 0, 0);
+  RuntimeListResort(L());
+  RuntimeListInsertRow(L(), 0, S("first").get());
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"first", "a", "b", "c"}));
+  ObjectRef got = ObjectRef::Adopt(listGetRowPicture(L(), 3));
+  EXPECT_EQ(got.get(), raw);
+  EXPECT_EQ(listGetRowPicture(L(), 1), nullptr);
+  got = ObjectRef();
+  // The application lets go: the row's reference keeps it for drawing.
+  picture = ObjectRef();
+  EXPECT_EQ(Header(raw)->refCount, 1);
+  ListBoxFields* f = FieldsOf<ListBoxFields>(L());
+  f->rect.width = 120;
+  f->rect.height = 80;
+  f->scrollBarVertical = 0;
+  listScrollPositionSetter(L(), 0, 3);
+  platform::HDC dc = platform::CreateCompatibleDC(nullptr);
+  platform::BITMAPINFO info{};
+  info.bmiHeader = {
+      sizeof(platform::BITMAPINFOHEADER), 120, -80, 1, 32, platform::BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  platform::HBITMAP bitmap =
+      platform::CreateDIBSection(nullptr, &info, platform::DIB_RGB_COLORS, &bits, nullptr, 0);
+  platform::HGDIOBJ old = platform::SelectObject(dc, bitmap);
+  PaintList(L(), dc);
+  // Row "c" at the top, 18 high: the picture at x 4..19, y 1..16, the text
+  // from x 24.
+  auto red = [&](int x, int y) {
+    return platform::GetPixel(dc, x, y) == platform::RGB(0xFF, 0, 0);
+  };
+  EXPECT_TRUE(red(4, 1));
+  EXPECT_TRUE(red(19, 16));
+  EXPECT_FALSE(red(20, 9));
+  EXPECT_FALSE(red(4, 17));
+  EXPECT_FALSE(red(3, 9));
+  platform::SelectObject(dc, old);
+  platform::DeleteObject(bitmap);
+  platform::DeleteDC(dc);
+  // Clearing the picture with nil lets it go, and so does removing its row.
+  LockObject(raw);
+  listSetRowPicture(L(), 3, nullptr);
+  EXPECT_EQ(Header(raw)->refCount, 1);
+  listSetRowPicture(L(), 0, raw);
+  EXPECT_EQ(Header(raw)->refCount, 2);
+  RuntimeRemoveRow(L(), 0);
+  EXPECT_EQ(Header(raw)->refCount, 1);
+  UnlockObject(raw);
+  listSetRowPicture(L(), 9, nullptr);  // out of range: nothing
+}
+
 TEST_F(ListBoxTest, SortFollowsTheSortedColumnAndItsDirection) {
   listColumnCountSetter(L(), 0, 2);
   for (const char* t : {"b", "c", "a"}) Add(t);
@@ -235,6 +383,175 @@ TEST_F(ListBoxTest, SortFollowsTheSortedColumnAndItsDirection) {
   EXPECT_EQ(Column(1), (std::vector<std::string>{"3", "2", "1"}));
   listSortedColumnSetter(L(), 0, 9);
   EXPECT_EQ(listSortedColumnGetter(L(), 0), -1);
+}
+
+// A list in a window, driven by injected input: its heading borders and
+// its horizontal scroll bar.
+class ListBoxWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkValueAndFileClasses();
+    InitWindowing();
+    InitListBox();
+    window_.superclass = WindowClass();
+    window_.instanceSize = kWindowInstanceSize;
+    list_.superclass = FindClassByName("Listbox");
+    ASSERT_TRUE(list_.superclass);
+    list_.instanceSize = list_.superclass->instanceSize;
+    table_ = {&window_, &list_};
+    SetClassTable(table_);
+    platform::automation::WaitIdle();
+  }
+  void TearDown() override {
+    list_ref_ = ObjectRef();
+    CloseAllWindows();
+    platform::automation::WaitIdle();
+    SetClassTable({});
+  }
+
+  // A 200 x 120 list whose columns are 100, 60 and the rest (24 beside
+  // the vertical bar).
+  TessObject* Create() {
+    WindowLayout layout{0,
+                        {{"Title", "Columns"},
+                         {"Left", "100"},
+                         {"Top", "100"},
+                         {"Width", "300"},
+                         {"Height", "200"},
+                         {"Visible", "True"}},
+                        {{1,
+                          {{"Name", "Sheet"},
+                           {"Left", "10"},
+                           {"Top", "10"},
+                           {"Width", "200"},
+                           {"Height", "120"},
+                           {"ColumnCount", "3"},
+                           {"HasHeading", "True"},
+                           {"ColumnsResizable", "True"},
+                           {"ScrollBarHorizontal", "True"},
+                           {"ColumnWidths", "100,60,*"}}}},
+                        {}};
+    block_ = imagetool::CountedBlock(imagetool::WindowLayoutRecord(layout));
+    TessObject* out = nullptr;
+    window_ref_ = ObjectRef::Adopt(RuntimeCreateWindow(block_.data(), &out));
+    RuntimeUnlockObject(out);
+    platform::automation::WaitIdle();
+    StaticString name("Sheet");
+    list_ref_ = ObjectRef::Adopt(RuntimeControlFetch(window_ref_.get(), name.get()));
+    return list_ref_.get();
+  }
+  platform::HWND Pane() { return FieldsOf<ControlFields>(list_ref_.get())->pane->native; }
+  // Desktop coordinates of a point of the list.
+  platform::POINT At(int x, int y) {
+    platform::POINT p{x, y};
+    platform::ClientToScreen(Pane(), &p);
+    return p;
+  }
+  uintptr_t CursorAt(int x, int y) {
+    // From elsewhere first: the cursor is asked for when the pointer moves.
+    platform::POINT p = At(x, y);
+    platform::automation::MoveMouse(p.x, p.y + 50);
+    platform::automation::WaitIdle();
+    platform::automation::MoveMouse(p.x, p.y);
+    platform::automation::WaitIdle();
+    return uintptr_t(platform::GetCursor());
+  }
+  void Script(const std::string& text) {
+    std::string error;
+    EXPECT_TRUE(platform::automation::RunScript(text, &error)) << error;
+  }
+  std::vector<int32_t> Widths() {
+    std::vector<int32_t> out;
+    for (const ListColumnInfo& c : ListModelOf(list_ref_.get())->columns)
+      out.push_back(c.actual[0]);
+    return out;
+  }
+  // Whether the list's horizontal bar shows: its wide child.
+  bool HorizontalBarShown() {
+    for (platform::HWND child = platform::GetWindow(Pane(), platform::GW_CHILD); child;
+         child = platform::GetWindow(child, platform::GW_HWNDNEXT)) {
+      platform::RECT r{};
+      platform::GetWindowRect(child, &r);
+      if (r.right - r.left > r.bottom - r.top) return platform::IsWindowVisible(child);
+    }
+    return false;
+  }
+
+  ClassObject window_{}, list_{};
+  std::vector<ClassObject*> table_;
+  std::vector<uint8_t> block_;
+  ObjectRef window_ref_, list_ref_;
+};
+
+constexpr uintptr_t kArrow = 32512, kSizeWE = 32644;
+
+TEST_F(ListBoxWindow, TheSizeCursorShowsOverHeadingBordersOfResizableColumns) {
+  TessObject* list = Create();
+  ASSERT_TRUE(list);
+  struct Case {
+    int x, y;
+    uintptr_t cursor;
+  } cases[] = {
+      {100, 8, kSizeWE},                   // the first border
+      {100 + kBorderSlop, 8, kSizeWE},     // within the slop
+      {100 + kBorderSlop + 1, 8, kArrow},  // beside it
+      {50, 8, kArrow},                     // on a heading
+      {160, 8, kSizeWE},
+      {100, 40, kArrow},  // the border among the rows is no handle
+  };
+  for (const Case& c : cases) EXPECT_EQ(CursorAt(c.x, c.y), c.cursor) << c.x << "," << c.y;
+  // Not resizable: the list's flag or the column's.
+  ObjectRef column = ObjectRef::Adopt(listColumnGetter(list, 0));
+  listColUserResizableSetter(column.get(), 0, 0);
+  EXPECT_EQ(CursorAt(100, 8), kArrow);
+  EXPECT_EQ(CursorAt(160, 8), kSizeWE);
+  for (const ClassObject* c = Header(list)->cls; c; c = c->superclass)
+    for (const PropertyDescriptor* d = c->properties; d; d = d->next)
+      if (View(d->name) == "ColumnsResizable")
+        reinterpret_cast<void (*)(TessObject*, uint32_t, int32_t)>(d->setter)(list, d->parameter,
+                                                                              0);
+  EXPECT_EQ(CursorAt(160, 8), kArrow);
+}
+
+TEST_F(ListBoxWindow, TheHorizontalBarFollowsTheColumnsAndTheListsWidth) {
+  TessObject* list = Create();
+  ASSERT_TRUE(list);
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 60, 24}));
+  EXPECT_FALSE(HorizontalBarShown());
+  // The second border dragged 40 right: the relative column gives its 24
+  // and the columns overflow by 16.
+  platform::POINT from = At(160, 8), to = At(200, 8);
+  Script("down " + std::to_string(from.x) + " " + std::to_string(from.y) + "\nmove " +
+         std::to_string(to.x) + " " + std::to_string(to.y) + "\nup\n");
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 100, 0}));
+  EXPECT_TRUE(HorizontalBarShown());
+  listScrollPositionXSetter(list, 0, 1000);
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 16);
+  listScrollPositionXSetter(list, 0, -5);
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 0);
+  listScrollPositionXSetter(list, 0, 10);
+  // The bar's right arrow moves a line, held to the range.
+  platform::RECT pane{};
+  platform::GetWindowRect(Pane(), &pane);
+  platform::automation::Click(pane.right - 16 - 8, pane.bottom - 8);
+  platform::automation::WaitIdle();
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 16);
+  // A wider list holds the columns: the bar goes and the position with it.
+  ctlPosSetter(list, 2, 260);
+  platform::automation::WaitIdle();
+  EXPECT_FALSE(HorizontalBarShown());
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 0);
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 100, 44}));
+  // Code setting the width expression replaces the dragged width.
+  ObjectRef column = ObjectRef::Adopt(listColumnGetter(list, 1));
+  listColWidthExpressionSetter(column.get(), 0, S("300").get());
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 300, 0}));
+  EXPECT_TRUE(HorizontalBarShown());
+  // Without ScrollBarHorizontal no bar, the position still held.
+  listHScrollBarSetter(list, 0, 0);
+  EXPECT_FALSE(HorizontalBarShown());
+  listScrollPositionXSetter(list, 0, 1000);
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 156);
 }
 
 }  // namespace
