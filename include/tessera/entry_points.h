@@ -1361,6 +1361,10 @@ TESS_ENTRY(void, rbaAddActionNotificationReceiver, (TessObject * part, TessObjec
 TESS_ENTRY(void, rbaRemoveActionNotificationReceiver, (TessObject * part, TessObject* receiver))
 TESS_ENTRY(void, lbaAddActionNotificationReceiver, (TessObject * part, TessObject* receiver))
 TESS_ENTRY(void, lbaRemoveActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(TessObject*, mediaGetBoundPart, (TessObject * player, TessString* part))
+TESS_ENTRY(int32_t, popupDataAvailable, (TessObject * popup))
+TESS_ENTRY(void, popupBindList, (TessObject * popup, TessObject* data))
+TESS_ENTRY(TessObject*, popupGetBoundPart, (TessObject * popup, TessString* part))
 
 /* clang-format on */
 

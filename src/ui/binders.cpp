@@ -243,6 +243,24 @@ TessString* ProvidedString(TessObject* source) {
   return reinterpret_cast<TessString*>(uintptr_t(result));
 }
 
+int32_t ProviderRowCount(TessObject* data) {
+  return int32_t(ResultOf(data, Iface::kListDataProvider, "GetCount", 0));
+}
+
+std::vector<StringRef> ProviderRow(TessObject* data, int32_t index) {
+  uint32_t row = 0;
+  CallInterface(data, Iface::kListDataProvider, "GetRow", {uint32_t(index)}, &row);
+  ObjectRef tuple = ObjectRef::Adopt(reinterpret_cast<TessObject*>(uintptr_t(row)));
+  int32_t count = int32_t(ResultOf(tuple.get(), Iface::kTupleInterface, "FieldCount", 0));
+  std::vector<StringRef> fields;
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t text = 0;
+    CallInterface(tuple.get(), Iface::kTupleInterface, "getIndString", {uint32_t(i)}, &text);
+    fields.push_back(StringRef::Adopt(reinterpret_cast<TessString*>(uintptr_t(text))));
+  }
+  return fields;
+}
+
 void InitBinders() {
   static bool built = false;
   if (built) return;

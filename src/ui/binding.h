@@ -12,11 +12,13 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <vector>
 
 #include "runtime/class_records.h"
 #include "runtime/interfaces.h"
 #include "runtime/notification_list.h"
 #include "runtime/object_layout.h"
+#include "runtime/string_value.h"
 
 namespace tess::ui {
 
@@ -69,6 +71,11 @@ void LeaveSource(TessObject* field);
 // getString of `source` through StringProvider; the empty string (null)
 // when it has none. One reference for the caller.
 TessString* ProvidedString(TessObject* source);
+
+// Rows of a listDataProvider: how many, and the fields of one (through its
+// tupleInterface), each a string reference.
+int32_t ProviderRowCount(TessObject* data);
+std::vector<StringRef> ProviderRow(TessObject* data, int32_t index);
 
 // The binder classes; built with the control classes.
 void InitBinders();

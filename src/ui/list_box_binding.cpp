@@ -33,6 +33,7 @@
 #include "tessera/runtime.h"
 #include "ui/binding.h"
 #include "ui/list_box.h"
+#include "values/class_members.h"
 
 namespace tess::ui {
 namespace {
@@ -74,31 +75,18 @@ TessObject* DataOf(TessObject* list) {
 
 // --- rows from the provider
 
-uint32_t Call(TessObject* object, Iface which, const char* method,
-              std::initializer_list<uint32_t> args = {}) {
-  uint32_t result = 0;
-  CallInterface(object, which, method, args, &result);
-  return result;
-}
-
 // Puts the provider's row `index` into the list at `at` (the end: -1).
 void PutRow(TessObject* list, TessObject* data, int32_t index, int32_t at) {
-  ObjectRef row = ObjectRef::Adopt(reinterpret_cast<TessObject*>(
-      uintptr_t(Call(data, Iface::kListDataProvider, "GetRow", {uint32_t(index)}))));
-  int32_t fields = int32_t(Call(row.get(), Iface::kTupleInterface, "FieldCount"));
-  auto field = [&](int32_t column) {
-    return StringRef::Adopt(reinterpret_cast<TessString*>(
-        uintptr_t(Call(row.get(), Iface::kTupleInterface, "getIndString", {uint32_t(column)}))));
-  };
-  StringRef first = fields > 0 ? field(0) : StringRef();
+  std::vector<StringRef> fields = ProviderRow(data, index);
+  TessString* first = fields.empty() ? nullptr : fields[0].get();
   if (at < 0) {
-    RuntimeListAddRow(list, first.get());
+    RuntimeListAddRow(list, first);
     at = listCountGetter(list, 0) - 1;
   } else {
-    RuntimeListInsertRow(list, at, first.get());
+    RuntimeListInsertRow(list, at, first);
   }
-  for (int32_t column = 1; column < fields; ++column)
-    listSetCell(list, at, column, field(column).get());
+  for (size_t column = 1; column < fields.size(); ++column)
+    listSetCell(list, at, int32_t(column), fields[column].get());
 }
 
 void Reload(TessObject* list) {
@@ -106,7 +94,7 @@ void Reload(TessObject* list) {
   if (!b || !b->data.get()) return;
   ObjectRef data = ShareObject(b->data.get());
   RuntimeListEmpty(list);
-  int32_t count = int32_t(Call(data.get(), Iface::kListDataProvider, "GetCount"));
+  int32_t count = ProviderRowCount(data.get());
   for (int32_t i = 0; i < count; ++i) PutRow(list, data.get(), i, -1);
 }
 
@@ -168,32 +156,27 @@ const ParameterRecord kReceiver[] = {{"receiver", &kObjectT, {}}};
 const ParameterRecord kStr[] = {{"Str", &kStringType, {}}};
 const ParameterRecord kValue[] = {{"value", &kBooleanType, {}}};
 
-MethodRecord Method(const char* name, const void* code, const ParameterRecord* params = nullptr,
-                    uint32_t count = 0, const TypeDescriptor* returns = nullptr) {
-  return MethodRecord{name, returns, params, count, {const_cast<void*>(code)}, {}};
-}
-
-#define RECEIVER_METHODS(add, remove)                                               \
-  Method("addDataNotificationReceiver", (const void*)&add, kReceiver, 1),           \
-      Method("removeDataNotificationReceiver", (const void*)&remove, kReceiver, 1), \
-      Method("selectionChanging", (const void*)&SelectionChanging),                 \
-      Method("selectionChanged", (const void*)&SelectionChanged)
+#define RECEIVER_METHODS(add, remove)                                                  \
+  Method("addDataNotificationReceiver", nullptr, kReceiver, 1, (void*)&add),           \
+      Method("removeDataNotificationReceiver", nullptr, kReceiver, 1, (void*)&remove), \
+      Method("selectionChanging", nullptr, nullptr, 0, (void*)&SelectionChanging),     \
+      Method("selectionChanged", nullptr, nullptr, 0, (void*)&SelectionChanged)
 
 const MethodRecord kActionMethods[] = {
-    Method("addActionNotificationReceiver", (const void*)&lbaAddActionNotificationReceiver,
-           kReceiver, 1),
-    Method("removeActionNotificationReceiver", (const void*)&lbaRemoveActionNotificationReceiver,
-           kReceiver, 1),
+    Method("addActionNotificationReceiver", nullptr, kReceiver, 1,
+           (void*)&lbaAddActionNotificationReceiver),
+    Method("removeActionNotificationReceiver", nullptr, kReceiver, 1,
+           (void*)&lbaRemoveActionNotificationReceiver),
 };
 const MethodRecord kSelectionMethods[] = {
-    Method("getBoolean", (const void*)&SelectionGetBoolean, nullptr, 0, &kBooleanType),
-    Method("setBoolean", (const void*)&SelectionSetBoolean, kValue, 1),
+    Method("getBoolean", &kBooleanType, nullptr, 0, (void*)&SelectionGetBoolean),
+    Method("setBoolean", nullptr, kValue, 1, (void*)&SelectionSetBoolean),
     RECEIVER_METHODS(AddDataReceiver, RemoveDataReceiver),
 };
 const MethodRecord kColumnMethods[] = {
-    Method("getString", (const void*)&ColumnGetString, nullptr, 0, &kStringType),
-    Method("setString", (const void*)&ColumnSetString, kStr, 1),
-    Method("dataAvailable", (const void*)&ColumnDataAvailable, nullptr, 0, &kBooleanType),
+    Method("getString", &kStringType, nullptr, 0, (void*)&ColumnGetString),
+    Method("setString", nullptr, kStr, 1, (void*)&ColumnSetString),
+    Method("dataAvailable", &kBooleanType, nullptr, 0, (void*)&ColumnDataAvailable),
     RECEIVER_METHODS(AddDataReceiver, RemoveDataReceiver),
 };
 #undef RECEIVER_METHODS

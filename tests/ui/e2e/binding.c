@@ -7,7 +7,7 @@ extern char BindLayout[];
 static TessObject* window;
 
 /* Class-table indices of the description's interfaces. */
-enum { kListDataNotificationReceiver = 13, kStringProvider = 15, kRowTupleClass = 25 };
+enum { kListDataNotificationReceiver = 13, kStringProvider = 15, kRowTupleClass = 26 };
 
 TESS_STRING(kEnable, "Enable");
 TESS_STRING(kGo, "Go");
@@ -17,6 +17,8 @@ TESS_STRING(kFed, "Fed");
 TESS_STRING(kMirror, "Mirror");
 TESS_STRING(kAdd, "Add");
 TESS_STRING(kSpare, "Spare");
+TESS_STRING(kChooser, "Chooser");
+TESS_STRING(kChosen, "Chosen");
 
 static TessObject* control(TessString* name) {
   return RuntimeControlReference(window, name);
@@ -69,6 +71,24 @@ static void sayRows(const char* what, TessString* name) {
   RuntimeUnlockObject(list);
 }
 
+static void sayPopup(void) {
+  TessObject* popup = control(&kChooser);
+  int32_t n = RuntimePopupCountGetter(popup, 0), row;
+  char line[120];
+  int at = appendText(line, "Chooser ");
+  appendNumber(line, &at, n);
+  at += appendText(line + at, " rows:");
+  for (row = 0; row < n; ++row) {
+    TessString* text = RuntimePopupGetRow(popup, row);
+    line[at++] = ' ';
+    at = appendQuoted(line, at, text);
+    RuntimeUnlockString(text);
+  }
+  line[at] = 0;
+  say(line);
+  RuntimeUnlockObject(popup);
+}
+
 int32_t BindOpen(TessObject* w) {
   TESS_STRING(ada, "Ada");
   TESS_STRING(grace, "Grace");
@@ -89,6 +109,8 @@ int32_t BindOpen(TessObject* w) {
   sayControl("Add", &kAdd, 0);
   sayControl("Spare", &kSpare, 0);
   sayRows("Fed ", &kFed);
+  sayPopup();
+  sayControl("Chosen", &kChosen, 1);
   return 0;
 }
 
@@ -230,6 +252,13 @@ int32_t AddAction(TessObject* b) {
   if (inserted) inserted(f->receiver, 1);
   sayRows("Fed ", &kFed);
   sayParts();
+  {
+    TessObject* popup = control(&kChooser);
+    RuntimePopupSelectionSetter(popup, 0, 1);
+    say("Chooser ListIndex set to 1");
+    RuntimeUnlockObject(popup);
+  }
+  sayControl("Chosen", &kChosen, 1);
   return 0;
 }
 
