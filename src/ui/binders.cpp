@@ -90,8 +90,8 @@ void DestructBinder(TessObject* self, ClassObject*) {
   UnlockObject(std::exchange(F(self)->dest, nullptr));
 }
 
-const TypeDescriptor kObjectT{0, "Object", {}};
-const ParameterRecord kBindParameters[] = {{"source", &kObjectT, {}}, {"dest", &kObjectT, {}}};
+const ParameterRecord kBindParameters[] = {{"source", &kBindingObjectType, {}},
+                                           {"dest", &kBindingObjectType, {}}};
 
 const MethodRecord kStringBinderMethods[] = {
     {"bind", nullptr, kBindParameters, 2, {(void*)&StoringBind}, {}},
@@ -108,18 +108,18 @@ const MethodRecord kListBinderMethods[] = {
     {"bind", nullptr, kBindParameters, 2, {(void*)&ListBind}, {}},
 };
 
-ClassObject* BuildBinder(const char* name, std::span<const MethodRecord> methods, bool storing) {
+// A class of binding objects: no superclass beyond the root, no properties.
+ClassObject* BuildBindingClass(const char* name, int32_t size, ClassRoutine destruct,
+                               std::span<const MethodRecord> methods,
+                               std::initializer_list<Iface> interfaces) {
   FrameworkClassDef def{};
   def.name = name;
   def.superclass = RootClass();
-  def.instanceSize = sizeof(BinderFields);
-  def.destruct = &DestructBinder;
+  def.instanceSize = size;
+  def.destruct = destruct;
   def.methods = methods;
   ClassObject* cls = BuildFrameworkClass(def);
-  if (storing)
-    DeclareInterfaces(cls, {Iface::kBindingInterface, Iface::kDataNotificationReceiver});
-  else
-    DeclareInterfaces(cls, {Iface::kBindingInterface});
+  DeclareInterfaces(cls, interfaces);
   return cls;
 }
 
@@ -172,15 +172,7 @@ void EditFieldDataChanged(TessObject* field) {
 
 ClassObject* BuildPartClass(const char* name, std::span<const MethodRecord> methods,
                             std::initializer_list<Iface> interfaces) {
-  FrameworkClassDef def{};
-  def.name = name;
-  def.superclass = RootClass();
-  def.instanceSize = sizeof(PartFields);
-  def.destruct = &DestructPart;
-  def.methods = methods;
-  ClassObject* cls = BuildFrameworkClass(def);
-  DeclareInterfaces(cls, interfaces);
-  return cls;
+  return BuildBindingClass(name, sizeof(PartFields), &DestructPart, methods, interfaces);
 }
 
 TessObject* NewPart(ClassObject* cls, TessObject* owner, int32_t value) {
@@ -265,10 +257,16 @@ void InitBinders() {
   static bool built = false;
   if (built) return;
   built = true;
-  BuildBinder("stringBinder", kStringBinderMethods, true);
-  BuildBinder("enablingBinder", kEnablingBinderMethods, true);
-  BuildBinder("actionBinder", kActionBinderMethods, false);
-  BuildBinder("listBinder", kListBinderMethods, false);
+  constexpr int32_t kSize = sizeof(BinderFields);
+  // The storing binders hear their source's data changes.
+  BuildBindingClass("stringBinder", kSize, &DestructBinder, kStringBinderMethods,
+                    {Iface::kBindingInterface, Iface::kDataNotificationReceiver});
+  BuildBindingClass("enablingBinder", kSize, &DestructBinder, kEnablingBinderMethods,
+                    {Iface::kBindingInterface, Iface::kDataNotificationReceiver});
+  BuildBindingClass("actionBinder", kSize, &DestructBinder, kActionBinderMethods,
+                    {Iface::kBindingInterface});
+  BuildBindingClass("listBinder", kSize, &DestructBinder, kListBinderMethods,
+                    {Iface::kBindingInterface});
 }
 
 }  // namespace tess::ui

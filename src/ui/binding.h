@@ -22,6 +22,15 @@
 
 namespace tess::ui {
 
+// Parameters of the binding methods, and a method taking one object (an
+// add/remove...NotificationReceiver, BindList, bind's kin).
+inline constexpr TypeDescriptor kBindingObjectType{0, "Object", {}};
+inline constexpr ParameterRecord kReceiverParameter[] = {{"receiver", &kBindingObjectType, {}}};
+inline constexpr ParameterRecord kPartNameParameter[] = {{"Str", &kStringType, {}}};
+inline MethodRecord ObjectMethod(const char* name, void* code) {
+  return MethodRecord{name, nullptr, kReceiverParameter, 1, {code}, {}};
+}
+
 // A part object: a locked owner, one integer (a state, a column, an action)
 // and the part's own receivers (a provider's data receivers).
 struct PartFields {

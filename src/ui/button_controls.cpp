@@ -411,24 +411,11 @@ const PropertyRecord kPushProperties[] = {
     {0, "Cancel", &kBooleanType, (void*)&pushButtonCancelGetter, (void*)&pushButtonCancelSetter, 0},
     FONT_PROPERTIES(pushButton),
 };
-const TypeDescriptor kReceiverT{0, "Object", {}};
-const ParameterRecord kReceiverParameter[] = {{"receiver", &kReceiverT, {}}};
-const ParameterRecord kStrParameter[] = {{"Str", &kStringType, {}}};
 
 const MethodRecord kPushMethods[] = {
     {"Push", nullptr, nullptr, 0, {(void*)&pushButtonPush}, {}},
-    {"addActionNotificationReceiver",
-     nullptr,
-     kReceiverParameter,
-     1,
-     {(void*)&pbAddActionNotificationReceiver},
-     {}},
-    {"removeActionNotificationReceiver",
-     nullptr,
-     kReceiverParameter,
-     1,
-     {(void*)&pbRemoveActionNotificationReceiver},
-     {}},
+    ObjectMethod("addActionNotificationReceiver", (void*)&pbAddActionNotificationReceiver),
+    ObjectMethod("removeActionNotificationReceiver", (void*)&pbRemoveActionNotificationReceiver),
 };
 
 const PropertyRecord kCheckProperties[] = {
@@ -445,50 +432,20 @@ const ParameterRecord kBooleanParameter[] = {{"value", &kBooleanType, {}}};
 const MethodRecord kCheckMethods[] = {
     {"getBoolean", &kBooleanType, nullptr, 0, {(void*)&checkBoxGetBoolean}, {}},
     {"setBoolean", nullptr, kBooleanParameter, 1, {(void*)&checkBoxSetBoolean}, {}},
-    {"addDataNotificationReceiver",
-     nullptr,
-     kReceiverParameter,
-     1,
-     {(void*)&checkBoxAddDataNotificationReceiver},
-     {}},
-    {"removeDataNotificationReceiver",
-     nullptr,
-     kReceiverParameter,
-     1,
-     {(void*)&checkBoxRemoveDataNotificationReceiver},
-     {}},
-    {"getBoundPart", nullptr, kStrParameter, 1, {(void*)&checkBoxGetBoundPart}, {}},
+    ObjectMethod("addDataNotificationReceiver", (void*)&checkBoxAddDataNotificationReceiver),
+    ObjectMethod("removeDataNotificationReceiver", (void*)&checkBoxRemoveDataNotificationReceiver),
+    {"getBoundPart", nullptr, kPartNameParameter, 1, {(void*)&checkBoxGetBoundPart}, {}},
 };
 const MethodRecord kRadioMethods[] = {
-    {"getBoundPart", nullptr, kStrParameter, 1, {(void*)&radioGetBoundPart}, {}},
+    {"getBoundPart", nullptr, kPartNameParameter, 1, {(void*)&radioGetBoundPart}, {}},
 };
 const MethodRecord kCheckActionMethods[] = {
-    {"addActionNotificationReceiver",
-     nullptr,
-     kReceiverParameter,
-     1,
-     {(void*)&cbaAddActionNotificationReceiver},
-     {}},
-    {"removeActionNotificationReceiver",
-     nullptr,
-     kReceiverParameter,
-     1,
-     {(void*)&cbaRemoveActionNotificationReceiver},
-     {}},
+    ObjectMethod("addActionNotificationReceiver", (void*)&cbaAddActionNotificationReceiver),
+    ObjectMethod("removeActionNotificationReceiver", (void*)&cbaRemoveActionNotificationReceiver),
 };
 const MethodRecord kRadioActionMethods[] = {
-    {"addActionNotificationReceiver",
-     nullptr,
-     kReceiverParameter,
-     1,
-     {(void*)&rbaAddActionNotificationReceiver},
-     {}},
-    {"removeActionNotificationReceiver",
-     nullptr,
-     kReceiverParameter,
-     1,
-     {(void*)&rbaRemoveActionNotificationReceiver},
-     {}},
+    ObjectMethod("addActionNotificationReceiver", (void*)&rbaAddActionNotificationReceiver),
+    ObjectMethod("removeActionNotificationReceiver", (void*)&rbaRemoveActionNotificationReceiver),
 };
 
 const PropertyRecord kRadioProperties[] = {

@@ -151,35 +151,30 @@ NotificationList* FocusList(TessObject* part) {
   return p->value ? &b.gotFocus : &b.lostFocus;
 }
 
-const TypeDescriptor kObjectT{0, "Object", {}};
-const ParameterRecord kReceiver[] = {{"receiver", &kObjectT, {}}};
-const ParameterRecord kStr[] = {{"Str", &kStringType, {}}};
 const ParameterRecord kValue[] = {{"value", &kBooleanType, {}}};
 
-#define RECEIVER_METHODS(add, remove)                                                  \
-  Method("addDataNotificationReceiver", nullptr, kReceiver, 1, (void*)&add),           \
-      Method("removeDataNotificationReceiver", nullptr, kReceiver, 1, (void*)&remove), \
-      Method("selectionChanging", nullptr, nullptr, 0, (void*)&SelectionChanging),     \
+#define PROVIDER_RECEIVER_METHODS                                                  \
+  ObjectMethod("addDataNotificationReceiver", (void*)&AddDataReceiver),            \
+      ObjectMethod("removeDataNotificationReceiver", (void*)&RemoveDataReceiver),  \
+      Method("selectionChanging", nullptr, nullptr, 0, (void*)&SelectionChanging), \
       Method("selectionChanged", nullptr, nullptr, 0, (void*)&SelectionChanged)
 
 const MethodRecord kActionMethods[] = {
-    Method("addActionNotificationReceiver", nullptr, kReceiver, 1,
-           (void*)&lbaAddActionNotificationReceiver),
-    Method("removeActionNotificationReceiver", nullptr, kReceiver, 1,
-           (void*)&lbaRemoveActionNotificationReceiver),
+    ObjectMethod("addActionNotificationReceiver", (void*)&lbaAddActionNotificationReceiver),
+    ObjectMethod("removeActionNotificationReceiver", (void*)&lbaRemoveActionNotificationReceiver),
 };
 const MethodRecord kSelectionMethods[] = {
     Method("getBoolean", &kBooleanType, nullptr, 0, (void*)&SelectionGetBoolean),
     Method("setBoolean", nullptr, kValue, 1, (void*)&SelectionSetBoolean),
-    RECEIVER_METHODS(AddDataReceiver, RemoveDataReceiver),
+    PROVIDER_RECEIVER_METHODS,
 };
 const MethodRecord kColumnMethods[] = {
     Method("getString", &kStringType, nullptr, 0, (void*)&ColumnGetString),
-    Method("setString", nullptr, kStr, 1, (void*)&ColumnSetString),
+    Method("setString", nullptr, kPartNameParameter, 1, (void*)&ColumnSetString),
     Method("dataAvailable", &kBooleanType, nullptr, 0, (void*)&ColumnDataAvailable),
-    RECEIVER_METHODS(AddDataReceiver, RemoveDataReceiver),
+    PROVIDER_RECEIVER_METHODS,
 };
-#undef RECEIVER_METHODS
+#undef PROVIDER_RECEIVER_METHODS
 
 // A provider part registered as a selection receiver of its list.
 TessObject* RegisteredPart(ClassObject* cls, TessObject* list, int32_t value) {

@@ -49,11 +49,10 @@ const PropertyRecord kProperties[] = {
     {0, "ControllerHeight", &kIntegerType, (void*)&mediaControllerHeightGetter, nullptr, 0},
 };
 
-const ParameterRecord kStrParameter[] = {{"Str", &kStringType, {}}};
 const MethodRecord kMethods[] = {
     Method("Play", nullptr, nullptr, 0, (void*)&RuntimeMediaPlay),
     Method("Stop", nullptr, nullptr, 0, (void*)&RuntimeMediaStop),
-    Method("getBoundPart", nullptr, kStrParameter, 1, (void*)&mediaGetBoundPart),
+    Method("getBoundPart", nullptr, kPartNameParameter, 1, (void*)&mediaGetBoundPart),
 };
 
 ClassObject* g_player = nullptr;

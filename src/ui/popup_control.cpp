@@ -254,20 +254,11 @@ void TagDataChanged(TessObject* part) {
   if (PartFields* p = PartOf(part, g_rowTag)) BroadcastDataChanged(&p->receivers);
 }
 
-const TypeDescriptor kObjectType{0, "Object", {}};
-const ParameterRecord kReceiverParameter[] = {{"receiver", &kObjectType, {}}};
-const ParameterRecord kDataParameter[] = {{"data", &kObjectType, {}}};
-const ParameterRecord kStrParameter[] = {{"Str", &kStringType, {}}};
 const MethodRecord kTagMethods[] = {
     {"getString", &kStringType, nullptr, 0, {(void*)&TagGetString}, {}},
     {"dataAvailable", &kBooleanType, nullptr, 0, {(void*)&TagDataAvailable}, {}},
-    {"addDataNotificationReceiver", nullptr, kReceiverParameter, 1, {(void*)&TagAddReceiver}, {}},
-    {"removeDataNotificationReceiver",
-     nullptr,
-     kReceiverParameter,
-     1,
-     {(void*)&TagRemoveReceiver},
-     {}},
+    ObjectMethod("addDataNotificationReceiver", (void*)&TagAddReceiver),
+    ObjectMethod("removeDataNotificationReceiver", (void*)&TagRemoveReceiver),
     {"dataChanged", nullptr, nullptr, 0, {(void*)&TagDataChanged}, {}},
 };
 
@@ -281,15 +272,10 @@ const MethodRecord kMethods[] = {
     {"getString", &kStringType, nullptr, 0, {(void*)&RuntimePopupGetString}, {}},
     {"RowTag", nullptr, kIndexParameter, 1, {(void*)&RuntimePopupGetRowTag}, {}},
     {"dataAvailable", &kBooleanType, nullptr, 0, {(void*)&popupDataAvailable}, {}},
-    {"addDataNotificationReceiver", nullptr, kReceiverParameter, 1, {(void*)&AddDataReceiver}, {}},
-    {"removeDataNotificationReceiver",
-     nullptr,
-     kReceiverParameter,
-     1,
-     {(void*)&RemoveDataReceiver},
-     {}},
-    {"BindList", nullptr, kDataParameter, 1, {(void*)&popupBindList}, {}},
-    {"getBoundPart", nullptr, kStrParameter, 1, {(void*)&popupGetBoundPart}, {}},
+    ObjectMethod("addDataNotificationReceiver", (void*)&AddDataReceiver),
+    ObjectMethod("removeDataNotificationReceiver", (void*)&RemoveDataReceiver),
+    ObjectMethod("BindList", (void*)&popupBindList),
+    {"getBoundPart", nullptr, kPartNameParameter, 1, {(void*)&popupGetBoundPart}, {}},
 };
 
 // Font settings.
