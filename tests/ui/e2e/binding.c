@@ -250,6 +250,14 @@ int32_t AddAction(TessObject* b) {
   inserted = (void (*)(TessObject*, int32_t))FindInterfaceVTableCode(
       f->receiver, 1, kListDataNotificationReceiver);
   if (inserted) inserted(f->receiver, 1);
+  {
+    /* The bound list's rows are the provider's: edits by code are ignored. */
+    TESS_STRING(intruder, "Intruder");
+    TessObject* fed = control(&kFed);
+    RuntimeListAddRow(fed, &intruder);
+    RuntimeRemoveRow(fed, 0);
+    RuntimeUnlockObject(fed);
+  }
   sayRows("Fed ", &kFed);
   sayParts();
   {
