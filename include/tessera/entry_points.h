@@ -1348,5 +1348,23 @@ TESS_ENTRY(TessObject*, listGetBoundPart, (TessObject * list, TessString* part))
 TESS_ENTRY(void, listAddLSNR, (TessObject * list, TessObject* receiver))
 TESS_ENTRY(void, listRemoveLSNR, (TessObject * list, TessObject* receiver))
 
+/* Data binding: the notifier methods and bound parts of the controls. */
+TESS_ENTRY(void, pbAddActionNotificationReceiver, (TessObject * button, TessObject* receiver))
+TESS_ENTRY(void, pbRemoveActionNotificationReceiver, (TessObject * button, TessObject* receiver))
+TESS_ENTRY(void, checkBoxAddDataNotificationReceiver, (TessObject * box, TessObject* receiver))
+TESS_ENTRY(void, checkBoxRemoveDataNotificationReceiver, (TessObject * box, TessObject* receiver))
+TESS_ENTRY(TessObject*, checkBoxGetBoundPart, (TessObject * box, TessString* part))
+TESS_ENTRY(TessObject*, radioGetBoundPart, (TessObject * radio, TessString* part))
+TESS_ENTRY(void, cbaAddActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(void, cbaRemoveActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(void, rbaAddActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(void, rbaRemoveActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(void, lbaAddActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(void, lbaRemoveActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(TessObject*, mediaGetBoundPart, (TessObject * player, TessString* part))
+TESS_ENTRY(int32_t, popupDataAvailable, (TessObject * popup))
+TESS_ENTRY(void, popupBindList, (TessObject * popup, TessObject* data))
+TESS_ENTRY(TessObject*, popupGetBoundPart, (TessObject * popup, TessString* part))
+
 /* clang-format on */
 

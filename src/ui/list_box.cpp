@@ -663,27 +663,28 @@ void SetSelection(TessObject* o, int32_t row, bool extend, bool toggle) {
   ListBoxFields* f = F(o);
   ListModel& m = f->state->model;
   bool changed = false;
+  // Whether row i is selected afterwards; a toggle flips its one row.
+  bool flip = f->selectionType == 1 && toggle && m.Valid(row);
+  bool range = !flip && f->selectionType == 1 && extend && m.Valid(row);
+  if (!flip && !range && !m.Valid(row)) row = -1;
+  int32_t lo = row, hi = row;
+  if (range) {
+    int32_t anchor = std::max(ListIndexOf(m), 0);
+    lo = std::min(anchor, row);
+    hi = std::max(anchor, row);
+  }
+  auto wanted = [&](int32_t i) {
+    return flip ? (i == row) != m.Row(i)->selected : i >= lo && i <= hi;
+  };
   {
     Locked hold(f->state);
-    if (f->selectionType == 1 && toggle && m.Valid(row)) {
-      m.Row(row)->selected = !m.Row(row)->selected;
-      changed = true;
-    } else if (f->selectionType == 1 && extend && m.Valid(row)) {
-      int32_t anchor = std::max(ListIndexOf(m), 0);
-      int32_t lo = std::min(anchor, row), hi = std::max(anchor, row);
-      for (int32_t i = 0; i < m.Count(); ++i) {
-        bool want = i >= lo && i <= hi;
-        changed |= m.Row(i)->selected != want;
-        m.Row(i)->selected = want;
-      }
-    } else {
-      if (!m.Valid(row)) row = -1;
-      for (int32_t i = 0; i < m.Count(); ++i) {
-        bool want = i == row;
-        changed |= m.Row(i)->selected != want;
-        m.Row(i)->selected = want;
-      }
-    }
+    for (int32_t i = 0; i < m.Count() && !changed; ++i) changed = m.Row(i)->selected != wanted(i);
+  }
+  // Selection receivers hear of the change before the rows change.
+  if (changed) ListSelectionChanging(o);
+  {
+    Locked hold(f->state);
+    for (int32_t i = 0; i < m.Count(); ++i) m.Row(i)->selected = wanted(i);
   }
   if (m.Valid(row)) {
     // Keep the selected row in view.
@@ -693,7 +694,9 @@ void SetSelection(TessObject* o, int32_t row, bool extend, bool toggle) {
     UpdateScroll(o);
   }
   Redraw(o);
-  if (changed) Fire(o, kChange, {});
+  if (!changed) return;
+  ListSelectionChanged(o);
+  Fire(o, kChange, {});
 }
 
 // The edit field over a cell.
@@ -1110,9 +1113,13 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETFOCUS:
       Fire(o, kGotFocus, {});
+      ListFocusChanged(o, true);
       return 0;
     case WM_KILLFOCUS:
-      if (reinterpret_cast<HWND>(wParam) != s->editor) Fire(o, kLostFocus, {});
+      if (reinterpret_cast<HWND>(wParam) != s->editor) {
+        Fire(o, kLostFocus, {});
+        ListFocusChanged(o, false);
+      }
       return 0;
     case WM_VSCROLL:
       if (reinterpret_cast<HWND>(lParam) == s->scrollBar) Scroll(o, false, LOWORD(wParam));
@@ -1208,6 +1215,7 @@ void Construct(TessObject* o, ClassObject*) {
 }
 
 void Destruct(TessObject* o, ClassObject*) {
+  ListBindingsGone(o);
   ListBoxFields* f = F(o);
   if (f->state) {
     if (f->state->container && IsWindow(f->state->container)) DestroyWindow(f->state->container);
@@ -1287,7 +1295,7 @@ int32_t ReadColumn(TessObject* o, int32_t index, Read read) {
 
 int32_t AddRow(TessObject* o, int32_t row, TessString* text, bool folder, bool append) {
   ListState* s = StateOf(o);
-  if (!s) return -1;
+  if (!s || ListRowsBound(o)) return -1;
   int32_t at;
   {
     Locked hold(s);
@@ -1514,6 +1522,10 @@ const MethodRecord kMethods[] = {
     M("getBoundPart", nullptr, kStr, &listGetBoundPart, nullptr),
     M("addListSelectionNotificationReceiver", nullptr, kReceiver, &listAddLSNR, nullptr),
     M("removeListSelectionNotificationReceiver", nullptr, kReceiver, &listRemoveLSNR, nullptr),
+    M("BindList", nullptr, kReceiver, &ListBindList, nullptr),
+    M("listDataInsertedRow", nullptr, kV, &ListDataInsertedRow, nullptr),
+    M("listDataRemovedRow", nullptr, kV, &ListDataRemovedRow, nullptr),
+    M0("listDataReload", &ListDataReload),
 };
 #undef M
 #undef M0
@@ -1555,6 +1567,7 @@ void InitListBox() {
   // CreatePane step, found before any subclass's.
   g_listBox->hooks = new HookDescriptor{g_listBox->hooks, MakeString("CreatePane"), 0,
                                         reinterpret_cast<void*>(&CreatePane)};
+  InitListBinding(g_listBox);
 
   FrameworkClassDef column{};
   column.name = "ListColumn";
@@ -1578,7 +1591,7 @@ extern "C" {
 // Rows.
 void RuntimeListEmpty(TessObject* list) {
   ListState* s = StateOf(list);
-  if (!s) return;
+  if (!s || ListRowsBound(list)) return;
   CloseEditor(list, false);
   {
     Locked hold(s);
@@ -1601,7 +1614,7 @@ void RuntimeListInsertParent(TessObject* list, int32_t row, TessString* text) {
 }
 void RuntimeRemoveRow(TessObject* list, int32_t row) {
   ListState* s = StateOf(list);
-  if (!s) return;
+  if (!s || ListRowsBound(list)) return;
   if (s->editRow >= row) CloseEditor(list, false);
   {
     Locked hold(s);
@@ -1732,8 +1745,12 @@ void listSetSelected(TessObject* l, int32_t row, int32_t v) {
     SetSelection(l, row, false, false);
     return;
   }
+  ListSelectionChanging(l);
+  r = s->model.Row(row);
+  if (!r) return;
   r->selected = v & 0xFF;
   Redraw(l);
+  ListSelectionChanged(l);
   Fire(l, kChange, {});
 }
 int32_t listGetExpanded(TessObject* l, int32_t row) {
@@ -2041,12 +2058,5 @@ TessObject* listActiveCellGetter(TessObject* l, uint32_t) {
   LockObject(s->activeCell.get());
   return s->activeCell.get();
 }
-
-// Binding belongs to the binders; the list keeps no receivers of its own yet.
-TessObject* listGetBoundPart(TessObject*, TessString*) {
-  return nullptr;
-}
-void listAddLSNR(TessObject*, TessObject*) {}
-void listRemoveLSNR(TessObject*, TessObject*) {}
 
 }  // extern "C"
