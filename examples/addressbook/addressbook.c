@@ -109,12 +109,6 @@ static TessString* fieldText(TessObject* window, const char* name) {
   return text;
 }
 
-static void setFieldText(const char* name, TessString* text) {
-  TessObject* field = control(name);
-  editTextSetter(field, 0, text);
-  RuntimeUnlockObject(field);
-}
-
 static void setStatus(const Line* line) {
   TessObject* status = control("Status");
   TessString* text = lineString(line);
@@ -486,19 +480,17 @@ int32_t DeleteAction(TessObject* button) {
   return 0;
 }
 
-/* The selected contact shown in the fields. */
+/* The selected contact's group and mark; its name and phone reach their
+   fields through the window's bindings. */
 int32_t ContactsChange(TessObject* list) {
   int32_t row = listSelectionGetter(list, 0);
-  TessString *name, *phone, *group;
+  TessString *name, *group;
   TessObject *popup, *box;
   int32_t i;
   Line line = {{0}, 0};
   if (row < 0) return 0;
   name = listGetCell(list, row, kNameColumn);
-  phone = listGetCell(list, row, kPhoneColumn);
   group = listGetCell(list, row, kGroupColumn);
-  setFieldText("NameField", name);
-  setFieldText("PhoneField", phone);
   popup = control("GroupMenu");
   for (i = 0; i < kGroupCount; ++i) {
     TessString* g = str(kGroups[i]);
@@ -513,7 +505,6 @@ int32_t ContactsChange(TessObject* list) {
   RuntimeUnlockObject(box);
   RuntimeUnlockObject(popup);
   RuntimeUnlockString(name);
-  RuntimeUnlockString(phone);
   RuntimeUnlockString(group);
   return 0;
 }

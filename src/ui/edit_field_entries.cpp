@@ -223,6 +223,12 @@ bool StreamIn(HWND c, WPARAM format, std::string_view data) {
   return es.dwError == 0;
 }
 
+// White, the default, is the system's window colour: the control then greys
+// it while disabled, as the platform's fields look; any other colour stays.
+void ApplyBackground(HWND c, uint32_t color) {
+  SendMessage(c, EM_SETBKGNDCOLOR, color == 0xFFFFFF ? 1 : 0, LPARAM(color));
+}
+
 }  // namespace
 
 DWORD NativeStyle(const EditFieldFields* f) {
@@ -252,7 +258,7 @@ void ApplyStoredState(EditFieldFields* f) {
   ApplyFieldFormat(f, CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_COLOR | CFM_FACE | CFM_SIZE);
   CHARFORMAT cf = FieldFormat(f);
   SendMessage(c, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
-  SendMessage(c, EM_SETBKGNDCOLOR, 0, LPARAM(f->backColor));
+  ApplyBackground(c, f->backColor);
   SendMessage(c, EM_EXLIMITTEXT, 0, f->limitText > 0 ? f->limitText : 0x7FFFFFFE);
   if (f->password) SendMessage(c, EM_SETPASSWORDCHAR, '*', 0);
   SetWindowText(c, std::string(View(f->text)).c_str());
@@ -397,7 +403,7 @@ void editBackColorSetter(TessObject* field, uint32_t, int32_t color) {
   EditFieldFields* f = EditFieldOf(field);
   if (!f) return;
   f->backColor = color & 0xFFFFFF;
-  if (HWND c = Native(f)) SendMessage(c, EM_SETBKGNDCOLOR, 0, LPARAM(f->backColor));
+  if (HWND c = Native(f)) ApplyBackground(c, f->backColor);
 }
 
 int32_t editSelStartGetter(TessObject* field, uint32_t) {
