@@ -23,13 +23,8 @@ TESS_STRING(kFileQuit, "FileQuit");
 
 int32_t ColumnsEnableMenuItems(TessObject* w) {
   TessString* items[] = {&kFileReport, &kFileQuit};
-  unsigned i;
   (void)w;
-  for (i = 0; i < sizeof items / sizeof items[0]; ++i) {
-    TessObject* item = RuntimeMenuReference(items[i]);
-    RuntimeEnableMenu(item);
-    RuntimeUnlockObject(item);
-  }
+  enableItems(items, sizeof items / sizeof items[0]);
   return 0;
 }
 

@@ -47,4 +47,14 @@ static inline void sayPoint(const char* what, int32_t x, int32_t y) {
   say(text);
 }
 
+/* Enables the menu items of these names: an EnableMenuItems handler's work. */
+static inline void enableItems(TessString* const* names, unsigned count) {
+  unsigned i;
+  for (i = 0; i < count; ++i) {
+    TessObject* item = RuntimeMenuReference(names[i]);
+    RuntimeEnableMenu(item);
+    RuntimeUnlockObject(item);
+  }
+}
+
 #endif
