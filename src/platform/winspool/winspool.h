@@ -1,10 +1,10 @@
 // Printing: printer device contexts and the print spooler.
 //
 // The host's printer renders each page into a PDF file (cairo's PDF
-// surface, loaded when the first job starts). Shapes, lines and pictures are drawn by the drawing layer into
-// the page's pixels as on any context; text drawn on a printer page goes to
-// the PDF as text in its outline font, so it stays sharp and can be
-// searched and extracted. The finished file is kept in the print folder and
+// surface, loaded when the first job starts). Shapes, lines and pictures
+// are drawn by the drawing layer into the page's pixels as on any context;
+// text drawn on a printer page goes to the PDF as text in its outline font,
+// so it stays sharp and can be searched and extracted. The finished file is kept in the print folder and
 // handed to a CUPS queue when one is named:
 //
 //   TESSERA_PRINT_FOLDER  where the PDF files go (default: $TMPDIR or /tmp)
