@@ -3,7 +3,9 @@
 // program's LD_LIBRARY_PATH): each takes its own failure path, and nothing
 // crashes. MIDI still opens and records, and plays nothing; a sound file is
 // unreadable; wave output goes to no device, paced by the clock; a print job
-// does not start and leaves no file; the X display is not presented.
+// does not start and leaves no file; the X display is not presented; locale
+// comparison fails and the locale's separators and pictures are the
+// defaults.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,6 +19,8 @@
 
 #include "media_recording.h"
 #include "platform/gdi/wingdi.h"
+#include "platform/kernel/date_format.h"
+#include "platform/kernel/locale.h"
 #include "platform/user/desktop.h"
 #include "platform/winmm/mmsystem.h"
 #include "platform/winspool/winspool.h"
@@ -116,6 +120,21 @@ TEST(WithoutLibX11, TheDesktopIsNotPresented) {
   EXPECT_FALSE(desktop::PresentIfAsked());
   EXPECT_FALSE(desktop::PresentIfAsked()) << "asked again, tried once";
   EXPECT_TRUE(desktop::PresentedScreens().empty());
+}
+
+TEST(WithoutIcuI18n, LocaleServicesFallBack) {
+  SetUserLocale("de_DE");
+  EXPECT_EQ(CompareStringA(0, "a", "b"), 0) << "no comparison";
+  EXPECT_EQ(CompareStringW(NORM_IGNORECASE, u"a", u"A"), 0);
+  EXPECT_EQ(DecimalSeparator(), ".");
+  EXPECT_EQ(ThousandsSeparator(), ",");
+  EXPECT_EQ(GetLocaleInfo(LOCALE_SSHORTDATE), "M/d/yyyy");
+  EXPECT_EQ(GetLocaleInfo(LOCALE_STIMEFORMAT), "h:mm:ss tt");
+  std::string text;
+  SYSTEMTIME date{};
+  date.wYear = 2024, date.wMonth = 2, date.wDay = 29;
+  EXPECT_TRUE(GetDateFormat(0, date, nullptr, &text));
+  EXPECT_EQ(text, "2/29/2024");
 }
 
 }  // namespace
