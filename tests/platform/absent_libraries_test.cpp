@@ -30,15 +30,6 @@ namespace {
 
 using namespace test::recording;
 
-bool WaitDone(const WAVEHDR& h) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!WaveHeaderDone(&h)) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
-
 // A whole 16-bit mono WAV file of `samples`.
 std::vector<uint8_t> WavFile(const std::vector<int16_t>& samples) {
   std::vector<uint8_t> f;
