@@ -17,6 +17,8 @@ host_packages+=(libpng-dev libjpeg62-turbo-dev libgif-dev imagemagick)
 host_packages+=(poppler-utils)
 # Packages whose 32-bit builds the runtime links against (multiarch i386).
 # FluidSynth, libsndfile and ALSA: MIDI notes and sound files (src/platform/winmm).
+# These, libX11, cairo and ICU's i18n library are loaded when first used: the
+# build takes only their headers, the -dev packages bring the libraries too.
 i386_packages=(libfreetype-dev libpng-dev libx11-dev libicu-dev libsqlite3-dev
   libfluidsynth-dev libsndfile1-dev libasound2-dev)
 # Picture codecs (PNG is already above).

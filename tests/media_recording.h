@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "platform/winmm/mmsystem.h"
 
 namespace tess::test::recording {
 
@@ -88,6 +92,16 @@ inline std::vector<int16_t> NonZeroRun(const std::vector<int16_t>& s) {
   size_t b = s.size();
   while (b > a && s[b - 1] == 0) --b;
   return {s.begin() + long(a), s.begin() + long(b)};
+}
+
+// Waits up to ten seconds for the mixer to finish a wave buffer.
+inline bool WaitDone(const platform::WAVEHDR& h) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!platform::WaveHeaderDone(&h)) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }
 
 }  // namespace tess::test::recording

@@ -22,15 +22,6 @@ namespace {
 
 using namespace test::recording;
 
-bool WaitDone(const WAVEHDR& h) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!WaveHeaderDone(&h)) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
-
 WAVEFORMATEX Pcm16(WORD channels, DWORD rate) {
   return {WAVE_FORMAT_PCM, channels, rate, rate * channels * 2u, WORD(channels * 2), 16, 0};
 }

@@ -2,13 +2,13 @@
 // locale changes; formatting works on the cached pictures and names.
 #include "platform/kernel/date_format.h"
 
-#include <unicode/udat.h>
 #include <unicode/uloc.h>
 
 #include <memory>
 #include <mutex>
 
 #include "platform/kernel/codepage.h"
+#include "platform/kernel/icu_i18n.h"
 #include "platform/kernel/locale.h"
 
 namespace tess::platform {
@@ -32,23 +32,24 @@ std::u16string Wide(const UChar* text, int32_t length) {
   return std::u16string(reinterpret_cast<const char16_t*>(text), size_t(length));
 }
 
-std::u16string Pattern(const char* locale, UDateFormatStyle time, UDateFormatStyle date) {
+std::u16string Pattern(const IcuI18n& icu, const char* locale, UDateFormatStyle time,
+                       UDateFormatStyle date) {
   UErrorCode error = U_ZERO_ERROR;
-  UDateFormat* format = udat_open(time, date, locale, nullptr, 0, nullptr, 0, &error);
+  UDateFormat* format = icu.udat_open(time, date, locale, nullptr, 0, nullptr, 0, &error);
   if (U_FAILURE(error)) return {};
   UChar text[256];
-  int32_t n = udat_toPattern(format, false, text, 256, &error);
-  udat_close(format);
+  int32_t n = icu.udat_toPattern(format, false, text, 256, &error);
+  icu.udat_close(format);
   if (U_FAILURE(error) || n > 256) return {};
   return PictureFromPattern(Wide(text, n));
 }
 
-void Symbols(UDateFormat* format, UDateFormatSymbolType type, int32_t first, int count,
-             std::u16string* out) {
+void Symbols(const IcuI18n& icu, UDateFormat* format, UDateFormatSymbolType type, int32_t first,
+             int count, std::u16string* out) {
   for (int i = 0; i < count; ++i) {
     UErrorCode error = U_ZERO_ERROR;
     UChar text[128];
-    int32_t n = udat_getSymbols(format, type, first + i, text, 128, &error);
+    int32_t n = icu.udat_getSymbols(format, type, first + i, text, 128, &error);
     if (U_SUCCESS(error) && n <= 128) out[i] = Wide(text, n);
   }
 }
@@ -64,29 +65,34 @@ std::shared_ptr<const DateData> Load(const std::string& id) {
 
   auto data = std::make_shared<DateData>();
   data->locale = id;
-  data->shortDate = Pattern(locale, UDAT_NONE, UDAT_SHORT);
-  data->longDate = Pattern(locale, UDAT_NONE, UDAT_FULL);
-  data->time = Pattern(locale, UDAT_MEDIUM, UDAT_NONE);
+  const IcuI18n* icu = HostRoutines<IcuI18n>();
+  if (icu) {
+    data->shortDate = Pattern(*icu, locale, UDAT_NONE, UDAT_SHORT);
+    data->longDate = Pattern(*icu, locale, UDAT_NONE, UDAT_FULL);
+    data->time = Pattern(*icu, locale, UDAT_MEDIUM, UDAT_NONE);
+  }
   if (data->shortDate.empty()) data->shortDate = u"M/d/yyyy";
   if (data->longDate.empty()) data->longDate = u"dddd, MMMM d, yyyy";
   if (data->time.empty()) data->time = u"h:mm:ss tt";
+  if (!icu) return data;
 
   error = U_ZERO_ERROR;
-  UDateFormat* format = udat_open(UDAT_MEDIUM, UDAT_MEDIUM, locale, nullptr, 0, nullptr, 0, &error);
+  UDateFormat* format =
+      icu->udat_open(UDAT_MEDIUM, UDAT_MEDIUM, locale, nullptr, 0, nullptr, 0, &error);
   if (U_SUCCESS(error)) {
     // Weekday symbols are indexed from 1 (Sunday).
-    Symbols(format, UDAT_MONTHS, 0, 12, data->months);
-    Symbols(format, UDAT_SHORT_MONTHS, 0, 12, data->abbrevMonths);
-    Symbols(format, UDAT_WEEKDAYS, 1, 7, data->days);
-    Symbols(format, UDAT_SHORT_WEEKDAYS, 1, 7, data->abbrevDays);
-    Symbols(format, UDAT_STANDALONE_MONTHS, 0, 12, data->soloMonths);
-    Symbols(format, UDAT_STANDALONE_SHORT_MONTHS, 0, 12, data->soloAbbrevMonths);
-    Symbols(format, UDAT_STANDALONE_WEEKDAYS, 1, 7, data->soloDays);
-    Symbols(format, UDAT_STANDALONE_SHORT_WEEKDAYS, 1, 7, data->soloAbbrevDays);
-    Symbols(format, UDAT_AM_PMS, 0, 1, &data->am);
-    Symbols(format, UDAT_AM_PMS, 1, 1, &data->pm);
-    Symbols(format, UDAT_ERAS, 1, 1, &data->era);
-    udat_close(format);
+    Symbols(*icu, format, UDAT_MONTHS, 0, 12, data->months);
+    Symbols(*icu, format, UDAT_SHORT_MONTHS, 0, 12, data->abbrevMonths);
+    Symbols(*icu, format, UDAT_WEEKDAYS, 1, 7, data->days);
+    Symbols(*icu, format, UDAT_SHORT_WEEKDAYS, 1, 7, data->abbrevDays);
+    Symbols(*icu, format, UDAT_STANDALONE_MONTHS, 0, 12, data->soloMonths);
+    Symbols(*icu, format, UDAT_STANDALONE_SHORT_MONTHS, 0, 12, data->soloAbbrevMonths);
+    Symbols(*icu, format, UDAT_STANDALONE_WEEKDAYS, 1, 7, data->soloDays);
+    Symbols(*icu, format, UDAT_STANDALONE_SHORT_WEEKDAYS, 1, 7, data->soloAbbrevDays);
+    Symbols(*icu, format, UDAT_AM_PMS, 0, 1, &data->am);
+    Symbols(*icu, format, UDAT_AM_PMS, 1, 1, &data->pm);
+    Symbols(*icu, format, UDAT_ERAS, 1, 1, &data->era);
+    icu->udat_close(format);
   }
   return data;
 }

@@ -1,21 +1,21 @@
 #include "platform/kernel/locale.h"
 
-#include <unicode/ucol.h>
 #include <unicode/uloc.h>
-#include <unicode/unum.h>
 
 #include <cstring>
 #include <memory>
 #include <mutex>
 
 #include "platform/kernel/codepage.h"
+#include "platform/kernel/icu_i18n.h"
 
 namespace tess::platform {
 
 namespace {
 
+// Only a collator made has one to close it: the library is loaded then.
 struct CollatorDeleter {
-  void operator()(UCollator* c) const { ucol_close(c); }
+  void operator()(UCollator* c) const { HostRoutines<IcuI18n>()->ucol_close(c); }
 };
 
 std::mutex g_lock;
@@ -49,23 +49,28 @@ std::unique_ptr<UCollator, CollatorDeleter> g_collators[2];
 UCollator* Collator(bool ignoreCase) {
   auto& slot = g_collators[ignoreCase ? 1 : 0];
   if (!slot) {
+    const IcuI18n* icu = HostRoutines<IcuI18n>();
+    if (!icu) return nullptr;
     UErrorCode error = U_ZERO_ERROR;
-    UCollator* c = ucol_open(CurrentLocale(), &error);
+    UCollator* c = icu->ucol_open(CurrentLocale(), &error);
     if (U_FAILURE(error)) return nullptr;
     // Ignoring case keeps accents significant, as the classic comparison does.
-    ucol_setStrength(c, ignoreCase ? UCOL_SECONDARY : UCOL_TERTIARY);
+    icu->ucol_setStrength(c, ignoreCase ? UCOL_SECONDARY : UCOL_TERTIARY);
     slot.reset(c);
   }
   return slot.get();
 }
 
 std::string Symbol(UNumberFormatSymbol symbol) {
+  const IcuI18n* icu = HostRoutines<IcuI18n>();
+  if (!icu) return symbol == UNUM_DECIMAL_SEPARATOR_SYMBOL ? "." : ",";
   UErrorCode error = U_ZERO_ERROR;
-  UNumberFormat* format = unum_open(UNUM_DECIMAL, nullptr, 0, CurrentLocale(), nullptr, &error);
+  UNumberFormat* format =
+      icu->unum_open(UNUM_DECIMAL, nullptr, 0, CurrentLocale(), nullptr, &error);
   if (U_FAILURE(error)) return symbol == UNUM_DECIMAL_SEPARATOR_SYMBOL ? "." : ",";
   UChar text[8];
-  int32_t n = unum_getSymbol(format, symbol, text, 8, &error);
-  unum_close(format);
+  int32_t n = icu->unum_getSymbol(format, symbol, text, 8, &error);
+  icu->unum_close(format);
   if (U_FAILURE(error)) return symbol == UNUM_DECIMAL_SEPARATOR_SYMBOL ? "." : ",";
   return WideToMultiByte(CP_ACP, std::u16string_view(reinterpret_cast<char16_t*>(text), size_t(n)));
 }
@@ -117,8 +122,9 @@ int CompareStringW(uint32_t flags, std::u16string_view a, std::u16string_view b)
   std::lock_guard<std::mutex> guard(g_lock);
   UCollator* c = Collator(flags & NORM_IGNORECASE);
   if (!c) return 0;
-  return Result(ucol_strcoll(c, reinterpret_cast<const UChar*>(a.data()), int32_t(a.size()),
-                             reinterpret_cast<const UChar*>(b.data()), int32_t(b.size())));
+  return Result(HostRoutines<IcuI18n>()->ucol_strcoll(
+      c, reinterpret_cast<const UChar*>(a.data()), int32_t(a.size()),
+      reinterpret_cast<const UChar*>(b.data()), int32_t(b.size())));
 }
 
 // Plain ASCII text is the same characters in UTF-8, so the collator reads it
@@ -129,8 +135,8 @@ int CompareStringA(uint32_t flags, std::string_view a, std::string_view b) {
     UCollator* c = Collator(flags & NORM_IGNORECASE);
     if (!c) return 0;
     UErrorCode error = U_ZERO_ERROR;
-    UCollationResult result =
-        ucol_strcollUTF8(c, a.data(), int32_t(a.size()), b.data(), int32_t(b.size()), &error);
+    UCollationResult result = HostRoutines<IcuI18n>()->ucol_strcollUTF8(
+        c, a.data(), int32_t(a.size()), b.data(), int32_t(b.size()), &error);
     return U_FAILURE(error) ? 0 : Result(result);
   }
   return CompareStringW(flags, MultiByteToWide(CP_ACP, a), MultiByteToWide(CP_ACP, b));

@@ -25,78 +25,42 @@ namespace {
 
 std::vector<HostScreen> g_screens;  // filled once, on the window thread
 
+#define XLIB_ROUTINES(R)    \
+  R(XOpenDisplay)           \
+  R(XCloseDisplay)          \
+  R(XDefaultScreen)         \
+  R(XRootWindow)            \
+  R(XDefaultVisual)         \
+  R(XDefaultDepth)          \
+  R(XCreateSimpleWindow)    \
+  R(XSelectInput)           \
+  R(XMapWindow)             \
+  R(XStoreName)             \
+  R(XCreateGC)              \
+  R(XCreateImage)           \
+  R(XPutImage)              \
+  R(XPending)               \
+  R(XNextEvent)             \
+  R(XLookupKeysym)          \
+  R(XFlush)                 \
+  R(XInternAtom)            \
+  R(XSetWMProtocols)        \
+  R(XSetSelectionOwner)     \
+  R(XGetSelectionOwner)     \
+  R(XConvertSelection)      \
+  R(XChangeProperty)        \
+  R(XGetWindowProperty)     \
+  R(XDeleteProperty)        \
+  R(XSendEvent)             \
+  R(XCheckTypedWindowEvent) \
+  R(XFree)
 struct Xlib {
-  decltype(&::XOpenDisplay) fOpenDisplay;
-  decltype(&::XCloseDisplay) fCloseDisplay;
-  decltype(&::XDefaultScreen) fDefaultScreen;
-  decltype(&::XRootWindow) fRootWindow;
-  decltype(&::XDefaultVisual) fDefaultVisual;
-  decltype(&::XDefaultDepth) fDefaultDepth;
-  decltype(&::XCreateSimpleWindow) fCreateSimpleWindow;
-  decltype(&::XSelectInput) fSelectInput;
-  decltype(&::XMapWindow) fMapWindow;
-  decltype(&::XStoreName) fStoreName;
-  decltype(&::XCreateGC) fCreateGC;
-  decltype(&::XCreateImage) fCreateImage;
-  decltype(&::XPutImage) fPutImage;
-  decltype(&::XPending) fPending;
-  decltype(&::XNextEvent) fNextEvent;
-  decltype(&::XLookupKeysym) fLookupKeysym;
-  decltype(&::XFlush) fFlush;
-  decltype(&::XInternAtom) fInternAtom;
-  decltype(&::XSetWMProtocols) fSetWMProtocols;
-  decltype(&::XSetSelectionOwner) fSetSelectionOwner;
-  decltype(&::XGetSelectionOwner) fGetSelectionOwner;
-  decltype(&::XConvertSelection) fConvertSelection;
-  decltype(&::XChangeProperty) fChangeProperty;
-  decltype(&::XGetWindowProperty) fGetWindowProperty;
-  decltype(&::XDeleteProperty) fDeleteProperty;
-  decltype(&::XSendEvent) fSendEvent;
-  decltype(&::XCheckTypedWindowEvent) fCheckTypedWindowEvent;
-  decltype(&::XFree) fFree;
-
-  bool Load() {
-    HMODULE lib = LoadLibrary("libX11.so.6");
-    if (!lib) return false;
-    bool ok = true;
-    auto get = [&](auto& fn, const char* name) {
-      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(GetProcAddress(lib, name));
-      ok = ok && fn;
-    };
-    get(fOpenDisplay, "XOpenDisplay");
-    get(fCloseDisplay, "XCloseDisplay");
-    get(fDefaultScreen, "XDefaultScreen");
-    get(fRootWindow, "XRootWindow");
-    get(fDefaultVisual, "XDefaultVisual");
-    get(fDefaultDepth, "XDefaultDepth");
-    get(fCreateSimpleWindow, "XCreateSimpleWindow");
-    get(fSelectInput, "XSelectInput");
-    get(fMapWindow, "XMapWindow");
-    get(fStoreName, "XStoreName");
-    get(fCreateGC, "XCreateGC");
-    get(fCreateImage, "XCreateImage");
-    get(fPutImage, "XPutImage");
-    get(fPending, "XPending");
-    get(fNextEvent, "XNextEvent");
-    get(fLookupKeysym, "XLookupKeysym");
-    get(fFlush, "XFlush");
-    get(fInternAtom, "XInternAtom");
-    get(fSetWMProtocols, "XSetWMProtocols");
-    get(fSetSelectionOwner, "XSetSelectionOwner");
-    get(fGetSelectionOwner, "XGetSelectionOwner");
-    get(fConvertSelection, "XConvertSelection");
-    get(fChangeProperty, "XChangeProperty");
-    get(fGetWindowProperty, "XGetWindowProperty");
-    get(fDeleteProperty, "XDeleteProperty");
-    get(fSendEvent, "XSendEvent");
-    get(fCheckTypedWindowEvent, "XCheckTypedWindowEvent");
-    get(fFree, "XFree");
-    return ok;
-  }
+  static constexpr const char* kLibrary = "libX11.so.6";
+  TESS_HOST_ROUTINES(XLIB_ROUTINES)
 };
 
 struct X11Presenter {
-  Xlib x;
+  const Xlib* x = nullptr;
   Display* display = nullptr;
   ::Window window = 0;
   GC gc = nullptr;
@@ -110,33 +74,33 @@ struct X11Presenter {
 
   void Publish(const std::string& utf8) {
     clipboardText = utf8;
-    x.fSetSelectionOwner(display, clipboard, window, CurrentTime);
-    x.fFlush(display);
+    x->XSetSelectionOwner(display, clipboard, window, CurrentTime);
+    x->XFlush(display);
   }
 
   // Another client's CLIPBOARD text, asked for and waited on (a second at
   // most: a client that never answers loses only its own paste).
   bool Fetch(std::string* utf8) {
-    ::Window owner = x.fGetSelectionOwner(display, clipboard);
+    ::Window owner = x->XGetSelectionOwner(display, clipboard);
     if (owner == None || owner == window) return false;
-    x.fDeleteProperty(display, window, incoming);
-    x.fConvertSelection(display, clipboard, utf8String, incoming, window, CurrentTime);
-    x.fFlush(display);
+    x->XDeleteProperty(display, window, incoming);
+    x->XConvertSelection(display, clipboard, utf8String, incoming, window, CurrentTime);
+    x->XFlush(display);
     XEvent e;
     for (int waited = 0; waited < 1000; waited += 5) {
-      if (x.fCheckTypedWindowEvent(display, window, SelectionNotify, &e)) {
+      if (x->XCheckTypedWindowEvent(display, window, SelectionNotify, &e)) {
         if (e.xselection.property == None) return false;
         Atom type;
         int format;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        if (x.fGetWindowProperty(display, window, incoming, 0, 1 << 24, True, AnyPropertyType,
-                                 &type, &format, &count, &after, &data) != Success) {
+        if (x->XGetWindowProperty(display, window, incoming, 0, 1 << 24, True, AnyPropertyType,
+                                  &type, &format, &count, &after, &data) != Success) {
           return false;
         }
         bool ok = data && format == 8;
         if (ok) utf8->assign(reinterpret_cast<const char*>(data), count);
-        if (data) x.fFree(data);
+        if (data) x->XFree(data);
         return ok;
       }
       // Requests for our own selection may come meanwhile; they wait.
@@ -159,17 +123,17 @@ struct X11Presenter {
     Atom property = r.property == None ? r.target : r.property;  // obsolete clients
     if (r.selection == clipboard && r.target == targets) {
       Atom offered[] = {targets, utf8String, XA_STRING};
-      x.fChangeProperty(display, r.requestor, property, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(offered), 3);
+      x->XChangeProperty(display, r.requestor, property, XA_ATOM, 32, PropModeReplace,
+                         reinterpret_cast<unsigned char*>(offered), 3);
       reply.xselection.property = property;
     } else if (r.selection == clipboard && (r.target == utf8String || r.target == XA_STRING)) {
-      x.fChangeProperty(display, r.requestor, property, r.target, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(clipboardText.data()),
-                        int(clipboardText.size()));
+      x->XChangeProperty(display, r.requestor, property, r.target, 8, PropModeReplace,
+                         reinterpret_cast<const unsigned char*>(clipboardText.data()),
+                         int(clipboardText.size()));
       reply.xselection.property = property;
     }
-    x.fSendEvent(display, r.requestor, False, 0, &reply);
-    x.fFlush(display);
+    x->XSendEvent(display, r.requestor, False, 0, &reply);
+    x->XFlush(display);
   }
 
   void Show() {
@@ -179,8 +143,8 @@ struct X11Presenter {
       return;
     frame.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     image->data = frame.data();
-    x.fPutImage(display, window, gc, image, 0, 0, 0, 0, unsigned(s.width()), unsigned(s.height()));
-    x.fFlush(display);
+    x->XPutImage(display, window, gc, image, 0, 0, 0, 0, unsigned(s.width()), unsigned(s.height()));
+    x->XFlush(display);
   }
 
   static int KeyFor(KeySym k) {
@@ -259,9 +223,9 @@ struct X11Presenter {
   }
 
   void Idle() {
-    while (x.fPending(display) > 0) {
+    while (x->XPending(display) > 0) {
       XEvent e;
-      x.fNextEvent(display, &e);
+      x->XNextEvent(display, &e);
       switch (e.type) {
         case MotionNotify:
           input::MouseMove(e.xmotion.x, e.xmotion.y);
@@ -283,7 +247,7 @@ struct X11Presenter {
         }
         case KeyPress:
         case KeyRelease:
-          if (int vk = KeyFor(x.fLookupKeysym(&e.xkey, 0))) input::Key(vk, e.type == KeyPress);
+          if (int vk = KeyFor(x->XLookupKeysym(&e.xkey, 0))) input::Key(vk, e.type == KeyPress);
           break;
         case FocusIn:
           input::ApplicationActivation(true);
@@ -330,37 +294,37 @@ bool PresentIfAsked() {
   if (tried) return p != nullptr;
   tried = true;
   auto* xp = new X11Presenter;
-  if (!xp->x.Load() || !(xp->display = xp->x.fOpenDisplay(nullptr))) {
+  if (!(xp->x = HostRoutines<Xlib>()) || !(xp->display = xp->x->XOpenDisplay(nullptr))) {
     delete xp;
     return false;
   }
   Display* d = xp->display;
-  int screen = xp->x.fDefaultScreen(d);
+  int screen = xp->x->XDefaultScreen(d);
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  if (xp->x.fDefaultDepth(d, screen) < 24) {
-    xp->x.fCloseDisplay(d);
+  if (xp->x->XDefaultDepth(d, screen) < 24) {
+    xp->x->XCloseDisplay(d);
     delete xp;
     return false;
   }
-  xp->window = xp->x.fCreateSimpleWindow(d, xp->x.fRootWindow(d, screen), 0, 0, unsigned(w),
-                                         unsigned(h), 0, 0, 0);
-  xp->x.fStoreName(d, xp->window, "Tessera");
-  xp->x.fSelectInput(d, xp->window,
-                     ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
-                         KeyPressMask | KeyReleaseMask | FocusChangeMask);
-  xp->deleteWindow = xp->x.fInternAtom(d, "WM_DELETE_WINDOW", False);
-  xp->x.fSetWMProtocols(d, xp->window, &xp->deleteWindow, 1);
-  xp->clipboard = xp->x.fInternAtom(d, "CLIPBOARD", False);
-  xp->utf8String = xp->x.fInternAtom(d, "UTF8_STRING", False);
-  xp->targets = xp->x.fInternAtom(d, "TARGETS", False);
-  xp->incoming = xp->x.fInternAtom(d, "TESSERA_CLIPBOARD", False);
-  xp->gc = xp->x.fCreateGC(d, xp->window, 0, nullptr);
+  xp->window = xp->x->XCreateSimpleWindow(d, xp->x->XRootWindow(d, screen), 0, 0, unsigned(w),
+                                          unsigned(h), 0, 0, 0);
+  xp->x->XStoreName(d, xp->window, "Tessera");
+  xp->x->XSelectInput(d, xp->window,
+                      ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
+                          KeyPressMask | KeyReleaseMask | FocusChangeMask);
+  xp->deleteWindow = xp->x->XInternAtom(d, "WM_DELETE_WINDOW", False);
+  xp->x->XSetWMProtocols(d, xp->window, &xp->deleteWindow, 1);
+  xp->clipboard = xp->x->XInternAtom(d, "CLIPBOARD", False);
+  xp->utf8String = xp->x->XInternAtom(d, "UTF8_STRING", False);
+  xp->targets = xp->x->XInternAtom(d, "TARGETS", False);
+  xp->incoming = xp->x->XInternAtom(d, "TESSERA_CLIPBOARD", False);
+  xp->gc = xp->x->XCreateGC(d, xp->window, 0, nullptr);
   // 32-bit 0x00RRGGBB words in little-endian order are what a 24-bit
   // TrueColor visual takes.
-  xp->image = xp->x.fCreateImage(d, xp->x.fDefaultVisual(d, screen), 24, ZPixmap, 0, nullptr,
-                                 unsigned(w), unsigned(h), 32, w * 4);
-  xp->x.fMapWindow(d, xp->window);
-  xp->x.fFlush(d);
+  xp->image = xp->x->XCreateImage(d, xp->x->XDefaultVisual(d, screen), 24, ZPixmap, 0, nullptr,
+                                  unsigned(w), unsigned(h), 32, w * 4);
+  xp->x->XMapWindow(d, xp->window);
+  xp->x->XFlush(d);
   p = xp;
   for (int i = 0; i < ScreenCount(d); ++i) {
     Screen* s = ScreenOfDisplay(d, i);

@@ -3,7 +3,9 @@
 // made on the first open and kept for the rest of the process (loading a
 // sound font is the slow part); closing the last handle silences it and
 // takes it off the mixer. Without a sound font the device still opens and
-// records its messages, and plays nothing.
+// records its messages, and plays nothing; so it does without FluidSynth,
+// which is loaded by the first open (it pulls in a great many libraries a
+// process that plays no note has no use for).
 //
 // Recorded lines, one per message: "note-on CH NOTE VELOCITY", "note-off CH
 // NOTE VELOCITY", "key-pressure CH NOTE VALUE", "control CH NUMBER VALUE",
@@ -18,6 +20,7 @@
 #include <set>
 #include <string>
 
+#include "platform/kernel/library.h"
 #include "platform/winmm/mixer.h"
 #include "platform/winmm/mmsystem.h"
 
@@ -29,7 +32,29 @@ namespace {
 
 constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
+#define FLUIDSYNTH_ROUTINES(R)    \
+  R(fluid_set_log_function)       \
+  R(new_fluid_settings)           \
+  R(fluid_settings_setnum)        \
+  R(new_fluid_synth)              \
+  R(delete_fluid_synth)           \
+  R(fluid_synth_sfload)           \
+  R(fluid_synth_write_s16)        \
+  R(fluid_synth_noteon)           \
+  R(fluid_synth_noteoff)          \
+  R(fluid_synth_key_pressure)     \
+  R(fluid_synth_cc)               \
+  R(fluid_synth_program_change)   \
+  R(fluid_synth_channel_pressure) \
+  R(fluid_synth_pitch_bend)       \
+  R(fluid_synth_system_reset)
+struct FluidSynth {
+  static constexpr const char* kLibrary = "libfluidsynth.so.3";
+  TESS_HOST_ROUTINES(FLUIDSYNTH_ROUTINES)
+};
+
 struct Synth {
+  const FluidSynth* fluid = nullptr;  // set whenever `synth` is
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
   std::once_flag made;
@@ -47,28 +72,32 @@ void Quiet(int, const char*, void*) {}
 // and sounds that play meanwhile must not stall.
 void MakeSynth() {
   Synth& s = TheSynth();
+  const FluidSynth* fl = HostRoutines<FluidSynth>();
+  if (!fl) return;
   for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-    fluid_set_log_function(level, &Quiet, nullptr);
+    fl->fluid_set_log_function(level, &Quiet, nullptr);
   const char* path = std::getenv("TESSERA_SOUNDFONT");
   if (!path || !*path) path = kDefaultSoundFont;
-  s.settings = new_fluid_settings();
+  s.settings = fl->new_fluid_settings();
   if (!s.settings) return;
-  fluid_settings_setnum(s.settings, "synth.sample-rate", double(mixer::kRate));
-  fluid_synth_t* synth = new_fluid_synth(s.settings);
-  if (synth && fluid_synth_sfload(synth, path, 1) == FLUID_FAILED) {
-    delete_fluid_synth(synth);
+  fl->fluid_settings_setnum(s.settings, "synth.sample-rate", double(mixer::kRate));
+  fluid_synth_t* synth = fl->new_fluid_synth(s.settings);
+  if (synth && fl->fluid_synth_sfload(synth, path, 1) == FLUID_FAILED) {
+    fl->delete_fluid_synth(synth);
     synth = nullptr;
   }
   auto lock = mixer::Lock();
+  s.fluid = fl;
   s.synth = synth;
 }
 
 void RenderSynth(int32_t* stereo, uint32_t frames) {
-  fluid_synth_t* synth = TheSynth().synth;
-  if (!synth) return;
+  const Synth& s = TheSynth();
+  if (!s.synth) return;
   int16_t block[mixer::kBlockFrames * 2];
   if (frames > mixer::kBlockFrames) frames = mixer::kBlockFrames;
-  if (fluid_synth_write_s16(synth, int(frames), block, 0, 2, block, 1, 2) != FLUID_OK) return;
+  if (s.fluid->fluid_synth_write_s16(s.synth, int(frames), block, 0, 2, block, 1, 2) != FLUID_OK)
+    return;
   for (uint32_t i = 0; i < frames * 2; ++i) stereo[i] += block[i];
 }
 
@@ -108,33 +137,35 @@ std::string Describe(DWORD message) {
 }
 
 // With the mixer lock held.
-void Play(fluid_synth_t* synth, DWORD message) {
+void Play(const Synth& s, DWORD message) {
+  const FluidSynth* fl = s.fluid;
+  fluid_synth_t* synth = s.synth;
   int status = int(message & 0xFF), a = int((message >> 8) & 0x7F), b = int((message >> 16) & 0x7F);
   int channel = status & 0x0F;
   switch (status & 0xF0) {
     case 0x80:
-      fluid_synth_noteoff(synth, channel, a);
+      fl->fluid_synth_noteoff(synth, channel, a);
       break;
     case 0x90:
       if (b == 0)
-        fluid_synth_noteoff(synth, channel, a);
+        fl->fluid_synth_noteoff(synth, channel, a);
       else
-        fluid_synth_noteon(synth, channel, a, b);
+        fl->fluid_synth_noteon(synth, channel, a, b);
       break;
     case 0xA0:
-      fluid_synth_key_pressure(synth, channel, a, b);
+      fl->fluid_synth_key_pressure(synth, channel, a, b);
       break;
     case 0xB0:
-      fluid_synth_cc(synth, channel, a, b);
+      fl->fluid_synth_cc(synth, channel, a, b);
       break;
     case 0xC0:
-      fluid_synth_program_change(synth, channel, a);
+      fl->fluid_synth_program_change(synth, channel, a);
       break;
     case 0xD0:
-      fluid_synth_channel_pressure(synth, channel, a);
+      fl->fluid_synth_channel_pressure(synth, channel, a);
       break;
     case 0xE0:
-      fluid_synth_pitch_bend(synth, channel, a | (b << 7));
+      fl->fluid_synth_pitch_bend(synth, channel, a | (b << 7));
       break;
     default:
       break;  // system messages are not for the synthesizer
@@ -171,7 +202,7 @@ MMRESULT midiOutShortMsg(HMIDIOUT handle, DWORD message) {
   if ((message & 0x80) == 0) return MMSYSERR_INVALPARAM;  // no running status
   {
     auto lock = mixer::Lock();
-    if (fluid_synth_t* synth = TheSynth().synth) Play(synth, message);
+    if (const Synth& s = TheSynth(); s.synth) Play(s, message);
   }
   mixer::Log(Describe(message));
   return MMSYSERR_NOERROR;
@@ -181,7 +212,7 @@ MMRESULT midiOutReset(HMIDIOUT handle) {
   if (!Valid(handle)) return MMSYSERR_INVALHANDLE;
   {
     auto lock = mixer::Lock();
-    if (fluid_synth_t* synth = TheSynth().synth) fluid_synth_system_reset(synth);
+    if (const Synth& s = TheSynth(); s.synth) s.fluid->fluid_synth_system_reset(s.synth);
   }
   mixer::Log("midi-reset");
   return MMSYSERR_NOERROR;
@@ -194,7 +225,7 @@ MMRESULT midiOutClose(HMIDIOUT handle) {
     if (s.handles.erase(handle) == 0) return MMSYSERR_INVALHANDLE;
     delete handle;
     if (s.handles.empty()) {
-      if (s.synth) fluid_synth_system_reset(s.synth);
+      if (s.synth) s.fluid->fluid_synth_system_reset(s.synth);
       mixer::SetSynth(nullptr);
     }
   }
@@ -206,7 +237,7 @@ MMRESULT midiOutClose(HMIDIOUT handle) {
 void CloseAllMediaOutput() {
   auto lock = mixer::Lock();
   mixer::ResetAllVoices();
-  if (fluid_synth_t* synth = TheSynth().synth) fluid_synth_system_reset(synth);
+  if (const Synth& s = TheSynth(); s.synth) s.fluid->fluid_synth_system_reset(s.synth);
 }
 
 }  // namespace tess::platform

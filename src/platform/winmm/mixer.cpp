@@ -3,6 +3,8 @@
 // clipped to 16; then the block goes to the sink. The sink is chosen when
 // the thread starts: the recording when TESSERA_AUDIO_RECORD is set, else
 // ALSA's "default" device when it opens, else nothing (paced by the clock).
+// libasound is loaded by the first mixer started; without it there is no
+// device, as when none opens.
 // The recording files stay open for the rest of the process, so a mixer
 // started again appends to them.
 #include "platform/winmm/mixer.h"
@@ -21,10 +23,26 @@
 #include <thread>
 #include <vector>
 
+#include "platform/kernel/library.h"
+
 namespace tess::platform::mixer {
 namespace {
 
 constexpr uint32_t kChannels = 2;
+
+#define ALSA_ROUTINES(R)       \
+  R(snd_lib_error_set_handler) \
+  R(snd_pcm_open)              \
+  R(snd_pcm_nonblock)          \
+  R(snd_pcm_set_params)        \
+  R(snd_pcm_writei)            \
+  R(snd_pcm_recover)           \
+  R(snd_pcm_drain)             \
+  R(snd_pcm_close)
+struct Alsa {
+  static constexpr const char* kLibrary = "libasound.so.2";
+  TESS_HOST_ROUTINES(ALSA_ROUTINES)
+};
 
 // The recording: PREFIX.wav holds the mix, its header rewritten after each
 // block so the file is whole at every moment; PREFIX.log the operations.
@@ -103,14 +121,17 @@ bool OpenRecording(Recording& r) {
 void SilentAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
 
 snd_pcm_t* OpenAlsa() {
-  snd_lib_error_set_handler(&SilentAlsaErrors);
+  const Alsa* alsa = HostRoutines<Alsa>();
+  if (!alsa) return nullptr;
+  alsa->snd_lib_error_set_handler(&SilentAlsaErrors);
   snd_pcm_t* pcm = nullptr;
   // Opened without waiting, so a device another program holds is no device.
-  if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) return nullptr;
-  if (snd_pcm_nonblock(pcm, 0) < 0 ||
-      snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, kChannels,
-                         kRate, 1, 100000) < 0) {
-    snd_pcm_close(pcm);
+  if (alsa->snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
+    return nullptr;
+  if (alsa->snd_pcm_nonblock(pcm, 0) < 0 ||
+      alsa->snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, kChannels,
+                               kRate, 1, 100000) < 0) {
+    alsa->snd_pcm_close(pcm);
     return nullptr;
   }
   return pcm;
@@ -188,8 +209,9 @@ void Run(snd_pcm_t* pcm, bool recording) {
     for (size_t i = 0; i < mix.size(); ++i) block[i] = int16_t(std::clamp(mix[i], -32768, 32767));
     if (recording) WriteRecording(block.data(), block.size() * sizeof(int16_t));
     if (pcm) {
-      snd_pcm_sframes_t n = snd_pcm_writei(pcm, block.data(), kBlockFrames);
-      if (n < 0) snd_pcm_recover(pcm, int(n), 1);
+      const Alsa* alsa = HostRoutines<Alsa>();  // loaded: the device opened
+      snd_pcm_sframes_t n = alsa->snd_pcm_writei(pcm, block.data(), kBlockFrames);
+      if (n < 0) alsa->snd_pcm_recover(pcm, int(n), 1);
     } else {
       next += blockTime;
       std::this_thread::sleep_until(next);
@@ -250,8 +272,9 @@ void Release() {
   s.stop = true;
   if (s.thread.joinable()) s.thread.join();
   if (s.pcm) {
-    snd_pcm_drain(s.pcm);
-    snd_pcm_close(s.pcm);
+    const Alsa* alsa = HostRoutines<Alsa>();  // loaded: the device opened
+    alsa->snd_pcm_drain(s.pcm);
+    alsa->snd_pcm_close(s.pcm);
     s.pcm = nullptr;
   }
 }

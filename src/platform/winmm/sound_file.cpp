@@ -2,16 +2,28 @@
 // container and codec libsndfile knows (WAV, AIFF, FLAC, Ogg Vorbis, ...)
 // becomes 16-bit PCM. More than two channels are mixed down: even channels
 // to the left, odd ones to the right, averaged. A sound is limited to 2^28
-// samples (512 MB decoded).
+// samples (512 MB decoded). libsndfile, with the codecs it pulls in, is
+// loaded by the first sound decoded; without it no sound file is readable.
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "platform/kernel/library.h"
 #include "platform/winmm/mmsystem.h"
 
 namespace tess::platform {
 namespace {
+
+#define SNDFILE_ROUTINES(R) \
+  R(sf_open_virtual)        \
+  R(sf_strerror)            \
+  R(sf_close)               \
+  R(sf_readf_short)
+struct Sndfile {
+  static constexpr const char* kLibrary = "libsndfile.so.1";
+  TESS_HOST_ROUTINES(SNDFILE_ROUTINES)
+};
 
 constexpr size_t kMaxSamples = size_t(1) << 28;
 constexpr sf_count_t kPieceFrames = 16384;
@@ -53,18 +65,24 @@ sf_count_t Tell(void* user) {
 }  // namespace
 
 bool DecodeSound(std::span<const uint8_t> bytes, DecodedSound* out, std::string* error) {
+  const Sndfile* sf = HostRoutines<Sndfile>();
+  if (!sf) {
+    *error = std::string("sound files cannot be read: ") + Sndfile::kLibrary + " is not installed";
+    return false;
+  }
   Reader reader{bytes};
   SF_VIRTUAL_IO io{&Length, &Seek, &Read, &Write, &Tell};
   SF_INFO info{};
-  SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &reader);
+  SNDFILE* file = sf->sf_open_virtual(&io, SFM_READ, &info, &reader);
   if (!file) {
-    *error = std::string("not a sound file: ") + sf_strerror(nullptr);
+    *error = std::string("not a sound file: ") + sf->sf_strerror(nullptr);
     return false;
   }
   struct Close {
+    const Sndfile* sf;
     SNDFILE* f;
-    ~Close() { sf_close(f); }
-  } close{file};
+    ~Close() { sf->sf_close(f); }
+  } close{sf, file};
   if (info.channels < 1 || info.channels > 1024 || info.samplerate < 1 ||
       info.samplerate > 384000) {
     *error = "unsupported sound: channel count or rate out of range";
@@ -76,7 +94,7 @@ bool DecodeSound(std::span<const uint8_t> bytes, DecodedSound* out, std::string*
   std::vector<int16_t> raw;
   std::vector<int16_t> piece(kPieceFrames * channels);
   for (;;) {
-    sf_count_t got = sf_readf_short(file, piece.data(), kPieceFrames);
+    sf_count_t got = sf->sf_readf_short(file, piece.data(), kPieceFrames);
     if (got <= 0) break;
     if (raw.size() + size_t(got) * channels > kMaxSamples) {
       *error = "unsupported sound: longer than the runtime plays";

@@ -5,7 +5,8 @@
 // when the page ends, the touched pixels go to the PDF as one image and the
 // picture is untouched again. So text lies above what was drawn before it
 // and below what is drawn after, as on paper, and only drawn areas become
-// images.
+// images. cairo and fontconfig are loaded by the first job started; without
+// them no job starts.
 #include <cairo-ft.h>
 #include <cairo-pdf.h>
 #include <cairo.h>
@@ -28,6 +29,7 @@
 
 #include "platform/gdi/font.h"
 #include "platform/gdi/gdi_internal.h"
+#include "platform/kernel/library.h"
 #include "platform/winspool/winspool.h"
 
 extern char** environ;
@@ -40,6 +42,58 @@ using gdi::Region;
 using gdi::Surface;
 
 const char kPdfPrinter[] = "Tessera PDF";
+
+#define CAIRO_ROUTINES(R)                  \
+  R(cairo_pdf_surface_create_for_stream)   \
+  R(cairo_pdf_surface_set_metadata)        \
+  R(cairo_create)                          \
+  R(cairo_destroy)                         \
+  R(cairo_status)                          \
+  R(cairo_scale)                           \
+  R(cairo_show_page)                       \
+  R(cairo_save)                            \
+  R(cairo_restore)                         \
+  R(cairo_rectangle)                       \
+  R(cairo_clip)                            \
+  R(cairo_fill)                            \
+  R(cairo_paint)                           \
+  R(cairo_set_source_rgb)                  \
+  R(cairo_set_source_surface)              \
+  R(cairo_get_source)                      \
+  R(cairo_pattern_set_filter)              \
+  R(cairo_set_font_face)                   \
+  R(cairo_set_font_matrix)                 \
+  R(cairo_matrix_init)                     \
+  R(cairo_get_scaled_font)                 \
+  R(cairo_show_text_glyphs)                \
+  R(cairo_font_face_status)                \
+  R(cairo_font_face_destroy)               \
+  R(cairo_ft_font_face_create_for_pattern) \
+  R(cairo_ft_scaled_font_lock_face)        \
+  R(cairo_ft_scaled_font_unlock_face)      \
+  R(cairo_image_surface_create)            \
+  R(cairo_image_surface_get_data)          \
+  R(cairo_image_surface_get_stride)        \
+  R(cairo_surface_status)                  \
+  R(cairo_surface_flush)                   \
+  R(cairo_surface_mark_dirty)              \
+  R(cairo_surface_finish)                  \
+  R(cairo_surface_destroy)
+struct Cairo {
+  static constexpr const char* kLibrary = "libcairo.so.2";
+  TESS_HOST_ROUTINES(CAIRO_ROUTINES)
+};
+
+#define FONTCONFIG_ROUTINES(R) \
+  R(FcPatternCreate)           \
+  R(FcPatternAddString)        \
+  R(FcPatternAddInteger)       \
+  R(FcPatternAddBool)          \
+  R(FcPatternDestroy)
+struct Fontconfig {
+  static constexpr const char* kLibrary = "libfontconfig.so.1";
+  TESS_HOST_ROUTINES(FONTCONFIG_ROUTINES)
+};
 
 std::string& LastFile() {
   static std::string file;
@@ -131,21 +185,22 @@ void Spool(const std::string& file, const DEVMODE& mode, const char* title, int 
 }
 
 // Cairo font faces for outline font files, made once per file and style.
-cairo_font_face_t* OutlineFace(const FontFace::Outline& outline) {
+cairo_font_face_t* OutlineFace(const Cairo& c, const Fontconfig& fc,
+                               const FontFace::Outline& outline) {
   static std::mutex lock;
   static std::map<std::string, cairo_font_face_t*> faces;
   std::lock_guard hold(lock);
   std::string key = outline.file + (outline.fakeBold ? "|b" : "|");
   if (auto it = faces.find(key); it != faces.end()) return it->second;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FILE, reinterpret_cast<const FcChar8*>(outline.file.c_str()));
-  FcPatternAddInteger(pattern, FC_INDEX, 0);
-  FcPatternAddBool(pattern, FC_EMBOLDEN, outline.fakeBold ? FcTrue : FcFalse);
-  FcPatternAddBool(pattern, FC_HINTING, FcFalse);
-  cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(pattern);
-  FcPatternDestroy(pattern);
-  if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS) {
-    cairo_font_face_destroy(face);
+  FcPattern* pattern = fc.FcPatternCreate();
+  fc.FcPatternAddString(pattern, FC_FILE, reinterpret_cast<const FcChar8*>(outline.file.c_str()));
+  fc.FcPatternAddInteger(pattern, FC_INDEX, 0);
+  fc.FcPatternAddBool(pattern, FC_EMBOLDEN, outline.fakeBold ? FcTrue : FcFalse);
+  fc.FcPatternAddBool(pattern, FC_HINTING, FcFalse);
+  cairo_font_face_t* face = c.cairo_ft_font_face_create_for_pattern(pattern);
+  fc.FcPatternDestroy(pattern);
+  if (c.cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS) {
+    c.cairo_font_face_destroy(face);
     face = nullptr;
   }
   faces[key] = face;
@@ -196,6 +251,13 @@ class PrinterJob : public gdi::DeviceSink {
 
   int Start(const DOCINFO* info) {
     if (cr_) return SP_ERROR;
+    cairo_ = HostRoutines<Cairo>();
+    fontconfig_ = HostRoutines<Fontconfig>();
+    if (!cairo_ || !fontconfig_) {
+      std::fprintf(stderr, "[print: %s not installed, nothing printed]\n",
+                   cairo_ ? Fontconfig::kLibrary : Cairo::kLibrary);
+      return SP_ERROR;
+    }
     const char* name = info ? info->lpszDocName : nullptr;
     title_ = name && *name ? name : "Document";
     if (info && info->lpszOutput && *info->lpszOutput) {
@@ -205,16 +267,16 @@ class PrinterJob : public gdi::DeviceSink {
       fd_ = CreateJobFile(name, &file_);
     }
     if (fd_ < 0) return SP_ERROR;
-    pdf_ = cairo_pdf_surface_create_for_stream(&WriteToFd, &fd_, Points(paperW_, XDpi()),
-                                               Points(paperH_, YDpi()));
-    cr_ = cairo_create(pdf_);
-    if (cairo_status(cr_) != CAIRO_STATUS_SUCCESS) {
+    pdf_ = cairo_->cairo_pdf_surface_create_for_stream(&WriteToFd, &fd_, Points(paperW_, XDpi()),
+                                                       Points(paperH_, YDpi()));
+    cr_ = cairo_->cairo_create(pdf_);
+    if (cairo_->cairo_status(cr_) != CAIRO_STATUS_SUCCESS) {
       Abort();
       return SP_ERROR;
     }
-    cairo_pdf_surface_set_metadata(pdf_, CAIRO_PDF_METADATA_TITLE, title_.c_str());
+    cairo_->cairo_pdf_surface_set_metadata(pdf_, CAIRO_PDF_METADATA_TITLE, title_.c_str());
     // Everything is drawn in device pixels.
-    cairo_scale(cr_, 72.0 / XDpi(), 72.0 / YDpi());
+    cairo_->cairo_scale(cr_, 72.0 / XDpi(), 72.0 / YDpi());
     {
       std::lock_guard hold(LiveLock());
       LiveJobs().insert(this);
@@ -235,21 +297,21 @@ class PrinterJob : public gdi::DeviceSink {
   bool EndPage() {
     if (!cr_ || !pageOpen_) return false;
     Flush();
-    cairo_show_page(cr_);
+    cairo_->cairo_show_page(cr_);
     pageOpen_ = false;
     ++pages_;
-    return cairo_status(cr_) == CAIRO_STATUS_SUCCESS;
+    return cairo_->cairo_status(cr_) == CAIRO_STATUS_SUCCESS;
   }
 
   bool End() {
     if (!cr_) return false;
     Forget();
     if (pageOpen_) EndPage();
-    cairo_destroy(cr_);
+    cairo_->cairo_destroy(cr_);
     cr_ = nullptr;
-    cairo_surface_finish(pdf_);
-    bool ok = cairo_surface_status(pdf_) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(pdf_);
+    cairo_->cairo_surface_finish(pdf_);
+    bool ok = cairo_->cairo_surface_status(pdf_) == CAIRO_STATUS_SUCCESS;
+    cairo_->cairo_surface_destroy(pdf_);
     pdf_ = nullptr;
     ok = close(fd_) == 0 && ok;
     fd_ = -1;
@@ -265,11 +327,11 @@ class PrinterJob : public gdi::DeviceSink {
   void Abort() {
     if (!pdf_ && fd_ < 0) return;
     Forget();
-    if (cr_) cairo_destroy(cr_);
+    if (cr_) cairo_->cairo_destroy(cr_);
     cr_ = nullptr;
     if (pdf_) {
-      cairo_surface_finish(pdf_);
-      cairo_surface_destroy(pdf_);
+      cairo_->cairo_surface_finish(pdf_);
+      cairo_->cairo_surface_destroy(pdf_);
     }
     pdf_ = nullptr;
     if (fd_ >= 0) {
@@ -283,22 +345,23 @@ class PrinterJob : public gdi::DeviceSink {
             const std::vector<uint32_t>& codepoints, COLORREF color, const Region& clip) override {
     const FontFace::Outline& outline = face.outline();
     if (!cr_ || !pageOpen_) return true;  // outside a page nothing prints
-    cairo_font_face_t* cface = outline.file.empty() ? nullptr : OutlineFace(outline);
+    cairo_font_face_t* cface =
+        outline.file.empty() ? nullptr : OutlineFace(*cairo_, *fontconfig_, outline);
     if (!cface) return false;
     Flush();
-    cairo_save(cr_);
+    cairo_->cairo_save(cr_);
     for (const RECT& r : clip.rects())
-      cairo_rectangle(cr_, r.left, r.top, r.right - r.left, r.bottom - r.top);
-    cairo_clip(cr_);
-    cairo_set_source_rgb(cr_, (color & 0xFF) / 255.0, (color >> 8 & 0xFF) / 255.0,
-                         (color >> 16 & 0xFF) / 255.0);
-    cairo_set_font_face(cr_, cface);
+      cairo_->cairo_rectangle(cr_, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    cairo_->cairo_clip(cr_);
+    cairo_->cairo_set_source_rgb(cr_, (color & 0xFF) / 255.0, (color >> 8 & 0xFF) / 255.0,
+                                 (color >> 16 & 0xFF) / 255.0);
+    cairo_->cairo_set_font_face(cr_, cface);
     cairo_matrix_t m;
     double em = outline.pixelsPerEm;
-    cairo_matrix_init(&m, em, 0, outline.fakeItalic ? -0.2 * em : 0, em, 0, 0);
-    cairo_set_font_matrix(cr_, &m);
-    cairo_scaled_font_t* scaled = cairo_get_scaled_font(cr_);
-    FT_Face ft = cairo_ft_scaled_font_lock_face(scaled);
+    cairo_->cairo_matrix_init(&m, em, 0, outline.fakeItalic ? -0.2 * em : 0, em, 0, 0);
+    cairo_->cairo_set_font_matrix(cr_, &m);
+    cairo_scaled_font_t* scaled = cairo_->cairo_get_scaled_font(cr_);
+    FT_Face ft = cairo_->cairo_ft_scaled_font_lock_face(scaled);
     std::string utf8;
     std::vector<cairo_glyph_t> glyphs;
     std::vector<cairo_text_cluster_t> clusters;
@@ -313,21 +376,22 @@ class PrinterJob : public gdi::DeviceSink {
       clusters.push_back(cairo_text_cluster_t{int(utf8.size() - before), 1});
       pen += face.GlyphFor(cp).advance;
     }
-    if (ft) cairo_ft_scaled_font_unlock_face(scaled);
-    cairo_show_text_glyphs(cr_, utf8.data(), int(utf8.size()), glyphs.data(), int(glyphs.size()),
-                           clusters.data(), int(clusters.size()), cairo_text_cluster_flags_t(0));
+    if (ft) cairo_->cairo_ft_scaled_font_unlock_face(scaled);
+    cairo_->cairo_show_text_glyphs(cr_, utf8.data(), int(utf8.size()), glyphs.data(),
+                                   int(glyphs.size()), clusters.data(), int(clusters.size()),
+                                   cairo_text_cluster_flags_t(0));
     int64_t width = pen - x;
     if (face.underline()) {
-      cairo_rectangle(cr_, double(x), double(baseline + face.underlinePosition()), double(width),
-                      face.underlineThickness());
-      cairo_fill(cr_);
+      cairo_->cairo_rectangle(cr_, double(x), double(baseline + face.underlinePosition()),
+                              double(width), face.underlineThickness());
+      cairo_->cairo_fill(cr_);
     }
     if (face.strikeOut()) {
-      cairo_rectangle(cr_, double(x), double(baseline - face.metrics().tmAscent / 3), double(width),
-                      1);
-      cairo_fill(cr_);
+      cairo_->cairo_rectangle(cr_, double(x), double(baseline - face.metrics().tmAscent / 3),
+                              double(width), 1);
+      cairo_->cairo_fill(cr_);
     }
-    cairo_restore(cr_);
+    cairo_->cairo_restore(cr_);
     return true;
   }
 
@@ -399,25 +463,25 @@ class PrinterJob : public gdi::DeviceSink {
     }
     if (top < 0) return;
     int iw = right - left + 1, ih = bottom - top + 1;
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, iw, ih);
-    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
-      cairo_surface_flush(image);
-      unsigned char* data = cairo_image_surface_get_data(image);
-      int stride = cairo_image_surface_get_stride(image);
+    cairo_surface_t* image = cairo_->cairo_image_surface_create(CAIRO_FORMAT_ARGB32, iw, ih);
+    if (cairo_->cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
+      cairo_->cairo_surface_flush(image);
+      unsigned char* data = cairo_->cairo_image_surface_get_data(image);
+      int stride = cairo_->cairo_image_surface_get_stride(image);
       for (int y = 0; y < ih; ++y) {
         const uint32_t* src = reinterpret_cast<const uint32_t*>(page_->row(top + y)) + left;
         uint32_t* dst = reinterpret_cast<uint32_t*>(data + size_t(y) * size_t(stride));
         for (int x = 0; x < iw; ++x)
           dst[x] = src[x] & 0xFF000000u ? 0 : 0xFF000000u | (src[x] & 0xFFFFFF);
       }
-      cairo_surface_mark_dirty(image);
-      cairo_save(cr_);
-      cairo_set_source_surface(cr_, image, left, top);
-      cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
-      cairo_paint(cr_);
-      cairo_restore(cr_);
+      cairo_->cairo_surface_mark_dirty(image);
+      cairo_->cairo_save(cr_);
+      cairo_->cairo_set_source_surface(cr_, image, left, top);
+      cairo_->cairo_pattern_set_filter(cairo_->cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+      cairo_->cairo_paint(cr_);
+      cairo_->cairo_restore(cr_);
     }
-    cairo_surface_destroy(image);
+    cairo_->cairo_surface_destroy(image);
     Untouch();
   }
 
@@ -427,6 +491,8 @@ class PrinterJob : public gdi::DeviceSink {
   RECT area_;
   std::string file_, title_;
   int fd_ = -1;
+  const Cairo* cairo_ = nullptr;  // loaded by Start, with fontconfig_
+  const Fontconfig* fontconfig_ = nullptr;
   cairo_surface_t* pdf_ = nullptr;
   cairo_t* cr_ = nullptr;
   bool pageOpen_ = false;

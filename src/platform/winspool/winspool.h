@@ -1,10 +1,10 @@
 // Printing: printer device contexts and the print spooler.
 //
 // The host's printer renders each page into a PDF file (cairo's PDF
-// surface). Shapes, lines and pictures are drawn by the drawing layer into
-// the page's pixels as on any context; text drawn on a printer page goes to
-// the PDF as text in its outline font, so it stays sharp and can be
-// searched and extracted. The finished file is kept in the print folder and
+// surface, loaded when the first job starts). Shapes, lines and pictures
+// are drawn by the drawing layer into the page's pixels as on any context;
+// text drawn on a printer page goes to the PDF as text in its outline font,
+// so it stays sharp and can be searched and extracted. The finished file is kept in the print folder and
 // handed to a CUPS queue when one is named:
 //
 //   TESSERA_PRINT_FOLDER  where the PDF files go (default: $TMPDIR or /tmp)
@@ -68,7 +68,8 @@ inline constexpr int kMinPaper = 254, kMaxPaper = 12000;
 // of range). Its page is the printable area: logical (0, 0) is the top-left
 // corner inside the margins.
 HDC CreateDC(const char* driver, const char* device, const char* port, const DEVMODE* mode);
-// The job: a positive job number, SP_ERROR when the file cannot be made.
+// The job: a positive job number, SP_ERROR when the file cannot be made or
+// cairo, loaded by the first job, cannot be had.
 int StartDoc(HDC dc, const DOCINFO* info);
 int StartPage(HDC dc);
 int EndPage(HDC dc);
