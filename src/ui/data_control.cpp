@@ -1,0 +1,903 @@
+// DataControl: the class records, the bar the runtime paints in a child
+// window of its own ("TS_DataControl"), the mouse and keys that move it,
+// and the controls bound to it.
+//
+// The bar: first and previous buttons at the left, the caption in the
+// middle, next and last buttons at the right, each button as wide as the
+// bar is high (less when the bar is too short for four buttons and some
+// caption). A button acts where the mouse is let go over the button it was
+// pressed on; while held it looks pressed only with the mouse over it. With
+// the focus, Left and Up move back, Right and Down forward, Home and End to
+// the first and last rows. Without rows the buttons look disabled and do
+// nothing.
+//
+// Bound controls are those of the same window whose DataSource is the
+// control's Name (without regard to case), DataField naming a column: a
+// Boolean Value (check boxes, radio buttons) or else a Text with a setter
+// (edit fields, static texts) carries the column's text. While ControlBind
+// is True they show the current row after every move, and are emptied when
+// no row is current (NewRecord); Insert and Update write their texts back.
+//
+// The query runs by itself once the window is open, through a message
+// posted to the bar, unless code ran it first.
+#include "ui/data_control.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+
+#include "db/classes/data_control.h"
+#include "platform/user/classic_look.h"
+#include "platform/user/winuser.h"
+#include "runtime/class_registry.h"
+#include "runtime/events.h"
+#include "runtime/name_fold.h"
+#include "runtime/objects.h"
+#include "runtime/string_value.h"
+#include "tessera/runtime.h"
+#include "ui/control_list.h"
+#include "ui/list_box.h"
+#include "ui/native_controls.h"
+#include "ui/window_class.h"
+#include "ui/window_object.h"
+
+namespace tess::ui {
+
+using namespace platform;
+using dbc::DataMove;
+
+struct DataControlState;
+
+namespace {
+
+struct DataControlFields {
+  RectControlFields rect;
+  TessString* caption;
+  TessString* tableName;
+  TessString* sqlQuery;
+  TessString* textFont;
+  int32_t textSize;
+  int32_t textAlign;  // 0 left, 1 centre, 2 right
+  int32_t textColor;
+  uint8_t bold, italic, underline, controlBind, readOnly, commit, reserved[2];
+  DataControlState* state;
+};
+#if defined(__i386__)
+static_assert(offsetof(DataControlFields, caption) == 80);
+static_assert(offsetof(DataControlFields, bold) == 108);
+static_assert(sizeof(DataControlFields) == 120);
+#endif
+
+// The action a DataControlAction part runs.
+enum PartAction : int32_t { kAddNew, kUpdate, kDelete, kNewRecord };
+
+struct ActionFields {
+  ObjectHeader header;
+  TessObject* owner;  // the DataControl, locked
+  int32_t action;
+};
+
+const TypeDescriptor kDatabaseType{0, "Database", {}};
+
+constexpr char kBarClass[] = "TS_DataControl";
+constexpr UINT kRunQueryMessage = WM_USER + 1;
+
+ClassObject* g_dataControl = nullptr;
+ClassObject* g_action = nullptr;
+
+EventRecord g_events[] = {
+    {0, "MoveNext", nullptr, "Boolean", 0, nullptr},
+    {0, "MovePrevious", nullptr, "Boolean", 0, nullptr},
+    {0, "MoveFirst", nullptr, "Boolean", 0, nullptr},
+    {0, "MoveLast", nullptr, "Boolean", 0, nullptr},
+    {0, "Reposition", "index As Integer", nullptr, 0, nullptr},
+    {0, "Validate", "action As Integer", "Boolean", 0, nullptr},
+    {0, "Insert", nullptr, "Boolean", 0, nullptr},
+    {0, "Update", nullptr, nullptr, 0, nullptr},
+    {0, "Delete", nullptr, nullptr, 0, nullptr},
+};
+enum Event {
+  kMoveNext,
+  kMovePrevious,
+  kMoveFirst,
+  kMoveLast,
+  kReposition,
+  kValidate,
+  kInsert,
+  kUpdated,
+  kDeleted,
+  kEventCount
+};
+static_assert(kEventCount == std::size(g_events));
+
+DataControlFields* F(TessObject* o) {
+  return FieldsOf<DataControlFields>(o);
+}
+
+}  // namespace
+
+// The engine with the control's events as its listener, and the bar's
+// mouse state.
+struct DataControlState : dbc::DataControlListener {
+  explicit DataControlState(TessObject* o) : control(o) {}
+  TessObject* control;  // not counted: the control owns its state
+  dbc::DataControlModel model{this};
+  HWND bar = nullptr;
+  int pressed = -1;      // the button held down, or -1
+  bool over = false;     // the mouse is over the held button
+  bool queried = false;  // the query ran, by code or by itself
+
+  bool Fire(Event e, std::initializer_list<uint32_t> args = {});
+  bool Moving(DataMove move) override;
+  void Reposition(int32_t row) override;
+  bool Validate(int32_t action) override { return Fire(kValidate, {uint32_t(action)}); }
+  bool Inserting() override { return Fire(kInsert); }
+  void Updated() override { Fire(kUpdated); }
+  void Deleted() override { Fire(kDeleted); }
+};
+
+namespace {
+
+DataControlState* StateOf(TessObject* o) {
+  return IsDataControl(o) ? F(o)->state : nullptr;
+}
+
+void Redraw(TessObject* o) {
+  if (DataControlState* s = StateOf(o); s && s->bar) InvalidateRect(s->bar, nullptr, FALSE);
+}
+
+// What the engine reads from the instance, brought up to date before it
+// acts.
+dbc::DataControlModel& Model(TessObject* o) {
+  DataControlFields* f = F(o);
+  dbc::DataControlModel& m = f->state->model;
+  m.tableName = std::string(View(f->tableName));
+  m.sqlQuery = std::string(View(f->sqlQuery));
+  m.readOnly = f->readOnly;
+  m.commit = f->commit;
+  return m;
+}
+
+// ---- Bound controls ----
+
+const PropertyDescriptor* Property(TessObject* o, std::string_view name) {
+  for (const ClassObject* c = Header(o)->cls; c; c = c->superclass)
+    for (const PropertyDescriptor* p = c->properties; p; p = p->next)
+      if (SameName(View(p->name), name)) return p;
+  return nullptr;
+}
+
+std::string ReadString(TessObject* o, const PropertyDescriptor* p) {
+  StringRef s = StringRef::Adopt(
+      reinterpret_cast<TessString* (*)(TessObject*, uint32_t)>(p->getter)(o, p->parameter));
+  return std::string(View(s.get()));
+}
+
+// The property that carries a bound control's value: a Boolean Value, else
+// a Text that can be set; null when it has neither.
+const PropertyDescriptor* ValueProperty(TessObject* o) {
+  const PropertyDescriptor* p = Property(o, "Value");
+  if (p && p->type == &kBooleanType && p->getter && p->setter) return p;
+  p = Property(o, "Text");
+  if (p && p->type == &kStringType && p->getter && p->setter) return p;
+  return nullptr;
+}
+
+struct Bound {
+  TessObject* control;
+  std::string field;
+  const PropertyDescriptor* value;
+};
+
+// The controls bound to `o` that can show a column, in layout order.
+std::vector<Bound> BoundControls(TessObject* o) {
+  std::vector<Bound> out;
+  auto* window = FieldsOf<ControlFields>(o)->window;
+  if (!window || !IsWindow(window)) return out;
+  ControlList* controls = FieldsOf<WindowFields>(window)->controls;
+  std::string_view name = View(FieldsOf<ControlFields>(o)->name);
+  if (!controls || name.empty()) return out;
+  for (size_t i = 0; i < controls->size(); ++i) {
+    TessObject* c = controls->at(i);
+    if (c == o || !IsControl(c) || IsListBox(c)) continue;
+    const PropertyDescriptor* source = Property(c, "DataSource");
+    const PropertyDescriptor* field = Property(c, "DataField");
+    const PropertyDescriptor* value = ValueProperty(c);
+    if (!source || !field || !value || source->type != &kStringType ||
+        field->type != &kStringType || !source->getter || !field->getter)
+      continue;
+    if (!SameName(ReadString(c, source), name)) continue;
+    std::string column = ReadString(c, field);
+    if (!column.empty()) out.push_back({c, column, value});
+  }
+  return out;
+}
+
+void Show(const Bound& b, const std::string& text) {
+  const PropertyDescriptor* p = b.value;
+  if (p->type == &kBooleanType) {
+    bool on = SameName(text, "true") || std::atoi(text.c_str()) != 0;
+    reinterpret_cast<void (*)(TessObject*, uint32_t, int32_t)>(p->setter)(b.control, p->parameter,
+                                                                          on ? 1 : 0);
+  } else {
+    StringRef s = StringRef::Adopt(MakeString(text));
+    reinterpret_cast<void (*)(TessObject*, uint32_t, TessString*)>(p->setter)(
+        b.control, p->parameter, s.get());
+  }
+}
+
+std::string Shown(const Bound& b) {
+  const PropertyDescriptor* p = b.value;
+  if (p->type == &kBooleanType)
+    return reinterpret_cast<int32_t (*)(TessObject*, uint32_t)>(p->getter)(b.control,
+                                                                           p->parameter) &
+                   0xFF
+               ? "true"
+               : "false";
+  return ReadString(b.control, p);
+}
+
+// Shows the current row in the bound controls, or empties them without one.
+void FillBound(TessObject* o) {
+  dbc::DataControlModel& m = F(o)->state->model;
+  for (const Bound& b : BoundControls(o)) {
+    std::string text;
+    if (m.Row() > 0) {
+      ObjectRef field = ObjectRef::Adopt(m.Field(b.field));
+      if (field.get()) {
+        StringRef s = StringRef::Adopt(cursorFieldStringValueGetter(field.get(), 0));
+        text = std::string(View(s.get()));
+      }
+    }
+    Show(b, text);
+  }
+}
+
+dbc::BoundValues BoundValues(TessObject* o) {
+  dbc::BoundValues values;
+  for (const Bound& b : BoundControls(o)) values.emplace_back(b.field, Shown(b));
+  return values;
+}
+
+// ---- Moves and actions ----
+
+bool HasRows(TessObject* o) {
+  return F(o)->state->model.RowCount() > 0;
+}
+
+void RunQuery(TessObject* o) {
+  ObjectRef keep = ShareObject(o);
+  F(o)->state->queried = true;
+  Model(o).RunQuery();
+  Redraw(o);
+}
+
+void Move(TessObject* o, DataMove move) {
+  ObjectRef keep = ShareObject(o);
+  Model(o).Move(move);
+}
+
+void Act(TessObject* o, int32_t action) {
+  ObjectRef keep = ShareObject(o);
+  dbc::DataControlModel& m = Model(o);
+  switch (action) {
+    case kAddNew:
+      m.Insert(BoundValues(o));
+      break;
+    case kUpdate:
+      m.Update(BoundValues(o));
+      break;
+    case kDelete:
+      m.Delete();
+      break;
+    case kNewRecord:
+      m.NewRecord();
+      break;
+    default:
+      return;
+  }
+  Redraw(o);
+}
+
+// ---- The bar ----
+
+struct BarLayout {
+  RECT parts[5];
+};
+
+BarLayout LayOut(int32_t width, int32_t height) {
+  int32_t button = std::max(0, std::min(height, width / 5));
+  BarLayout l{};
+  l.parts[kFirstButton] = RECT{0, 0, button, height};
+  l.parts[kPreviousButton] = RECT{button, 0, 2 * button, height};
+  l.parts[kCaption] = RECT{2 * button, 0, std::max(2 * button, width - 2 * button), height};
+  l.parts[kNextButton] = RECT{width - 2 * button, 0, width - button, height};
+  l.parts[kLastButton] = RECT{width - button, 0, width, height};
+  return l;
+}
+
+void Fill(HDC dc, int l, int t, int r, int b, COLORREF color) {
+  if (l >= r || t >= b) return;
+  HBRUSH brush = CreateSolidBrush(color);
+  RECT rc{l, t, r, b};
+  FillRect(dc, &rc, brush);
+  DeleteObject(brush);
+}
+
+// A triangle pointing left or right, `size` columns wide, its tip at the
+// middle row, from column `x`; a bar beside it for first and last.
+void Glyph(HDC dc, int part, const RECT& r, COLORREF color) {
+  int height = r.bottom - r.top, width = r.right - r.left;
+  int size = std::max(2, std::min(height, width) / 4);
+  bool bar = part == kFirstButton || part == kLastButton;
+  bool left = part == kFirstButton || part == kPreviousButton;
+  int total = size + (bar ? 2 : 0);
+  int x = r.left + (width - total) / 2, cy = r.top + height / 2;
+  if (bar) {
+    int bx = left ? x : x + size;
+    Fill(dc, bx, cy - size + 1, bx + 2, cy + size, color);
+    if (left) x += 2;
+  }
+  for (int i = 0; i < size; ++i) {
+    int half = left ? i : size - 1 - i;
+    Fill(dc, x + i, cy - half, x + i + 1, cy + half + 1, color);
+  }
+}
+
+void PaintButton(HDC dc, int part, const RECT& r, bool pressed, bool enabled) {
+  RECT face = r;
+  DrawFrameControl(
+      dc, &face, DFC_BUTTON,
+      DFCS_BUTTONPUSH | (pressed ? UINT(DFCS_PUSHED) : 0u) | (enabled ? 0u : UINT(DFCS_INACTIVE)));
+  RECT glyph = r;
+  if (pressed) OffsetRect(&glyph, 1, 1);
+  if (enabled) {
+    Glyph(dc, part, glyph, GetSysColor(COLOR_BTNTEXT));
+  } else {
+    RECT lit = glyph;
+    OffsetRect(&lit, 1, 1);
+    Glyph(dc, part, lit, GetSysColor(COLOR_BTNHIGHLIGHT));
+    Glyph(dc, part, glyph, GetSysColor(COLOR_BTNSHADOW));
+  }
+}
+
+COLORREF Native(int32_t color) {
+  uint32_t c = uint32_t(color);
+  return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+}
+
+void PaintBar(TessObject* o, HDC dc, int32_t width, int32_t height) {
+  DataControlFields* f = F(o);
+  DataControlState* s = f->state;
+  bool enabled = f->rect.enabled;
+  bool moving = enabled && HasRows(o);
+  BarLayout l = LayOut(width, height);
+  for (int part : {kFirstButton, kPreviousButton, kNextButton, kLastButton})
+    PaintButton(dc, part, l.parts[part], s->pressed == part && s->over, moving);
+  RECT caption = l.parts[kCaption];
+  Fill(dc, caption.left, caption.top, caption.right, caption.bottom, GetSysColor(COLOR_BTNFACE));
+  RECT edge = caption;
+  DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
+  HGDIOBJ oldFont =
+      SelectObject(dc, ControlFont(f->textFont, f->textSize, f->bold, f->italic, f->underline));
+  COLORREF oldColor = SetTextColor(dc, Native(f->textColor));
+  RECT text = caption;
+  InflateRect(&text, -3, -1);
+  UINT align = f->textAlign == 1 ? DT_CENTER : f->textAlign == 2 ? DT_RIGHT : DT_LEFT;
+  user::PaintLabel(dc, text, std::string(View(f->caption)),
+                   align | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS,
+                   enabled ? 0u : UINT(user::kFaceDisabled));
+  SetTextColor(dc, oldColor);
+  SelectObject(dc, oldFont);
+}
+
+DataMove MoveOf(int part) {
+  switch (part) {
+    case kFirstButton:
+      return DataMove::kFirst;
+    case kPreviousButton:
+      return DataMove::kPrevious;
+    case kNextButton:
+      return DataMove::kNext;
+    default:
+      return DataMove::kLast;
+  }
+}
+
+bool IsButton(int part) {
+  return part >= 0 && part != kCaption;
+}
+
+void SetPressed(DataControlState* s, int pressed, bool over) {
+  if (s->pressed == pressed && s->over == over) return;
+  s->pressed = pressed;
+  s->over = over;
+  if (s->bar) InvalidateRect(s->bar, nullptr, FALSE);
+}
+
+void KeyDown(TessObject* o, WPARAM key) {
+  if (!F(o)->rect.enabled || !HasRows(o)) return;
+  switch (key) {
+    case VK_LEFT:
+    case VK_UP:
+      Move(o, DataMove::kPrevious);
+      return;
+    case VK_RIGHT:
+    case VK_DOWN:
+      Move(o, DataMove::kNext);
+      return;
+    case VK_HOME:
+      Move(o, DataMove::kFirst);
+      return;
+    case VK_END:
+      Move(o, DataMove::kLast);
+      return;
+    default:
+      return;
+  }
+}
+
+DataControlState* StateOfBar(HWND hwnd) {
+  return reinterpret_cast<DataControlState*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
+}
+
+LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCT*>(lParam);
+    SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(cs->lpCreateParams)));
+    return DefWindowProc(hwnd, msg, wParam, lParam);
+  }
+  DataControlState* s = StateOfBar(hwnd);
+  if (!s || !s->control) return DefWindowProc(hwnd, msg, wParam, lParam);
+  TessObject* o = s->control;
+  int32_t x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps{};
+      HDC dc = BeginPaint(hwnd, &ps);
+      RECT r;
+      GetClientRect(hwnd, &r);
+      ObjectRef keep = ShareObject(o);
+      PaintBar(o, dc, r.right, r.bottom);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_ENABLE:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    case WM_GETDLGCODE:
+      return 0x1;  // the arrow keys move through the rows
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      SetFocus(hwnd);
+      int part = DataControlPartAt(o, x, y);
+      if (!IsButton(part) || !HasRows(o) || !InOpenWindow(o)) return 0;
+      SetCapture(hwnd);
+      SetPressed(s, part, true);
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      if (s->pressed >= 0) SetPressed(s, s->pressed, DataControlPartAt(o, x, y) == s->pressed);
+      return 0;
+    case WM_LBUTTONUP: {
+      if (s->pressed < 0) return 0;
+      int part = s->pressed;
+      bool over = DataControlPartAt(o, x, y) == part;
+      ReleaseCapture();
+      SetPressed(s, -1, false);
+      if (over && InOpenWindow(o)) Move(o, MoveOf(part));
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      SetPressed(s, -1, false);
+      return 0;
+    case WM_KEYDOWN:
+      if (InOpenWindow(o)) KeyDown(o, wParam);
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      return 0;
+    case kRunQueryMessage:
+      if (!s->queried && InOpenWindow(o)) RunQuery(o);
+      return 0;
+    case WM_DESTROY:
+      s->bar = nullptr;
+      s->pressed = -1;
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLong(hwnd, 0, 0);
+      return DefWindowProc(hwnd, msg, wParam, lParam);
+    default:
+      return DefWindowProc(hwnd, msg, wParam, lParam);
+  }
+}
+
+// The CreatePane step: the bar at the control's rectangle, and the query
+// asked for once everything the window opens with has run.
+uint32_t CreatePane(TessObject* control) {
+  if (!IsDataControl(control)) return 0;
+  DataControlFields* f = F(control);
+  RectControlFields& r = f->rect;
+  if (r.control.pane) return 0;
+  WindowObject* window = WindowOfInstance(r.control.window);
+  if (!window) return 0;
+  auto* pane = new Pane;
+  pane->control = control;
+  pane->bounds = RECT{r.left, r.top, r.left + r.width, r.top + r.height};
+  r.control.pane = pane;
+  AttachPane(window, pane, r.parent ? FieldsOf<ControlFields>(r.parent)->pane : nullptr);
+  DataControlState* s = f->state;
+  s->bar = CreateWindowEx(0, kBarClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top,
+                          r.width, r.height, window->hwnd, nullptr, nullptr, s);
+  if (!s->bar) return 0;
+  pane->native = s->bar;
+  PostMessage(s->bar, kRunQueryMessage, 0, 0);
+  return 0;
+}
+
+void Construct(TessObject* o, ClassObject*) {
+  DataControlFields* f = F(o);
+  f->state = new DataControlState(o);
+  f->textSize = 0;
+  f->controlBind = 1;
+  f->commit = 1;
+}
+
+void Destruct(TessObject* o, ClassObject*) {
+  DataControlFields* f = F(o);
+  if (f->state) {
+    if (f->state->bar && IsWindow(f->state->bar)) DestroyWindow(f->state->bar);
+    delete f->state;
+    f->state = nullptr;
+  }
+  for (TessString** s : {&f->caption, &f->tableName, &f->sqlQuery, &f->textFont}) {
+    UnlockString(*s);
+    *s = nullptr;
+  }
+}
+
+void DestructAction(TessObject* o, ClassObject*) {
+  DataControlActionDestructor(o);
+}
+
+// tupleInterface (with FieldCount): the current row's columns, from 0;
+// empty outside them.
+TessString* TupleString(TessObject* o, int32_t column) {
+  DataControlState* s = StateOf(o);
+  if (!s || s->model.Row() == 0) return MakeString("");
+  ObjectRef field = ObjectRef::Adopt(s->model.Field(column + 1));
+  return field.get() ? cursorFieldStringValueGetter(field.get(), 0) : MakeString("");
+}
+
+void StoreString(TessObject* o, uint32_t offset, TessString* value) {
+  auto*& field = *reinterpret_cast<TessString**>(reinterpret_cast<uint8_t*>(o) + offset);
+  RuntimeLockUnlockStrings(value, field);
+  field = value;
+}
+
+#define OFFSET(field) uint32_t(offsetof(DataControlFields, field))
+const PropertyRecord kProperties[] = {
+    {0, "Caption", &kStringType, (void*)&stringGetter, (void*)&DataControlCaptionSetter,
+     OFFSET(caption)},
+    {0, "TableName", &kStringType, (void*)&stringGetter, (void*)&DataControlTableNameSetter,
+     OFFSET(tableName)},
+    {0, "SQLQuery", &kStringType, (void*)&stringGetter, (void*)&DataControlQuerySetter,
+     OFFSET(sqlQuery)},
+    {0, "Database", &kDatabaseType, (void*)&DataControlDBGetter, (void*)&DataControlDBSetter, 0},
+    {0, "TextAlign", &kIntegerType, (void*)&intGetter, (void*)&DataControlAlignSetter,
+     OFFSET(textAlign)},
+    {0, "TextColor", &kColorType, (void*)&intGetter, (void*)&DataControlColorSetter,
+     OFFSET(textColor)},
+    {0, "TextFont", &kStringType, (void*)&stringGetter, (void*)&DataControlFontSetter,
+     OFFSET(textFont)},
+    {0, "TextSize", &kIntegerType, (void*)&intGetter, (void*)&DataControlSizeSetter,
+     OFFSET(textSize)},
+    {0, "Bold", &kBooleanType, (void*)&boolGetter, (void*)&DataControlAttributeSetter,
+     OFFSET(bold)},
+    {0, "Italic", &kBooleanType, (void*)&boolGetter, (void*)&DataControlAttributeSetter,
+     OFFSET(italic)},
+    {0, "Underline", &kBooleanType, (void*)&boolGetter, (void*)&DataControlAttributeSetter,
+     OFFSET(underline)},
+    {0, "ControlBind", &kBooleanType, (void*)&boolGetter, (void*)&DataControlControlBindSetter,
+     OFFSET(controlBind)},
+    {0, "ReadOnly", &kBooleanType, (void*)&boolGetter, (void*)&DataControlReadOnlySetter,
+     OFFSET(readOnly)},
+    {0, "RecordLocked", &kBooleanType, (void*)&DataControlRecordLockedGetter, nullptr, 0},
+    {0, "Commit", &kBooleanType, (void*)&boolGetter, (void*)&boolSetter, OFFSET(commit)},
+    {0, "kInsert", &kIntegerType, (void*)&DataControlGetConstant, nullptr, dbc::kDataInsert},
+    {0, "kUpdate", &kIntegerType, (void*)&DataControlGetConstant, nullptr, dbc::kDataUpdate},
+    {0, "kDelete", &kIntegerType, (void*)&DataControlGetConstant, nullptr, dbc::kDataDelete},
+};
+#undef OFFSET
+
+const ParameterRecord kName[] = {{"name", &kStringType, {}}};
+const ParameterRecord kRow[] = {{"row", &kIntegerType, {}}};
+const ParameterRecord kV[] = {{"v", &kIntegerType, {}}};
+const ParameterRecord kStr[] = {{"Str", &kStringType, {}}};
+
+#define M(name, type, params, fn)                          \
+  {                                                        \
+    name, type, params, std::size(params), {(void*)fn}, {} \
+  }
+#define M0(name, type, fn)                  \
+  {                                         \
+    name, type, nullptr, 0, {(void*)fn}, {} \
+  }
+const MethodRecord kMethods[] = {
+    M("GetField", nullptr, kName, &DataControlGetField),
+    M0("FieldCount", &kIntegerType, &DataControlFieldCount),
+    M0("Cursor", nullptr, &DataControlGetCursor),
+    M0("RecordSet", nullptr, &DataControlGetCursor),
+    M0("MoveNext", nullptr, &DataControlMoveNext),
+    M0("MovePrevious", nullptr, &DataControlMovePrev),
+    M0("MoveFirst", nullptr, &DataControlMoveFirst),
+    M0("MoveLast", nullptr, &DataControlMoveLast),
+    M("MoveTo", nullptr, kRow, &DataControlMoveTo),
+    M0("RecordCount", &kIntegerType, &DataControlRowCount),
+    M0("RowCount", &kIntegerType, &DataControlRowCount),
+    M0("RunQuery", nullptr, &DataControlRunQuery),
+    M0("Insert", nullptr, &DataControlAddNewRecord),
+    M0("Delete", nullptr, &DataControlDeleteRecord),
+    M0("Update", nullptr, &DataControlUpdateRecord),
+    M0("NewRecord", nullptr, &DataControlNewRecord),
+    M0("ClearBoundControls", nullptr, &DataControlClearBoundControls),
+    M("getBoundPart", nullptr, kStr, &DataControlGetBoundPart),
+    // As an action receiver the control runs its query again.
+    M0("PerformAction", nullptr, &DataControlRunQuery),
+    M("getIndString", &kStringType, kV, &TupleString),
+};
+const MethodRecord kActionMethods[] = {
+    M0("PerformAction", nullptr, &DataControlActionPerformAction),
+};
+#undef M
+#undef M0
+
+}  // namespace
+
+bool DataControlState::Fire(Event e, std::initializer_list<uint32_t> args) {
+  ObjectRef keep = ShareObject(control);
+  uint32_t result = 0;
+  return FireEvent(control, g_events[e].descriptor, args, &result) && (result & 0xFF);
+}
+
+bool DataControlState::Moving(DataMove move) {
+  switch (move) {
+    case DataMove::kNext:
+      return Fire(kMoveNext);
+    case DataMove::kPrevious:
+      return Fire(kMovePrevious);
+    case DataMove::kFirst:
+      return Fire(kMoveFirst);
+    case DataMove::kLast:
+      return Fire(kMoveLast);
+  }
+  return false;
+}
+
+void DataControlState::Reposition(int32_t row) {
+  if (F(control)->controlBind) FillBound(control);
+  Fire(kReposition, {uint32_t(row)});
+  Redraw(control);
+}
+
+bool IsDataControl(TessObject* object) {
+  return object && g_dataControl && IsA(object, g_dataControl) && F(object)->state;
+}
+
+int DataControlPartAt(TessObject* control, int32_t x, int32_t y) {
+  if (!IsDataControl(control)) return -1;
+  const RectControlFields& r = F(control)->rect;
+  if (x < 0 || y < 0 || x >= r.width || y >= r.height) return -1;
+  BarLayout l = LayOut(r.width, r.height);
+  for (int part = 0; part < 5; ++part) {
+    const RECT& p = l.parts[part];
+    if (x >= p.left && x < p.right) return part;
+  }
+  return -1;
+}
+
+void InitDataControl() {
+  if (g_dataControl) return;
+  FrameworkClassDef def{};
+  def.name = "DataControl";
+  def.superclass = RectControlClass();
+  def.instanceSize = int32_t(sizeof(DataControlFields));
+  def.construct = &Construct;
+  def.destruct = &Destruct;
+  def.properties = kProperties;
+  def.methods = kMethods;
+  def.events = g_events;
+  g_dataControl = BuildFrameworkClass(def);
+  g_dataControl->hooks = new HookDescriptor{g_dataControl->hooks, MakeString("CreatePane"), 0,
+                                            reinterpret_cast<void*>(&CreatePane)};
+
+  FrameworkClassDef action{};
+  action.name = "DataControlAction";
+  action.instanceSize = int32_t(sizeof(ActionFields));
+  action.destruct = &DestructAction;
+  action.methods = kActionMethods;
+  g_action = BuildFrameworkClass(action);
+
+  WNDCLASS wc{};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = &BarProc;
+  wc.cbWndExtra = 4;
+  wc.lpszClassName = kBarClass;
+  RegisterClass(&wc);
+}
+
+}  // namespace tess::ui
+
+using namespace tess;
+using namespace tess::ui;
+
+namespace {
+
+ActionFields* ActionOf(TessObject* o) {
+  return o && g_action && IsA(o, g_action) ? reinterpret_cast<ActionFields*>(o) : nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+void DataControlCaptionSetter(TessObject* c, uint32_t offset, TessString* caption) {
+  if (!IsDataControl(c)) return;
+  StoreString(c, offset, caption);
+  Redraw(c);
+}
+void DataControlTableNameSetter(TessObject* c, uint32_t offset, TessString* table) {
+  if (IsDataControl(c)) StoreString(c, offset, table);
+}
+void DataControlQuerySetter(TessObject* c, uint32_t offset, TessString* sql) {
+  if (IsDataControl(c)) StoreString(c, offset, sql);
+}
+void DataControlFontSetter(TessObject* c, uint32_t offset, TessString* font) {
+  if (!IsDataControl(c)) return;
+  StoreString(c, offset, font);
+  Redraw(c);
+}
+
+TessObject* DataControlDBGetter(TessObject* c, uint32_t) {
+  DataControlState* s = StateOf(c);
+  if (!s) return nullptr;
+  TessObject* db = s->model.database();
+  LockObject(db);
+  return db;
+}
+void DataControlDBSetter(TessObject* c, uint32_t, TessObject* database) {
+  if (DataControlState* s = StateOf(c)) s->model.SetDatabase(database);
+}
+
+void DataControlSizeSetter(TessObject* c, uint32_t, int32_t size) {
+  if (!IsDataControl(c)) return;
+  F(c)->textSize = size;
+  Redraw(c);
+}
+void DataControlAttributeSetter(TessObject* c, uint32_t offset, int32_t value) {
+  if (!IsDataControl(c) || offset < offsetof(DataControlFields, bold) ||
+      offset > offsetof(DataControlFields, underline))
+    return;
+  reinterpret_cast<uint8_t*>(c)[offset] = (value & 0xFF) ? 1 : 0;
+  Redraw(c);
+}
+void DataControlAlignSetter(TessObject* c, uint32_t, int32_t align) {
+  if (!IsDataControl(c)) return;
+  F(c)->textAlign = align;
+  Redraw(c);
+}
+void DataControlColorSetter(TessObject* c, uint32_t, int32_t color) {
+  if (!IsDataControl(c)) return;
+  F(c)->textColor = color;
+  Redraw(c);
+}
+void DataControlControlBindSetter(TessObject* c, uint32_t, int32_t value) {
+  if (IsDataControl(c)) F(c)->controlBind = (value & 0xFF) ? 1 : 0;
+}
+void DataControlReadOnlySetter(TessObject* c, uint32_t, int32_t value) {
+  if (IsDataControl(c)) F(c)->readOnly = (value & 0xFF) ? 1 : 0;
+}
+int32_t DataControlRecordLockedGetter(TessObject* c, uint32_t) {
+  return IsDataControl(c) && Model(c).RecordLocked() ? 1 : 0;
+}
+int32_t DataControlGetConstant(TessObject*, uint32_t value) {
+  return int32_t(value);
+}
+
+TessObject* DataControlGetField(TessObject* c, TessString* name) {
+  DataControlState* s = StateOf(c);
+  if (!s || s->model.Row() == 0) return nullptr;
+  return s->model.Field(std::string(View(name)));
+}
+int32_t DataControlFieldCount(TessObject* c) {
+  DataControlState* s = StateOf(c);
+  return s ? s->model.FieldCount() : 0;
+}
+TessObject* DataControlGetCursor(TessObject* c) {
+  DataControlState* s = StateOf(c);
+  return s ? s->model.RecordSet() : nullptr;
+}
+
+void DataControlMoveNext(TessObject* c) {
+  if (IsDataControl(c)) Move(c, DataMove::kNext);
+}
+void DataControlMovePrev(TessObject* c) {
+  if (IsDataControl(c)) Move(c, DataMove::kPrevious);
+}
+void DataControlMoveFirst(TessObject* c) {
+  if (IsDataControl(c)) Move(c, DataMove::kFirst);
+}
+void DataControlMoveLast(TessObject* c) {
+  if (IsDataControl(c)) Move(c, DataMove::kLast);
+}
+void DataControlMoveTo(TessObject* c, int32_t row) {
+  if (!IsDataControl(c)) return;
+  ObjectRef keep = ShareObject(c);
+  Model(c).MoveTo(row);
+}
+int32_t DataControlRowCount(TessObject* c) {
+  DataControlState* s = StateOf(c);
+  return s ? s->model.RowCount() : 0;
+}
+int32_t DataControlRow(TessObject* c) {
+  DataControlState* s = StateOf(c);
+  return s ? s->model.Row() : 0;
+}
+
+void DataControlRunQuery(TessObject* c) {
+  if (IsDataControl(c)) RunQuery(c);
+}
+void DataControlAddNewRecord(TessObject* c) {
+  if (IsDataControl(c)) Act(c, kAddNew);
+}
+void DataControlUpdateRecord(TessObject* c) {
+  if (IsDataControl(c)) Act(c, kUpdate);
+}
+void DataControlDeleteRecord(TessObject* c) {
+  if (IsDataControl(c)) Act(c, kDelete);
+}
+void DataControlNewRecord(TessObject* c) {
+  if (IsDataControl(c)) Act(c, kNewRecord);
+}
+void DataControlClearBoundControls(TessObject* c) {
+  if (!IsDataControl(c)) return;
+  for (const Bound& b : BoundControls(c)) Show(b, "");
+}
+
+TessObject* DataControlGetBoundPart(TessObject* c, TessString* part) {
+  if (!IsDataControl(c)) return nullptr;
+  static const struct {
+    const char* name;
+    int32_t action;
+  } kParts[] = {{"getAddNewAction", kAddNew},
+                {"getUpdateAction", kUpdate},
+                {"getDeleteAction", kDelete},
+                {"getNewRecordAction", kNewRecord}};
+  for (const auto& p : kParts) {
+    if (!SameName(View(part), p.name)) continue;
+    TessObject* o = CreateObject(g_action);
+    auto* a = reinterpret_cast<ActionFields*>(o);
+    LockObject(c);
+    a->owner = c;
+    a->action = p.action;
+    return o;
+  }
+  return nullptr;
+}
+
+void DataControlActionPerformAction(TessObject* action) {
+  ActionFields* a = ActionOf(action);
+  if (a && IsDataControl(a->owner)) Act(a->owner, a->action);
+}
+
+void DataControlActionDestructor(TessObject* action) {
+  ActionFields* a = ActionOf(action);
+  if (!a) return;
+  TessObject* owner = a->owner;
+  a->owner = nullptr;
+  UnlockObject(owner);
+}
+
+}  // extern "C"
