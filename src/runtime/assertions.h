@@ -64,6 +64,9 @@ inline constexpr AssertionSite kDeferredKindUnknown{kFailedCheck, kSourceRuntime
 inline constexpr AssertionSite kInterfaceMethodMissing{kLinkCheck, kSourceObjectDefinition, 2542};
 // Linking failed after the image's classes were registered.
 inline constexpr AssertionSite kClassLinkFailed{kLinkCheck, kSourceObjectDefinition, 2713};
+// An interface call whose method slot lies beyond the implementing class's
+// table for that interface.
+inline constexpr AssertionSite kInterfaceSlotOutOfRange{kFailedCheck, "interfaceUtil", 114};
 // A class record of the image that cannot be used.
 inline constexpr AssertionSite kClassRecordUnusable{kClassRecordCheck, nullptr, 0};
 

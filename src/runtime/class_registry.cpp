@@ -195,32 +195,37 @@ bool LinkClass(ClassObject* cls) {
   cls->linkGeneration = g_generation;
   if (!cls->isFramework && cls->superclass && !LinkClass(cls->superclass)) return false;
   for (InterfaceEntry* entry = cls->interfaces; entry; entry = entry->next) {
-    if (!entry->interface) continue;
-    uint32_t count = 0;
-    for (MethodDescriptor* m = entry->interface->methods; m; m = m->next) ++count;
-    entry->methodTableLength = count + 1;
-    entry->methodTable = static_cast<void**>(AllocateInternalBlock((count + 1) * sizeof(void*)));
-    for (MethodDescriptor* m = entry->interface->methods; m; m = m->next) {
-      void* code = nullptr;
-      for (const ClassObject* c = cls; c && !code; c = c->superclass) {
-        for (const MethodDescriptor* own = c->methods; own; own = own->next) {
-          if (SameName(View(own->name), View(m->name))) {
-            code = own->entry[0];
-            break;
-          }
-        }
-      }
-      if (!code) {
-        InternalAssertion(kInterfaceMethodMissing);
-        return false;
-      }
-      entry->methodTable[m->interfaceSlot] = code;
-    }
+    if (!LinkInterfaceEntry(cls, entry)) return false;
   }
   return true;
 }
 
 }  // namespace
+
+bool LinkInterfaceEntry(const ClassObject* cls, InterfaceEntry* entry) {
+  if (!entry->interface) return true;
+  uint32_t count = 0;
+  for (MethodDescriptor* m = entry->interface->methods; m; m = m->next) ++count;
+  entry->methodTableLength = count + 1;
+  entry->methodTable = static_cast<void**>(AllocateInternalBlock((count + 1) * sizeof(void*)));
+  for (MethodDescriptor* m = entry->interface->methods; m; m = m->next) {
+    void* code = nullptr;
+    for (const ClassObject* c = cls; c && !code; c = c->superclass) {
+      for (const MethodDescriptor* own = c->methods; own; own = own->next) {
+        if (SameName(View(own->name), View(m->name))) {
+          code = own->entry[0];
+          break;
+        }
+      }
+    }
+    if (!code) {
+      InternalAssertion(kInterfaceMethodMissing);
+      return false;
+    }
+    entry->methodTable[m->interfaceSlot] = code;
+  }
+  return true;
+}
 
 ClassObject* BuildFrameworkClass(const FrameworkClassDef& def) {
   auto* cls = NewRecord<ClassObject>();

@@ -60,6 +60,11 @@ void RegisterClassAlias(std::string_view name, ClassObject* cls);
 // generation; false when an interface method has no implementation.
 bool LinkClasses();
 
+// Fills one implemented-interface record of `cls`: slot N of its table gets
+// the code of the method named like the interface's Nth method, found on the
+// class chain. False (after the assertion) when one has no implementation.
+bool LinkInterfaceEntry(const ClassObject* cls, InterfaceEntry* entry);
+
 // The code a deferred reference ("M", "W", "G" or "S" + "Class.Member") binds
 // to; 0 after a report when the class or member is unknown.
 void* DeferredMemberLookup(std::string_view reference);

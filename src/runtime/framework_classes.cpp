@@ -2,6 +2,7 @@
 
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
+#include "runtime/interfaces.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
@@ -77,6 +78,7 @@ void InitFrameworkClasses() {
                            "ThreadAlreadyRunningException", "UnsupportedFormatException"}) {
     ExceptionClass(name, e.runtimeException);
   }
+  InitInterfaceClasses();
   if (g_classHook) g_classHook();
   LinkClasses();
 }
