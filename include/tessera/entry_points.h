@@ -1391,6 +1391,11 @@ TESS_ENTRY(void, DataControlClearBoundControls, (TessObject * control))
 TESS_ENTRY(TessObject*, DataControlGetBoundPart, (TessObject * control, TessString* part))
 TESS_ENTRY(void, DataControlActionPerformAction, (TessObject * action))
 TESS_ENTRY(void, DataControlActionDestructor, (TessObject * action))
+/* DatabaseQuery: the parameter stands for each "?" of SQLQuery outside
+   quoted text, as one quoted value; running keeps the rows got and tells
+   the query's list-data receivers to reload. */
+TESS_ENTRY(void, databaseQuerySetParameter, (TessObject * query, TessString* parameter))
+TESS_ENTRY(void, databaseQueryRunQuery, (TessObject * query))
 
 /* clang-format on */
 

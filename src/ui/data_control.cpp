@@ -7,9 +7,9 @@
 // bar is high (less when the bar is too short for four buttons and some
 // caption). A button acts where the mouse is let go over the button it was
 // pressed on; while held it looks pressed only with the mouse over it. With
-// the focus, Left and Up move back, Right and Down forward, Home and End to
-// the first and last rows. Without rows the buttons look disabled and do
-// nothing.
+// the focus (a dotted ring inside the caption), Left and Up move back,
+// Right and Down forward, Home and End to the first and last rows. Without
+// rows the buttons look disabled and do nothing.
 //
 // Bound controls are those of the same window whose DataSource is the
 // control's Name (without regard to case), DataField naming a column: a
@@ -24,13 +24,16 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <string>
 
 #include "db/classes/data_control.h"
+#include "db/classes/database_classes.h"
 #include "platform/user/classic_look.h"
 #include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
 #include "runtime/events.h"
+#include "runtime/interfaces.h"
 #include "runtime/name_fold.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
@@ -76,8 +79,6 @@ struct ActionFields {
   TessObject* owner;  // the DataControl, locked
   int32_t action;
 };
-
-const TypeDescriptor kDatabaseType{0, "Database", {}};
 
 constexpr char kBarClass[] = "TS_DataControl";
 constexpr UINT kRunQueryMessage = WM_USER + 1;
@@ -183,8 +184,10 @@ const PropertyDescriptor* ValueProperty(TessObject* o) {
   return nullptr;
 }
 
+// Each holds its control: showing a value runs the control's own events,
+// which may close controls of the window.
 struct Bound {
-  TessObject* control;
+  ObjectRef control;
   std::string field;
   const PropertyDescriptor* value;
 };
@@ -208,7 +211,7 @@ std::vector<Bound> BoundControls(TessObject* o) {
       continue;
     if (!SameName(ReadString(c, source), name)) continue;
     std::string column = ReadString(c, field);
-    if (!column.empty()) out.push_back({c, column, value});
+    if (!column.empty()) out.push_back({ShareObject(c), column, value});
   }
   return out;
 }
@@ -217,24 +220,24 @@ void Show(const Bound& b, const std::string& text) {
   const PropertyDescriptor* p = b.value;
   if (p->type == &kBooleanType) {
     bool on = SameName(text, "true") || std::atoi(text.c_str()) != 0;
-    reinterpret_cast<void (*)(TessObject*, uint32_t, int32_t)>(p->setter)(b.control, p->parameter,
-                                                                          on ? 1 : 0);
+    reinterpret_cast<void (*)(TessObject*, uint32_t, int32_t)>(p->setter)(b.control.get(),
+                                                                          p->parameter, on ? 1 : 0);
   } else {
     StringRef s = StringRef::Adopt(MakeString(text));
     reinterpret_cast<void (*)(TessObject*, uint32_t, TessString*)>(p->setter)(
-        b.control, p->parameter, s.get());
+        b.control.get(), p->parameter, s.get());
   }
 }
 
 std::string Shown(const Bound& b) {
   const PropertyDescriptor* p = b.value;
   if (p->type == &kBooleanType)
-    return reinterpret_cast<int32_t (*)(TessObject*, uint32_t)>(p->getter)(b.control,
+    return reinterpret_cast<int32_t (*)(TessObject*, uint32_t)>(p->getter)(b.control.get(),
                                                                            p->parameter) &
                    0xFF
                ? "true"
                : "false";
-  return ReadString(b.control, p);
+  return ReadString(b.control.get(), p);
 }
 
 // Shows the current row in the bound controls, or empties them without one.
@@ -389,6 +392,11 @@ void PaintBar(TessObject* o, HDC dc, int32_t width, int32_t height) {
                    enabled ? 0u : UINT(user::kFaceDisabled));
   SetTextColor(dc, oldColor);
   SelectObject(dc, oldFont);
+  if (s->bar && GetFocus() == s->bar) {
+    RECT ring = caption;
+    InflateRect(&ring, -2, -2);
+    DrawFocusRect(dc, &ring);
+  }
 }
 
 DataMove MoveOf(int part) {
@@ -498,6 +506,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+      InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
     case kRunQueryMessage:
       if (!s->queried && InOpenWindow(o)) RunQuery(o);
@@ -712,6 +721,7 @@ void InitDataControl() {
   g_dataControl = BuildFrameworkClass(def);
   g_dataControl->hooks = new HookDescriptor{g_dataControl->hooks, MakeString("CreatePane"), 0,
                                             reinterpret_cast<void*>(&CreatePane)};
+  DeclareInterfaces(g_dataControl, {Iface::kTupleInterface, Iface::kBindingPartInterface});
 
   FrameworkClassDef action{};
   action.name = "DataControlAction";
@@ -719,6 +729,7 @@ void InitDataControl() {
   action.destruct = &DestructAction;
   action.methods = kActionMethods;
   g_action = BuildFrameworkClass(action);
+  DeclareInterfaces(g_action, {Iface::kActionNotificationReceiver});
 
   WNDCLASS wc{};
   wc.style = CS_DBLCLKS;

@@ -13,6 +13,7 @@
 #include "platform/user/automation.h"
 #include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
+#include "runtime/interfaces.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
@@ -379,6 +380,35 @@ TEST_F(DataControlTest, PartsAreMadeByNameAndHoldTheirControl) {
     EXPECT_EQ(Adopt(DataControlGetBoundPart(dc_, S(unknown).get())).get(), nullptr) << unknown;
   part = Obj();
   EXPECT_EQ(Header(dc_)->refCount, before);
+}
+
+TEST_F(DataControlTest, TheControlAndItsPartsAnswerThroughTheirInterfaces) {
+  Open();
+  auto text = [&](int32_t column) {
+    uint32_t s = 0;
+    EXPECT_TRUE(CallInterface(dc_, Iface::kTupleInterface, "getIndString", {uint32_t(column)}, &s));
+    return Text(Take(reinterpret_cast<TessString*>(uintptr_t(s))).get());
+  };
+  uint32_t count = 0;
+  ASSERT_TRUE(CallInterface(dc_, Iface::kTupleInterface, "FieldCount", {}, &count));
+  EXPECT_EQ(count, 3u);
+  EXPECT_EQ(text(0), "1");
+  EXPECT_EQ(text(1), "Ada");
+  EXPECT_EQ(text(3), "") << "past the columns";
+  EXPECT_EQ(text(-1), "");
+
+  uint32_t raw = 0;
+  ASSERT_TRUE(CallInterface(dc_, Iface::kBindingPartInterface, "getBoundPart",
+                            {Arg(S("getDeleteAction").get())}, &raw));
+  Obj part = Adopt(reinterpret_cast<TessObject*>(uintptr_t(raw)));
+  ASSERT_TRUE(Implements(part.get(), Iface::kActionNotificationReceiver));
+  EXPECT_TRUE(CallInterface(part.get(), Iface::kActionNotificationReceiver, "PerformAction"));
+  EXPECT_EQ(Rows(), (Strings{"2 Bo false", "3 Cy true"}));
+  EXPECT_EQ(text(1), "Bo");
+
+  DataControlNewRecord(dc_);
+  EXPECT_EQ(text(1), "") << "no current row";
+  EXPECT_FALSE(Implements(dc_, Iface::kListDataProvider));
 }
 
 TEST_F(DataControlTest, EntriesLeaveOtherObjectsAlone) {

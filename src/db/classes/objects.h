@@ -86,6 +86,16 @@ DatabaseObject* CheckedDatabase(TessObject* object);
 void BuildDatabaseClasses();
 void BuildRecordSetClasses();
 void BuildRecordClass();
+void BuildQueryClass();
+
+// The current row of a RecordSet as DatabaseRecord entries: each column's
+// name, text and type; empty when the set has no current row.
+std::vector<RecordEntry> RowOf(TessObject* recordSet);
+// A new DatabaseRecord (count 1) holding `entries`.
+TessObject* MakeRecord(const std::vector<RecordEntry>& entries);
+// `sql` with each "?" outside quoted text replaced by `parameter` as a
+// quoted SQL text.
+std::string WithParameter(std::string_view sql, std::string_view parameter);
 ClassObject* BuiltDatabaseClass();
 ClassObject* BuiltTessDatabaseClass();
 

@@ -16,6 +16,7 @@
 #include "db/format.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
+#include "runtime/interfaces.h"
 #include "runtime/objects.h"
 #include "runtime/raise.h"
 #include "runtime/string_value.h"
@@ -303,6 +304,20 @@ const PropertyRecord kSetProperties[] = {
     {0, "RecordCount", &kIntegerType, (void*)&RecordSetRecordCount, nullptr, 0},
 };
 
+// listDataProvider: the rows from 0, each a DatabaseRecord; the set is left
+// on the row handed out. Nil outside the rows.
+int32_t ProviderCount(TessObject* cursor) {
+  return RecordSetRecordCount(cursor, 0);
+}
+TessObject* ProviderRow(TessObject* cursor, int32_t row) {
+  if (row < 0 || row >= RecordSetRecordCount(cursor, 0)) return nullptr;
+  CursorMoveFirst(cursor);
+  for (int32_t i = 0; i < row && !cursorEOFGetter(cursor, 0); ++i) cursorMoveNext(cursor);
+  return MakeRecord(RowOf(cursor));
+}
+
+const ParameterRecord kV[] = {{"v", &kIntegerType, {}}};
+
 const MethodRecord kSetMethods[] = {
     Method("MoveNext", nullptr, nullptr, 0, (void*)&cursorMoveNext),
     Method("MovePrevious", nullptr, nullptr, 0, (void*)&CursorMovePrev),
@@ -315,6 +330,8 @@ const MethodRecord kSetMethods[] = {
     Method("Field", &kFieldType, kName, 1, (void*)&cursorGetFieldByName),
     Method("IdxField", &kFieldType, kIndex, 1, (void*)&cursorGetFieldByIndex),
     Method("ColumnType", &kIntegerType, kIndex, 1, (void*)&RecordSetColumnType),
+    Method("GetCount", &kIntegerType, nullptr, 0, (void*)&ProviderCount),
+    Method("GetRow", nullptr, kV, 1, (void*)&ProviderRow),
 };
 
 const PropertyRecord kFieldProperties[] = {
@@ -373,6 +390,7 @@ void BuildRecordSetClasses() {
   set.methods = kSetMethods;
   g_recordSet = BuildFrameworkClass(set);
   RegisterClassAlias("ScrollableCursor", g_recordSet);
+  DeclareInterfaces(g_recordSet, {Iface::kListDataProvider});
 
   FrameworkClassDef field{};
   field.name = "DatabaseField";
@@ -382,6 +400,7 @@ void BuildRecordSetClasses() {
   field.properties = kFieldProperties;
   field.methods = kFieldMethods;
   g_field = BuildFrameworkClass(field);
+  DeclareInterfaces(g_field, {Iface::kStringProvider, Iface::kStringInterface});
 }
 
 }  // namespace tess::dbc
