@@ -1397,5 +1397,23 @@ TESS_ENTRY(void, DataControlActionDestructor, (TessObject * action))
 TESS_ENTRY(void, databaseQuerySetParameter, (TessObject * query, TessString* parameter))
 TESS_ENTRY(void, databaseQueryRunQuery, (TessObject * query))
 
+/* Data binding: the notifier methods and bound parts of the controls. */
+TESS_ENTRY(void, pbAddActionNotificationReceiver, (TessObject * button, TessObject* receiver))
+TESS_ENTRY(void, pbRemoveActionNotificationReceiver, (TessObject * button, TessObject* receiver))
+TESS_ENTRY(void, checkBoxAddDataNotificationReceiver, (TessObject * box, TessObject* receiver))
+TESS_ENTRY(void, checkBoxRemoveDataNotificationReceiver, (TessObject * box, TessObject* receiver))
+TESS_ENTRY(TessObject*, checkBoxGetBoundPart, (TessObject * box, TessString* part))
+TESS_ENTRY(TessObject*, radioGetBoundPart, (TessObject * radio, TessString* part))
+TESS_ENTRY(void, cbaAddActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(void, cbaRemoveActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(void, rbaAddActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(void, rbaRemoveActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(void, lbaAddActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(void, lbaRemoveActionNotificationReceiver, (TessObject * part, TessObject* receiver))
+TESS_ENTRY(TessObject*, mediaGetBoundPart, (TessObject * player, TessString* part))
+TESS_ENTRY(int32_t, popupDataAvailable, (TessObject * popup))
+TESS_ENTRY(void, popupBindList, (TessObject * popup, TessObject* data))
+TESS_ENTRY(TessObject*, popupGetBoundPart, (TessObject * popup, TessString* part))
+
 /* clang-format on */
 

@@ -5,8 +5,13 @@
 //
 // A check box's check state changes by one road, a click or code alike:
 // the value is read back from the child, then, unless that road is already
-// running for the box, Action fires. A radio button being checked unchecks
-// the others of its group first and fires Action once.
+// running for the box, its data receivers hear dataChanged, Action fires,
+// and the receivers of the new state (getCheckedAction or
+// getUncheckedAction parts) hear PerformAction; each step runs only while
+// the box is still open in a window that is not closing. A radio button
+// being checked unchecks the others of its group first, fires Action once,
+// then tells its checked receivers and the others' unchecked ones. A push
+// button tells its action receivers after its Action.
 #include <algorithm>
 #include <cstddef>
 #include <span>
@@ -15,9 +20,11 @@
 #include "platform/comctl/commctrl.h"
 #include "runtime/class_registry.h"
 #include "runtime/events.h"
+#include "runtime/name_fold.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "ui/binding.h"
 #include "ui/control_list.h"
 #include "ui/native_controls.h"
 #include "ui/window_class.h"
@@ -41,6 +48,21 @@ struct ButtonFields {
   TessString* dataSource;
   TessString* dataField;
 };
+
+// Binding receivers, kept beside the button (OwnerList): a push button's
+// action receivers in the first list; a check box's data receivers there,
+// its checked- and unchecked-action receivers in the other two (a radio
+// button's likewise).
+enum ReceiverList { kDataOrActionList, kCheckedList, kUncheckedList };
+
+void Tell(TessObject* button, ReceiverList which, bool action) {
+  NotificationList* list = FindOwnerList(button, which);
+  if (!list) return;
+  if (action)
+    BroadcastPerformAction(list);
+  else
+    BroadcastDataChanged(list);
+}
 
 struct LabelFields {
   RectControlFields rect;
@@ -66,6 +88,8 @@ static_assert(sizeof(LabelFields) == 112);
 
 enum ClassIndex { kPush, kCheck, kRadio, kGroup, kLabel, kClassCount };
 ClassObject* g_classes[kClassCount] = {};
+ClassObject* g_checkAction = nullptr;  // Sys$CheckBoxAction
+ClassObject* g_radioAction = nullptr;  // Sys$RadioButtonAction
 
 bool Is(TessObject* object, ClassIndex which) {
   return object && g_classes[which] && IsA(object, g_classes[which]);
@@ -154,6 +178,14 @@ void ApplyFont(TessObject* control) {
 
 // --- check boxes
 
+// Open, with its window not closing: a handler that closes the window
+// stops what is left of the change.
+bool StillOpen(TessObject* box) {
+  return NativeOf(box) && !WindowClosing(box);
+}
+
+// The check-state road: data receivers, Action, then the action receivers
+// of the new state, each only while the box is still open.
 void CheckStateChanged(TessObject* box) {
   ButtonFields* f = B(box);
   HWND native = NativeOf(box);
@@ -161,8 +193,10 @@ void CheckStateChanged(TessObject* box) {
   if (f->running || !native || WindowClosing(box)) return;
   ObjectRef keep = ShareObject(box);
   f->running = 1;
-  Fire(box, kAction);
-  B(box)->running = 0;
+  Tell(box, kDataOrActionList, false);
+  if (StillOpen(box)) Fire(box, kAction);
+  if (StillOpen(box)) Tell(box, f->value ? kCheckedList : kUncheckedList, true);
+  f->running = 0;
 }
 
 void SetCheck(TessObject* box, bool value) {
@@ -221,10 +255,18 @@ void SetRadioNative(TessObject* radio, bool value) {
 
 void CheckRadio(TessObject* radio) {
   if (B(radio)->value) return;
-  for (TessObject* other : GroupOf(radio))
-    if (B(other)->value) SetRadioNative(other, false);
+  ObjectRef keep = ShareObject(radio);
+  std::vector<ObjectRef> unchecked;
+  for (TessObject* other : GroupOf(radio)) {
+    if (!B(other)->value) continue;
+    SetRadioNative(other, false);
+    unchecked.push_back(ShareObject(other));
+  }
   SetRadioNative(radio, true);
-  if (NativeOf(radio) && !WindowClosing(radio)) Fire(radio, kAction);
+  if (StillOpen(radio)) Fire(radio, kAction);
+  if (StillOpen(radio)) Tell(radio, kCheckedList, true);
+  for (const ObjectRef& other : unchecked)
+    if (StillOpen(other.get())) Tell(other.get(), kUncheckedList, true);
 }
 
 // --- push buttons
@@ -299,8 +341,15 @@ void CreatedLabel(TessObject* c, HWND native) {
   ApplyFont(c);
 }
 
+// Action, then the button's action receivers while it is still open.
+void PushAction(TessObject* c) {
+  ObjectRef keep = ShareObject(c);
+  Fire(c, kAction);
+  if (StillOpen(c)) Tell(c, kDataOrActionList, true);
+}
+
 void CommandPush(TessObject* c, UINT code) {
-  if (code == BN_CLICKED) Fire(c, kAction);
+  if (code == BN_CLICKED) PushAction(c);
 }
 void CommandCheck(TessObject* c, UINT code) {
   if (code != BN_CLICKED) return;
@@ -362,8 +411,11 @@ const PropertyRecord kPushProperties[] = {
     {0, "Cancel", &kBooleanType, (void*)&pushButtonCancelGetter, (void*)&pushButtonCancelSetter, 0},
     FONT_PROPERTIES(pushButton),
 };
+
 const MethodRecord kPushMethods[] = {
     {"Push", nullptr, nullptr, 0, {(void*)&pushButtonPush}, {}},
+    ObjectMethod("addActionNotificationReceiver", (void*)&pbAddActionNotificationReceiver),
+    ObjectMethod("removeActionNotificationReceiver", (void*)&pbRemoveActionNotificationReceiver),
 };
 
 const PropertyRecord kCheckProperties[] = {
@@ -380,6 +432,20 @@ const ParameterRecord kBooleanParameter[] = {{"value", &kBooleanType, {}}};
 const MethodRecord kCheckMethods[] = {
     {"getBoolean", &kBooleanType, nullptr, 0, {(void*)&checkBoxGetBoolean}, {}},
     {"setBoolean", nullptr, kBooleanParameter, 1, {(void*)&checkBoxSetBoolean}, {}},
+    ObjectMethod("addDataNotificationReceiver", (void*)&checkBoxAddDataNotificationReceiver),
+    ObjectMethod("removeDataNotificationReceiver", (void*)&checkBoxRemoveDataNotificationReceiver),
+    {"getBoundPart", nullptr, kPartNameParameter, 1, {(void*)&checkBoxGetBoundPart}, {}},
+};
+const MethodRecord kRadioMethods[] = {
+    {"getBoundPart", nullptr, kPartNameParameter, 1, {(void*)&radioGetBoundPart}, {}},
+};
+const MethodRecord kCheckActionMethods[] = {
+    ObjectMethod("addActionNotificationReceiver", (void*)&cbaAddActionNotificationReceiver),
+    ObjectMethod("removeActionNotificationReceiver", (void*)&cbaRemoveActionNotificationReceiver),
+};
+const MethodRecord kRadioActionMethods[] = {
+    ObjectMethod("addActionNotificationReceiver", (void*)&rbaAddActionNotificationReceiver),
+    ObjectMethod("removeActionNotificationReceiver", (void*)&rbaRemoveActionNotificationReceiver),
 };
 
 const PropertyRecord kRadioProperties[] = {
@@ -425,6 +491,7 @@ const PropertyRecord kLabelProperties[] = {
 
 void DestructButton(TessObject* object, ClassObject*) {
   ButtonFields* f = B(object);
+  ForgetOwnerLists(object);
   for (TessString** s : {&f->caption, &f->textFont, &f->dataSource, &f->dataField}) {
     UnlockString(*s);
     *s = nullptr;
@@ -498,6 +565,22 @@ void SetStyle(TessObject* c, Style s, int32_t value) {
   ApplyFont(c);
 }
 
+// The checked (1) or unchecked (0) action part of a check box or radio
+// button by its name; nil for any other name.
+TessObject* StatePart(ClassObject* partClass, TessObject* owner, TessString* name) {
+  std::string_view n = View(name);
+  if (SameName(n, "getCheckedAction")) return NewPart(partClass, owner, 1);
+  if (SameName(n, "getUncheckedAction")) return NewPart(partClass, owner, 0);
+  return nullptr;
+}
+
+// The owner's list for the state a two-state action part stands for.
+NotificationList* StateList(const ClassObject* partClass, TessObject* part) {
+  PartFields* p = PartOf(part, partClass);
+  if (!p || !p->owner) return nullptr;
+  return OwnerList(p->owner, p->value ? kCheckedList : kUncheckedList);
+}
+
 }  // namespace
 
 void InitButtonClasses() {
@@ -507,11 +590,19 @@ void InitButtonClasses() {
   g_classes[kCheck] = Build("CheckBox", sizeof(ButtonFields), &DestructButton, kCheckProperties,
                             kCheckMethods, g_checkEvents, &kCheckKind);
   g_classes[kRadio] = Build("RadioButton", sizeof(ButtonFields), &DestructButton, kRadioProperties,
-                            {}, g_radioEvents, &kRadioKind);
+                            kRadioMethods, g_radioEvents, &kRadioKind);
   g_classes[kGroup] = Build("GroupBox", sizeof(ButtonFields), &DestructButton, kGroupProperties, {},
                             g_groupEvents, &kGroupKind);
   g_classes[kLabel] = Build("StaticText", sizeof(LabelFields), &DestructLabel, kLabelProperties, {},
                             g_labelEvents, &kLabelKind);
+  DeclareInterfaces(g_classes[kPush], {Iface::kActionSource});
+  DeclareInterfaces(g_classes[kCheck],
+                    {Iface::kBooleanProvider, Iface::kDataNotifier, Iface::kBindingPartInterface});
+  DeclareInterfaces(g_classes[kRadio], {Iface::kBindingPartInterface});
+  for (ClassIndex i : {kPush, kCheck, kRadio}) SetBindingCloser(g_classes[i], &EmptyOwnerLists);
+  g_checkAction = BuildPartClass("Sys$CheckBoxAction", kCheckActionMethods, {Iface::kActionSource});
+  g_radioAction =
+      BuildPartClass("Sys$RadioButtonAction", kRadioActionMethods, {Iface::kActionSource});
 }
 
 }  // namespace tess::ui
@@ -611,7 +702,7 @@ void pushButtonPush(TessObject* c) {
     UpdateWindow(native);
     SendMessage(native, BM_SETSTATE, 0, 0);
   }
-  Fire(c, kAction);
+  PushAction(c);
 }
 
 int32_t checkBoxValueGetter(TessObject* c, uint32_t) {
@@ -625,6 +716,37 @@ int32_t checkBoxGetBoolean(TessObject* c) {
 }
 void checkBoxSetBoolean(TessObject* c, int32_t value) {
   checkBoxValueSetter(c, 0, value);
+}
+
+void pbAddActionNotificationReceiver(TessObject* c, TessObject* receiver) {
+  if (Is(c, kPush)) AddReceiver(OwnerList(c, kDataOrActionList), receiver);
+}
+void pbRemoveActionNotificationReceiver(TessObject* c, TessObject* receiver) {
+  if (Is(c, kPush)) RemoveReceiver(OwnerList(c, kDataOrActionList), receiver);
+}
+void checkBoxAddDataNotificationReceiver(TessObject* c, TessObject* receiver) {
+  if (Is(c, kCheck)) AddReceiver(OwnerList(c, kDataOrActionList), receiver);
+}
+void checkBoxRemoveDataNotificationReceiver(TessObject* c, TessObject* receiver) {
+  if (Is(c, kCheck)) RemoveReceiver(OwnerList(c, kDataOrActionList), receiver);
+}
+TessObject* checkBoxGetBoundPart(TessObject* c, TessString* part) {
+  return Is(c, kCheck) ? StatePart(g_checkAction, c, part) : nullptr;
+}
+TessObject* radioGetBoundPart(TessObject* c, TessString* part) {
+  return Is(c, kRadio) ? StatePart(g_radioAction, c, part) : nullptr;
+}
+void cbaAddActionNotificationReceiver(TessObject* part, TessObject* receiver) {
+  if (NotificationList* list = StateList(g_checkAction, part)) AddReceiver(list, receiver);
+}
+void cbaRemoveActionNotificationReceiver(TessObject* part, TessObject* receiver) {
+  if (NotificationList* list = StateList(g_checkAction, part)) RemoveReceiver(list, receiver);
+}
+void rbaAddActionNotificationReceiver(TessObject* part, TessObject* receiver) {
+  if (NotificationList* list = StateList(g_radioAction, part)) AddReceiver(list, receiver);
+}
+void rbaRemoveActionNotificationReceiver(TessObject* part, TessObject* receiver) {
+  if (NotificationList* list = StateList(g_radioAction, part)) RemoveReceiver(list, receiver);
 }
 
 int32_t radioValueGetter(TessObject* c, uint32_t) {

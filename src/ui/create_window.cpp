@@ -6,7 +6,9 @@
 // (hidden); each control created, its pairs applied, its container found
 // and its key entered; then for each RectControl in list order its pane
 // made (CreatePane) and set up; then each control's Open in list order, the
-// window's Open, and the window shown when Visible.
+// window's Open, and the window shown when Visible. The layout's bindings
+// are wired after the panes and before the Open events, so Open handlers
+// see bound controls in their bound state.
 #include <cstring>
 #include <span>
 
@@ -16,6 +18,7 @@
 #include "runtime/events.h"
 #include "runtime/exceptions.h"
 #include "runtime/image_data.h"
+#include "runtime/interfaces.h"
 #include "runtime/name_fold.h"
 #include "runtime/numeric_conversions.h"
 #include "runtime/objects.h"
@@ -163,6 +166,44 @@ void SetUpPane(WindowObject* window, ControlList& controls, TessObject* control)
   }
 }
 
+// The object a binding attaches to: the control itself, or the part of it
+// that a non-empty part name asks its getBoundPart for (nil when it has
+// none of that name). One reference.
+ObjectRef BoundObject(TessObject* control, const std::string& part) {
+  if (part.empty()) return ShareObject(control);
+  StringRef name = StringRef::Adopt(MakeString(part));
+  uint32_t result = 0;
+  CallInterface(control, Iface::kBindingPartInterface, "getBoundPart", {Arg(name.get())}, &result);
+  return ObjectRef::Adopt(reinterpret_cast<TessObject*>(uintptr_t(result)));
+}
+
+// Each binding: its first control the source, its second the destination,
+// a new binder of its class told to bind them. The binder lives on through
+// the lists it registers with; one whose source is missing is skipped.
+void WireBindings(std::span<const BindingLayout> bindings,
+                  std::span<TessObject* const> byPosition) {
+  auto at = [byPosition](int32_t position) -> TessObject* {
+    return position >= 0 && size_t(position) < byPosition.size() ? byPosition[size_t(position)]
+                                                                 : nullptr;
+  };
+  for (const BindingLayout& b : bindings) {
+    TessObject* first = at(b.sourcePosition);
+    if (!first) continue;
+    ClassObject* cls = ClassAt(b.binderClass);
+    if (!cls) {
+      InternalAssertion(kFailedCheck, kSourceRuntimeMain, __LINE__);
+      continue;
+    }
+    if (cls->isInterface) continue;
+    ObjectRef source = BoundObject(first, b.sourcePart);
+    TessObject* second = at(b.destinationPosition);
+    ObjectRef dest = second ? BoundObject(second, b.destinationPart) : ObjectRef();
+    ObjectRef binder = ObjectRef::Adopt(CreateObject(cls));
+    CallInterface(binder.get(), Iface::kBindingInterface, "bind",
+                  {Arg(source.get()), Arg(dest.get())});
+  }
+}
+
 TessObject* Build(const WindowLayout& layout) {
   ClassObject* cls = ClassAt(layout.windowClass);
   if (!cls) {
@@ -179,8 +220,10 @@ TessObject* Build(const WindowLayout& layout) {
 
   ControlList& controls = *f->controls;
   std::vector<TessObject*> made;
+  std::vector<TessObject*> byPosition;  // layout order, null where none was made
   for (const ControlLayout& c : layout.controls) {
     ObjectRef control = ObjectRef::Adopt(NewControl(c.classIndex, instance.get()));
+    byPosition.push_back(control.get());
     if (!control.get()) continue;
     for (const PropertyPair& pair : c.pairs) ApplyPair(control.get(), pair);
     if (!IsControl(control.get())) {
@@ -205,7 +248,7 @@ TessObject* Build(const WindowLayout& layout) {
     if (IsRectControl(controls.at(i))) SetUpPane(window, controls, controls.at(i));
   ApplyPages(window);
 
-  // Bindings between controls are read but wired by the binding layer.
+  if (!window->closing) WireBindings(layout.bindings, byPosition);
   for (size_t i = 0; i < controls.size() && !window->closing; ++i)
     FireEvent(controls.at(i), EventOf(ControlEvent::kOpen), {});
   window->opened = true;

@@ -25,6 +25,7 @@
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "ui/binding.h"
 #include "ui/edit_field_native.h"
 #include "ui/menu_bar.h"
 #include "ui/window_class.h"
@@ -147,6 +148,7 @@ const MethodRecord kMethods[] = {
     {"ToggleSelectionExtend", nullptr, nullptr, 0, {(void*)&editToggleSelectionExtend}, {}},
     {"SetTextAndStyle", nullptr, kTextAndStyle, 2, {(void*)&editSetTextAndStyle}, {}},
     {"setString", nullptr, kStr, 1, {(void*)&editSetString}, {}},
+    {"dataChanged", nullptr, nullptr, 0, {(void*)&EditFieldDataChanged}, {}},
     {"LineNumAtCharPos", &kIntegerType, kV, 1, {(void*)&editLineNumAtCharPos}, {}},
     {"CharPosAtLineNum", &kIntegerType, kV, 1, {(void*)&editCharPosAtLineNum}, {}},
     {"CharPosAtXY", &kIntegerType, kXY, 2, {(void*)&editCharPosAtXY}, {}},
@@ -414,6 +416,9 @@ void InitEditField() {
   def.methods = kMethods;
   def.events = g_events;
   g_editField = BuildFrameworkClass(def);
+  // A string binding's dest: the field then follows the source itself.
+  DeclareInterfaces(g_editField, {Iface::kStringInterface, Iface::kDataNotificationReceiver});
+  SetBindingCloser(g_editField, &LeaveSource);
   // The class makes its own pane: a hook of the class itself for the
   // CreatePane step, found before any subclass's.
   auto* hook = new HookDescriptor{g_editField->hooks, MakeString("CreatePane"), 0,

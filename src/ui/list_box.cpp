@@ -573,27 +573,28 @@ void SetSelection(TessObject* o, int32_t row, bool extend, bool toggle) {
   ListBoxFields* f = F(o);
   ListModel& m = f->state->model;
   bool changed = false;
+  // Whether row i is selected afterwards; a toggle flips its one row.
+  bool flip = f->selectionType == 1 && toggle && m.Valid(row);
+  bool range = !flip && f->selectionType == 1 && extend && m.Valid(row);
+  if (!flip && !range && !m.Valid(row)) row = -1;
+  int32_t lo = row, hi = row;
+  if (range) {
+    int32_t anchor = std::max(ListIndexOf(m), 0);
+    lo = std::min(anchor, row);
+    hi = std::max(anchor, row);
+  }
+  auto wanted = [&](int32_t i) {
+    return flip ? (i == row) != m.Row(i)->selected : i >= lo && i <= hi;
+  };
   {
     Locked hold(f->state);
-    if (f->selectionType == 1 && toggle && m.Valid(row)) {
-      m.Row(row)->selected = !m.Row(row)->selected;
-      changed = true;
-    } else if (f->selectionType == 1 && extend && m.Valid(row)) {
-      int32_t anchor = std::max(ListIndexOf(m), 0);
-      int32_t lo = std::min(anchor, row), hi = std::max(anchor, row);
-      for (int32_t i = 0; i < m.Count(); ++i) {
-        bool want = i >= lo && i <= hi;
-        changed |= m.Row(i)->selected != want;
-        m.Row(i)->selected = want;
-      }
-    } else {
-      if (!m.Valid(row)) row = -1;
-      for (int32_t i = 0; i < m.Count(); ++i) {
-        bool want = i == row;
-        changed |= m.Row(i)->selected != want;
-        m.Row(i)->selected = want;
-      }
-    }
+    for (int32_t i = 0; i < m.Count() && !changed; ++i) changed = m.Row(i)->selected != wanted(i);
+  }
+  // Selection receivers hear of the change before the rows change.
+  if (changed) ListSelectionChanging(o);
+  {
+    Locked hold(f->state);
+    for (int32_t i = 0; i < m.Count(); ++i) m.Row(i)->selected = wanted(i);
   }
   if (m.Valid(row)) {
     // Keep the selected row in view.
@@ -603,7 +604,9 @@ void SetSelection(TessObject* o, int32_t row, bool extend, bool toggle) {
     UpdateScroll(o);
   }
   Redraw(o);
-  if (changed) Fire(o, kChange, {});
+  if (!changed) return;
+  ListSelectionChanged(o);
+  Fire(o, kChange, {});
 }
 
 // The edit field over a cell.
@@ -953,9 +956,13 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETFOCUS:
       Fire(o, kGotFocus, {});
+      ListFocusChanged(o, true);
       return 0;
     case WM_KILLFOCUS:
-      if (reinterpret_cast<HWND>(wParam) != s->editor) Fire(o, kLostFocus, {});
+      if (reinterpret_cast<HWND>(wParam) != s->editor) {
+        Fire(o, kLostFocus, {});
+        ListFocusChanged(o, false);
+      }
       return 0;
     case WM_VSCROLL:
       if (reinterpret_cast<HWND>(lParam) == s->scrollBar) VScroll(o, LOWORD(wParam));
@@ -1041,6 +1048,7 @@ void Construct(TessObject* o, ClassObject*) {
 }
 
 void Destruct(TessObject* o, ClassObject*) {
+  ListBindingsGone(o);
   ListBoxFields* f = F(o);
   if (f->state) {
     if (f->state->container && IsWindow(f->state->container)) DestroyWindow(f->state->container);
@@ -1338,6 +1346,10 @@ const MethodRecord kMethods[] = {
     M("getBoundPart", nullptr, kStr, &listGetBoundPart, nullptr),
     M("addListSelectionNotificationReceiver", nullptr, kReceiver, &listAddLSNR, nullptr),
     M("removeListSelectionNotificationReceiver", nullptr, kReceiver, &listRemoveLSNR, nullptr),
+    M("BindList", nullptr, kReceiver, &ListBindList, nullptr),
+    M("listDataInsertedRow", nullptr, kV, &ListDataInsertedRow, nullptr),
+    M("listDataRemovedRow", nullptr, kV, &ListDataRemovedRow, nullptr),
+    M0("listDataReload", &ListDataReload),
 };
 #undef M
 #undef M0
@@ -1379,6 +1391,7 @@ void InitListBox() {
   // CreatePane step, found before any subclass's.
   g_listBox->hooks = new HookDescriptor{g_listBox->hooks, MakeString("CreatePane"), 0,
                                         reinterpret_cast<void*>(&CreatePane)};
+  InitListBinding(g_listBox);
 
   FrameworkClassDef column{};
   column.name = "ListColumn";
@@ -1548,8 +1561,12 @@ void listSetSelected(TessObject* l, int32_t row, int32_t v) {
     SetSelection(l, row, false, false);
     return;
   }
+  ListSelectionChanging(l);
+  r = s->model.Row(row);
+  if (!r) return;
   r->selected = v & 0xFF;
   Redraw(l);
+  ListSelectionChanged(l);
   Fire(l, kChange, {});
 }
 int32_t listGetExpanded(TessObject* l, int32_t row) {
@@ -1854,12 +1871,5 @@ TessObject* listActiveCellGetter(TessObject* l, uint32_t) {
   LockObject(s->activeCell.get());
   return s->activeCell.get();
 }
-
-// Binding belongs to the binders; the list keeps no receivers of its own yet.
-TessObject* listGetBoundPart(TessObject*, TessString*) {
-  return nullptr;
-}
-void listAddLSNR(TessObject*, TessObject*) {}
-void listRemoveLSNR(TessObject*, TessObject*) {}
 
 }  // extern "C"

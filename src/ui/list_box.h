@@ -52,4 +52,17 @@ ListModel* ListModelOf(TessObject* list);
 // Draws the list's visible rows into `dc` at (0, 0) with the list's size.
 void PaintList(TessObject* list, platform::HDC dc);
 
+// Data binding (list_box_binding.cpp): the class's interfaces, parts and
+// closer; the list's own binding methods; what the list tells its
+// receivers; and forgetting a list that goes.
+void InitListBinding(ClassObject* listBox);
+void ListBindList(TessObject* list, TessObject* data);
+void ListDataInsertedRow(TessObject* list, int32_t row);
+void ListDataRemovedRow(TessObject* list, int32_t row);
+void ListDataReload(TessObject* list);
+void ListSelectionChanging(TessObject* list);
+void ListSelectionChanged(TessObject* list);
+void ListFocusChanged(TessObject* list, bool gained);
+void ListBindingsGone(TessObject* list);
+
 }  // namespace tess::ui

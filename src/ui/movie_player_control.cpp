@@ -1,12 +1,19 @@
 // The MoviePlayer control: it holds a Movie and its controller settings and
 // draws nothing of its own. There is no movie decoder, so Play raises an
 // UnsupportedFormatException that says so; Stop has nothing to stop.
+//
+// Bindings: getBoundPart("getPlayAction" / "getStopAction") gives a
+// MoviePlayerAction whose PerformAction plays or stops the player, so a
+// push button bound to it by an actionBinder works the player.
 #include "comm/media.h"
 #include "comm/movie.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
+#include "runtime/name_fold.h"
 #include "runtime/objects.h"
+#include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "ui/binding.h"
 #include "ui/media_controls.h"
 #include "ui/window_class.h"
 #include "values/class_members.h"
@@ -45,6 +52,24 @@ const PropertyRecord kProperties[] = {
 const MethodRecord kMethods[] = {
     Method("Play", nullptr, nullptr, 0, (void*)&RuntimeMediaPlay),
     Method("Stop", nullptr, nullptr, 0, (void*)&RuntimeMediaStop),
+    Method("getBoundPart", nullptr, kPartNameParameter, 1, (void*)&mediaGetBoundPart),
+};
+
+ClassObject* g_player = nullptr;
+ClassObject* g_playerAction = nullptr;  // MoviePlayerAction: 1 plays, 0 stops
+
+void PerformPlayerAction(TessObject* part) {
+  PartFields* p = PartOf(part, g_playerAction);
+  if (!p || !p->owner) return;
+  ObjectRef keep = ShareObject(part);
+  if (p->value)
+    RuntimeMediaPlay(p->owner);
+  else
+    RuntimeMediaStop(p->owner);
+}
+
+const MethodRecord kActionMethods[] = {
+    Method("PerformAction", nullptr, nullptr, 0, (void*)&PerformPlayerAction),
 };
 
 void InitMoviePlayerClass() {
@@ -55,7 +80,10 @@ void InitMoviePlayerClass() {
   def.destruct = &Destruct;
   def.properties = kProperties;
   def.methods = kMethods;
-  BuildFrameworkClass(def);
+  g_player = BuildFrameworkClass(def);
+  DeclareInterfaces(g_player, {Iface::kBindingPartInterface});
+  g_playerAction =
+      BuildPartClass("MoviePlayerAction", kActionMethods, {Iface::kActionNotificationReceiver});
 }
 
 }  // namespace
@@ -122,3 +150,12 @@ void RuntimeMediaPlay(TessObject* player) {
 void RuntimeMediaStop(TessObject*) {}
 
 }  // extern "C"
+
+extern "C" TessObject* mediaGetBoundPart(TessObject* player, TessString* part) {
+  using namespace tess;
+  if (!ui::g_player || !IsA(player, ui::g_player)) return nullptr;
+  std::string_view name = View(part);
+  if (SameName(name, "getPlayAction")) return ui::NewPart(ui::g_playerAction, player, 1);
+  if (SameName(name, "getStopAction")) return ui::NewPart(ui::g_playerAction, player, 0);
+  return nullptr;
+}

@@ -12,6 +12,7 @@
 #include "runtime/class_registry.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
+#include "ui/binding.h"
 #include "ui/control_list.h"
 #include "ui/timer.h"
 #include "ui/window_class.h"
@@ -293,6 +294,7 @@ void InitStandardControls() {
   InitContextualMenuClass();
   InitShapeClasses();
   InitTimerClass();
+  InitBinders();
 }
 
 }  // namespace tess::ui

@@ -3,6 +3,14 @@
 // ListIndex is the selected row or -1; Change fires whenever it changes,
 // by the user's choice or by code. Rows come from InitialValue at layout
 // time, one a line (CR, LF or CR LF between them).
+//
+// Bindings: the popup menu provides the selected row's text (getString),
+// available while a row is selected; its data receivers hear dataChanged
+// whenever ListIndex changes, before Change fires. BindList fills the rows
+// from a listDataProvider (each row's first field). getBoundPart("getRowTag")
+// gives a sys$popupRowTag, registered as a data receiver of the menu, that
+// provides the selected row's tag (when the tag is a StringProvider) and
+// tells its own receivers of every change.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -11,10 +19,12 @@
 #include "runtime/class_registry.h"
 #include "runtime/events.h"
 #include "runtime/exceptions.h"
+#include "runtime/name_fold.h"
 #include "runtime/objects.h"
 #include "runtime/raise.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "ui/binding.h"
 #include "ui/native_controls.h"
 #include "ui/window_class.h"
 
@@ -49,6 +59,8 @@ static_assert(sizeof(PopupFields) == 112);
 #endif
 
 ClassObject* g_popup = nullptr;
+ClassObject* g_rowTag = nullptr;   // sys$popupRowTag
+constexpr int kDataReceivers = 0;  // the menu's OwnerList
 
 const char* const kMouseArgs = "X As Integer, Y As Integer";
 EventRecord g_events[] = {
@@ -85,6 +97,12 @@ void Fire(TessObject* o, Event e) {
   if (InOpenWindow(o)) FireEvent(o, g_events[e].descriptor, {});
 }
 
+// A new ListIndex: data receivers first, then Change.
+void Changed(TessObject* o) {
+  if (NotificationList* list = FindOwnerList(o, kDataReceivers)) BroadcastDataChanged(list);
+  Fire(o, kChange);
+}
+
 // Sets ListIndex (-1 or a row) and fires Change when it changed.
 void Select(TessObject* o, int32_t row) {
   PopupFields* f = P(o);
@@ -92,7 +110,7 @@ void Select(TessObject* o, int32_t row) {
   if (f->listIndex == row) return;
   f->listIndex = row;
   ObjectRef keep = ShareObject(o);
-  if (NativeOf(o)) Fire(o, kChange);
+  if (NativeOf(o)) Changed(o);
 }
 
 void Insert(TessObject* o, int32_t at, std::string text, bool separator) {
@@ -122,8 +140,19 @@ void Construct(TessObject* o, ClassObject*) {
   P(o)->rows = new std::vector<Row>;
   P(o)->listIndex = -1;
 }
+// Closing: the row-tag parts' own receivers, then the menu's list.
+void ClosePopupBindings(TessObject* o) {
+  NotificationList* list = FindOwnerList(o, kDataReceivers);
+  if (!list) return;
+  for (NotificationNode* n = *list; n; n = n->next)
+    if (PartFields* p = PartOf(n->receiver, g_rowTag)) RemoveAllReceivers(&p->receivers);
+  RemoveAllReceivers(list);
+}
+
 void Destruct(TessObject* o, ClassObject*) {
   PopupFields* f = P(o);
+  ClosePopupBindings(o);
+  ForgetOwnerLists(o);
   if (f->rows) ClearRows(o);
   delete f->rows;
   f->rows = nullptr;
@@ -152,8 +181,9 @@ void Command(TessObject* o, UINT code) {
   HWND native = NativeOf(o);
   int32_t row = int32_t(SendMessage(native, CB_GETCURSEL, 0, 0));
   if (row != P(o)->listIndex) {
+    ObjectRef keep = ShareObject(o);
     P(o)->listIndex = row;
-    Fire(o, kChange);
+    Changed(o);
   }
 }
 void Focus(TessObject* o, bool gained) {
@@ -191,6 +221,47 @@ const PropertyRecord kProperties[] = {
 const ParameterRecord kTextParameter[] = {{"Text", &kStringType, {}}};
 const ParameterRecord kIndexParameter[] = {{"Index", &kIntegerType, {}}};
 const ParameterRecord kInsertParameters[] = {{"row", &kIntegerType, {}}, {"str", &kStringType, {}}};
+void AddDataReceiver(TessObject* o, TessObject* receiver) {
+  if (IsPopup(o)) AddReceiver(OwnerList(o, kDataReceivers), receiver);
+}
+void RemoveDataReceiver(TessObject* o, TessObject* receiver) {
+  if (IsPopup(o)) RemoveReceiver(OwnerList(o, kDataReceivers), receiver);
+}
+
+// The row tag part: the selected row's tag, through its StringProvider.
+TessObject* SelectedTag(TessObject* part) {
+  PartFields* p = PartOf(part, g_rowTag);
+  if (!p || !IsPopup(p->owner)) return nullptr;
+  int32_t row = P(p->owner)->listIndex;
+  if (row < 0 || size_t(row) >= Rows(p->owner).size()) return nullptr;
+  return Rows(p->owner)[size_t(row)].tag;
+}
+TessString* TagGetString(TessObject* part) {
+  ObjectRef tag = ShareObject(SelectedTag(part));
+  return ProvidedString(tag.get());
+}
+int32_t TagDataAvailable(TessObject* part) {
+  return SelectedTag(part) != nullptr;
+}
+void TagAddReceiver(TessObject* part, TessObject* receiver) {
+  if (PartFields* p = PartOf(part, g_rowTag)) AddReceiver(&p->receivers, receiver);
+}
+void TagRemoveReceiver(TessObject* part, TessObject* receiver) {
+  if (PartFields* p = PartOf(part, g_rowTag)) RemoveReceiver(&p->receivers, receiver);
+}
+void TagDataChanged(TessObject* part) {
+  ObjectRef keep = ShareObject(part);
+  if (PartFields* p = PartOf(part, g_rowTag)) BroadcastDataChanged(&p->receivers);
+}
+
+const MethodRecord kTagMethods[] = {
+    {"getString", &kStringType, nullptr, 0, {(void*)&TagGetString}, {}},
+    {"dataAvailable", &kBooleanType, nullptr, 0, {(void*)&TagDataAvailable}, {}},
+    ObjectMethod("addDataNotificationReceiver", (void*)&TagAddReceiver),
+    ObjectMethod("removeDataNotificationReceiver", (void*)&TagRemoveReceiver),
+    {"dataChanged", nullptr, nullptr, 0, {(void*)&TagDataChanged}, {}},
+};
+
 const MethodRecord kMethods[] = {
     {"DeleteAllRows", nullptr, nullptr, 0, {(void*)&RuntimePopupEmpty}, {}},
     {"AddRow", nullptr, kTextParameter, 1, {(void*)&RuntimePopupAddRow}, {}},
@@ -200,6 +271,11 @@ const MethodRecord kMethods[] = {
     {"InsertRow", nullptr, kInsertParameters, 2, {(void*)&RuntimePopupInsertRow}, {}},
     {"getString", &kStringType, nullptr, 0, {(void*)&RuntimePopupGetString}, {}},
     {"RowTag", nullptr, kIndexParameter, 1, {(void*)&RuntimePopupGetRowTag}, {}},
+    {"dataAvailable", &kBooleanType, nullptr, 0, {(void*)&popupDataAvailable}, {}},
+    ObjectMethod("addDataNotificationReceiver", (void*)&AddDataReceiver),
+    ObjectMethod("removeDataNotificationReceiver", (void*)&RemoveDataReceiver),
+    ObjectMethod("BindList", (void*)&popupBindList),
+    {"getBoundPart", nullptr, kPartNameParameter, 1, {(void*)&popupGetBoundPart}, {}},
 };
 
 // Font settings.
@@ -236,6 +312,13 @@ void InitPopupClass() {
   def.events = g_events;
   g_popup = BuildFrameworkClass(def);
   SetNativeKind(g_popup, &kKind);
+  DeclareInterfaces(g_popup,
+                    {Iface::kStringProvider, Iface::kDataAvailableProvider, Iface::kDataNotifier,
+                     Iface::kListInterface, Iface::kBindingPartInterface});
+  SetBindingCloser(g_popup, &ClosePopupBindings);
+  g_rowTag = BuildPartClass("sys$popupRowTag", kTagMethods,
+                            {Iface::kStringProvider, Iface::kDataAvailableProvider,
+                             Iface::kDataNotifier, Iface::kDataNotificationReceiver});
 }
 
 }  // namespace tess::ui
@@ -400,6 +483,32 @@ int32_t popupUnderlineGetter(TessObject* o, uint32_t) {
 }
 void popupUnderlineSetter(TessObject* o, uint32_t, int32_t v) {
   SetStyle(o, 2, v);
+}
+
+int32_t popupDataAvailable(TessObject* popup) {
+  return IsPopup(popup) && P(popup)->listIndex >= 0;
+}
+
+// The rows become the provider's rows, each shown by its first field.
+void popupBindList(TessObject* popup, TessObject* data) {
+  AtEntry([popup, data] {
+    if (!Checked(popup)) return;
+    ObjectRef keep = ShareObject(popup), source = ShareObject(data);
+    RuntimePopupEmpty(popup);
+    int32_t count = ProviderRowCount(data);
+    for (int32_t i = 0; i < count && Rows(popup).size() < size_t(kComboMaxRows); ++i) {
+      std::vector<StringRef> fields = ProviderRow(data, i);
+      Insert(popup, int32_t(Rows(popup).size()),
+             fields.empty() ? std::string() : std::string(View(fields[0].get())), false);
+    }
+  });
+}
+
+TessObject* popupGetBoundPart(TessObject* popup, TessString* part) {
+  if (!IsPopup(popup) || !SameName(View(part), "getRowTag")) return nullptr;
+  TessObject* tag = NewPart(g_rowTag, popup, 0);
+  AddReceiver(OwnerList(popup, kDataReceivers), tag);
+  return tag;
 }
 
 }  // extern "C"

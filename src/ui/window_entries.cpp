@@ -10,6 +10,7 @@
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
+#include "ui/binding.h"
 #include "ui/control_list.h"
 #include "ui/native_controls.h"
 #include "ui/window_class.h"
@@ -536,6 +537,7 @@ void ControlClose(TessObject* control) {
     ObjectRef keep = ShareObject(control);
     ControlFields* c = FieldsOf<ControlFields>(control);
     FireEvent(control, EventOf(ControlEvent::kClose), {});
+    CloseBindings(control);
     if (c->pane) {
       if (c->pane->native) DestroyWindow(c->pane->native);
       if (c->pane->window) InvalidateRect(c->pane->window->hwnd, &c->pane->bounds, 1);

@@ -9,6 +9,7 @@
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "ui/assertions.h"
+#include "ui/binding.h"
 #include "ui/control_list.h"
 #include "ui/mdi_frame.h"
 #include "ui/menu_bar.h"
@@ -329,6 +330,7 @@ void DestroyWindowObject(WindowObject* window) {
       StopTimer(f->controls->at(i));  // a window's timers stop with it
       continue;
     }
+    CloseBindings(f->controls->at(i));
     ControlFields* c = FieldsOf<ControlFields>(f->controls->at(i));
     c->window = nullptr;  // a control kept by the application outlives its window
     if (!c->pane) continue;
