@@ -1,6 +1,7 @@
 /* A window over a database of pets, driven by a script: the DataControl's
    buttons and keys move the bound edit fields through the rows, and push
-   buttons run its new-record, add, update and delete parts. Every event
+   buttons bound to its new-record, add, update and delete parts by the
+   layout's action binders run them after their own Action. Every event
    of the control is printed, with what the bound fields show; the table
    is printed when the run ends. */
 #include "../../image/e2e/startup/transcript.h"
@@ -12,16 +13,8 @@ char kItemName[] = "e2e_pets.tdb";
 
 TESS_STRING(kId, "Id");
 TESS_STRING(kPetName, "PetName");
-TESS_STRING(kNewButton, "NewButton");
-TESS_STRING(kAddButton, "AddButton");
-TESS_STRING(kSaveButton, "SaveButton");
-TESS_STRING(kDeleteButton, "DeleteButton");
-TESS_STRING(kPets, "Pets");
 
 static TessObject* window;
-/* The Pets control's parts, by button: New, Add, Save, Delete. */
-static TessObject* parts[4];
-static TessObject* buttons[4];
 
 /* Appends a string's bytes to text at *at, up to 150 bytes in all. */
 static void appendString(char* text, int* at, TessString* s) {
@@ -69,11 +62,6 @@ static void sayFields(const char* what) {
 int32_t PetsOpen(TessObject* w) {
   TessObject* db = RuntimeProjectObject(1);
   TessObject* file = TessDatabaseFolderItemGetter(db, 0);
-  TessObject* pets;
-  TessString* names[4] = {&kNewButton, &kAddButton, &kSaveButton, &kDeleteButton};
-  const char* partNames[4] = {"getNewRecordAction", "getAddNewAction", "getUpdateAction",
-                              "getDeleteAction"};
-  int i;
   window = w;
   if (fileExistsGetter(file, 0)) FolderItemDelete(file);
   sayNumber("created ", TessDatabaseCreateDatabaseFile(db));
@@ -81,14 +69,6 @@ int32_t PetsOpen(TessObject* w) {
   exec(db, "insert into pets (id, name) values (1, 'Ada')");
   exec(db, "insert into pets (id, name) values (2, 'Bo')");
   exec(db, "insert into pets (id, name) values (3, 'Cy')");
-  pets = RuntimeControlFetch(w, &kPets);
-  for (i = 0; i < 4; ++i) {
-    TessString* part = str(partNames[i]);
-    parts[i] = DataControlGetBoundPart(pets, part);
-    buttons[i] = RuntimeControlFetch(w, names[i]);
-    RuntimeUnlockString(part);
-  }
-  RuntimeUnlockObject(pets);
   RuntimeUnlockObject(file);
   RuntimeUnlockObject(db);
   say("window Open");
@@ -96,14 +76,9 @@ int32_t PetsOpen(TessObject* w) {
 }
 
 int32_t ButtonAction(TessObject* button) {
-  int i;
-  for (i = 0; i < 4; ++i)
-    if (buttons[i] == button) {
-      TessString* caption = pushButtonTitleGetter(button, 0);
-      sayString("pushed ", caption);
-      RuntimeUnlockString(caption);
-      DataControlActionPerformAction(parts[i]);
-    }
+  TessString* caption = pushButtonTitleGetter(button, 0);
+  sayString("pushed ", caption);
+  RuntimeUnlockString(caption);
   return 0;
 }
 
@@ -168,16 +143,11 @@ void TessMain(void) {
   TessObject* db;
   TessString* sql;
   TessObject* rs;
-  int i;
   RuntimeInit(TessApplication);
   made = RuntimeCreateWindow(PetsLayout, &window);
   RuntimeUnlockObject(made);
   RuntimeRun();
   say("run ended");
-  for (i = 0; i < 4; ++i) {
-    RuntimeUnlockObject(parts[i]);
-    RuntimeUnlockObject(buttons[i]);
-  }
   db = RuntimeProjectObject(1);
   sql = str("select id, name from pets order by id");
   rs = databaseSQLSelect(db, sql);
