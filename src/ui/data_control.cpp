@@ -532,11 +532,7 @@ uint32_t CreatePane(TessObject* control) {
   if (r.control.pane) return 0;
   WindowObject* window = WindowOfInstance(r.control.window);
   if (!window) return 0;
-  auto* pane = new Pane;
-  pane->control = control;
-  pane->bounds = RECT{r.left, r.top, r.left + r.width, r.top + r.height};
-  r.control.pane = pane;
-  AttachPane(window, pane, r.parent ? FieldsOf<ControlFields>(r.parent)->pane : nullptr);
+  Pane* pane = EnsurePane(window, control);
   DataControlState* s = f->state;
   s->bar = CreateWindowEx(0, kBarClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top,
                           r.width, r.height, window->hwnd, nullptr, nullptr, s);
@@ -778,7 +774,10 @@ TessObject* DataControlDBGetter(TessObject* c, uint32_t) {
   LockObject(db);
   return db;
 }
+// Anything but a Database (a layout's pair may name any project item) is
+// refused: the engine would read it as one.
 void DataControlDBSetter(TessObject* c, uint32_t, TessObject* database) {
+  if (database && !IsA(database, DatabaseClass())) return;
   if (DataControlState* s = StateOf(c)) s->model.SetDatabase(database);
 }
 

@@ -439,6 +439,13 @@ TEST_F(DataControlTest, QueriesTakeSQLQueryOverTheTableAndTheCursorIsShared) {
   EXPECT_EQ(DataControlGetConstant(dc_, 2), 2);
   Obj db = Adopt(DataControlDBGetter(dc_, 0));
   EXPECT_EQ(db.get(), db_.get());
+  // Anything but a database is refused; nil clears it.
+  DataControlDBSetter(dc_, 0, Item("D:\\pets.db").get());
+  EXPECT_EQ(Adopt(DataControlDBGetter(dc_, 0)).get(), db_.get());
+  DataControlDBSetter(dc_, 0, nullptr);
+  DataControlRunQuery(dc_);
+  EXPECT_EQ(DataControlRowCount(dc_), 0);
+  EXPECT_EQ(Adopt(DataControlGetCursor(dc_)).get(), nullptr);
 }
 
 }  // namespace

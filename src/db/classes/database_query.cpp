@@ -64,9 +64,11 @@ TessObject* DatabaseGetter(TessObject* o, uint32_t) {
   return q->database;
 }
 
+// Anything but a Database (a layout's pair may name any project item) is
+// refused: the engine would read it as one.
 void DatabaseSetter(TessObject* o, uint32_t, TessObject* database) {
   DatabaseQueryObject* q = QueryOf(o);
-  if (!q) return;
+  if (!q || (database && !IsA(database, DatabaseClass()))) return;
   LockObject(database);
   UnlockObject(q->database);
   q->database = database;

@@ -151,6 +151,11 @@ TEST_F(DatabaseQueryTest, RunsWithItsParameterAndTellsItsReceiversToReload) {
   EXPECT_EQ(g_told.size(), 2u);
   EXPECT_EQ(Call(query_.get(), Iface::kListDataProvider, "GetRow", {5}), 0);
 
+  // Anything but a database is refused as its Database.
+  Set("Database", Item("D:\\q.db").get());
+  databaseQueryRunQuery(query_.get());
+  EXPECT_EQ(Rows(query_.get()), Strings{"3|O'Dee"});
+
   // A query the database refuses leaves no rows, and the receivers reload.
   CallInterface(query_.get(), Iface::kListDataNotifier, "addListDataNotificationReceiver",
                 {Arg(receiver_.get())});
