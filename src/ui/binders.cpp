@@ -46,22 +46,22 @@ uint32_t ResultOf(TessObject* object, Iface which, const char* method, uint32_t 
   return result;
 }
 
+// Source and dest are held for the call: a provider or dest run from here
+// may bind this binder again.
 void StringBinderChanged(TessObject* self) {
-  ObjectRef keep = ShareObject(self);
-  TessObject* source = F(self)->source;
-  TessObject* dest = F(self)->dest;
-  StringRef value = StringRef::Adopt(ProvidedString(source));
-  bool available = ResultOf(source, Iface::kDataAvailableProvider, "dataAvailable", 1) & 0xFF;
-  if (CallInterface(dest, Iface::kStringInterface, "setString", {Arg(value.get())}) &&
-      IsEditField(dest))
-    FollowSource(dest, source);
-  if (IsControl(dest)) controlEnabledSetter(dest, 0, available);
+  ObjectRef source = ShareObject(F(self)->source), dest = ShareObject(F(self)->dest);
+  StringRef value = StringRef::Adopt(ProvidedString(source.get()));
+  bool available = ResultOf(source.get(), Iface::kDataAvailableProvider, "dataAvailable", 1) & 0xFF;
+  if (CallInterface(dest.get(), Iface::kStringInterface, "setString", {Arg(value.get())}) &&
+      IsEditField(dest.get()))
+    FollowSource(dest.get(), source.get());
+  if (IsControl(dest.get())) controlEnabledSetter(dest.get(), 0, available);
 }
 
 void EnablingBinderChanged(TessObject* self) {
-  ObjectRef keep = ShareObject(self);
-  bool enabled = ResultOf(F(self)->source, Iface::kBooleanProvider, "getBoolean", 0) & 0xFF;
-  controlEnabledSetter(F(self)->dest, 0, enabled);
+  ObjectRef source = ShareObject(F(self)->source), dest = ShareObject(F(self)->dest);
+  bool enabled = ResultOf(source.get(), Iface::kBooleanProvider, "getBoolean", 0) & 0xFF;
+  controlEnabledSetter(dest.get(), 0, enabled);
 }
 
 // bind of stringBinder and enablingBinder.

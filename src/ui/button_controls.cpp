@@ -192,11 +192,15 @@ void CheckStateChanged(TessObject* box) {
   if (native) f->value = SendMessage(native, BM_GETCHECK, 0, 0) == BST_CHECKED;
   if (f->running || !native || WindowClosing(box)) return;
   ObjectRef keep = ShareObject(box);
+  // The mark goes however the road ends, a raise from a handler included.
+  struct Running {
+    ButtonFields* f;
+    ~Running() { f->running = 0; }
+  } running{f};
   f->running = 1;
   Tell(box, kDataOrActionList, false);
   if (StillOpen(box)) Fire(box, kAction);
   if (StillOpen(box)) Tell(box, f->value ? kCheckedList : kUncheckedList, true);
-  f->running = 0;
 }
 
 void SetCheck(TessObject* box, bool value) {

@@ -1128,7 +1128,7 @@ int32_t ReadColumn(TessObject* o, int32_t index, Read read) {
 
 int32_t AddRow(TessObject* o, int32_t row, TessString* text, bool folder, bool append) {
   ListState* s = StateOf(o);
-  if (!s) return -1;
+  if (!s || ListRowsBound(o)) return -1;
   int32_t at;
   {
     Locked hold(s);
@@ -1415,7 +1415,7 @@ extern "C" {
 // Rows.
 void RuntimeListEmpty(TessObject* list) {
   ListState* s = StateOf(list);
-  if (!s) return;
+  if (!s || ListRowsBound(list)) return;
   CloseEditor(list, false);
   {
     Locked hold(s);
@@ -1438,7 +1438,7 @@ void RuntimeListInsertParent(TessObject* list, int32_t row, TessString* text) {
 }
 void RuntimeRemoveRow(TessObject* list, int32_t row) {
   ListState* s = StateOf(list);
-  if (!s) return;
+  if (!s || ListRowsBound(list)) return;
   if (s->editRow >= row) CloseEditor(list, false);
   {
     Locked hold(s);

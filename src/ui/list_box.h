@@ -64,5 +64,7 @@ void ListSelectionChanging(TessObject* list);
 void ListSelectionChanged(TessObject* list);
 void ListFocusChanged(TessObject* list, bool gained);
 void ListBindingsGone(TessObject* list);
+// Whether the list's rows belong to a bound provider: row edits are ignored.
+bool ListRowsBound(TessObject* list);
 
 }  // namespace tess::ui

@@ -18,7 +18,9 @@
 // A bound list (BindList) shows one row per row of its provider, the
 // provider's fields in the row's cells; it follows a provider that is a
 // listDataNotifier: inserted and removed rows are inserted and removed,
-// a reload fills it again.
+// a reload fills it again. Its rows are the provider's: while it is bound,
+// the row-editing entry points (AddRow, InsertRow, RemoveRow, DeleteAllRows
+// and the folder kinds) leave it as it is; its cells stay editable.
 //
 // The lists are kept beside the list, by list, not in its instance: a list
 // that closes (or goes) empties them, and with them the receivers of the
@@ -42,7 +44,8 @@ struct ListBindings {
   NotificationList selection = nullptr;  // listSelectionNotificationReceivers
   NotificationList gotFocus = nullptr;
   NotificationList lostFocus = nullptr;
-  ObjectRef data;  // the bound listDataProvider
+  ObjectRef data;   // the bound listDataProvider
+  int filling = 0;  // >0 while the list changes its rows from the provider
 };
 
 std::unordered_map<TessObject*, ListBindings>& All() {
@@ -89,10 +92,23 @@ void PutRow(TessObject* list, TessObject* data, int32_t index, int32_t at) {
     listSetCell(list, at, int32_t(column), fields[column].get());
 }
 
+// Marks the list as changing its own rows for as long as it lives.
+class Filling {
+ public:
+  explicit Filling(TessObject* list) : list_(ShareObject(list)) { ++Of(list).filling; }
+  ~Filling() { --Of(list_.get()).filling; }
+  Filling(const Filling&) = delete;
+  Filling& operator=(const Filling&) = delete;
+
+ private:
+  ObjectRef list_;
+};
+
 void Reload(TessObject* list) {
   ListBindings* b = Find(list);
   if (!b || !b->data.get()) return;
   ObjectRef data = ShareObject(b->data.get());
+  Filling filling(list);
   RuntimeListEmpty(list);
   int32_t count = ProviderRowCount(data.get());
   for (int32_t i = 0; i < count; ++i) PutRow(list, data.get(), i, -1);
@@ -234,15 +250,23 @@ void ListBindList(TessObject* list, TessObject* data) {
 void ListDataInsertedRow(TessObject* list, int32_t row) {
   if (TessObject* data = DataOf(list)) {
     ObjectRef keep = ShareObject(data);
+    Filling filling(list);
     PutRow(list, data, row, row);
   }
 }
 void ListDataRemovedRow(TessObject* list, int32_t row) {
-  if (DataOf(list)) RuntimeRemoveRow(list, row);
+  if (!DataOf(list)) return;
+  Filling filling(list);
+  RuntimeRemoveRow(list, row);
 }
 void ListDataReload(TessObject* list) {
   ObjectRef keep = ShareObject(list);
   Reload(list);
+}
+
+bool ListRowsBound(TessObject* list) {
+  ListBindings* b = Find(list);
+  return b && b->data.get() && !b->filling;
 }
 
 void ListSelectionChanging(TessObject* list) {

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "files/file_classes.h"
+#include "platform/user/automation.h"
 #include "runtime/class_registry.h"
 #include "runtime/interfaces.h"
 #include "runtime/objects.h"
 #include "runtime/runtime_test_support.h"
 #include "tessera/runtime.h"
+#include "tessimage/ui_records.h"
 #include "ui/binding.h"
 #include "ui/edit_field.h"
 #include "ui/list_box.h"
@@ -160,6 +162,50 @@ TEST_F(Binding, ClosingAListLetsItsPartsAndTheirBindersGo) {
   column = ObjectRef();
   EXPECT_EQ(Header(list.get())->refCount, 1);
   EXPECT_EQ(Header(field.get())->refCount, 1);
+}
+
+// Bindings of a layout record: the first control the source, the second the
+// dest; a binding whose first control is missing is skipped, while one whose
+// part is unknown binds nil.
+TEST_F(Binding, ALayoutBindsItsControlsAndSkipsAMissingSource) {
+  std::vector<ClassObject*> table = {FindClassByName("Window"), FindClassByName("CheckBox"),
+                                     FindClassByName("PushButton"),
+                                     FindClassByName("enablingBinder")};
+  SetClassTable(table);
+  using Pairs = std::vector<PropertyPair>;
+  auto control = [](const std::string& name, int top) {
+    return Pairs{{"Name", name},  {"Index", "-2147483648"},
+                 {"Left", "10"},  {"Top", std::to_string(top)},
+                 {"Width", "80"}, {"Height", "20"}};
+  };
+  WindowLayout layout{
+      0,
+      {{"Title", "Bound"}, {"Frame", "0"}, {"Visible", "True"}},
+      {{1, control("Box", 10)},
+       {2, control("Bound", 40)},
+       {2, control("Untouched", 70)},
+       {2, control("NilSource", 100)}},
+      {{0, "", 1, "", 3, "", ""}, {9, "", 2, "", 3, "", ""}, {0, "noSuchPart", 3, "", 3, "", ""}}};
+  std::vector<uint8_t> block = imagetool::CountedBlock(imagetool::WindowLayoutRecord(layout));
+  TessObject* out = nullptr;
+  ObjectRef window = ObjectRef::Adopt(RuntimeCreateWindow(block.data(), &out));
+  RuntimeUnlockObject(out);
+  ASSERT_TRUE(window.get());
+  auto enabled = [&](const char* name) {
+    ObjectRef c = ObjectRef::Adopt(RuntimeControlReference(window.get(), S(name).get()));
+    return controlEnabledGetter(c.get(), 0) != 0;
+  };
+  EXPECT_FALSE(enabled("Bound")) << "the box is not checked";
+  EXPECT_TRUE(enabled("Untouched"));
+  EXPECT_FALSE(enabled("NilSource")) << "a nil source enables nothing";
+  ObjectRef box = ObjectRef::Adopt(RuntimeControlReference(window.get(), S("Box").get()));
+  checkBoxValueSetter(box.get(), 0, 1);
+  EXPECT_TRUE(enabled("Bound"));
+  EXPECT_EQ(DataReceivers(box.get()), 1);
+  CloseAllWindows();
+  platform::automation::WaitIdle();
+  EXPECT_EQ(DataReceivers(box.get()), 0) << "closing emptied the box's list";
+  SetClassTable({});
 }
 
 }  // namespace

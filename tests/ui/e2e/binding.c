@@ -7,7 +7,7 @@ extern char BindLayout[];
 static TessObject* window;
 
 /* Class-table indices of the description's interfaces. */
-enum { kListDataNotificationReceiver = 13, kStringProvider = 15, kRowTupleClass = 26 };
+enum { kListDataNotificationReceiver = 13, kStringProvider = 15, kRowTupleClass = 28 };
 
 TESS_STRING(kEnable, "Enable");
 TESS_STRING(kGo, "Go");
@@ -19,6 +19,7 @@ TESS_STRING(kAdd, "Add");
 TESS_STRING(kSpare, "Spare");
 TESS_STRING(kChooser, "Chooser");
 TESS_STRING(kChosen, "Chosen");
+TESS_STRING(kRemove, "Remove");
 
 static TessObject* control(TessString* name) {
   return RuntimeControlReference(window, name);
@@ -111,6 +112,7 @@ int32_t BindOpen(TessObject* w) {
   sayRows("Fed ", &kFed);
   sayPopup();
   sayControl("Chosen", &kChosen, 1);
+  sayControl("Remove", &kRemove, 0);
   return 0;
 }
 
@@ -143,9 +145,27 @@ static void sayProvided(const char* what, TessObject* provider) {
   say(line);
 }
 
+int32_t PeopleGotFocus(TessObject* list) {
+  (void)list;
+  say("People GotFocus");
+  return 0;
+}
+
+int32_t SizeAction(TessObject* radio) {
+  TessString* caption = radioTitleGetter(radio, 0);
+  char line[60];
+  int at = appendQuoted(line, 0, caption);
+  at += appendText(line + at, " Action");
+  line[at] = 0;
+  say(line);
+  RuntimeUnlockString(caption);
+  return 0;
+}
+
 int32_t PeopleChange(TessObject* list) {
   sayNumber("People Change, ListIndex ", listSelectionGetter(list, 0));
   sayControl("NameField", &kNameField, 1);
+  sayControl("Remove", &kRemove, 0);
   return 0;
 }
 
@@ -250,6 +270,14 @@ int32_t AddAction(TessObject* b) {
   inserted = (void (*)(TessObject*, int32_t))FindInterfaceVTableCode(
       f->receiver, 1, kListDataNotificationReceiver);
   if (inserted) inserted(f->receiver, 1);
+  {
+    /* The bound list's rows are the provider's: edits by code are ignored. */
+    TESS_STRING(intruder, "Intruder");
+    TessObject* fed = control(&kFed);
+    RuntimeListAddRow(fed, &intruder);
+    RuntimeRemoveRow(fed, 0);
+    RuntimeUnlockObject(fed);
+  }
   sayRows("Fed ", &kFed);
   sayParts();
   {
