@@ -380,6 +380,21 @@ TEST_F(DataControlTest, PartsAreMadeByNameAndHoldTheirControl) {
     EXPECT_EQ(Adopt(DataControlGetBoundPart(dc_, S(unknown).get())).get(), nullptr) << unknown;
   part = Obj();
   EXPECT_EQ(Header(dc_)->refCount, before);
+
+  // A part outlives the window: its control has no bound controls left and
+  // deleting still acts on the control's own rows.
+  Obj remove = Adopt(DataControlGetBoundPart(dc_, S("getDeleteAction").get()));
+  ObjectRef keep = ShareObject(dc_);
+  controls_.clear();
+  CloseAllWindows();
+  automation::WaitIdle();
+  window_ref_ = ObjectRef();
+  g_events.clear();
+  DataControlActionPerformAction(remove.get());
+  EXPECT_EQ(g_events, (Strings{"Validate 2", "Reposition 1", "Reposition 1", "Delete"}));
+  EXPECT_EQ(Rows(), (Strings{"2 Bo false", "3 Cy true"}));
+  DataControlClearBoundControls(dc_);
+  DataControlNewRecord(dc_);
 }
 
 TEST_F(DataControlTest, TheControlAndItsPartsAnswerThroughTheirInterfaces) {
