@@ -319,48 +319,17 @@ BarLayout LayOut(int32_t width, int32_t height) {
   return l;
 }
 
-void Fill(HDC dc, int l, int t, int r, int b, COLORREF color) {
-  if (l >= r || t >= b) return;
-  HBRUSH brush = CreateSolidBrush(color);
-  RECT rc{l, t, r, b};
-  FillRect(dc, &rc, brush);
-  DeleteObject(brush);
-}
-
-// A triangle pointing left or right, `size` columns wide, its tip at the
-// middle row, from column `x`; a bar beside it for first and last.
-void Glyph(HDC dc, int part, const RECT& r, COLORREF color) {
-  int height = r.bottom - r.top, width = r.right - r.left;
-  int size = std::max(2, std::min(height, width) / 4);
-  bool bar = part == kFirstButton || part == kLastButton;
-  bool left = part == kFirstButton || part == kPreviousButton;
-  int total = size + (bar ? 2 : 0);
-  int x = r.left + (width - total) / 2, cy = r.top + height / 2;
-  if (bar) {
-    int bx = left ? x : x + size;
-    Fill(dc, bx, cy - size + 1, bx + 2, cy + size, color);
-    if (left) x += 2;
-  }
-  for (int i = 0; i < size; ++i) {
-    int half = left ? i : size - 1 - i;
-    Fill(dc, x + i, cy - half, x + i + 1, cy + half + 1, color);
-  }
-}
-
-void PaintButton(HDC dc, int part, const RECT& r, bool pressed, bool enabled) {
-  RECT face = r;
-  DrawFrameControl(
-      dc, &face, DFC_BUTTON,
-      DFCS_BUTTONPUSH | (pressed ? UINT(DFCS_PUSHED) : 0u) | (enabled ? 0u : UINT(DFCS_INACTIVE)));
-  RECT glyph = r;
-  if (pressed) OffsetRect(&glyph, 1, 1);
-  if (enabled) {
-    Glyph(dc, part, glyph, GetSysColor(COLOR_BTNTEXT));
-  } else {
-    RECT lit = glyph;
-    OffsetRect(&lit, 1, 1);
-    Glyph(dc, part, lit, GetSysColor(COLOR_BTNHIGHLIGHT));
-    Glyph(dc, part, glyph, GetSysColor(COLOR_BTNSHADOW));
+// The style painter's button for each part of the bar.
+UINT RecordButtonOf(int part) {
+  switch (part) {
+    case kFirstButton:
+      return user::kRecordFirst;
+    case kPreviousButton:
+      return user::kRecordPrevious;
+    case kNextButton:
+      return user::kRecordNext;
+    default:
+      return user::kRecordLast;
   }
 }
 
@@ -375,10 +344,13 @@ void PaintBar(TessObject* o, HDC dc, int32_t width, int32_t height) {
   bool enabled = f->rect.enabled;
   bool moving = enabled && HasRows(o);
   BarLayout l = LayOut(width, height);
-  for (int part : {kFirstButton, kPreviousButton, kNextButton, kLastButton})
-    PaintButton(dc, part, l.parts[part], s->pressed == part && s->over, moving);
+  for (int part : {kFirstButton, kPreviousButton, kNextButton, kLastButton}) {
+    UINT face = (s->pressed == part && s->over ? UINT(user::kFacePressed) : 0u) |
+                (moving ? 0u : UINT(user::kFaceDisabled));
+    user::PaintRecordButton(dc, l.parts[part], RecordButtonOf(part), face);
+  }
   RECT caption = l.parts[kCaption];
-  Fill(dc, caption.left, caption.top, caption.right, caption.bottom, GetSysColor(COLOR_BTNFACE));
+  FillRect(dc, &caption, GetSysColorBrush(COLOR_BTNFACE));
   RECT edge = caption;
   DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
   HGDIOBJ oldFont =
