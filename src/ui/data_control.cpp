@@ -20,6 +20,15 @@
 //
 // The query runs by itself once the window is open, through a message
 // posted to the bar, unless code ran it first.
+//
+// The bar's messages: WM_PAINT; WM_LBUTTONDOWN (and its double click),
+// WM_MOUSEMOVE and WM_LBUTTONUP for the buttons, WM_CAPTURECHANGED ending a
+// press; WM_KEYDOWN for the keys above, WM_GETDLGCODE asking for the
+// arrows; WM_SETFOCUS, WM_KILLFOCUS and WM_ENABLE redraw. It sends nothing
+// to its parent: moves and actions reach the application as the control's
+// events. A press has two states, the mouse over its button (drawn
+// pressed) or away from it (drawn raised), and ends with the button up or
+// the capture lost.
 #include "ui/data_control.h"
 
 #include <algorithm>
