@@ -38,6 +38,7 @@
 
 #include "db/classes/data_control.h"
 #include "db/classes/database_classes.h"
+#include "platform/comctl/commctrl.h"
 #include "platform/user/classic_look.h"
 #include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
@@ -457,7 +458,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
     case WM_GETDLGCODE:
-      return 0x1;  // the arrow keys move through the rows
+      return DLGC_WANTARROWS;  // the arrow keys move through the rows
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       SetFocus(hwnd);
