@@ -1,9 +1,11 @@
 /* A window over a database of pets, driven by a script: the DataControl's
    buttons and keys move the bound edit fields through the rows, and push
    buttons bound to its new-record, add, update and delete parts by the
-   layout's action binders run them after their own Action. Every event
-   of the control is printed, with what the bound fields show; the table
-   is printed when the run ends. */
+   layout's action binders run them after their own Action; a list bound
+   to a DatabaseQuery follows the table. Every event of the control is
+   printed, with what the bound fields show, and the list before each
+   button's action and when the window closes; the table is printed when
+   the run ends. */
 #include "../../image/e2e/startup/transcript.h"
 
 extern char PetsLayout[];
@@ -13,6 +15,8 @@ char kItemName[] = "e2e_pets.tdb";
 
 TESS_STRING(kId, "Id");
 TESS_STRING(kPetName, "PetName");
+TESS_STRING(kPetList, "PetList");
+TESS_STRING(kAllPets, "AllPets");
 
 static TessObject* window;
 
@@ -59,6 +63,24 @@ static void sayFields(const char* what) {
   RuntimeUnlockObject(name);
 }
 
+/* The list's rows: "list: a, b, c". */
+static void sayList(void) {
+  TessObject* list = RuntimeControlFetch(window, &kPetList);
+  int32_t i, count = listCountGetter(list, 0);
+  char text[160];
+  int at = appendText(text, "list:");
+  for (i = 0; i < count; ++i) {
+    TessString* row = RuntimeGetRow(list, i);
+    text[at++] = i ? ',' : ' ';
+    if (i) text[at++] = ' ';
+    appendString(text, &at, row);
+    RuntimeUnlockString(row);
+  }
+  text[at] = 0;
+  say(text);
+  RuntimeUnlockObject(list);
+}
+
 int32_t PetsOpen(TessObject* w) {
   TessObject* db = RuntimeProjectObject(1);
   TessObject* file = TessDatabaseFolderItemGetter(db, 0);
@@ -71,7 +93,19 @@ int32_t PetsOpen(TessObject* w) {
   exec(db, "insert into pets (id, name) values (3, 'Cy')");
   RuntimeUnlockObject(file);
   RuntimeUnlockObject(db);
+  {
+    TessObject* query = RuntimeControlFetch(w, &kAllPets);
+    databaseQueryRunQuery(query);
+    RuntimeUnlockObject(query);
+  }
   say("window Open");
+  sayList();
+  return 0;
+}
+
+int32_t PetsClose(TessObject* w) {
+  (void)w;
+  sayList();
   return 0;
 }
 
@@ -79,6 +113,7 @@ int32_t ButtonAction(TessObject* button) {
   TessString* caption = pushButtonTitleGetter(button, 0);
   sayString("pushed ", caption);
   RuntimeUnlockString(caption);
+  sayList();
   return 0;
 }
 
