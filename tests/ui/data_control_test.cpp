@@ -426,6 +426,47 @@ TEST_F(DataControlTest, TheControlAndItsPartsAnswerThroughTheirInterfaces) {
   EXPECT_FALSE(Implements(dc_, Iface::kListDataProvider));
 }
 
+TEST_F(DataControlTest, TheBarGivesItsButtonsTheHeightUnlessTooNarrow) {
+  Obj c = Adopt(CreateObject(data_.superclass));
+  struct Case {
+    int32_t width, height;
+    std::vector<std::pair<int32_t, int>> hits;  // x (at mid-height), the part
+  } cases[] = {
+      {200,
+       22,
+       {{0, kFirstButton},
+        {21, kFirstButton},
+        {22, kPreviousButton},
+        {43, kPreviousButton},
+        {44, DataControlPart::kCaption},
+        {155, DataControlPart::kCaption},
+        {156, kNextButton},
+        {178, kLastButton},
+        {199, kLastButton},
+        {200, -1},
+        {-1, -1}}},
+      // Too narrow for four buttons of its height and a caption: a fifth
+      // of the width each.
+      {50,
+       22,
+       {{9, kFirstButton},
+        {10, kPreviousButton},
+        {20, DataControlPart::kCaption},
+        {29, DataControlPart::kCaption},
+        {30, kNextButton},
+        {40, kLastButton},
+        {49, kLastButton}}},
+      {0, 22, {{0, -1}}},
+  };
+  for (const Case& k : cases) {
+    ctlPosSetter(c.get(), 2, k.width);
+    ctlPosSetter(c.get(), 3, k.height);
+    for (auto [x, part] : k.hits)
+      EXPECT_EQ(DataControlPartAt(c.get(), x, k.height / 2), part) << k.width << " at " << x;
+    EXPECT_EQ(DataControlPartAt(c.get(), 5, k.height), -1) << "below the bar";
+  }
+}
+
 TEST_F(DataControlTest, EntriesLeaveOtherObjectsAlone) {
   Obj other = Adopt(CreateObject(RootClass()));
   TessObject* o = other.get();
