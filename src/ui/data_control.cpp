@@ -329,19 +329,17 @@ BarLayout LayOut(int32_t width, int32_t height) {
   return l;
 }
 
-// The style painter's button for each part of the bar.
-UINT RecordButtonOf(int part) {
-  switch (part) {
-    case kFirstButton:
-      return user::kRecordFirst;
-    case kPreviousButton:
-      return user::kRecordPrevious;
-    case kNextButton:
-      return user::kRecordNext;
-    default:
-      return user::kRecordLast;
-  }
-}
+// What each part of the bar is: the style painter's button and the move
+// it makes (the caption has neither).
+struct PartKind {
+  UINT glyph;
+  DataMove move;
+};
+constexpr PartKind kBarParts[] = {{user::kRecordFirst, DataMove::kFirst},
+                                  {user::kRecordPrevious, DataMove::kPrevious},
+                                  {0, DataMove::kNext},
+                                  {user::kRecordNext, DataMove::kNext},
+                                  {user::kRecordLast, DataMove::kLast}};
 
 COLORREF Native(int32_t color) {
   uint32_t c = uint32_t(color);
@@ -357,7 +355,7 @@ void PaintBar(TessObject* o, HDC dc, int32_t width, int32_t height) {
   for (int part : {kFirstButton, kPreviousButton, kNextButton, kLastButton}) {
     UINT face = (s->pressed == part && s->over ? UINT(user::kFacePressed) : 0u) |
                 (moving ? 0u : UINT(user::kFaceDisabled));
-    user::PaintRecordButton(dc, l.parts[part], RecordButtonOf(part), face);
+    user::PaintRecordButton(dc, l.parts[part], kBarParts[part].glyph, face);
   }
   RECT caption = l.parts[kCaption];
   FillRect(dc, &caption, GetSysColorBrush(COLOR_BTNFACE));
@@ -378,19 +376,6 @@ void PaintBar(TessObject* o, HDC dc, int32_t width, int32_t height) {
     RECT ring = caption;
     InflateRect(&ring, -2, -2);
     DrawFocusRect(dc, &ring);
-  }
-}
-
-DataMove MoveOf(int part) {
-  switch (part) {
-    case kFirstButton:
-      return DataMove::kFirst;
-    case kPreviousButton:
-      return DataMove::kPrevious;
-    case kNextButton:
-      return DataMove::kNext;
-    default:
-      return DataMove::kLast;
   }
 }
 
@@ -477,7 +462,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       bool over = DataControlPartAt(o, x, y) == part;
       ReleaseCapture();
       SetPressed(s, -1, false);
-      if (over && InOpenWindow(o)) Move(o, MoveOf(part));
+      if (over && InOpenWindow(o)) Move(o, kBarParts[part].move);
       return 0;
     }
     case WM_CAPTURECHANGED:
