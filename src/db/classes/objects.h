@@ -52,6 +52,9 @@ struct RecordSetObject {
   // Edited fields; after a successful update they stay as the row's values
   // until the cursor moves, so the row reads what was written.
   std::vector<Edit>* edits;
+  // The row (from 0) GetRow last stood on, or -1 once anything else moved
+  // the set: a list reading rows in order walks the set once.
+  int32_t provided;
 };
 
 struct DatabaseFieldObject {

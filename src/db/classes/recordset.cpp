@@ -129,6 +129,7 @@ void Record(DatabaseFieldObject* f, std::optional<std::string> value) {
 
 // After a move: flags from its outcome, edits dropped.
 void Moved(RecordSetObject* rs, bool row, bool forward) {
+  rs->provided = -1;
   rs->edits->clear();
   rs->editing = 0;
   if (row) {
@@ -242,10 +243,13 @@ void CloseCursor(RecordSetObject* rs) {
   rs->edits->clear();
   rs->editing = 0;
   rs->bof = rs->eof = 1;
+  rs->provided = -1;
 }
 
 void ConstructSet(TessObject* object, ClassObject*) {
-  reinterpret_cast<RecordSetObject*>(object)->edits = new std::vector<Edit>();
+  auto* rs = reinterpret_cast<RecordSetObject*>(object);
+  rs->edits = new std::vector<Edit>();
+  rs->provided = -1;
 }
 
 void DestructSet(TessObject* object, ClassObject*) {
@@ -311,9 +315,16 @@ int32_t ProviderCount(TessObject* cursor) {
 }
 TessObject* ProviderRow(TessObject* cursor, int32_t row) {
   if (row < 0 || row >= RecordSetRecordCount(cursor, 0)) return nullptr;
-  CursorMoveFirst(cursor);
-  for (int32_t i = 0; i < row && !cursorEOFGetter(cursor, 0); ++i) cursorMoveNext(cursor);
-  return MakeRecord(RowOf(cursor));
+  RecordSetObject* rs = CheckedSet(cursor);
+  int32_t at = rs->provided;
+  if (at < 0 || at > row) {
+    CursorMoveFirst(cursor);
+    at = 0;
+  }
+  for (; at < row && !cursorEOFGetter(cursor, 0); ++at) cursorMoveNext(cursor);
+  TessObject* record = MakeRecord(RowOf(cursor));
+  rs->provided = at == row && !cursorEOFGetter(cursor, 0) ? row : -1;
+  return record;
 }
 
 const ParameterRecord kV[] = {{"v", &kIntegerType, {}}};
@@ -457,6 +468,7 @@ void cursorDeleteRecord(TessObject* cursor) {
     rs->edits->clear();
     rs->editing = 0;
     DeleteCurrent(rs);
+    rs->provided = -1;
   });
 }
 

@@ -180,6 +180,23 @@ TEST_F(DatabaseQueryTest, RecordSetsFieldsAndRecordsAnswerThroughTheirInterfaces
   EXPECT_EQ(Rows(set.get()), (Strings{"1|Ada", "2|Bo", "3|O'Dee"}));
   EXPECT_EQ(Call(set.get(), Iface::kListDataProvider, "GetRow", {3}), 0);
   EXPECT_EQ(Call(set.get(), Iface::kListDataProvider, "GetRow", {uint32_t(-1)}), 0);
+  // Rows in any order, with moves of the set's own between them.
+  auto name = [&](int32_t row) {
+    uint32_t raw = 0, s = 0;
+    CallInterface(set.get(), Iface::kListDataProvider, "GetRow", {uint32_t(row)}, &raw);
+    Obj record = Adopt(reinterpret_cast<TessObject*>(uintptr_t(raw)));
+    CallInterface(record.get(), Iface::kTupleInterface, "getIndString", {1}, &s);
+    return Text(Take(reinterpret_cast<TessString*>(uintptr_t(s))).get());
+  };
+  EXPECT_EQ(name(2), "O'Dee");
+  EXPECT_EQ(name(0), "Ada");
+  EXPECT_EQ(name(1), "Bo");
+  CursorMoveLast(set.get());
+  EXPECT_EQ(name(1), "Bo") << "after a move of the set's own";
+  cursorMoveNext(set.get());
+  EXPECT_EQ(name(2), "O'Dee");
+  cursorDeleteRecord(set.get());
+  EXPECT_EQ(name(0), "Ada") << "after a delete";
 
   CursorMoveFirst(set.get());
   Obj field = Adopt(cursorGetFieldByIndex(set.get(), 2));
