@@ -1,6 +1,7 @@
-// DataControl: the class records, the bar the runtime paints in a child
-// window of its own ("TS_DataControl"), the mouse and keys that move it,
-// and the controls bound to it.
+// DataControl: the class records, the events, and the bar the runtime
+// paints in a child window of its own ("TS_DataControl") with the mouse and
+// keys that move it. The controls bound to it, its moves and actions and
+// its entry points are in data_control_rows.cpp.
 //
 // The bar: first and previous buttons at the left, the caption in the
 // middle, next and last buttons at the right, each button as wide as the
@@ -10,13 +11,6 @@
 // the focus (a dotted ring inside the caption), Left and Up move back,
 // Right and Down forward, Home and End to the first and last rows. Without
 // rows the buttons look disabled and do nothing.
-//
-// Bound controls are those of the same window whose DataSource is the
-// control's Name (without regard to case), DataField naming a column: a
-// Boolean Value (check boxes, radio buttons) or else a Text with a setter
-// (edit fields, static texts) carries the column's text. While ControlBind
-// is True they show the current row after every move, and are emptied when
-// no row is current (NewRecord); Insert and Update write their texts back.
 //
 // The query runs by itself once the window is open, through a message
 // posted to the bar, unless code ran it first.
@@ -33,10 +27,8 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdlib>
 #include <string>
 
-#include "db/classes/data_control.h"
 #include "db/classes/database_classes.h"
 #include "platform/comctl/commctrl.h"
 #include "platform/user/classic_look.h"
@@ -44,12 +36,10 @@
 #include "runtime/class_registry.h"
 #include "runtime/events.h"
 #include "runtime/interfaces.h"
-#include "runtime/name_fold.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
 #include "tessera/runtime.h"
-#include "ui/control_list.h"
-#include "ui/list_box.h"
+#include "ui/data_control_state.h"
 #include "ui/native_controls.h"
 #include "ui/window_class.h"
 #include "ui/window_object.h"
@@ -59,36 +49,7 @@ namespace tess::ui {
 using namespace platform;
 using dbc::DataMove;
 
-struct DataControlState;
-
 namespace {
-
-struct DataControlFields {
-  RectControlFields rect;
-  TessString* caption;
-  TessString* tableName;
-  TessString* sqlQuery;
-  TessString* textFont;
-  int32_t textSize;
-  int32_t textAlign;  // 0 left, 1 centre, 2 right
-  int32_t textColor;
-  uint8_t bold, italic, underline, controlBind, readOnly, commit, reserved[2];
-  DataControlState* state;
-};
-#if defined(__i386__)
-static_assert(offsetof(DataControlFields, caption) == 80);
-static_assert(offsetof(DataControlFields, bold) == 108);
-static_assert(sizeof(DataControlFields) == 120);
-#endif
-
-// The action a DataControlAction part runs.
-enum PartAction : int32_t { kAddNew, kUpdate, kDelete, kNewRecord };
-
-struct ActionFields {
-  ObjectHeader header;
-  TessObject* owner;  // the DataControl, locked
-  int32_t action;
-};
 
 constexpr char kBarClass[] = "TS_DataControl";
 constexpr UINT kRunQueryMessage = WM_USER + 1;
@@ -107,212 +68,7 @@ EventRecord g_events[] = {
     {0, "Update", nullptr, nullptr, 0, nullptr},
     {0, "Delete", nullptr, nullptr, 0, nullptr},
 };
-enum Event {
-  kMoveNext,
-  kMovePrevious,
-  kMoveFirst,
-  kMoveLast,
-  kReposition,
-  kValidate,
-  kInsert,
-  kUpdated,
-  kDeleted,
-  kEventCount
-};
-static_assert(kEventCount == std::size(g_events));
-
-DataControlFields* F(TessObject* o) {
-  return FieldsOf<DataControlFields>(o);
-}
-
-}  // namespace
-
-// The engine with the control's events as its listener, and the bar's
-// mouse state.
-struct DataControlState : dbc::DataControlListener {
-  explicit DataControlState(TessObject* o) : control(o) {}
-  TessObject* control;  // not counted: the control owns its state
-  dbc::DataControlModel model{this};
-  HWND bar = nullptr;
-  int pressed = -1;      // the button held down, or -1
-  bool over = false;     // the mouse is over the held button
-  bool queried = false;  // the query ran, by code or by itself
-
-  bool Fire(Event e, std::initializer_list<uint32_t> args = {});
-  bool Moving(DataMove move) override;
-  void Reposition(int32_t row) override;
-  bool Validate(int32_t action) override { return Fire(kValidate, {uint32_t(action)}); }
-  bool Inserting() override { return Fire(kInsert); }
-  void Updated() override { Fire(kUpdated); }
-  void Deleted() override { Fire(kDeleted); }
-};
-
-namespace {
-
-DataControlState* StateOf(TessObject* o) {
-  return IsDataControl(o) ? F(o)->state : nullptr;
-}
-
-void Redraw(TessObject* o) {
-  if (DataControlState* s = StateOf(o); s && s->bar) InvalidateRect(s->bar, nullptr, FALSE);
-}
-
-// What the engine reads from the instance, brought up to date before it
-// acts.
-dbc::DataControlModel& Model(TessObject* o) {
-  DataControlFields* f = F(o);
-  dbc::DataControlModel& m = f->state->model;
-  m.tableName = std::string(View(f->tableName));
-  m.sqlQuery = std::string(View(f->sqlQuery));
-  m.readOnly = f->readOnly;
-  m.commit = f->commit;
-  return m;
-}
-
-// ---- Bound controls ----
-
-const PropertyDescriptor* Property(TessObject* o, std::string_view name) {
-  for (const ClassObject* c = Header(o)->cls; c; c = c->superclass)
-    for (const PropertyDescriptor* p = c->properties; p; p = p->next)
-      if (SameName(View(p->name), name)) return p;
-  return nullptr;
-}
-
-std::string ReadString(TessObject* o, const PropertyDescriptor* p) {
-  StringRef s = StringRef::Adopt(
-      reinterpret_cast<TessString* (*)(TessObject*, uint32_t)>(p->getter)(o, p->parameter));
-  return std::string(View(s.get()));
-}
-
-// The property that carries a bound control's value: a Boolean Value, else
-// a Text that can be set; null when it has neither.
-const PropertyDescriptor* ValueProperty(TessObject* o) {
-  const PropertyDescriptor* p = Property(o, "Value");
-  if (p && p->type == &kBooleanType && p->getter && p->setter) return p;
-  p = Property(o, "Text");
-  if (p && p->type == &kStringType && p->getter && p->setter) return p;
-  return nullptr;
-}
-
-// Each holds its control: showing a value runs the control's own events,
-// which may close controls of the window.
-struct Bound {
-  ObjectRef control;
-  std::string field;
-  const PropertyDescriptor* value;
-};
-
-// The controls bound to `o` that can show a column, in layout order.
-std::vector<Bound> BoundControls(TessObject* o) {
-  std::vector<Bound> out;
-  auto* window = FieldsOf<ControlFields>(o)->window;
-  if (!window || !IsWindow(window)) return out;
-  ControlList* controls = FieldsOf<WindowFields>(window)->controls;
-  std::string_view name = View(FieldsOf<ControlFields>(o)->name);
-  if (!controls || name.empty()) return out;
-  for (size_t i = 0; i < controls->size(); ++i) {
-    TessObject* c = controls->at(i);
-    if (c == o || !IsControl(c) || IsListBox(c)) continue;
-    const PropertyDescriptor* source = Property(c, "DataSource");
-    const PropertyDescriptor* field = Property(c, "DataField");
-    const PropertyDescriptor* value = ValueProperty(c);
-    if (!source || !field || !value || source->type != &kStringType ||
-        field->type != &kStringType || !source->getter || !field->getter)
-      continue;
-    if (!SameName(ReadString(c, source), name)) continue;
-    std::string column = ReadString(c, field);
-    if (!column.empty()) out.push_back({ShareObject(c), column, value});
-  }
-  return out;
-}
-
-void Show(const Bound& b, const std::string& text) {
-  const PropertyDescriptor* p = b.value;
-  if (p->type == &kBooleanType) {
-    bool on = SameName(text, "true") || std::atoi(text.c_str()) != 0;
-    reinterpret_cast<void (*)(TessObject*, uint32_t, int32_t)>(p->setter)(b.control.get(),
-                                                                          p->parameter, on ? 1 : 0);
-  } else {
-    StringRef s = StringRef::Adopt(MakeString(text));
-    reinterpret_cast<void (*)(TessObject*, uint32_t, TessString*)>(p->setter)(
-        b.control.get(), p->parameter, s.get());
-  }
-}
-
-std::string Shown(const Bound& b) {
-  const PropertyDescriptor* p = b.value;
-  if (p->type == &kBooleanType)
-    return reinterpret_cast<int32_t (*)(TessObject*, uint32_t)>(p->getter)(b.control.get(),
-                                                                           p->parameter) &
-                   0xFF
-               ? "true"
-               : "false";
-  return ReadString(b.control.get(), p);
-}
-
-// Shows the current row in the bound controls, or empties them without one.
-void FillBound(TessObject* o) {
-  dbc::DataControlModel& m = F(o)->state->model;
-  for (const Bound& b : BoundControls(o)) {
-    std::string text;
-    if (m.Row() > 0) {
-      ObjectRef field = ObjectRef::Adopt(m.Field(b.field));
-      if (field.get()) {
-        StringRef s = StringRef::Adopt(cursorFieldStringValueGetter(field.get(), 0));
-        text = std::string(View(s.get()));
-      }
-    }
-    Show(b, text);
-  }
-}
-
-dbc::BoundValues BoundValues(TessObject* o) {
-  dbc::BoundValues values;
-  for (const Bound& b : BoundControls(o)) values.emplace_back(b.field, Shown(b));
-  return values;
-}
-
-// ---- Moves and actions ----
-
-bool HasRows(TessObject* o) {
-  return F(o)->state->model.RowCount() > 0;
-}
-
-void RunQuery(TessObject* o) {
-  ObjectRef keep = ShareObject(o);
-  F(o)->state->queried = true;
-  Model(o).RunQuery();
-  Redraw(o);
-}
-
-void Move(TessObject* o, DataMove move) {
-  ObjectRef keep = ShareObject(o);
-  Model(o).Move(move);
-}
-
-void Act(TessObject* o, int32_t action) {
-  ObjectRef keep = ShareObject(o);
-  dbc::DataControlModel& m = Model(o);
-  switch (action) {
-    case kAddNew:
-      m.Insert(BoundValues(o));
-      break;
-    case kUpdate:
-      m.Update(BoundValues(o));
-      break;
-    case kDelete:
-      m.Delete();
-      break;
-    case kNewRecord:
-      m.NewRecord();
-      break;
-    default:
-      return;
-  }
-  Redraw(o);
-}
-
-// ---- The bar ----
+static_assert(kDataControlEventCount == std::size(g_events));
 
 struct BarLayout {
   RECT parts[5];
@@ -347,10 +103,10 @@ COLORREF Native(int32_t color) {
 }
 
 void PaintBar(TessObject* o, HDC dc, int32_t width, int32_t height) {
-  DataControlFields* f = F(o);
+  DataControlFields* f = DataControlFieldsOf(o);
   DataControlState* s = f->state;
   bool enabled = f->rect.enabled;
-  bool moving = enabled && HasRows(o);
+  bool moving = enabled && DataControlHasRows(o);
   BarLayout l = LayOut(width, height);
   for (int part : {kFirstButton, kPreviousButton, kNextButton, kLastButton}) {
     UINT face = (s->pressed == part && s->over ? UINT(user::kFacePressed) : 0u) |
@@ -391,21 +147,21 @@ void SetPressed(DataControlState* s, int pressed, bool over) {
 }
 
 void KeyDown(TessObject* o, WPARAM key) {
-  if (!F(o)->rect.enabled || !HasRows(o)) return;
+  if (!DataControlFieldsOf(o)->rect.enabled || !DataControlHasRows(o)) return;
   switch (key) {
     case VK_LEFT:
     case VK_UP:
-      Move(o, DataMove::kPrevious);
+      MoveDataControl(o, DataMove::kPrevious);
       return;
     case VK_RIGHT:
     case VK_DOWN:
-      Move(o, DataMove::kNext);
+      MoveDataControl(o, DataMove::kNext);
       return;
     case VK_HOME:
-      Move(o, DataMove::kFirst);
+      MoveDataControl(o, DataMove::kFirst);
       return;
     case VK_END:
-      Move(o, DataMove::kLast);
+      MoveDataControl(o, DataMove::kLast);
       return;
     default:
       return;
@@ -448,7 +204,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK: {
       SetFocus(hwnd);
       int part = DataControlPartAt(o, x, y);
-      if (!IsButton(part) || !HasRows(o) || !InOpenWindow(o)) return 0;
+      if (!IsButton(part) || !DataControlHasRows(o) || !InOpenWindow(o)) return 0;
       SetCapture(hwnd);
       SetPressed(s, part, true);
       return 0;
@@ -462,7 +218,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       bool over = DataControlPartAt(o, x, y) == part;
       ReleaseCapture();
       SetPressed(s, -1, false);
-      if (over && InOpenWindow(o)) Move(o, kBarParts[part].move);
+      if (over && InOpenWindow(o)) MoveDataControl(o, kBarParts[part].move);
       return 0;
     }
     case WM_CAPTURECHANGED:
@@ -476,7 +232,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
     case kRunQueryMessage:
-      if (!s->queried && InOpenWindow(o)) RunQuery(o);
+      if (!s->queried && InOpenWindow(o)) RunDataControlQuery(o);
       return 0;
     case WM_DESTROY:
       s->bar = nullptr;
@@ -494,7 +250,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // asked for once everything the window opens with has run.
 uint32_t CreatePane(TessObject* control) {
   if (!IsDataControl(control)) return 0;
-  DataControlFields* f = F(control);
+  DataControlFields* f = DataControlFieldsOf(control);
   RectControlFields& r = f->rect;
   if (r.control.pane) return 0;
   WindowObject* window = WindowOfInstance(r.control.window);
@@ -510,7 +266,7 @@ uint32_t CreatePane(TessObject* control) {
 }
 
 void Construct(TessObject* o, ClassObject*) {
-  DataControlFields* f = F(o);
+  DataControlFields* f = DataControlFieldsOf(o);
   f->state = new DataControlState(o);
   f->textSize = 0;
   f->controlBind = 1;
@@ -518,7 +274,7 @@ void Construct(TessObject* o, ClassObject*) {
 }
 
 void Destruct(TessObject* o, ClassObject*) {
-  DataControlFields* f = F(o);
+  DataControlFields* f = DataControlFieldsOf(o);
   if (f->state) {
     if (f->state->bar && IsWindow(f->state->bar)) DestroyWindow(f->state->bar);
     delete f->state;
@@ -537,16 +293,10 @@ void DestructAction(TessObject* o, ClassObject*) {
 // tupleInterface (with FieldCount): the current row's columns, from 0;
 // empty outside them.
 TessString* TupleString(TessObject* o, int32_t column) {
-  DataControlState* s = StateOf(o);
+  DataControlState* s = DataControlStateOf(o);
   if (!s || s->model.Row() == 0) return MakeString("");
   ObjectRef field = ObjectRef::Adopt(s->model.Field(column + 1));
   return field.get() ? cursorFieldStringValueGetter(field.get(), 0) : MakeString("");
-}
-
-void StoreString(TessObject* o, uint32_t offset, TessString* value) {
-  auto*& field = *reinterpret_cast<TessString**>(reinterpret_cast<uint8_t*>(o) + offset);
-  RuntimeLockUnlockStrings(value, field);
-  field = value;
 }
 
 #define OFFSET(field) uint32_t(offsetof(DataControlFields, field))
@@ -628,7 +378,7 @@ const MethodRecord kActionMethods[] = {
 
 }  // namespace
 
-bool DataControlState::Fire(Event e, std::initializer_list<uint32_t> args) {
+bool DataControlState::Fire(DataControlEvent e, std::initializer_list<uint32_t> args) {
   ObjectRef keep = ShareObject(control);
   uint32_t result = 0;
   return FireEvent(control, g_events[e].descriptor, args, &result) && (result & 0xFF);
@@ -649,18 +399,19 @@ bool DataControlState::Moving(DataMove move) {
 }
 
 void DataControlState::Reposition(int32_t row) {
-  if (F(control)->controlBind) FillBound(control);
+  if (DataControlFieldsOf(control)->controlBind) ShowCurrentRow(control);
   Fire(kReposition, {uint32_t(row)});
-  Redraw(control);
+  RedrawDataControl(control);
 }
 
 bool IsDataControl(TessObject* object) {
-  return object && g_dataControl && IsA(object, g_dataControl) && F(object)->state;
+  return object && g_dataControl && IsA(object, g_dataControl) &&
+         DataControlFieldsOf(object)->state;
 }
 
 int DataControlPartAt(TessObject* control, int32_t x, int32_t y) {
   if (!IsDataControl(control)) return -1;
-  const RectControlFields& r = F(control)->rect;
+  const RectControlFields& r = DataControlFieldsOf(control)->rect;
   if (x < 0 || y < 0 || x >= r.width || y >= r.height) return -1;
   BarLayout l = LayOut(r.width, r.height);
   for (int part = 0; part < 5; ++part) {
@@ -702,179 +453,13 @@ void InitDataControl() {
   RegisterClass(&wc);
 }
 
+ClassObject* DataControlActionClass() {
+  return g_action;
+}
+
+void RedrawDataControl(TessObject* o) {
+  if (DataControlState* s = DataControlStateOf(o); s && s->bar)
+    InvalidateRect(s->bar, nullptr, FALSE);
+}
+
 }  // namespace tess::ui
-
-using namespace tess;
-using namespace tess::ui;
-
-namespace {
-
-ActionFields* ActionOf(TessObject* o) {
-  return o && g_action && IsA(o, g_action) ? reinterpret_cast<ActionFields*>(o) : nullptr;
-}
-
-}  // namespace
-
-extern "C" {
-
-void DataControlCaptionSetter(TessObject* c, uint32_t offset, TessString* caption) {
-  if (!IsDataControl(c)) return;
-  StoreString(c, offset, caption);
-  Redraw(c);
-}
-void DataControlTableNameSetter(TessObject* c, uint32_t offset, TessString* table) {
-  if (IsDataControl(c)) StoreString(c, offset, table);
-}
-void DataControlQuerySetter(TessObject* c, uint32_t offset, TessString* sql) {
-  if (IsDataControl(c)) StoreString(c, offset, sql);
-}
-void DataControlFontSetter(TessObject* c, uint32_t offset, TessString* font) {
-  if (!IsDataControl(c)) return;
-  StoreString(c, offset, font);
-  Redraw(c);
-}
-
-TessObject* DataControlDBGetter(TessObject* c, uint32_t) {
-  DataControlState* s = StateOf(c);
-  if (!s) return nullptr;
-  TessObject* db = s->model.database();
-  LockObject(db);
-  return db;
-}
-// Anything but a Database (a layout's pair may name any project item) is
-// refused: the engine would read it as one.
-void DataControlDBSetter(TessObject* c, uint32_t, TessObject* database) {
-  if (database && !IsA(database, DatabaseClass())) return;
-  if (DataControlState* s = StateOf(c)) s->model.SetDatabase(database);
-}
-
-void DataControlSizeSetter(TessObject* c, uint32_t, int32_t size) {
-  if (!IsDataControl(c)) return;
-  F(c)->textSize = size;
-  Redraw(c);
-}
-void DataControlAttributeSetter(TessObject* c, uint32_t offset, int32_t value) {
-  if (!IsDataControl(c) || offset < offsetof(DataControlFields, bold) ||
-      offset > offsetof(DataControlFields, underline))
-    return;
-  reinterpret_cast<uint8_t*>(c)[offset] = (value & 0xFF) ? 1 : 0;
-  Redraw(c);
-}
-void DataControlAlignSetter(TessObject* c, uint32_t, int32_t align) {
-  if (!IsDataControl(c)) return;
-  F(c)->textAlign = align;
-  Redraw(c);
-}
-void DataControlColorSetter(TessObject* c, uint32_t, int32_t color) {
-  if (!IsDataControl(c)) return;
-  F(c)->textColor = color;
-  Redraw(c);
-}
-void DataControlControlBindSetter(TessObject* c, uint32_t, int32_t value) {
-  if (IsDataControl(c)) F(c)->controlBind = (value & 0xFF) ? 1 : 0;
-}
-void DataControlReadOnlySetter(TessObject* c, uint32_t, int32_t value) {
-  if (IsDataControl(c)) F(c)->readOnly = (value & 0xFF) ? 1 : 0;
-}
-int32_t DataControlRecordLockedGetter(TessObject* c, uint32_t) {
-  return IsDataControl(c) && Model(c).RecordLocked() ? 1 : 0;
-}
-int32_t DataControlGetConstant(TessObject*, uint32_t value) {
-  return int32_t(value);
-}
-
-TessObject* DataControlGetField(TessObject* c, TessString* name) {
-  DataControlState* s = StateOf(c);
-  if (!s || s->model.Row() == 0) return nullptr;
-  return s->model.Field(std::string(View(name)));
-}
-int32_t DataControlFieldCount(TessObject* c) {
-  DataControlState* s = StateOf(c);
-  return s ? s->model.FieldCount() : 0;
-}
-TessObject* DataControlGetCursor(TessObject* c) {
-  DataControlState* s = StateOf(c);
-  return s ? s->model.RecordSet() : nullptr;
-}
-
-void DataControlMoveNext(TessObject* c) {
-  if (IsDataControl(c)) Move(c, DataMove::kNext);
-}
-void DataControlMovePrev(TessObject* c) {
-  if (IsDataControl(c)) Move(c, DataMove::kPrevious);
-}
-void DataControlMoveFirst(TessObject* c) {
-  if (IsDataControl(c)) Move(c, DataMove::kFirst);
-}
-void DataControlMoveLast(TessObject* c) {
-  if (IsDataControl(c)) Move(c, DataMove::kLast);
-}
-void DataControlMoveTo(TessObject* c, int32_t row) {
-  if (!IsDataControl(c)) return;
-  ObjectRef keep = ShareObject(c);
-  Model(c).MoveTo(row);
-}
-int32_t DataControlRowCount(TessObject* c) {
-  DataControlState* s = StateOf(c);
-  return s ? s->model.RowCount() : 0;
-}
-int32_t DataControlRow(TessObject* c) {
-  DataControlState* s = StateOf(c);
-  return s ? s->model.Row() : 0;
-}
-
-void DataControlRunQuery(TessObject* c) {
-  if (IsDataControl(c)) RunQuery(c);
-}
-void DataControlAddNewRecord(TessObject* c) {
-  if (IsDataControl(c)) Act(c, kAddNew);
-}
-void DataControlUpdateRecord(TessObject* c) {
-  if (IsDataControl(c)) Act(c, kUpdate);
-}
-void DataControlDeleteRecord(TessObject* c) {
-  if (IsDataControl(c)) Act(c, kDelete);
-}
-void DataControlNewRecord(TessObject* c) {
-  if (IsDataControl(c)) Act(c, kNewRecord);
-}
-void DataControlClearBoundControls(TessObject* c) {
-  if (!IsDataControl(c)) return;
-  for (const Bound& b : BoundControls(c)) Show(b, "");
-}
-
-TessObject* DataControlGetBoundPart(TessObject* c, TessString* part) {
-  if (!IsDataControl(c)) return nullptr;
-  static const struct {
-    const char* name;
-    int32_t action;
-  } kParts[] = {{"getAddNewAction", kAddNew},
-                {"getUpdateAction", kUpdate},
-                {"getDeleteAction", kDelete},
-                {"getNewRecordAction", kNewRecord}};
-  for (const auto& p : kParts) {
-    if (!SameName(View(part), p.name)) continue;
-    TessObject* o = CreateObject(g_action);
-    auto* a = reinterpret_cast<ActionFields*>(o);
-    LockObject(c);
-    a->owner = c;
-    a->action = p.action;
-    return o;
-  }
-  return nullptr;
-}
-
-void DataControlActionPerformAction(TessObject* action) {
-  ActionFields* a = ActionOf(action);
-  if (a && IsDataControl(a->owner)) Act(a->owner, a->action);
-}
-
-void DataControlActionDestructor(TessObject* action) {
-  ActionFields* a = ActionOf(action);
-  if (!a) return;
-  TessObject* owner = a->owner;
-  a->owner = nullptr;
-  UnlockObject(owner);
-}
-
-}  // extern "C"
