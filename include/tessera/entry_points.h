@@ -1348,6 +1348,55 @@ TESS_ENTRY(TessObject*, listGetBoundPart, (TessObject * list, TessString* part))
 TESS_ENTRY(void, listAddLSNR, (TessObject * list, TessObject* receiver))
 TESS_ENTRY(void, listRemoveLSNR, (TessObject * list, TessObject* receiver))
 
+/* DataControl: a bar of first, previous, next and last buttons around its
+   caption that runs its query against its Database and moves the controls
+   whose DataSource names it through the rows. Accessors take the property
+   record's parameter (the byte offset for Bold, Italic and Underline; the
+   value itself for the kInsert, kUpdate and kDelete constants). Rows count
+   from 1; Row is 0 while no row is current. Fields come with one reference,
+   nil when there is no such column or no current row. */
+TESS_ENTRY(void, DataControlCaptionSetter, (TessObject * control, uint32_t parameter, TessString* caption))
+TESS_ENTRY(void, DataControlTableNameSetter, (TessObject * control, uint32_t parameter, TessString* table))
+TESS_ENTRY(void, DataControlQuerySetter, (TessObject * control, uint32_t parameter, TessString* sql))
+TESS_ENTRY(TessObject*, DataControlDBGetter, (TessObject * control, uint32_t parameter))
+TESS_ENTRY(void, DataControlDBSetter, (TessObject * control, uint32_t parameter, TessObject* database))
+TESS_ENTRY(void, DataControlFontSetter, (TessObject * control, uint32_t parameter, TessString* font))
+TESS_ENTRY(void, DataControlSizeSetter, (TessObject * control, uint32_t parameter, int32_t size))
+TESS_ENTRY(void, DataControlAttributeSetter, (TessObject * control, uint32_t offset, int32_t value))
+TESS_ENTRY(void, DataControlAlignSetter, (TessObject * control, uint32_t parameter, int32_t align))
+TESS_ENTRY(void, DataControlColorSetter, (TessObject * control, uint32_t parameter, int32_t color))
+TESS_ENTRY(void, DataControlControlBindSetter, (TessObject * control, uint32_t parameter, int32_t value))
+TESS_ENTRY(void, DataControlReadOnlySetter, (TessObject * control, uint32_t parameter, int32_t value))
+TESS_ENTRY(int32_t, DataControlRecordLockedGetter, (TessObject * control, uint32_t parameter))
+TESS_ENTRY(int32_t, DataControlGetConstant, (TessObject * control, uint32_t value))
+TESS_ENTRY(TessObject*, DataControlGetField, (TessObject * control, TessString* name))
+TESS_ENTRY(int32_t, DataControlFieldCount, (TessObject * control))
+TESS_ENTRY(TessObject*, DataControlGetCursor, (TessObject * control))
+TESS_ENTRY(void, DataControlMoveNext, (TessObject * control))
+TESS_ENTRY(void, DataControlMovePrev, (TessObject * control))
+TESS_ENTRY(void, DataControlMoveFirst, (TessObject * control))
+TESS_ENTRY(void, DataControlMoveLast, (TessObject * control))
+TESS_ENTRY(void, DataControlMoveTo, (TessObject * control, int32_t row))
+TESS_ENTRY(int32_t, DataControlRowCount, (TessObject * control))
+TESS_ENTRY(int32_t, DataControlRow, (TessObject * control))
+TESS_ENTRY(void, DataControlRunQuery, (TessObject * control))
+TESS_ENTRY(void, DataControlAddNewRecord, (TessObject * control))
+TESS_ENTRY(void, DataControlUpdateRecord, (TessObject * control))
+TESS_ENTRY(void, DataControlDeleteRecord, (TessObject * control))
+TESS_ENTRY(void, DataControlNewRecord, (TessObject * control))
+TESS_ENTRY(void, DataControlClearBoundControls, (TessObject * control))
+/* getAddNewAction, getUpdateAction, getDeleteAction, getNewRecordAction:
+   a DataControlAction (one reference) whose PerformAction runs that action
+   on the control; nil for any other name. */
+TESS_ENTRY(TessObject*, DataControlGetBoundPart, (TessObject * control, TessString* part))
+TESS_ENTRY(void, DataControlActionPerformAction, (TessObject * action))
+TESS_ENTRY(void, DataControlActionDestructor, (TessObject * action))
+/* DatabaseQuery: the parameter stands for each "?" of SQLQuery outside
+   quoted text, as one quoted value; running keeps the rows got and tells
+   the query's list-data receivers to reload. */
+TESS_ENTRY(void, databaseQuerySetParameter, (TessObject * query, TessString* parameter))
+TESS_ENTRY(void, databaseQueryRunQuery, (TessObject * query))
+
 /* Data binding: the notifier methods and bound parts of the controls. */
 TESS_ENTRY(void, pbAddActionNotificationReceiver, (TessObject * button, TessObject* receiver))
 TESS_ENTRY(void, pbRemoveActionNotificationReceiver, (TessObject * button, TessObject* receiver))

@@ -26,6 +26,7 @@
 #include "tessera/runtime.h"
 #include "threads/threads.h"
 #include "ui/clipboard_drag.h"
+#include "ui/data_control.h"
 #include "ui/edit_field.h"
 #include "ui/list_box.h"
 #include "ui/mdi_frame.h"
@@ -231,6 +232,7 @@ void Init(const uint8_t* descriptor) {
   ui::InitEditField();
   ui::InitClipboardAndDrag();
   ui::InitListBox();
+  ui::InitDataControl();
   InitStackChecker(kStackSize);
   image::SetDeferredMemberLookup(&DeferredMemberLookup);
   image::ResolveDeferredReferences();

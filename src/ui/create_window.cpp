@@ -126,17 +126,6 @@ TessObject* NewControl(int32_t classIndex, TessObject* window) {
   return control;
 }
 
-// Gives a RectControl the pane its class did not make itself.
-void EnsurePane(WindowObject* window, TessObject* control) {
-  RectControlFields* r = FieldsOf<RectControlFields>(control);
-  if (r->control.pane) return;
-  auto* pane = new Pane;
-  pane->control = control;
-  pane->bounds = RECT{r->left, r->top, r->left + r->width, r->top + r->height};
-  r->control.pane = pane;
-  AttachPane(window, pane, r->parent ? FieldsOf<ControlFields>(r->parent)->pane : nullptr);
-}
-
 void SetUpPane(WindowObject* window, ControlList& controls, TessObject* control) {
   FireEvent(control, EventOf(ControlEvent::kCreatePane), {});
   EnsurePane(window, control);

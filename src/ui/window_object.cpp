@@ -346,6 +346,17 @@ void DestroyWindowObject(WindowObject* window) {
   UnlockObject(instance);
 }
 
+Pane* EnsurePane(WindowObject* window, TessObject* control) {
+  RectControlFields* r = FieldsOf<RectControlFields>(control);
+  if (r->control.pane) return r->control.pane;
+  auto* pane = new Pane;
+  pane->control = control;
+  pane->bounds = RECT{r->left, r->top, r->left + r->width, r->top + r->height};
+  r->control.pane = pane;
+  AttachPane(window, pane, r->parent ? FieldsOf<ControlFields>(r->parent)->pane : nullptr);
+  return pane;
+}
+
 void AttachPane(WindowObject* window, Pane* pane, Pane* container) {
   PanesChanged();
   pane->window = window;

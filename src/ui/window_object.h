@@ -109,6 +109,9 @@ RECT ContentRect(const WindowObject* window);
 // are shown or enabled, calls PanesChanged.
 void PanesChanged();
 void AttachPane(WindowObject* window, Pane* pane, Pane* container);
+// Gives a RectControl of `window` its pane at its rectangle, in its
+// container's, unless it has one; the control's pane either way.
+Pane* EnsurePane(WindowObject* window, TessObject* control);
 void DetachPane(Pane* pane);
 // The first visible and enabled pane containing `point` (window coordinates),
 // children before their container; null when none.

@@ -1,5 +1,8 @@
 #include "db/classes/data_control.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "db/classes/database_classes.h"
 #include "runtime/objects.h"
 #include "runtime/string_value.h"
@@ -31,6 +34,12 @@ void DataControlModel::SetDatabase(TessObject* database) {
 }
 
 bool DataControlModel::RunQuery() {
+  return Requery(1);
+}
+
+// Runs the query and stands on `row`, or the nearest row there is, telling
+// the listener once.
+bool DataControlModel::Requery(int32_t row) {
   UnlockObject(recordSet_);
   recordSet_ = nullptr;
   rowCount_ = row_ = 0;
@@ -40,7 +49,7 @@ bool DataControlModel::RunQuery() {
   if (!recordSet_) return false;
   rowCount_ = RecordSetRecordCount(recordSet_, 0);
   if (rowCount_ < 0) rowCount_ = 0;
-  if (rowCount_ > 0) Stand(1);
+  if (rowCount_ > 0) Stand(std::clamp(row, 1, rowCount_));
   listener_->Reposition(row_);
   return true;
 }
@@ -121,8 +130,7 @@ bool DataControlModel::Insert(const BoundValues& values) {
     if (Failed(database_)) return false;
     Commit();
   }
-  RunQuery();
-  MoveTo(rowCount_);
+  Requery(INT32_MAX);  // the new row, last
   return true;
 }
 
@@ -145,9 +153,7 @@ bool DataControlModel::Delete() {
   cursorDeleteRecord(recordSet_);
   if (Failed(database_)) return false;
   Commit();
-  int32_t row = row_;
-  RunQuery();
-  MoveTo(row <= rowCount_ ? row : rowCount_);
+  Requery(row_);  // the row that took its place
   listener_->Deleted();
   return true;
 }

@@ -72,9 +72,11 @@ class DataControlModel {
   bool MoveTo(int32_t row);
 
   // The actions of the bound buttons, each validated first. Insert writes
-  // `values` as a new row of TableName and runs the query again; Update
-  // writes them into the current row; Delete deletes it and runs the query
-  // again; NewRecord leaves the current row so bound controls clear.
+  // `values` as a new row of TableName and runs the query again, standing
+  // on the last row; Update writes them into the current row; Delete
+  // deletes it and runs the query again, standing on the row that took its
+  // place; NewRecord leaves the current row so bound controls clear. Each
+  // repositions once.
   bool Insert(const BoundValues& values);
   bool Update(const BoundValues& values);
   bool Delete();
@@ -84,6 +86,7 @@ class DataControlModel {
 
  private:
   bool Stand(int32_t row);
+  bool Requery(int32_t row);
   void Commit();
   DataControlListener* listener_;
   TessObject* database_ = nullptr;

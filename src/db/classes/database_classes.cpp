@@ -47,11 +47,14 @@ TessObject* BuildDatabaseItem(const uint8_t* record) {
 
 }  // namespace
 
+const TypeDescriptor kDatabaseType{0, "Database", {}};
+
 void InitDatabaseClasses() {
   if (dbc::BuiltDatabaseClass()) return;
   dbc::BuildDatabaseClasses();
   dbc::BuildRecordSetClasses();
   dbc::BuildRecordClass();
+  dbc::BuildQueryClass();
   dbc::RegisterEngine(dbc::BuiltinEngine());
   SetProjectItemBuilder(kDatabaseItem, BuildDatabaseItem);
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "runtime/class_records.h"
 #include "runtime/object_layout.h"
 
 namespace tess {
@@ -18,6 +19,10 @@ ClassObject* TessDatabaseClass();
 ClassObject* RecordSetClass();
 ClassObject* DatabaseFieldClass();
 ClassObject* DatabaseRecordClass();
+ClassObject* DatabaseQueryClass();
+
+// The type of Database properties: a layout's pair names a project item.
+extern const TypeDescriptor kDatabaseType;
 
 // Pictures in database columns: the graphics layer above installs the
 // conversions between picture objects and their stored bytes (`jpeg` picks

@@ -10,6 +10,7 @@
 #include "db/format.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
+#include "runtime/interfaces.h"
 #include "runtime/objects.h"
 #include "runtime/raise.h"
 #include "runtime/string_value.h"
@@ -51,9 +52,23 @@ std::string Native(const RecordEntry& e, int* type) {
   return NativeFromText(e.type, e.value, type);
 }
 
+// tupleInterface: the columns in the order they were first set, from 0;
+// a column outside them reads empty.
+int32_t TupleFieldCount(TessObject* record) {
+  return AtEntry([&] { return int32_t(Checked(record)->entries->size()); });
+}
+TessString* TupleString(TessObject* record, int32_t column) {
+  return AtEntry([&] {
+    const std::vector<RecordEntry>& entries = *Checked(record)->entries;
+    if (column < 0 || size_t(column) >= entries.size()) return MakeString("");
+    return MakeString(entries[size_t(column)].value);
+  });
+}
+
 const TypeDescriptor kDateType{0, "Date", {}};
 const TypeDescriptor kPictureType{0, "Picture", {}};
 const ParameterRecord kName[] = {{"Name", &kStringType, {}}};
+const ParameterRecord kV[] = {{"v", &kIntegerType, {}}};
 
 const MethodRecord kMethods[] = {
     Method("Column", &kStringType, kName, 1, (void*)&getDatabaseRecordColumn,
@@ -72,6 +87,8 @@ const MethodRecord kMethods[] = {
            (void*)&setDatabaseRecordMacPictColumn),
     Method("JPEGColumn", &kPictureType, kName, 1, (void*)&getDatabaseRecordJPEGColumn,
            (void*)&setDatabaseRecordJPEGColumn),
+    Method("FieldCount", &kIntegerType, nullptr, 0, (void*)&TupleFieldCount),
+    Method("getIndString", &kStringType, kV, 1, (void*)&TupleString),
 };
 
 void Construct(TessObject* object, ClassObject*) {
@@ -95,6 +112,27 @@ void BuildRecordClass() {
   def.destruct = Destruct;
   def.methods = kMethods;
   g_record = BuildFrameworkClass(def);
+  DeclareInterfaces(g_record, {Iface::kTupleInterface});
+}
+
+std::vector<RecordEntry> RowOf(TessObject* recordSet) {
+  std::vector<RecordEntry> row;
+  if (cursorBOFGetter(recordSet, 0) || cursorEOFGetter(recordSet, 0)) return row;
+  int32_t count = cursorFieldCount(recordSet, 0);
+  for (int32_t i = 1; i <= count; ++i) {
+    ObjectRef field = ObjectRef::Adopt(cursorGetFieldByIndex(recordSet, i));
+    StringRef name = StringRef::Adopt(cursorFieldNameGetter(field.get(), 0));
+    StringRef value = StringRef::Adopt(cursorFieldStringValueGetter(field.get(), 0));
+    row.push_back({std::string(View(name.get())), std::string(View(value.get())),
+                   RecordSetColumnType(recordSet, i)});
+  }
+  return row;
+}
+
+TessObject* MakeRecord(const std::vector<RecordEntry>& entries) {
+  TessObject* record = CreateObject(g_record);
+  *reinterpret_cast<DatabaseRecordObject*>(record)->entries = entries;
+  return record;
 }
 
 }  // namespace tess::dbc

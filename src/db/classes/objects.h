@@ -52,6 +52,9 @@ struct RecordSetObject {
   // Edited fields; after a successful update they stay as the row's values
   // until the cursor moves, so the row reads what was written.
   std::vector<Edit>* edits;
+  // The row (from 0) GetRow last stood on, or -1 once anything else moved
+  // the set: a list reading rows in order walks the set once.
+  int32_t provided;
 };
 
 struct DatabaseFieldObject {
@@ -86,6 +89,16 @@ DatabaseObject* CheckedDatabase(TessObject* object);
 void BuildDatabaseClasses();
 void BuildRecordSetClasses();
 void BuildRecordClass();
+void BuildQueryClass();
+
+// The current row of a RecordSet as DatabaseRecord entries: each column's
+// name, text and type; empty when the set has no current row.
+std::vector<RecordEntry> RowOf(TessObject* recordSet);
+// A new DatabaseRecord (count 1) holding `entries`.
+TessObject* MakeRecord(const std::vector<RecordEntry>& entries);
+// `sql` with each "?" outside quoted text replaced by `parameter` as a
+// quoted SQL text.
+std::string WithParameter(std::string_view sql, std::string_view parameter);
 ClassObject* BuiltDatabaseClass();
 ClassObject* BuiltTessDatabaseClass();
 

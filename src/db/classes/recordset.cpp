@@ -16,6 +16,7 @@
 #include "db/format.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
+#include "runtime/interfaces.h"
 #include "runtime/objects.h"
 #include "runtime/raise.h"
 #include "runtime/string_value.h"
@@ -128,6 +129,7 @@ void Record(DatabaseFieldObject* f, std::optional<std::string> value) {
 
 // After a move: flags from its outcome, edits dropped.
 void Moved(RecordSetObject* rs, bool row, bool forward) {
+  rs->provided = -1;
   rs->edits->clear();
   rs->editing = 0;
   if (row) {
@@ -241,10 +243,13 @@ void CloseCursor(RecordSetObject* rs) {
   rs->edits->clear();
   rs->editing = 0;
   rs->bof = rs->eof = 1;
+  rs->provided = -1;
 }
 
 void ConstructSet(TessObject* object, ClassObject*) {
-  reinterpret_cast<RecordSetObject*>(object)->edits = new std::vector<Edit>();
+  auto* rs = reinterpret_cast<RecordSetObject*>(object);
+  rs->edits = new std::vector<Edit>();
+  rs->provided = -1;
 }
 
 void DestructSet(TessObject* object, ClassObject*) {
@@ -303,6 +308,27 @@ const PropertyRecord kSetProperties[] = {
     {0, "RecordCount", &kIntegerType, (void*)&RecordSetRecordCount, nullptr, 0},
 };
 
+// listDataProvider: the rows from 0, each a DatabaseRecord; the set is left
+// on the row handed out. Nil outside the rows.
+int32_t ProviderCount(TessObject* cursor) {
+  return RecordSetRecordCount(cursor, 0);
+}
+TessObject* ProviderRow(TessObject* cursor, int32_t row) {
+  if (row < 0 || row >= RecordSetRecordCount(cursor, 0)) return nullptr;
+  RecordSetObject* rs = CheckedSet(cursor);
+  int32_t at = rs->provided;
+  if (at < 0 || at > row) {
+    CursorMoveFirst(cursor);
+    at = 0;
+  }
+  for (; at < row && !cursorEOFGetter(cursor, 0); ++at) cursorMoveNext(cursor);
+  TessObject* record = MakeRecord(RowOf(cursor));
+  rs->provided = at == row && !cursorEOFGetter(cursor, 0) ? row : -1;
+  return record;
+}
+
+const ParameterRecord kV[] = {{"v", &kIntegerType, {}}};
+
 const MethodRecord kSetMethods[] = {
     Method("MoveNext", nullptr, nullptr, 0, (void*)&cursorMoveNext),
     Method("MovePrevious", nullptr, nullptr, 0, (void*)&CursorMovePrev),
@@ -315,6 +341,8 @@ const MethodRecord kSetMethods[] = {
     Method("Field", &kFieldType, kName, 1, (void*)&cursorGetFieldByName),
     Method("IdxField", &kFieldType, kIndex, 1, (void*)&cursorGetFieldByIndex),
     Method("ColumnType", &kIntegerType, kIndex, 1, (void*)&RecordSetColumnType),
+    Method("GetCount", &kIntegerType, nullptr, 0, (void*)&ProviderCount),
+    Method("GetRow", nullptr, kV, 1, (void*)&ProviderRow),
 };
 
 const PropertyRecord kFieldProperties[] = {
@@ -373,6 +401,7 @@ void BuildRecordSetClasses() {
   set.methods = kSetMethods;
   g_recordSet = BuildFrameworkClass(set);
   RegisterClassAlias("ScrollableCursor", g_recordSet);
+  DeclareInterfaces(g_recordSet, {Iface::kListDataProvider});
 
   FrameworkClassDef field{};
   field.name = "DatabaseField";
@@ -382,6 +411,7 @@ void BuildRecordSetClasses() {
   field.properties = kFieldProperties;
   field.methods = kFieldMethods;
   g_field = BuildFrameworkClass(field);
+  DeclareInterfaces(g_field, {Iface::kStringProvider, Iface::kStringInterface});
 }
 
 }  // namespace tess::dbc
@@ -438,6 +468,7 @@ void cursorDeleteRecord(TessObject* cursor) {
     rs->edits->clear();
     rs->editing = 0;
     DeleteCurrent(rs);
+    rs->provided = -1;
   });
 }
 

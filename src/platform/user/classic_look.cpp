@@ -69,6 +69,14 @@ constexpr Glyph kArrowUp{7, 4,
                          "..###.."
                          ".#####."
                          "#######"};
+// An arrow up below a bar: turned left it is "first", turned right "last".
+constexpr Glyph kArrowUpBar{7, 6,
+                            "#######"
+                            "......."
+                            "...#..."
+                            "..###.."
+                            ".#####."
+                            "#######"};
 constexpr Glyph kCheck{7, 7,
                        "......#"
                        ".....##"
@@ -469,6 +477,15 @@ void PaintGroupBox(HDC dc, const RECT& r, const std::string& text, UINT face, HB
   FillRect(dc, &label, background);
   label.left += 2;
   PaintLabel(dc, label, text, DT_SINGLELINE | DT_LEFT, face);
+}
+
+void PaintRecordButton(HDC dc, const RECT& rect, UINT which, UINT face) {
+  RECT r = rect;
+  bool pressed = face & kFacePressed, disabled = face & kFaceDisabled;
+  DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
+  bool bar = which == kRecordFirst || which == kRecordLast;
+  int rotate = which == kRecordFirst || which == kRecordPrevious ? 2 : 3;
+  GlyphCentered(dc, r, bar ? kArrowUpBar : kArrowUp, disabled, pressed ? 1 : 0, rotate);
 }
 
 }  // namespace user

@@ -101,6 +101,11 @@ void PaintCheckButton(HDC dc, const RECT& r, const std::string& text, bool radio
 // The etched frame with the caption on its top edge, over `background`;
 // the inside is left as it is.
 void PaintGroupBox(HDC dc, const RECT& r, const std::string& text, UINT face, HBRUSH background);
+// A record navigator's button (a data control's): a raised face, sunken
+// while pressed, with its arrow (and the bar of first and last) embossed
+// when disabled.
+enum : UINT { kRecordFirst, kRecordPrevious, kRecordNext, kRecordLast };
+void PaintRecordButton(HDC dc, const RECT& r, UINT which, UINT face);
 // A label in `r` with DrawText's format, embossed when disabled.
 void PaintLabel(HDC dc, RECT r, const std::string& text, UINT format, UINT face);
 

@@ -84,13 +84,18 @@ TEST_F(DataControlTest, QueryAndMoves) {
 
 TEST_F(DataControlTest, ActionsValidatedWrittenAndCommitted) {
   ASSERT_TRUE(model_.RunQuery());
+  events_.events.clear();
   EXPECT_TRUE(model_.Insert({{"id", "4"}, {"name", "Dee"}}));
+  EXPECT_EQ(events_.events, (std::vector<std::string>{"validate 0", "insert", "reposition 4"}))
+      << "one reposition, onto the new row";
   EXPECT_EQ(model_.RowCount(), 4);
   EXPECT_EQ(Name(), "Dee");
   EXPECT_TRUE(model_.MoveTo(2));
   EXPECT_TRUE(model_.Update({{"name", "Bob"}}));
   EXPECT_EQ(Name(), "Bob");
+  events_.events.clear();
   EXPECT_TRUE(model_.Delete());
+  EXPECT_EQ(events_.events, (std::vector<std::string>{"validate 2", "reposition 2", "delete"}));
   EXPECT_EQ(model_.RowCount(), 3);
   EXPECT_EQ(Name(), "Cy");
   events_.refuse = true;
