@@ -1183,11 +1183,12 @@ uint32_t CreatePane(TessObject* control) {
                      r.left, r.top, r.width, r.height, window->hwnd, nullptr, nullptr, s);
   if (!s->container) return 0;
   pane->native = s->container;
-  if (f->scrollBarVertical)
-    s->scrollBar =
-        CreateWindowEx(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_VERT, r.width - kScrollWidth,
-                       0, kScrollWidth, r.height, s->container, nullptr, nullptr, nullptr);
-  // Made hidden: it shows while the columns are wider than the pane.
+  // Both bars are made whatever the settings, so either can be turned on
+  // later; the vertical one shows while ScrollBarVertical is on.
+  s->scrollBar = CreateWindowEx(
+      0, "SCROLLBAR", "", WS_CHILD | (f->scrollBarVertical ? DWORD(WS_VISIBLE) : 0u) | SBS_VERT,
+      r.width - kScrollWidth, 0, kScrollWidth, r.height, s->container, nullptr, nullptr, nullptr);
+  // The horizontal one shows while the columns are wider than the pane.
   s->hScrollBar =
       CreateWindowEx(0, "SCROLLBAR", "", WS_CHILD | SBS_HORZ, 0, r.height - kScrollWidth, r.width,
                      kScrollWidth, s->container, nullptr, nullptr, nullptr);

@@ -410,8 +410,8 @@ class ListBoxWindow : public ::testing::Test {
   }
 
   // A 200 x 120 list whose columns are 100, 60 and the rest (24 beside
-  // the vertical bar).
-  TessObject* Create() {
+  // the vertical bar); `more` pairs go after the others.
+  TessObject* Create(std::vector<PropertyPair> more = {}) {
     WindowLayout layout{0,
                         {{"Title", "Columns"},
                          {"Left", "100"},
@@ -431,6 +431,7 @@ class ListBoxWindow : public ::testing::Test {
                            {"ScrollBarHorizontal", "True"},
                            {"ColumnWidths", "100,60,*"}}}},
                         {}};
+    for (PropertyPair& pair : more) layout.controls[0].pairs.push_back(pair);
     block_ = imagetool::CountedBlock(imagetool::WindowLayoutRecord(layout));
     TessObject* out = nullptr;
     window_ref_ = ObjectRef::Adopt(RuntimeCreateWindow(block_.data(), &out));
@@ -466,16 +467,19 @@ class ListBoxWindow : public ::testing::Test {
       out.push_back(c.actual[0]);
     return out;
   }
-  // Whether the list's horizontal bar shows: its wide child.
-  bool HorizontalBarShown() {
+  // Whether the list's horizontal bar (its wide child) or vertical bar
+  // (its tall child) shows.
+  bool BarShown(bool horizontal) {
     for (platform::HWND child = platform::GetWindow(Pane(), platform::GW_CHILD); child;
          child = platform::GetWindow(child, platform::GW_HWNDNEXT)) {
       platform::RECT r{};
       platform::GetWindowRect(child, &r);
-      if (r.right - r.left > r.bottom - r.top) return platform::IsWindowVisible(child);
+      if ((r.right - r.left > r.bottom - r.top) == horizontal)
+        return platform::IsWindowVisible(child);
     }
     return false;
   }
+  bool HorizontalBarShown() { return BarShown(true); }
 
   ClassObject window_{}, list_{};
   std::vector<ClassObject*> table_;
@@ -552,6 +556,19 @@ TEST_F(ListBoxWindow, TheHorizontalBarFollowsTheColumnsAndTheListsWidth) {
   EXPECT_FALSE(HorizontalBarShown());
   listScrollPositionXSetter(list, 0, 1000);
   EXPECT_EQ(listScrollPositionXGetter(list, 0), 156);
+}
+
+TEST_F(ListBoxWindow, TheVerticalBarCanBeTurnedOnAndOffAfterOpening) {
+  TessObject* list = Create({{"ScrollBarVertical", "False"}});
+  ASSERT_TRUE(list);
+  EXPECT_FALSE(BarShown(false));
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 60, 40}));
+  listVScrollBarSetter(list, 0, 1);
+  EXPECT_TRUE(BarShown(false));
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 60, 24}));  // beside the bar
+  listVScrollBarSetter(list, 0, 0);
+  EXPECT_FALSE(BarShown(false));
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{100, 60, 40}));
 }
 
 }  // namespace
