@@ -1127,9 +1127,14 @@ LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL:
       if (reinterpret_cast<HWND>(lParam) == s->hScrollBar) Scroll(o, true, LOWORD(wParam));
       return 0;
-    case WM_MOUSEWHEEL:
-      Scroll(o, false, short(HIWORD(wParam)) > 0 ? SB_LINEUP : SB_LINEDOWN);
+    case WM_MOUSEWHEEL: {
+      // Three lines a notch, as the platform's lists go; with Shift, sideways.
+      int delta = short(HIWORD(wParam));
+      int lines = 3 * std::max(1, std::abs(delta) / 120);
+      bool sideways = (LOWORD(wParam) & MK_SHIFT) != 0;
+      for (int i = 0; i < lines; ++i) Scroll(o, sideways, delta > 0 ? SB_LINEUP : SB_LINEDOWN);
       return 0;
+    }
     case WM_COMMAND:
       if (s->editor && reinterpret_cast<HWND>(lParam) == s->editor) {
         if (HIWORD(wParam) == EN_CHANGE)

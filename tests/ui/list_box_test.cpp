@@ -9,6 +9,7 @@
 
 #include "files/file_classes.h"
 #include "platform/user/automation.h"
+#include "platform/user/input.h"
 #include "platform/user/winuser.h"
 #include "runtime/class_registry.h"
 #include "runtime/exceptions.h"
@@ -556,6 +557,24 @@ TEST_F(ListBoxWindow, TheHorizontalBarFollowsTheColumnsAndTheListsWidth) {
   EXPECT_FALSE(HorizontalBarShown());
   listScrollPositionXSetter(list, 0, 1000);
   EXPECT_EQ(listScrollPositionXGetter(list, 0), 156);
+}
+
+TEST_F(ListBoxWindow, TheWheelScrollsThreeRowsANotchAndSidewaysWithShift) {
+  TessObject* list = Create();
+  ASSERT_TRUE(list);
+  for (int i = 0; i < 30; ++i) RuntimeListAddRow(list, S("row").get());
+  platform::POINT p = At(50, 40);
+  Script("click " + std::to_string(p.x) + " " + std::to_string(p.y) + "\nwheel -120\n");
+  EXPECT_EQ(listScrollPositionGetter(list, 0), 3);
+  Script("wheel -240\nwheel 120\n");
+  EXPECT_EQ(listScrollPositionGetter(list, 0), 6);
+  ObjectRef column = ObjectRef::Adopt(listColumnGetter(list, 1));
+  listColWidthExpressionSetter(column.get(), 0, S("200").get());  // 124 pixels too wide
+  platform::input::Key(platform::VK_SHIFT, true);
+  Script("wheel -120\n");
+  platform::input::Key(platform::VK_SHIFT, false);
+  EXPECT_EQ(listScrollPositionXGetter(list, 0), 48);
+  EXPECT_EQ(listScrollPositionGetter(list, 0), 6);
 }
 
 TEST_F(ListBoxWindow, TheVerticalBarCanBeTurnedOnAndOffAfterOpening) {
