@@ -168,17 +168,8 @@ void KeyDown(TessObject* o, WPARAM key) {
   }
 }
 
-DataControlState* StateOfBar(HWND hwnd) {
-  return reinterpret_cast<DataControlState*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
-}
-
 LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCT*>(lParam);
-    SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(cs->lpCreateParams)));
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-  }
-  DataControlState* s = StateOfBar(hwnd);
+  DataControlState* s = WindowState<DataControlState>(hwnd, msg, lParam);
   if (!s || !s->control) return DefWindowProc(hwnd, msg, wParam, lParam);
   TessObject* o = s->control;
   int32_t x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);

@@ -182,7 +182,7 @@ void DestructField(TessObject* object, ClassObject*) {
 }
 
 EditPane* PaneOfContainer(HWND container) {
-  return reinterpret_cast<EditPane*>(uintptr_t(uint32_t(GetWindowLong(container, 0))));
+  return WindowState<EditPane>(container);
 }
 
 // A point of the control's client area in the field's coordinates.
@@ -265,12 +265,7 @@ void SaveState(EditPane* e) {
 }
 
 LRESULT ContainerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCT*>(lParam);
-    SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(cs->lpCreateParams)));
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-  }
-  EditPane* e = PaneOfContainer(hwnd);
+  EditPane* e = WindowState<EditPane>(hwnd, msg, lParam);
   if (!e) return DefWindowProc(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_SIZE:

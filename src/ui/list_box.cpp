@@ -1048,17 +1048,8 @@ void Scroll(TessObject* o, bool sideways, UINT code) {
   Redraw(o);
 }
 
-ListState* StateOfPane(HWND hwnd) {
-  return reinterpret_cast<ListState*>(uintptr_t(uint32_t(GetWindowLong(hwnd, 0))));
-}
-
 LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCT*>(lParam);
-    SetWindowLong(hwnd, 0, LONG(reinterpret_cast<uintptr_t>(cs->lpCreateParams)));
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-  }
-  ListState* s = StateOfPane(hwnd);
+  ListState* s = WindowState<ListState>(hwnd, msg, lParam);
   if (!s || !s->list) return DefWindowProc(hwnd, msg, wParam, lParam);
   TessObject* o = s->list;
   int32_t x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);

@@ -112,6 +112,19 @@ void AttachPane(WindowObject* window, Pane* pane, Pane* container);
 // Gives a RectControl of `window` its pane at its rectangle, in its
 // container's, unless it has one; the control's pane either way.
 Pane* EnsurePane(WindowObject* window, TessObject* control);
+
+// The state a control's own window was made with (CreateWindowEx's last
+// argument), kept in its first window long: stored when WM_NCCREATE comes,
+// read at every message after.
+template <typename State>
+State* WindowState(HWND hwnd, platform::UINT msg = 0, platform::LPARAM lParam = 0) {
+  if (msg == platform::WM_NCCREATE) {
+    auto* cs = reinterpret_cast<platform::CREATESTRUCT*>(lParam);
+    platform::SetWindowLong(hwnd, 0,
+                            platform::LONG(reinterpret_cast<uintptr_t>(cs->lpCreateParams)));
+  }
+  return reinterpret_cast<State*>(uintptr_t(uint32_t(platform::GetWindowLong(hwnd, 0))));
+}
 void DetachPane(Pane* pane);
 // The first visible and enabled pane containing `point` (window coordinates),
 // children before their container; null when none.
