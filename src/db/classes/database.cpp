@@ -139,8 +139,11 @@ void ReleaseFields(std::vector<TessDBColumnValue>* fields) {
 
 }  // namespace
 
+// Plug-ins and variants can hand the entry points any object: one of
+// another class is refused as a failed cast rather than read as a database.
 DatabaseObject* CheckedDatabase(TessObject* object) {
   if (!object) Raise(RuntimeError::kNilObject);
+  if (!IsA(object, g_database)) Raise(RuntimeError::kIllegalCast);
   return reinterpret_cast<DatabaseObject*>(object);
 }
 

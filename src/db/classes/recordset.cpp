@@ -37,13 +37,17 @@ DatabasePictureHooks g_pictures{};
 constexpr int32_t kCannotWriteBack = 2013;
 constexpr const char* kCannotWriteBackText = "The record cannot be written back to its table";
 
+// Plug-ins and variants can hand the entry points any object: one of
+// another class is refused as a failed cast rather than read as a set.
 RecordSetObject* CheckedSet(TessObject* object) {
   if (!object) Raise(RuntimeError::kNilObject);
+  if (!IsA(object, g_recordSet)) Raise(RuntimeError::kIllegalCast);
   return reinterpret_cast<RecordSetObject*>(object);
 }
 
 // A field made other than by its RecordSet has no set to read.
 DatabaseFieldObject* CheckedField(TessObject* object) {
+  if (object && !IsA(object, g_field)) Raise(RuntimeError::kIllegalCast);
   if (!object || !reinterpret_cast<DatabaseFieldObject*>(object)->recordSet) {
     Raise(RuntimeError::kNilObject);
   }

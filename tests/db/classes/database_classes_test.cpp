@@ -266,6 +266,13 @@ TEST_F(DatabaseClassesTest, BadInputGivesErrorsNotCrashes) {
   cursorEdit(bare.get());
   cursorUpdate(bare.get());
   EXPECT_EQ(cursorFieldCount(bare.get(), 0), 0) << "a set without a cursor";
+  // Objects of other classes are refused as failed casts, never read as
+  // databases, sets or fields.
+  Obj record = Adopt(CreateInstance(S("DatabaseRecord").get()));
+  EXPECT_EQ(RaisedBy([&] { databaseSQLExecute(record.get(), S("select 1").get()); }),
+            Exceptions().illegalCast);
+  EXPECT_EQ(RaisedBy([&] { cursorMoveNext(record.get()); }), Exceptions().illegalCast);
+  EXPECT_EQ(RaisedBy([&] { cursorFieldStringValueGetter(rs.get(), 0); }), Exceptions().illegalCast);
   Obj plain = Adopt(CreateInstance(S("Database").get()));
   Exec(plain, "create table t (a integer)");
   EXPECT_EQ(Code(plain), 2012) << "a database without an engine";
