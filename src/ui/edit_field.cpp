@@ -337,11 +337,7 @@ uint32_t CreatePane(TessObject* control) {
   if (!window) return 0;
   LoadRichEditLibrary();
   RectControlFields& r = f->rect;
-  auto* pane = new Pane;
-  pane->control = control;
-  pane->bounds = RECT{r.left, r.top, r.left + r.width, r.top + r.height};
-  r.control.pane = pane;
-  AttachPane(window, pane, r.parent ? FieldsOf<ControlFields>(r.parent)->pane : nullptr);
+  Pane* pane = EnsurePane(window, control);
   auto* e = new EditPane;
   e->field = control;
   e->quiet = 1;

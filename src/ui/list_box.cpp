@@ -1164,11 +1164,7 @@ uint32_t CreatePane(TessObject* control) {
   if (r.control.pane) return 0;
   WindowObject* window = WindowOfInstance(r.control.window);
   if (!window) return 0;
-  auto* pane = new Pane;
-  pane->control = control;
-  pane->bounds = RECT{r.left, r.top, r.left + r.width, r.top + r.height};
-  r.control.pane = pane;
-  AttachPane(window, pane, r.parent ? FieldsOf<ControlFields>(r.parent)->pane : nullptr);
+  Pane* pane = EnsurePane(window, control);
   ListState* s = f->state;
   s->handlers = 0;
   for (size_t e = 0; e < kEventCount; ++e)
