@@ -37,10 +37,10 @@ enum Part { kNone = -1, kOk = 48, kCancel = 49 };
 
 struct Dialog {
   COLORREF color = 0;
-  int pick = -1;          // swatch index, or -1 for a colour not among them
-  int pressed = kNone;    // the button held down
-  int focusButton = kOk;  // the one Enter presses
-  int result = 0;         // IDOK or IDCANCEL once answered
+  int pick = -1;                // swatch index, or -1 for a colour not among them
+  comdlg::ButtonPress pressed;  // the button held down
+  int focusButton = kOk;        // the one Enter presses
+  int result = 0;               // IDOK or IDCANCEL once answered
 };
 
 Dialog* DialogOf(HWND hwnd) {
@@ -108,7 +108,7 @@ void Paint(HWND hwnd, Dialog& d) {
   for (int part : {int(kOk), int(kCancel)}) {
     bool focused = part == d.focusButton;
     DrawDialogButton(dc, ButtonRect(part), part == kOk ? "OK" : "Cancel", focused,
-                     part == d.pressed, focused);
+                     d.pressed.Down(part), focused);
   }
   SelectObject(dc, oldFont);
   EndPaint(hwnd, &ps);
@@ -129,19 +129,18 @@ LRESULT DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         Pick(hwnd, *d, part);
         if (msg == WM_LBUTTONDBLCLK) d->result = IDOK;
       } else if (part != kNone) {
-        d->pressed = d->focusButton = part;
-        SetCapture(hwnd);
+        d->focusButton = part;
+        d->pressed.Press(hwnd, part);
         InvalidateRect(hwnd, nullptr, FALSE);
       }
       return 0;
     }
+    case WM_MOUSEMOVE:
+      d->pressed.Move(hwnd, PartAt(p));
+      return 0;
     case WM_LBUTTONUP:
-      if (d->pressed != kNone) {
-        ReleaseCapture();
-        if (PartAt(p) == d->pressed) d->result = d->pressed == kOk ? IDOK : IDCANCEL;
-        d->pressed = kNone;
-        InvalidateRect(hwnd, nullptr, FALSE);
-      }
+      if (int part = d->pressed.Release(hwnd, PartAt(p)); part != kNone)
+        d->result = part == kOk ? IDOK : IDCANCEL;
       return 0;
     case WM_KEYDOWN: {
       int at = d->pick < 0 ? 0 : d->pick;
