@@ -158,30 +158,38 @@ static void exec(const char* sql) {
   }
 }
 
-static TessString* column(TessObject* rs, const char* name) {
+/* A column of a record set's current row, with one reference. */
+static TessObject* fieldOf(TessObject* rs, const char* name) {
   TessString* n = str(name);
   TessObject* f = cursorGetFieldByName(rs, n);
+  RuntimeUnlockString(n);
+  return f;
+}
+
+static TessString* column(TessObject* rs, const char* name) {
+  TessObject* f = fieldOf(rs, name);
   TessString* value = cursorFieldStringValueGetter(f, 0);
   RuntimeUnlockObject(f);
-  RuntimeUnlockString(n);
   return value;
 }
 
 static int32_t booleanColumn(TessObject* rs, const char* name) {
-  TessString* n = str(name);
-  TessObject* f = cursorGetFieldByName(rs, n);
+  TessObject* f = fieldOf(rs, name);
   int32_t value = CursorFieldBooleanValueGetter(f, 0);
   RuntimeUnlockObject(f);
-  RuntimeUnlockString(n);
   return value;
 }
 
 static void setColumn(TessObject* rs, const char* name, TessString* value) {
-  TessString* n = str(name);
-  TessObject* f = cursorGetFieldByName(rs, n);
+  TessObject* f = fieldOf(rs, name);
   cursorFieldStringValueSetter(f, 0, value);
   RuntimeUnlockObject(f);
-  RuntimeUnlockString(n);
+}
+
+static void setBooleanColumn(TessObject* rs, const char* name, int32_t value) {
+  TessObject* f = fieldOf(rs, name);
+  CursorFieldBooleanValueSetter(f, 0, value);
+  RuntimeUnlockObject(f);
 }
 
 /* After every change: the timer saves once the user pauses. */
@@ -430,17 +438,13 @@ int32_t SaveAction(TessObject* button) {
     RuntimeUnlockString(query);
     if (rs) cursorMoveNext(rs);
     if (rs && !cursorEOFGetter(rs, 0)) {
-      TessString* key = str("favourite");
-      TessObject* f = cursorGetFieldByName(rs, key);
       Line line = {{0}, 0};
       cursorEdit(rs);
       setColumn(rs, "name", name);
       setColumn(rs, "phone", phone);
       setColumn(rs, "grp", group);
-      CursorFieldBooleanValueSetter(f, 0, favourite);
+      setBooleanColumn(rs, "favourite", favourite);
       cursorUpdate(rs);
-      RuntimeUnlockObject(f);
-      RuntimeUnlockString(key);
       RuntimeSetRow(list, row, name);
       setRow(list, row, phone, group, favourite);
       put(&line, "updated ");
