@@ -266,20 +266,23 @@ static void openBook(void) {
 
 /* ---- The window ---- */
 
+static void enableItem(const char* name) {
+  TessString* key = str(name);
+  TessObject* item = RuntimeMenuReference(key);
+  RuntimeEnableMenu(item);
+  RuntimeUnlockObject(item);
+  RuntimeUnlockString(key);
+}
+
 int32_t BookEnableMenuItems(TessObject* window) {
-  static const char* const always[] = {"FileNew", "FileQuit", "HelpAbout"};
-  static const char* const withRows[] = {"FileExport", "FilePrint"};
   TessObject* list = control("Contacts");
-  int32_t rows = listCountGetter(list, 0);
-  unsigned i;
   (void)window;
-  for (i = 0; i < sizeof always / sizeof always[0] + (rows ? 2 : 0); ++i) {
-    const char* name = i < 3 ? always[i] : withRows[i - 3];
-    TessString* key = str(name);
-    TessObject* item = RuntimeMenuReference(key);
-    RuntimeEnableMenu(item);
-    RuntimeUnlockObject(item);
-    RuntimeUnlockString(key);
+  enableItem("FileNew");
+  enableItem("FileQuit");
+  enableItem("HelpAbout");
+  if (listCountGetter(list, 0)) {
+    enableItem("FileExport");
+    enableItem("FilePrint");
   }
   RuntimeUnlockObject(list);
   return 0;
